@@ -1,0 +1,841 @@
+// TCustomForm: window styles, showing and placing, modal loop, closing,
+// activation and the focus bookkeeping of its controls.
+#include <algorithm>
+
+#include "platform/FormReader.h"
+#include "platform/Forms.h"
+
+bool (*TCustomForm::MenuShortCutHook)(TCustomForm* Form, TMessage& Message) = nullptr;
+
+namespace {
+
+// Window style bits of a form's border settings.
+void BorderStyleBits(TFormBorderStyle Border, TBorderIcons Icons, TFormStyle Style, bool TopLevel, DWORD& WinStyle,
+                     DWORD& ExStyle) {
+  switch (Border) {
+    case bsNone:
+      if (TopLevel) WinStyle |= WS_POPUP;
+      Icons = TBorderIcons{};
+      break;
+    case bsSingle:
+    case bsToolWindow:
+      WinStyle |= WS_CAPTION | WS_BORDER;
+      break;
+    case bsSizeable:
+    case bsSizeToolWin:
+      WinStyle |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case bsDialog:
+      WinStyle |= WS_POPUP | WS_CAPTION;
+      ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      Icons.Exclude(biMinimize).Exclude(biMaximize);
+      break;
+  }
+  if (Border == bsToolWindow || Border == bsSizeToolWin) {
+    ExStyle |= WS_EX_TOOLWINDOW;
+    Icons.Exclude(biMinimize).Exclude(biMaximize);
+  }
+  if (Icons.Contains(biSystemMenu)) WinStyle |= WS_SYSMENU;
+  if (Icons.Contains(biSystemMenu) && Icons.Contains(biMinimize)) WinStyle |= WS_MINIMIZEBOX;
+  if (Icons.Contains(biSystemMenu) && Icons.Contains(biMaximize)) WinStyle |= WS_MAXIMIZEBOX;
+  if (Icons.Contains(biHelp) && !(WinStyle & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) ExStyle |= WS_EX_CONTEXTHELP;
+  if (Style == fsStayOnTop) ExStyle |= WS_EX_TOPMOST;
+}
+
+// The windows of this thread that a modal form disables while it runs.
+struct TTaskWindows {
+  HWND Active;
+  std::vector<HWND> Windows;
+};
+
+BOOL CALLBACK DisableTaskWindowProc(HWND Wnd, LPARAM Data) {
+  auto* list = reinterpret_cast<TTaskWindows*>(Data);
+  if (Wnd != list->Active && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+    list->Windows.push_back(Wnd);
+    EnableWindow(Wnd, FALSE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
+  visible_ = false;
+  controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  width_ = 320;
+  height_ = 240;
+  parentColor_ = false;
+  parentFont_ = false;
+  color_ = clBtnFace;
+  brush_->SetColor(clBtnFace);
+  icon_ = std::make_unique<TIcon>();
+  if (Screen) Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  if (!formState_.Contains(fsCreating) && constructed_) {
+    try {
+      DoDestroy();
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+  }
+  Destroying();
+  if (Screen) Screen->RemoveForm(this);
+  if (Application) Application->FormDestroyed(this);
+  if (handle_) {
+    try {
+      DestroyHandle();
+    } catch (...) {
+    }
+  }
+}
+
+void TCustomForm::AfterConstruction() {
+  if (constructed_) return;
+  constructed_ = true;
+  formState_.Include(fsCreating);
+  try {
+    ReadFormResource();
+  } catch (...) {
+    formState_.Exclude(fsCreating);
+    throw;
+  }
+  formState_.Exclude(fsCreating);
+  DoCreate();
+}
+
+void TCustomForm::ReadFormResource() {
+  // A form without a resource (one built in code) is fine.
+  InitInheritedComponent(this);
+}
+
+void TCustomForm::Loaded() {
+  TCustomControl::Loaded();
+  if (pendingClientWidth_ >= 0) {
+    Integer w = pendingClientWidth_, h = pendingClientHeight_;
+    pendingClientWidth_ = pendingClientHeight_ = -1;
+    SetClientSize(w, h);
+  }
+}
+
+void TCustomForm::SetFormVisible(bool Value) {
+  if (ComponentState().Contains(csLoading) || formState_.Contains(fsCreating)) {
+    if (Value)
+      formState_.Include(fsVisible);
+    else
+      formState_.Exclude(fsVisible);
+    return;
+  }
+  SetVisible(Value);
+}
+
+void TCustomForm::DoCreate() {
+  try {
+    OnCreate(this);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+  if (formState_.Contains(fsVisible)) SetVisible(true);
+}
+
+void TCustomForm::DoDestroy() {
+  TNotifyEvent e = OnDestroy;
+  OnDestroy = nullptr;  // once
+  e(this);
+}
+
+void TCustomForm::DoShow() { OnShow(this); }
+void TCustomForm::DoHide() { OnHide(this); }
+void TCustomForm::DoClose(TCloseAction& Action) { OnClose(this, Action); }
+void TCustomForm::Activate() { OnActivate(this); }
+void TCustomForm::Deactivate() { OnDeactivate(this); }
+void TCustomForm::Paint() { OnPaint(this); }
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation == opRemove) {
+    if (AComponent == menu_) menu_ = nullptr;
+    if (AComponent == activeControl_) activeControl_ = nullptr;
+    if (AComponent == focusedControl_) focusedControl_ = nullptr;
+  }
+}
+
+// Properties -----------------------------------------------------------------------
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == borderStyle_) return;
+  borderStyle_ = Value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (Value == borderIcons_) return;
+  borderIcons_ = Value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value) {
+  if (Value == formStyle_) return;
+  TFormStyle old = formStyle_;
+  formStyle_ = Value;
+  if (!handle_) return;
+  if ((old == fsStayOnTop || Value == fsStayOnTop) && old != fsMDIChild && old != fsMDIForm &&
+      Value != fsMDIChild && Value != fsMDIForm) {
+    SetWindowPos(handle_, Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else {
+    RecreateWnd();
+  }
+}
+
+TWindowState TCustomForm::WindowState() const {
+  if (handle_) {
+    if (IsIconic(handle_)) return wsMinimized;
+    if (IsZoomed(handle_)) return wsMaximized;
+    return wsNormal;
+  }
+  return windowState_;
+}
+
+void TCustomForm::SetWindowState(TWindowState Value) {
+  windowState_ = Value;
+  if (handle_ && showing_) {
+    static const int cmd[] = {SW_SHOWNORMAL, SW_MINIMIZE, SW_SHOWMAXIMIZED};
+    ShowWindow(handle_, cmd[Value]);
+  }
+}
+
+void TCustomForm::SetIcon(TIcon* Value) {
+  icon_->Assign(Value);
+  if (handle_ && !icon_->Empty())
+    ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_->Handle()));
+}
+
+void TCustomForm::SetMenu(TComponent* Value) {
+  if (Value == menu_) return;
+  if (menu_) menu_->RemoveFreeNotification(this);
+  menu_ = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+// Geometry ---------------------------------------------------------------------------
+TRect TCustomForm::GetClientRect() {
+  if (pendingClientWidth_ >= 0 && pendingClientHeight_ >= 0) return Rect(0, 0, pendingClientWidth_, pendingClientHeight_);
+  if (handle_) return TWinControl::GetClientRect();
+  DWORD style = 0, ex = 0;
+  BorderStyleBits(borderStyle_, borderIcons_, formStyle_, !parent_, style, ex);
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, style, FALSE, ex);
+  return Rect(0, 0, std::max(0L, width_ - (r.right - r.left)), std::max(0L, height_ - (r.bottom - r.top)));
+}
+
+TPoint TCustomForm::ClientOrigin() {
+  if (handle_ || parent_) return TWinControl::ClientOrigin();
+  DWORD style = 0, ex = 0;
+  BorderStyleBits(borderStyle_, borderIcons_, formStyle_, true, style, ex);
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, style, FALSE, ex);
+  return Point(left_ - r.left, top_ - r.top);
+}
+
+void TCustomForm::SetClientSize(Integer W, Integer H) {
+  if (ComponentState().Contains(csLoading)) {
+    pendingClientWidth_ = W;
+    pendingClientHeight_ = H;
+    return;
+  }
+  TRect r = GetClientRect();
+  SetBounds(left_, top_, width_ - r.Width() + W, height_ - r.Height() + H);
+}
+
+void TCustomForm::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+// Window -------------------------------------------------------------------------------
+void TCustomForm::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  bool topLevel = !parent_ && !parentWindow_;
+  Params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_GROUP | WS_TABSTOP);
+  if (!topLevel) Params.Style |= WS_CHILD;
+  if (topLevel && Application) Params.WndParent = Application->Handle();
+  Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CONTROLPARENT);
+  Params.WindowClass.style = CS_DBLCLKS;
+  BorderStyleBits(borderStyle_, borderIcons_, formStyle_, topLevel, Params.Style, Params.ExStyle);
+  if (borderStyle_ == bsDialog) Params.WindowClass.style |= CS_SAVEBITS;
+  if (formStyle_ == fsMDIChild) {
+    Params.ExStyle |= WS_EX_MDICHILD;
+    Params.Style &= ~static_cast<DWORD>(WS_POPUP);
+  }
+  if (windowState_ == wsMinimized) Params.Style |= WS_MINIMIZE;
+  if (windowState_ == wsMaximized) Params.Style |= WS_MAXIMIZE;
+  if (position_ == poDefault || position_ == poDefaultPosOnly) {
+    Params.X = static_cast<Integer>(CW_USEDEFAULT);
+    Params.Y = static_cast<Integer>(CW_USEDEFAULT);
+  }
+}
+
+void TCustomForm::CreateWindowHandle(const TCreateParams& Params) {
+  if (formStyle_ == fsMDIChild) {
+    TCustomForm* frame = Application ? Application->MainForm() : nullptr;
+    if (!frame || frame->formStyle_ != fsMDIForm || !frame->Handle() || !frame->clientHandle_)
+      throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+    HWND h = CreateMDIWindowW(Params.WinClassName.c_str(), Params.Caption.c_str(),
+                              Params.Style & ~static_cast<DWORD>(WS_VISIBLE), Params.X, Params.Y, Params.Width,
+                              Params.Height, frame->clientHandle_, Params.WindowClass.hInstance,
+                              reinterpret_cast<LPARAM>(Params.Param));
+    if (h) handle_ = h;
+    formState_.Include(fsCreatedMDIChild);
+    return;
+  }
+  TCustomControl::CreateWindowHandle(Params);
+}
+
+void TCustomForm::CreateWnd() {
+  TCustomControl::CreateWnd();
+  if (!icon_->Empty())
+    ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_->Handle()));
+  if (formStyle_ == fsMDIForm && !clientHandle_) {
+    CLIENTCREATESTRUCT ccs{};
+    ccs.idFirstChild = 0xFF00;
+    RECT r;
+    ::GetClientRect(handle_, &r);
+    clientHandle_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL,
+                                    0, 0, r.right, r.bottom, handle_, nullptr, GetModuleHandleW(nullptr), &ccs);
+  }
+}
+
+void TCustomForm::DestroyWindowHandle() {
+  if (clientHandle_) {
+    DestroyWindow(clientHandle_);
+    clientHandle_ = nullptr;
+  }
+  if (formState_.Contains(fsCreatedMDIChild) && handle_) {
+    HWND client = GetParent(handle_);
+    formState_.Exclude(fsCreatedMDIChild);
+    HWND h = handle_;
+    if (client) ::SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(h), 0);
+    if (handle_ == h && IsWindow(h)) TCustomControl::DestroyWindowHandle();
+    handle_ = nullptr;
+    showing_ = false;
+    return;
+  }
+  TCustomControl::DestroyWindowHandle();
+}
+
+void TCustomForm::DefaultHandler(TMessage& Message) {
+  if (handle_ && clientHandle_) {
+    Message.Result = DefFrameProcW(handle_, clientHandle_, Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  if (handle_ && formStyle_ == fsMDIChild && formState_.Contains(fsCreatedMDIChild)) {
+    Message.Result = DefMDIChildProcW(handle_, Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  TCustomControl::DefaultHandler(Message);
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() {
+  if (!clientHandle_) return nullptr;
+  HWND h = reinterpret_cast<HWND>(::SendMessageW(clientHandle_, WM_MDIGETACTIVE, 0, 0));
+  return dynamic_cast<TCustomForm*>(FindControl(h));
+}
+
+Integer TCustomForm::MDIChildCount() {
+  Integer n = 0;
+  if (!clientHandle_ || !Screen) return 0;
+  for (Integer i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* f = Screen->Forms(i);
+    if (f->formStyle_ == fsMDIChild && f->handle_ && GetParent(f->handle_) == clientHandle_) ++n;
+  }
+  return n;
+}
+
+TCustomForm* TCustomForm::MDIChildren(Integer I) {
+  if (!clientHandle_ || !Screen) return nullptr;
+  for (Integer i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* f = Screen->Forms(i);
+    if (f->formStyle_ == fsMDIChild && f->handle_ && GetParent(f->handle_) == clientHandle_) {
+      if (I == 0) return f;
+      --I;
+    }
+  }
+  return nullptr;
+}
+
+// Showing ------------------------------------------------------------------------------
+void TCustomForm::Show() {
+  AfterConstruction();
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::PlaceForm() {
+  if (parent_ || formStyle_ == fsMDIChild) return;
+  TRect area = Screen ? Screen->WorkAreaRect() : Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  TCustomForm* center = nullptr;
+  switch (position_) {
+    case poScreenCenter:
+    case poDesktopCenter:
+      SetBounds(area.Left + (area.Width() - width_) / 2, area.Top + (area.Height() - height_) / 2, width_, height_);
+      return;
+    case poMainFormCenter:
+      center = Application ? Application->MainForm() : nullptr;
+      break;
+    case poOwnerFormCenter:
+      center = dynamic_cast<TCustomForm*>(Owner());
+      if (!center && Application) center = Application->MainForm();
+      break;
+    default:
+      return;
+  }
+  if (center && center != this && center->handle_) {
+    Integer x = center->left_ + (center->width_ - width_) / 2;
+    Integer y = center->top_ + (center->height_ - height_) / 2;
+    x = std::max(area.Left, std::min(x, area.Right - width_));
+    y = std::max(area.Top, std::min(y, area.Bottom - height_));
+    SetBounds(x, y, width_, height_);
+  } else {
+    SetBounds(area.Left + (area.Width() - width_) / 2, area.Top + (area.Height() - height_) / 2, width_, height_);
+  }
+}
+
+void TCustomForm::CMShowingChanged(TMessage&) {
+  if (showing_) {
+    formState_.Include(fsShowing);
+    try {
+      DoShow();
+    } catch (...) {
+      formState_.Exclude(fsShowing);
+      throw;
+    }
+    formState_.Exclude(fsShowing);
+    PlaceForm();
+    static const int cmd[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
+    if (formStyle_ == fsMDIChild && windowState_ == wsNormal) {
+      ShowWindow(handle_, SW_SHOW);
+      if (HWND client = GetParent(handle_)) ::SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(handle_), 0);
+    } else
+      ShowWindow(handle_, cmd[windowState_]);
+    if (formStyle_ == fsStayOnTop)
+      SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!active_ && GetActiveWindow() == handle_) SetActive(true);
+  } else {
+    try {
+      DoHide();
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+    if (Screen && Screen->FocusedForm() == this) Screen->SetFocusedForm(nullptr);
+    ShowWindow(handle_, SW_HIDE);
+    if (active_) SetActive(false);
+  }
+}
+
+TModalResult TCustomForm::ShowModal() {
+  AfterConstruction();
+  if (visible_ || !enabled_ || formState_.Contains(fsModal) || formStyle_ == fsMDIChild)
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (HWND cap = GetCapture()) ::SendMessageW(cap, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  formState_.Include(fsModal);
+  HWND activeWindow = GetActiveWindow();
+  TCustomForm* savedFocusedForm = Screen ? Screen->FocusedForm() : nullptr;
+  TCursor saveCursor = Screen ? Screen->Cursor() : crDefault;
+  if (Screen) Screen->SetCursor(crDefault);
+  TTaskWindows task{Handle(), {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindowProc, reinterpret_cast<LPARAM>(&task));
+  auto restore = [&] {
+    for (HWND w : task.Windows)
+      if (IsWindow(w)) EnableWindow(w, TRUE);
+    if (Screen) {
+      Screen->SetFocusedForm(savedFocusedForm);
+      Screen->SetCursor(saveCursor);
+    }
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+    formState_.Exclude(fsModal);
+  };
+  TModalResult result = mrNone;
+  try {
+    Show();
+    try {
+      modalResult_ = mrNone;
+      do {
+        Application->HandleMessage();
+        if (Application->Terminated())
+          modalResult_ = mrCancel;
+        else if (modalResult_ != mrNone)
+          CloseModal();
+      } while (modalResult_ == mrNone);
+      result = modalResult_;
+    } catch (...) {
+      Hide();
+      throw;
+    }
+    Hide();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+  return result;
+}
+
+void TCustomForm::CloseModal() {
+  TCloseAction action = caNone;
+  try {
+    if (CloseQuery()) {
+      action = caHide;
+      DoClose(action);
+    }
+  } catch (...) {
+    modalResult_ = mrNone;
+    if (Application) Application->HandleException(this);
+    return;
+  }
+  switch (action) {
+    case caNone: modalResult_ = mrNone; break;
+    case caFree: Release(); break;
+    default: break;
+  }
+}
+
+bool TCustomForm::CloseQuery() {
+  if (formStyle_ == fsMDIForm) {
+    for (Integer i = 0; i < MDIChildCount(); ++i)
+      if (!MDIChildren(i)->CloseQuery()) return false;
+  }
+  bool canClose = true;
+  OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (formState_.Contains(fsModal)) {
+    modalResult_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = formStyle_ == fsMDIChild ? (borderIcons_.Contains(biMinimize) ? caMinimize : caNone) : caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == caHide) {
+    Hide();
+  } else if (action == caMinimize) {
+    SetWindowState(wsMinimized);
+  } else {
+    Release();
+  }
+}
+
+void TCustomForm::Release() {
+  if (handle_)
+    PostMessageW(handle_, CM_RELEASE, 0, 0);
+  else if (Application)
+    PostMessageW(Application->Handle(), CM_RELEASE, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void TCustomForm::CMRelease(TMessage&) { delete this; }
+
+void TCustomForm::WMClose(TMessage&) { Close(); }
+
+void TCustomForm::WMQueryEndSession(TMessage& Message) { Message.Result = CloseQuery() ? 1 : 0; }
+
+void TCustomForm::WMGetMinMaxInfo(TMessage& Message) {
+  DefaultHandler(Message);
+  auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+  if (!mmi) return;
+  if (constraints_->MinWidth() > 0) mmi->ptMinTrackSize.x = constraints_->MinWidth();
+  if (constraints_->MinHeight() > 0) mmi->ptMinTrackSize.y = constraints_->MinHeight();
+  if (constraints_->MaxWidth() > 0) mmi->ptMaxTrackSize.x = constraints_->MaxWidth();
+  if (constraints_->MaxHeight() > 0) mmi->ptMaxTrackSize.y = constraints_->MaxHeight();
+}
+
+// Activation and focus --------------------------------------------------------------
+void TCustomForm::WMActivate(TMessage& Message) {
+  // No default handling: it would move the focus to the form itself.
+  if (formStyle_ != fsMDIForm) SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
+  if (formStyle_ == fsMDIChild) DefaultHandler(Message);
+}
+
+void TCustomForm::SetActive(bool Value) {
+  active_ = Value;
+  if (Value) {
+    if (!activeControl_) activeControl_ = FindNextControl(nullptr, true, true, false);
+    SetWindowFocus();
+  }
+}
+
+void TCustomForm::SetWindowFocus() {
+  HWND h = activeControl_ ? activeControl_->Handle() : handle_;
+  if (h) ::SetFocus(h);
+}
+
+void TCustomForm::SetFocus() {
+  if (!active_) {
+    if (!visible_ || !enabled_) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    SetWindowFocus();
+  }
+}
+
+void TCustomForm::WMSetFocus(TMessage& Message) {
+  DefaultHandler(Message);
+  if (activeControl_ && activeControl_->HandleAllocated() && activeControl_->Showing() &&
+      !activeControl_->controlState_.Contains(csFocusing))
+    ::SetFocus(activeControl_->handle_);
+}
+
+void TCustomForm::CMActivate(TMessage&) { Activate(); }
+void TCustomForm::CMDeactivate(TMessage&) { Deactivate(); }
+
+void TCustomForm::SetActiveControl(TWinControl* Control) {
+  if (activeControl_ == Control) return;
+  bool loading = ComponentState().Contains(csLoading);
+  if (Control && !(Control != this && GetParentForm(Control) == this && (loading || Control->CanFocus())))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  activeControl_ = Control;
+  if (!loading && active_) SetWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* Control) {
+  bool wasActive = active_;
+  SetActiveControl(Control);
+  if (!wasActive || !Control->Focused()) SetWindowFocus();
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
+  if (Removing && Control->ContainsControl(focusedControl_)) focusedControl_ = Control->Parent();
+  if (Control->ContainsControl(activeControl_)) {
+    activeControl_ = nullptr;
+    if (active_ && handle_ && !ComponentState().Contains(csDestroying) && Control->Focused()) ::SetFocus(handle_);
+  }
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  // Windows move the focus around while a form's windows are destroyed.
+  if (ComponentState().Contains(csDestroying) || Control->ComponentState().Contains(csDestroying)) return true;
+  ++focusCount_;
+  activeControl_ = Control != this ? Control : nullptr;
+  if (Screen) Screen->SetActiveControl(Control, this);
+  if (Control->controlState_.Contains(csFocusing)) return true;
+  Control->controlState_.Include(csFocusing);
+  auto send = [this](TWinControl* c, UINT msg) {
+    Integer count = focusCount_;
+    if (c->HandleAllocated())
+      ::SendMessageW(c->handle_, msg, 0, 0);
+    else
+      c->Perform(msg, 0, 0);
+    return count == focusCount_;
+  };
+  bool ok = true;
+  try {
+    if (Screen && Screen->FocusedForm() != this) {
+      if (TCustomForm* previous = Screen->FocusedForm()) {
+        Screen->SetFocusedForm(nullptr);
+        ok = send(previous, CM_DEACTIVATE);
+      }
+      if (ok) {
+        Screen->SetFocusedForm(this);
+        ok = send(this, CM_ACTIVATE);
+      }
+    }
+    if (ok) {
+      if (!focusedControl_) focusedControl_ = this;
+      if (focusedControl_ != Control) {
+        while (ok && focusedControl_ && !focusedControl_->ContainsControl(Control)) {
+          TWinControl* leaving = focusedControl_;
+          focusedControl_ = focusedControl_->Parent();
+          ok = send(leaving, CM_EXIT);
+        }
+        while (ok && focusedControl_ != Control) {
+          TWinControl* c = Control;
+          while (c->Parent() != focusedControl_ && c->Parent()) c = c->Parent();
+          focusedControl_ = c;
+          ok = send(c, CM_ENTER);
+        }
+        if (ok) Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+      }
+    }
+  } catch (...) {
+    Control->controlState_.Exclude(csFocusing);
+    throw;
+  }
+  Control->controlState_.Exclude(csFocusing);
+  return ok;
+}
+
+// Keys ------------------------------------------------------------------------------
+bool TCustomForm::IsShortCut(TMessage& Message) {
+  bool handled = false;
+  OnShortCut(Message, handled);
+  if (!handled && MenuShortCutHook) handled = MenuShortCutHook(this, Message);
+  return handled;
+}
+
+void TCustomForm::CMDialogKey(TMessage& Message) {
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (Message.WParam) {
+      case VK_TAB:
+        if (GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0, true);
+          Message.Result = 1;
+          return;
+        }
+        break;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        if (activeControl_ && activeControl_->Parent()) {
+          activeControl_->Parent()->SelectNext(activeControl_, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN,
+                                               false);
+          Message.Result = 1;
+        }
+        return;
+      default:
+        break;
+    }
+  }
+  TCustomControl::CMDialogKey(Message);
+}
+
+void TCustomForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CLOSE: WMClose(Message); break;
+    case WM_ACTIVATE: WMActivate(Message); break;
+    case WM_QUERYENDSESSION: WMQueryEndSession(Message); break;
+    case WM_GETMINMAXINFO: WMGetMinMaxInfo(Message); break;
+    case CM_ACTIVATE: CMActivate(Message); break;
+    case CM_DEACTIVATE: CMDeactivate(Message); break;
+    case CM_RELEASE: CMRelease(Message); break;
+    case WM_SIZE:
+      if (clientHandle_) {
+        // The MDI client fills the client area left by the aligned controls.
+        TCustomControl::Dispatch(Message);
+        TRect r = GetClientRect();
+        AdjustClientRect(r);
+        for (TControl* c : controls_)
+          if (c->Visible()) {
+            if (c->Align() == alTop) r.Top = std::max(r.Top, c->Top() + c->Height());
+            if (c->Align() == alBottom) r.Bottom = std::min(r.Bottom, c->Top());
+            if (c->Align() == alLeft) r.Left = std::max(r.Left, c->Left() + c->Width());
+            if (c->Align() == alRight) r.Right = std::min(r.Right, c->Left());
+          }
+        MoveWindow(clientHandle_, r.Left, r.Top, r.Width(), r.Height(), TRUE);
+        return;
+      }
+      TCustomControl::Dispatch(Message);
+      break;
+    default: TCustomControl::Dispatch(Message); break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Hint window.
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
+  color_ = clInfoBk;
+  parentColor_ = false;
+  brush_->SetColor(clInfoBk);
+  parentFont_ = false;
+  if (Screen) font_->Assign(Screen->HintFont());
+  visible_ = false;
+}
+
+void THintWindow::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_BORDER;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  Params.WindowClass.style |= CS_SAVEBITS;
+  if (Application) Params.WndParent = Application->Handle();
+}
+
+TRect THintWindow::CalcHintRect(Integer MaxWidth, const std::string& AHint, void*) {
+  TRect r = Rect(0, 0, MaxWidth, 0);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font_->Handle());
+  std::wstring w = Utf8ToWide(AHint);
+  DrawTextW(dc, w.c_str(), -1, r.AsRECT(), DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  r.Right += 6;
+  r.Bottom += 2;
+  return r;
+}
+
+void THintWindow::ActivateHint(TRect Rect, const std::string& AHint) {
+  SetCaption(AHint);
+  TRect area = Screen ? Screen->WorkAreaRect() : Rect;
+  if (Rect.Right > area.Right) {
+    Integer w = Rect.Width();
+    Rect.Right = area.Right;
+    Rect.Left = Rect.Right - w;
+  }
+  if (Rect.Left < area.Left) {
+    Integer w = Rect.Width();
+    Rect.Left = area.Left;
+    Rect.Right = Rect.Left + w;
+  }
+  if (Rect.Bottom > area.Bottom) {
+    Integer h = Rect.Height();
+    Rect.Bottom = area.Bottom;
+    Rect.Top = Rect.Bottom - h;
+  }
+  SetBounds(Rect.Left, Rect.Top, Rect.Width() + 2, Rect.Height() + 2);
+  SetWindowPos(Handle(), HWND_TOPMOST, Rect.Left, Rect.Top, Rect.Width() + 2, Rect.Height() + 2,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  visible_ = true;
+  Invalidate();
+}
+
+void THintWindow::ReleaseHandle() {
+  visible_ = false;
+  DestroyHandle();
+}
+
+void THintWindow::Paint() {
+  TRect r = ClientRect();
+  Canvas()->Brush()->SetColor(color_);
+  Canvas()->FillRect(r);
+  r.Left += 2;
+  r.Top += 2;
+  Canvas()->Font()->Assign(font_.get());
+  Canvas()->Brush()->SetStyle(bsClear);
+  std::wstring w = Utf8ToWide(Caption());
+  HDC dc = Canvas()->Handle();
+  DrawTextW(dc, w.c_str(), -1, r.AsRECT(), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+void THintWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_NCHITTEST) {
+    Message.Result = HTTRANSPARENT;
+    return;
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+std::string GetShortHint(const std::string& Hint) {
+  auto p = Hint.find('|');
+  return p == std::string::npos ? Hint : Hint.substr(0, p);
+}
+
+std::string GetLongHint(const std::string& Hint) {
+  auto p = Hint.find('|');
+  return p == std::string::npos ? Hint : Hint.substr(p + 1);
+}
+
+bool IsAccel(Word Key, const std::string& Text) {
+  for (size_t i = 0; i + 1 < Text.size(); ++i) {
+    if (Text[i] != '&') continue;
+    if (Text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return std::toupper(static_cast<unsigned char>(Text[i + 1])) == std::toupper(Key & 0xFF);
+  }
+  return false;
+}

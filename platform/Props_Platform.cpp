@@ -1,0 +1,15 @@
+// Entry point that enters the published properties of the platform's classes.
+#include "platform/TypInfo.h"
+
+void RegisterClassesProps();
+void RegisterGraphicsProps();
+void RegisterControlsProps();
+void RegisterStdCtrlsProps();
+
+void RegisterPlatformClasses() {
+  RegisterClassInfo<TPersistent>("TPersistent");
+  RegisterClassesProps();
+  RegisterGraphicsProps();
+  RegisterControlsProps();
+  RegisterStdCtrlsProps();
+}
