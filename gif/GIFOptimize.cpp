@@ -1,0 +1,257 @@
+// Frame optimisation: compact colour maps, drop what no pixel or frame shows,
+// turn pixels that repeat the previous frame transparent, trim transparent
+// borders and strip extensions that carry nothing.
+#include <algorithm>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "gif/GIFPainter.h"
+
+namespace {
+
+bool Overlap(const TRect& A, const TRect& B, TRect& Out) {
+  Out = Rect(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+             std::min(A.Bottom, B.Bottom));
+  return Out.Left < Out.Right && Out.Top < Out.Bottom;
+}
+
+Byte DisposalOf(TGIFSubImage* Frame) {
+  return Frame->GraphicControl() ? Frame->GraphicControl()->DisposalMethod() : 0;
+}
+
+}  // namespace
+
+void TGIFSubImage::TrimToContent() {
+  if (IsEmpty() || !transparent_ || !graphicControl_) return;
+  const Byte t = graphicControl_->TransparentIndex();
+  const Integer w = Width(), h = Height();
+  auto columnHasContent = [&](Integer x, Integer y0, Integer y1) {
+    for (Integer y = y0; y <= y1; ++y)
+      if (data_[size_t(y) * w + x] != t) return true;
+    return false;
+  };
+  Integer i = 0;
+  while (i < w && !columnHasContent(i, 0, h - 1)) ++i;
+  if (i == w) {
+    Clear();
+    return;
+  }
+  Integer r = w - 1;
+  while (r > i && !columnHasContent(r, 0, h - 1)) --r;
+  auto rowHasContent = [&](Integer y) {
+    for (Integer x = i; x <= r; ++x)
+      if (data_[size_t(y) * w + x] != t) return true;
+    return false;
+  };
+  Integer j = 0;
+  while (j < h && !rowHasContent(j)) ++j;
+  Integer b = h - 1;
+  while (b > j && !rowHasContent(b)) --b;
+  const Integer nw = r - i + 1, nh = b - j + 1;
+  if (nw == w && nh == h) return;
+  std::unique_ptr<Byte[]> cut(new Byte[size_t(nw) * nh]);
+  for (Integer y = 0; y < nh; ++y)
+    std::copy_n(data_.get() + size_t(y + j) * w + i, nw, cut.get() + size_t(y) * nw);
+  Descriptor.Left = Word(Left() + i);
+  Descriptor.Top = Word(Top() + j);
+  Descriptor.Width = Word(nw);
+  Descriptor.Height = Word(nh);
+  data_ = std::move(cut);
+  dataSize_ = nw * nh;
+  FreeBitmap();
+  FreeMask();
+}
+
+bool TGIFSubImage::CanAddTransparentEntry() const {
+  const Integer local = colorMap_->Count();
+  if (local > 0) return local <= 255;
+  const Integer global = image_ ? image_->GlobalColorMap()->Count() : 0;
+  return global >= 1 && global <= 255;
+}
+
+Integer TGIFSubImage::SharedTransparentIndex() {
+  if (colorMap_->Count() == 0 && image_) {
+    for (Integer i = 0; i < image_->Frames()->ItemCount(); ++i) {
+      TGIFSubImage* f = image_->Frames()->FrameAt(i);
+      if (f == this || !f->Transparent() || f->ColorMap()->Count() > 0 || !f->GraphicControl()) continue;
+      const Byte t = f->GraphicControl()->TransparentIndex();
+      // Another frame's transparent index is shared only when this frame does
+      // not show that entry as a colour of its own.
+      if (!ScanForByte(data_.get(), t, dataSize_)) return t;
+      break;
+    }
+  }
+  TGIFColorMap* map = colorMap_->Count() > 0 ? static_cast<TGIFColorMap*>(colorMap_.get())
+                                              : static_cast<TGIFColorMap*>(image_->GlobalColorMap());
+  return map->AppendColor(TColor(0));
+}
+
+void TGIFSubImage::MergeWithPrevious(TGIFSubImage* Previous) {
+  if (IsEmpty() || !Previous || Previous->IsEmpty()) return;
+  const Byte prevDisposal = DisposalOf(Previous);
+  if (prevDisposal == 2 || prevDisposal == 3) return;
+  TRect ov;
+  if (!Overlap(BoundsRect(), Previous->BoundsRect(), ov)) return;
+  const bool wasTransparent = transparent_ && graphicControl_;
+  Integer dest = -1;
+  if (wasTransparent)
+    dest = graphicControl_->TransparentIndex();
+  else if (!CanAddTransparentEntry())
+    return;
+  const Integer src =
+      (Previous->Transparent() && Previous->GraphicControl()) ? Previous->GraphicControl()->TransparentIndex() : -1;
+  TGIFColorMap* myMap = EffectiveColorMap();
+  TGIFColorMap* prevMap = Previous->EffectiveColorMap();
+  const bool sameMap = myMap == prevMap;
+  const Integer myCount = myMap->Count(), prevCount = prevMap->Count();
+  bool fixedHere = false;
+  for (Integer y = ov.Top; y < ov.Bottom; ++y) {
+    Byte* row = data_.get() + size_t(y - Top()) * Width();
+    const Byte* prow = Previous->Data() + size_t(y - Previous->Top()) * Previous->Width();
+    for (Integer x = ov.Left; x < ov.Right; ++x) {
+      Byte& p = row[x - Left()];
+      const Byte q = prow[x - Previous->Left()];
+      if (dest >= 0 && p == dest) continue;
+      if (src >= 0 && q == src) continue;
+      bool same = sameMap && p == q;
+      if (!same && p < myCount && q < prevCount) {
+        const TGIFColor& a = myMap->Entries()[p];
+        const TGIFColor& b = prevMap->Entries()[q];
+        same = a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+      }
+      if (!same) continue;
+      if (dest < 0) {
+        dest = SharedTransparentIndex();
+        fixedHere = true;
+      }
+      p = Byte(dest);
+    }
+  }
+  if (fixedHere) {
+    TGIFGraphicControlExtension* gce = nullptr;
+    for (Integer e = 0; e < extensions_->ItemCount() && !gce; ++e)
+      gce = dynamic_cast<TGIFGraphicControlExtension*>(extensions_->ExtensionAt(e));
+    if (!gce) {
+      auto made = std::make_unique<TGIFGraphicControlExtension>(this);
+      gce = made.get();
+      extensions_->Append(std::move(made));
+    }
+    gce->Control.TransparentIndex = Byte(dest);
+    gce->SetUsesTransparentIndex(true);
+    if (!graphicControl_) graphicControl_ = gce;
+  }
+  FreeBitmap();
+  FreeMask();
+}
+
+void TGIFImage::OptimizeFrames(TGIFOptimizeFlags Flags, TGIFColorReduction Method, Integer /*ColorBits*/,
+                               TGIFDitherKind /*Dither*/) {
+  if (IsEmpty()) return;
+  StopAllPainters();
+  painters_->LockList();
+  const Integer M = 6 * frames_->ItemCount();
+  Integer P = 0;
+  auto report = [&] { DoProgressFrom(this, psRunning, Byte(::MulDiv(P, 100, M)), false, "Optimizing..."); };
+  try {
+    DoProgressFrom(this, psStarting, 0, false, "Optimizing...");
+    if (Flags & ofCompactColorMaps) {
+      if (GlobalColorMap()->Count() > 0) GlobalColorMap()->Compact();
+      for (Integer i = 0; i < frames_->ItemCount(); ++i) {
+        TGIFSubImage* f = frames_->FrameAt(i);
+        ++P;
+        if (f->ColorMap()->Count() > 0) {
+          f->ColorMap()->Compact();
+          report();
+        }
+      }
+    }
+    if (Flags & ofStripInvisible) {
+      for (Integer i = 0; i < frames_->ItemCount(); ++i) {
+        TGIFSubImage* f = frames_->FrameAt(i);
+        ++P;
+        TGIFGraphicControlExtension* gce = f->GraphicControl();
+        if (f->Transparent() && gce && !ScanForByte(f->Data(), gce->TransparentIndex(), f->DataSize())) {
+          gce->SetUsesTransparentIndex(false);
+          report();
+        }
+      }
+      for (Integer i = 0; i + 1 < frames_->ItemCount(); ++i) {
+        TGIFSubImage* f = frames_->FrameAt(i);
+        TGIFSubImage* next = frames_->FrameAt(i + 1);
+        ++P;
+        const Byte d = DisposalOf(f);
+        TRect ov;
+        if ((d == 2 || d == 3) && !next->Transparent() && Overlap(f->BoundsRect(), next->BoundsRect(), ov)) {
+          report();
+          if (ov == f->BoundsRect()) f->GraphicControl()->SetDisposalMethod(0);
+        }
+      }
+    } else {
+      P += 2 * frames_->ItemCount();
+    }
+    if (Flags & ofMergeDuplicates) {
+      for (Integer i = frames_->ItemCount() - 1; i >= 1; --i) {
+        ++P;
+        Integer j = i - 1;
+        while (j > 0 && DisposalOf(frames_->FrameAt(j)) == 3 && frames_->FrameAt(j)->GraphicControl()) --j;
+        frames_->FrameAt(i)->MergeWithPrevious(frames_->FrameAt(j));
+        report();
+      }
+    } else {
+      P += frames_->ItemCount();
+    }
+    if (Flags & ofTrimFrames) {
+      for (Integer i = frames_->ItemCount() - 1; i >= 0; --i) {
+        ++P;
+        TGIFSubImage* f = frames_->FrameAt(i);
+        if (!f->IsEmpty() && f->Transparent() && f->GraphicControl()) {
+          const Word d = f->GraphicControl()->FrameDelay();
+          f->TrimToContent();
+          if (f->IsEmpty()) {
+            if (i > 0) {
+              TGIFSubImage* prev = frames_->FrameAt(i - 1);
+              if (prev->Transparent() && prev->GraphicControl())
+                prev->GraphicControl()->SetFrameDelay(Word(prev->GraphicControl()->FrameDelay() + d));
+            }
+            frames_->RemoveAndFree(f);
+          }
+        }
+        report();
+      }
+    } else {
+      P += frames_->ItemCount();
+    }
+    P += frames_->ItemCount();
+    if (Flags & ofStripInvisible) {
+      const bool single = frames_->ItemCount() == 1;
+      for (Integer i = frames_->ItemCount() - 1; i >= 0; --i) {
+        TGIFSubImage* f = frames_->FrameAt(i);
+        TGIFExtensionList* exts = f->Extensions();
+        for (Integer e = exts->ItemCount() - 1; e >= 0; --e) {
+          TGIFExtension* ext = exts->ExtensionAt(e);
+          const bool isLoop = dynamic_cast<TGIFAppExtNSLoop*>(ext) != nullptr;
+          const bool carriesNothing = dynamic_cast<TGIFCommentExtension*>(ext) ||
+                                      dynamic_cast<TGIFTextExtension*>(ext) ||
+                                      dynamic_cast<TGIFUnknownAppExtension*>(ext);
+          if (carriesNothing || (isLoop && !(i == 0 && frames_->ItemCount() > 1))) exts->RemoveAndFree(ext);
+        }
+        TGIFGraphicControlExtension* gce = f->GraphicControl();
+        if (gce && !gce->UsesTransparentIndex() && !gce->UserInputFlag() && (gce->FrameDelay() == 0 || single) &&
+            (gce->DisposalMethod() <= 1 || single))
+          exts->RemoveAndFree(gce);
+        if (f->IsEmpty() && exts->ItemCount() == 0) frames_->RemoveAndFree(f);
+      }
+      report();
+    } else if ((Flags & ofReduceColors) && Method == rdCustom) {
+      RaiseGIFError("Invalid reduction method");
+    }
+  } catch (...) {
+    DoProgressFrom(this, psEnding, 0, false, "Optimizing...");
+    painters_->UnlockList();
+    throw;
+  }
+  DoProgressFrom(this, psEnding, 100, false, "Optimizing...");
+  painters_->UnlockList();
+  // What the frames show changed under the cached renderings.
+  DropComposite();
+}

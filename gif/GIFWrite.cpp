@@ -1,0 +1,156 @@
+// Writing a document as a GIF stream, and the sub-block writer.
+#include <cstring>
+
+#include "gif/GIFImage.h"
+
+void WriteTextSubBlocks(TStream* Stream, TStringList* Lines) {
+  for (Integer i = 0; i < Lines->Count(); ++i) {
+    const std::string line = Lines->Strings(i);
+    size_t pos = 0;
+    while (pos < line.size()) {
+      const size_t n = std::min<size_t>(255, line.size() - pos);
+      StreamWriteByte(Stream, Byte(n));
+      Stream->WriteBuffer(line.data() + pos, Integer(n));
+      pos += n;
+    }
+  }
+  StreamWriteByte(Stream, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Sub-block writer.
+
+Integer TGIFStream::Read(void* /*Buffer*/, Integer /*Count*/) { throw Exception("Invalid stream operation"); }
+
+Integer TGIFStream::Write(const void* /*Buffer*/, Integer /*Count*/) { throw Exception("Invalid stream operation"); }
+
+Int64 TGIFStream::Seek(Int64 /*Offset*/, TSeekOrigin /*Origin*/) { throw Exception("Invalid stream operation"); }
+
+TGIFWriter::~TGIFWriter() {
+  // Normally flushed by its user; when an error is passing, what is held
+  // still goes out, but a failing target must not throw from here.
+  if (dirty_) {
+    try {
+      FlushBlock();
+    } catch (...) {
+    }
+  }
+}
+
+Integer TGIFWriter::Write(const void* Buffer, Integer Count) {
+  const Byte* p = static_cast<const Byte*>(Buffer);
+  Integer left = Count;
+  while (left > 0) {
+    const Integer n = std::min(left, 256 - held_);
+    std::memcpy(buffer_ + held_, p, size_t(n));
+    // Marked after every copy: bytes held after a flush must still go out.
+    dirty_ = true;
+    held_ += n;
+    p += n;
+    left -= n;
+    if (held_ > 255) FlushBlock();
+  }
+  return Count;
+}
+
+void TGIFWriter::FlushBlock() {
+  if (held_ > 1) {
+    buffer_[0] = Byte(held_ - 1);
+    target_->WriteBuffer(buffer_, held_);
+  }
+  held_ = 1;
+  dirty_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Document.
+
+void TGIFImage::SaveGIFStream(TStream* Stream) {
+  DoProgress(psStarting, 0, false, "Saving...");
+  try {
+    header_->SaveToStream(Stream);
+    frames_->WriteAll(Stream);
+    TGIFTrailer trailer(this);
+    trailer.SaveToStream(Stream);
+  } catch (...) {
+    DoProgress(psEnding, 0, true, "Saving...");
+    throw;
+  }
+  DoProgress(psEnding, 100, true, "Saving...");
+}
+
+void TGIFHeader::SaveToStream(TStream* Stream) {
+  const TGIFFormatVersion version = image_ ? image_->RequiredVersion() : fvUnknown;
+  if (version == fvUnknown) RaiseGIFError("Unsupported GIF version");
+  PreparePacked();
+  std::string sig = "GIF" + GIFDefaults.VersionSignatures[version];
+  sig.resize(6, ' ');
+  Stream->WriteBuffer(sig.data(), 6);
+  Stream->WriteBuffer(&Screen, sizeof(Screen));
+  if (Screen.Packed & 0x80) colorMap_->WriteEntries(Stream);
+}
+
+void TGIFImageList::WriteAll(TStream* Stream) {
+  const Integer n = ItemCount();
+  for (Integer i = 0; i < n; ++i) {
+    FrameAt(i)->SaveToStream(Stream);
+    image_->DoProgress(psRunning, Byte((i + 1) * 100 / n), false, "Saving...");
+  }
+}
+
+void TGIFSubImage::SaveToStream(TStream* Stream) {
+  extensions_->WriteAll(Stream);
+  if (IsEmpty()) return;
+  PreparePacked();
+  Stream->WriteBuffer(&Descriptor, sizeof(Descriptor));
+  colorMap_->WriteEntries(Stream);
+  WriteImageData(Stream);
+}
+
+// ---------------------------------------------------------------------------
+// Extensions.
+
+void TGIFExtension::SaveToStream(TStream* Stream) {
+  const Byte intro[2] = {0x21, LabelByte()};
+  Stream->WriteBuffer(intro, 2);
+}
+
+void TGIFGraphicControlExtension::SaveToStream(TStream* Stream) {
+  TGIFExtension::SaveToStream(Stream);
+  Stream->WriteBuffer(&Control, sizeof(Control));
+}
+
+void TGIFTextExtension::SaveToStream(TStream* Stream) {
+  TGIFExtension::SaveToStream(Stream);
+  Stream->WriteBuffer(&PlainText, sizeof(PlainText));
+  WriteTextSubBlocks(Stream, lines_.get());
+}
+
+void TGIFCommentExtension::SaveToStream(TStream* Stream) {
+  TGIFExtension::SaveToStream(Stream);
+  WriteTextSubBlocks(Stream, lines_.get());
+}
+
+void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
+  TGIFExtension::SaveToStream(Stream);
+  StreamWriteByte(Stream, 11);
+  Stream->WriteBuffer(&Ident, sizeof(Ident));
+  WriteAppData(Stream);
+}
+
+void TGIFAppExtNSLoop::WriteAppData(TStream* Stream) {
+  const Byte loops[3] = {3, 1, 0};
+  Stream->WriteBuffer(loops, 2);
+  Stream->WriteBuffer(&loops_, 2);
+  if (bufferSize_ != 0) {
+    const Byte buffer[2] = {5, 2};
+    Stream->WriteBuffer(buffer, 2);
+    Stream->WriteBuffer(&bufferSize_, 4);
+  }
+  StreamWriteByte(Stream, 0);
+}
+
+void TGIFUnknownAppExtension::WriteAppData(TStream* Stream) {
+  for (auto& block : blocks_) block->WriteBlock(Stream);
+  StreamWriteByte(Stream, 0);
+}

@@ -1,0 +1,195 @@
+// Frame optimisation: small documents per flag with the exact frames
+// expected, and corpus animations that must look the same afterwards.
+#include <dirent.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "tests/gif/anim_test_util.h"
+
+using namespace giftest;
+using namespace animtest;
+
+namespace {
+
+const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
+
+// One line per frame: placement, pixels, transparency, disposal, delay, extension labels.
+std::string Describe(TGIFImage& img) {
+  std::ostringstream out;
+  for (int i = 0; i < img.Frames()->ItemCount(); ++i) {
+    TGIFSubImage* f = img.Frames()->FrameAt(i);
+    out << f->Left() << "," << f->Top() << " " << f->Width() << "x" << f->Height() << " [";
+    for (int p = 0; p < f->DataSize(); ++p) out << (p ? " " : "") << int(f->Data()[p]);
+    out << "]";
+    if (auto* g = f->GraphicControl()) {
+      if (f->Transparent()) out << " t" << int(g->TransparentIndex());
+      out << " d" << int(g->DisposalMethod()) << " w" << g->FrameDelay();
+    }
+    out << " {";
+    for (int e = 0; e < f->Extensions()->ItemCount(); ++e) {
+      TGIFExtension* x = f->Extensions()->ExtensionAt(e);
+      out << (e ? " " : "") << (dynamic_cast<TGIFAppExtNSLoop*>(x) ? std::string("loop") : x->ClassName());
+    }
+    out << "}\n";
+  }
+  return out.str();
+}
+
+void AddComment(TGIFImage& img, int frame) {
+  TGIFSubImage* f = img.Frames()->FrameAt(frame);
+  auto c = std::make_unique<TGIFCommentExtension>(f);
+  c->SetText("note");
+  f->Extensions()->Append(std::move(c));
+}
+
+}  // namespace
+
+TEST(Optimize, EachFlagGivesTheExpectedFrames) {
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<TGIFImage>()> make;
+    TGIFOptimizeFlags flags;
+    std::string expected;
+    int globalCount = -1;  // -1: unchecked
+  } cases[] = {
+      {"strip: a single opaque frame loses loop, comment and control",
+       [] {
+         auto img = MakeImage(2, 1, kColors, {{0, 0, 2, 1, {1, 2}, 50, 2}});
+         AddLoop(*img, 0, 0);
+         AddComment(*img, 0);
+         return img;
+       },
+       ofStripInvisible, "0,0 2x1 [1 2] {}\n"},
+      {"strip: the loop stays on frame 0 only; a delay keeps the control",
+       [] {
+         auto img = MakeImage(2, 1, kColors, {{0, 0, 2, 1, {1, 2}, 10, 1}, {0, 0, 2, 1, {2, 1}, 0, 1}});
+         AddLoop(*img, 0, 3);
+         AddLoop(*img, 1, 3);
+         AddComment(*img, 1);
+         return img;
+       },
+       ofStripInvisible, "0,0 2x1 [1 2] d1 w10 {loop TGIFGraphicControlExtension}\n0,0 2x1 [2 1] {}\n"},
+      {"strip: transparency no pixel uses is dropped",
+       [] { return MakeImage(2, 1, kColors, {{0, 0, 2, 1, {1, 2}, 5, 0, 3}, {0, 0, 2, 1, {3, 2}, 5, 0, 3}}); },
+       ofStripInvisible, "0,0 2x1 [1 2] d0 w5 {TGIFGraphicControlExtension}\n0,0 2x1 [3 2] t3 d0 w5 {TGIFGraphicControlExtension}\n"},
+      {"strip: a restore frame inside the next opaque frame keeps nothing to restore",
+       [] {
+         return MakeImage(4, 2, kColors,
+                          {{1, 0, 1, 1, {1}, 5, 2}, {0, 0, 4, 2, {}, 5, 0}, {0, 0, 4, 2, {}, 5, 3}, {2, 1, 3, 1, {}, 5, 0}});
+       },
+       ofStripInvisible,
+       "1,0 1x1 [1] d0 w5 {TGIFGraphicControlExtension}\n0,0 4x2 [0 0 0 0 0 0 0 0] d0 w5 "
+       "{TGIFGraphicControlExtension}\n0,0 4x2 [0 0 0 0 0 0 0 0] d3 w5 {TGIFGraphicControlExtension}\n"
+       "2,1 3x1 [0 0 0] d0 w5 {TGIFGraphicControlExtension}\n"},
+      {"trim: transparent borders go; an all-transparent frame goes and gives its delay",
+       [] {
+         return MakeImage(4, 3, kColors,
+                          {{0, 0, 4, 3, {3, 3, 3, 3, 3, 1, 2, 3, 3, 3, 3, 3}, 10, 1, 3},
+                           {0, 0, 4, 3, std::vector<Byte>(12, 3), 7, 1, 3}});
+       },
+       ofTrimFrames, "1,1 2x1 [1 2] t3 d1 w17 {TGIFGraphicControlExtension}\n"},
+      {"trim: an opaque frame is left alone",
+       [] { return MakeImage(2, 1, kColors, {{0, 0, 2, 1, {0, 0}, 10, 1}}); }, ofTrimFrames,
+       "0,0 2x1 [0 0] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"merge: repeated pixels become a new transparent entry",
+       [] { return MakeImage(3, 1, kColors, {{0, 0, 3, 1, {1, 2, 3}, 5, 1}, {0, 0, 3, 1, {1, 0, 3}, 5, 1}}); },
+       ofMergeDuplicates,
+       "0,0 3x1 [1 2 3] d1 w5 {TGIFGraphicControlExtension}\n0,0 3x1 [4 0 4] t4 d1 w5 {TGIFGraphicControlExtension}\n",
+       5},
+      {"merge: a transparent frame reuses its own index and skips the previous one's holes",
+       [] {
+         return MakeImage(3, 1, kColors,
+                          {{0, 0, 3, 1, {1, 0, 3}, 5, 1, 0}, {0, 0, 3, 1, {1, 0, 3}, 5, 1, 2}});
+       },
+       ofMergeDuplicates,
+       "0,0 3x1 [1 0 3] t0 d1 w5 {TGIFGraphicControlExtension}\n0,0 3x1 [2 0 2] t2 d1 w5 {TGIFGraphicControlExtension}\n",
+       4},
+      {"merge: nothing against a frame that restores; frame 0 stops the walk back",
+       [] {
+         return MakeImage(2, 1, kColors,
+                          {{0, 0, 2, 1, {1, 2}, 5, 3}, {0, 0, 2, 1, {1, 2}, 5, 3}, {0, 0, 2, 1, {1, 2}, 5, 1}});
+       },
+       ofMergeDuplicates,
+       "0,0 2x1 [1 2] d3 w5 {TGIFGraphicControlExtension}\n0,0 2x1 [1 2] d3 w5 {TGIFGraphicControlExtension}\n"
+       "0,0 2x1 [1 2] d1 w5 {TGIFGraphicControlExtension}\n",
+       4},
+      {"merge: an opaque frame with a full map is left alone",
+       [] {
+         std::vector<TColor> full;
+         for (int i = 0; i < 256; ++i) full.push_back(TColor(i));
+         return MakeImage(2, 1, full, {{0, 0, 2, 1, {1, 2}, 5, 1}, {0, 0, 2, 1, {1, 2}, 5, 1}});
+       },
+       ofMergeDuplicates,
+       "0,0 2x1 [1 2] d1 w5 {TGIFGraphicControlExtension}\n0,0 2x1 [1 2] d1 w5 {TGIFGraphicControlExtension}\n", 256},
+      {"compact: unused entries go, the rest sorted by use",
+       [] { return MakeImage(4, 1, kColors, {{0, 0, 4, 1, {3, 3, 3, 1}, -1}}); }, ofCompactColorMaps,
+       "0,0 4x1 [0 0 0 1] {}\n", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto img = c.make();
+    std::vector<std::string> progress;
+    img->OnProgress = [&](TObject*, TProgressStage stage, Byte, bool, const TRect&, const std::string& msg) {
+      if (stage != psRunning) progress.push_back(std::to_string(int(stage)) + msg);
+    };
+    img->OptimizeFrames(c.flags, rdNone, 8, dkNearest);
+    EXPECT_EQ(Describe(*img), c.expected);
+    if (c.globalCount >= 0) {
+      EXPECT_EQ(img->GlobalColorMap()->Count(), c.globalCount);
+    }
+    EXPECT_EQ(progress, (std::vector<std::string>{"0Optimizing...", "2Optimizing..."}));
+  }
+}
+
+TEST(Optimize, CustomReductionIsRefusedOnlyWithoutStripping) {
+  auto img = MakeImage(2, 1, kColors, {{0, 0, 2, 1, {1, 2}, 5, 1}});
+  EXPECT_EQ(GIFErrorOf([&] { img->OptimizeFrames(ofReduceColors, rdCustom, 8, dkNearest); }),
+            "Invalid reduction method");
+  EXPECT_EQ(GIFErrorOf([&] { img->OptimizeFrames(ofReduceColors | ofStripInvisible, rdCustom, 8, dkNearest); }), "");
+  EXPECT_EQ(GIFErrorOf([&] { img->OptimizeFrames(ofReduceColors, rdQuantize, 8, dkNearest); }), "");
+  TGIFImage empty;
+  empty.OptimizeFrames(ofReduceColors, rdCustom, 8, dkNearest);  // nothing happens without frames
+}
+
+TEST(Optimize, CorpusLooksTheSameAfterwards) {
+  std::vector<std::string> names;
+  for (const char* dir : {"", "coalesce/"}) {
+    const std::string path = DataPath(dir);
+    if (DIR* d = opendir(path.c_str())) {
+      while (dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n.size() > 4 && n.substr(n.size() - 4) == ".gif") names.push_back(dir + n);
+      }
+      closedir(d);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 4u);
+  size_t before = 0, after = 0;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    TGIFImage original;
+    original.LoadFromFile(DataPath(name));
+    TGIFImage optimized;
+    optimized.Assign(&original);
+    optimized.OptimizeFrames(ofTrimFrames | ofMergeDuplicates | ofStripInvisible | ofCompactColorMaps, rdNone, 8,
+                             dkNearest);
+    const size_t a = SaveBytes(original).size(), b = SaveBytes(optimized).size();
+    before += a;
+    after += b;
+    std::cout << "  " << name << ": " << a << " -> " << b << (b > a ? "  (grew)" : "") << "\n";
+    // Same background for both: the original's.
+    const TColor fill = original.GlobalColorMap()->Count() > 0 ? original.BackgroundColor() : 0xFF00FF;
+    auto x = ComposeFrames(original, fill);
+    auto y = ComposeFrames(optimized, fill);
+    ASSERT_FALSE(x.empty());
+    ASSERT_FALSE(y.empty());
+    if (x.size() == y.size()) {
+      for (size_t f = 0; f < x.size(); ++f) EXPECT_TRUE(x[f] == y[f]) << "frame " << f;
+    } else {
+      EXPECT_TRUE(x.back() == y.back()) << "last frame";
+    }
+  }
+  std::cout << "  total: " << before << " -> " << after << " bytes\n";
+}
