@@ -59,6 +59,31 @@ void WithCanvas(TControlCanvas* Canvas, HDC DC, TFont* Font, TBrush* Brush, F Pa
   Canvas->Unlock();
 }
 
+// One owner-drawn row of a list or combo box: selection colours, the item (or
+// an empty row when the box has no items) and the focus frame.
+template <class F>
+void PaintOwnerDrawRow(TControlCanvas* Canvas, const DRAWITEMSTRUCT* dis, TFont* Font, TBrush* Brush, F DrawItem) {
+  const TOwnerDrawState state = OwnerDrawStateFromItemState(dis->itemState);
+  WithCanvas(Canvas, dis->hDC, Font, Brush, [&] {
+    if (state.Contains(odSelected)) {
+      Canvas->Brush()->SetColor(clHighlight);
+      Canvas->Font()->SetColor(clHighlightText);
+    }
+    const TRect r{dis->rcItem.left, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom};
+    if (static_cast<int>(dis->itemID) >= 0)
+      DrawItem(static_cast<Integer>(dis->itemID), r, state);
+    else
+      Canvas->FillRect(r);
+    if (state.Contains(odFocused)) DrawFocusRect(dis->hDC, r.AsRECT());
+  });
+}
+
+// The default look of an owner-drawn item: its text on the current brush.
+void DrawPlainItem(TCanvas* Canvas, TStrings* Items, Integer Index, const TRect& Rect) {
+  Canvas->FillRect(Rect);
+  if (Index >= 0 && Index < Items->Count()) Canvas->TextOut(Rect.Left + 2, Rect.Top, Items->Strings(Index));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -993,31 +1018,17 @@ Integer TCustomListBox::ItemAtPos(const TPoint& Pos, bool Existing) {
 }
 
 void TCustomListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) {
-  if (OnDrawItem) {
+  if (OnDrawItem)
     OnDrawItem(this, Index, Rect, State);
-    return;
-  }
-  canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Strings(Index));
+  else
+    DrawPlainItem(canvas_.get(), items_.get(), Index, Rect);
 }
 
 void TCustomListBox::MeasureItem(Integer Index, Integer& Height) { OnMeasureItem(this, Index, Height); }
 
 void TCustomListBox::CNDrawItem(TMessage& Message) {
-  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  TOwnerDrawState state = OwnerDrawStateFromItemState(dis->itemState);
-  WithCanvas(canvas_.get(), dis->hDC, Font(), Brush(), [&] {
-    if (state.Contains(odSelected)) {
-      canvas_->Brush()->SetColor(clHighlight);
-      canvas_->Font()->SetColor(clHighlightText);
-    }
-    TRect r{dis->rcItem.left, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom};
-    if (static_cast<int>(dis->itemID) >= 0)
-      DrawItem(static_cast<Integer>(dis->itemID), r, state);
-    else
-      canvas_->FillRect(r);
-    if (state.Contains(odFocused)) DrawFocusRect(dis->hDC, r.AsRECT());
-  });
+  PaintOwnerDrawRow(canvas_.get(), reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam), Font(), Brush(),
+                    [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
   Message.Result = 1;
 }
 
@@ -1279,31 +1290,17 @@ void TCustomComboBox::DropDown() { OnDropDown(this); }
 void TCustomComboBox::CloseUp() { OnCloseUp(this); }
 
 void TCustomComboBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) {
-  if (OnDrawItem) {
+  if (OnDrawItem)
     OnDrawItem(this, Index, Rect, State);
-    return;
-  }
-  canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Strings(Index));
+  else
+    DrawPlainItem(canvas_.get(), items_.get(), Index, Rect);
 }
 
 void TCustomComboBox::MeasureItem(Integer Index, Integer& Height) { OnMeasureItem(this, Index, Height); }
 
 void TCustomComboBox::CNDrawItem(TMessage& Message) {
-  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  TOwnerDrawState state = OwnerDrawStateFromItemState(dis->itemState);
-  WithCanvas(canvas_.get(), dis->hDC, Font(), Brush(), [&] {
-    if (state.Contains(odSelected)) {
-      canvas_->Brush()->SetColor(clHighlight);
-      canvas_->Font()->SetColor(clHighlightText);
-    }
-    TRect r{dis->rcItem.left, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom};
-    if (static_cast<int>(dis->itemID) >= 0)
-      DrawItem(static_cast<Integer>(dis->itemID), r, state);
-    else
-      canvas_->FillRect(r);
-    if (state.Contains(odFocused)) DrawFocusRect(dis->hDC, r.AsRECT());
-  });
+  PaintOwnerDrawRow(canvas_.get(), reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam), Font(), Brush(),
+                    [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
   Message.Result = 1;
 }
 
