@@ -5,6 +5,7 @@ void RegisterClassesProps();
 void RegisterGraphicsProps();
 void RegisterControlsProps();
 void RegisterStdCtrlsProps();
+void RegisterTabsProps();
 
 void RegisterPlatformClasses() {
   RegisterClassInfo<TPersistent>("TPersistent");
@@ -12,4 +13,5 @@ void RegisterPlatformClasses() {
   RegisterGraphicsProps();
   RegisterControlsProps();
   RegisterStdCtrlsProps();
+  RegisterTabsProps();
 }
