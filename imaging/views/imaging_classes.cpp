@@ -1,0 +1,41 @@
+#include "imaging/views/imaging_classes.h"
+
+#include "imaging/buffer/ruzozadproc_component.h"
+#include "imaging/buffer/zezivori.h"
+#include "imaging/views/ieview.h"
+#include "platform/ExtCtrls.h"
+#include "platform/TypInfo.h"
+
+void RegisterImagingClasses() {
+  // A second call would enter every property twice.
+  static bool done = false;
+  if (done) return;
+  done = true;
+
+  RegisterEnum<TMsgLanguage>("TMsgLanguage",
+                             {"msSystem", "msEnglish", "msItalian", "msGerman", "msSpanish", "msFrench",
+                              "msPortuguese", "msGreek", "msRussian", "msDutch", "msSwedish", "msPolish",
+                              "msUser"});
+  RegisterEnum<TPRPreviewsParamsItems>("TPRPreviewsParamsItems", {"prppDefaultLockPreview"});
+
+  RegisterClassInfo<TIEView, TCustomControl>("TIEView")
+      .Color("Background", &TIEView::Background, &TIEView::SetBackground, clBtnFace)
+      .Bool("Ctl3D", &TIEView::Ctl3D, &TIEView::SetCtl3D, true)
+      .Bool("ParentCtl3D", &TIEView::ParentCtl3D, &TIEView::SetParentCtl3D, true)
+      .Enum("BorderStyle", &TIEView::BorderStyle, &TIEView::SetBorderStyle, bsSingle)
+      .Event("OnMouseEnter", &TIEView::OnMouseEnter)
+      .Event("OnMouseLeave", &TIEView::OnMouseLeave);
+
+  RegisterClassInfo<TRuzozAdProc, TComponent>("TRuzozAdProc")
+      .Bool("AutoUndo", &TRuzozAdProc::AutoUndo, &TRuzozAdProc::SetAutoUndo, true)
+      .Ref("AttachedRuzozAd", &TRuzozAdProc::AttachedRuzozAd, &TRuzozAdProc::SetAttachedRuzozAd)
+      .Color("Background", &TRuzozAdProc::Background, &TRuzozAdProc::SetBackground)
+      .Enum("MsgLanguage", &TRuzozAdProc::MsgLanguage, &TRuzozAdProc::SetMsgLanguage, msSystem)
+      .Set<TPRPreviewsParamsItems>("PreviewsParams", &TRuzozAdProc::PreviewsParams,
+                                   &TRuzozAdProc::SetPreviewsParams, TPRPreviewsParams())
+      .Object("PreviewFont", &TRuzozAdProc::PreviewFont, &TRuzozAdProc::SetPreviewFont)
+      .Event("OnPreview", &TRuzozAdProc::OnPreview)
+      .Ref("AttachedTImage", &TRuzozAdProc::AttachedTImage, &TRuzozAdProc::SetAttachedTImage)
+      .Int("UndoLimit", &TRuzozAdProc::UndoLimit, &TRuzozAdProc::SetUndoLimit, 1)
+      .Event("OnProgress", &TRuzozAdProc::OnProgress);
+}

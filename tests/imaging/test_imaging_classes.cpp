@@ -1,0 +1,85 @@
+// The image library's components in form files: read by name, written back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "imaging/buffer/ruzozadproc_component.h"
+#include "imaging/views/ieview.h"
+#include "imaging/views/imaging_classes.h"
+#include "platform/ExtCtrls.h"
+#include "platform/FormReader.h"
+#include "platform/Forms.h"
+#include "platform/TypInfo.h"
+
+namespace {
+
+class TfrmImaging : public TForm {
+ public:
+  T_CLASSNAME(TfrmImaging)
+  using TForm::TForm;
+};
+
+const char* const kForm = R"(object frmImaging: TfrmImaging
+  Left = 0
+  Top = 0
+  Width = 200
+  Height = 120
+  object View: TIEView
+    Left = 0
+    Top = 0
+    Width = 100
+    Height = 80
+    Background = clWhite
+    BorderStyle = bsNone
+  end
+  object Proc: TRuzozAdProc
+    AutoUndo = False
+    AttachedRuzozAd = View
+    MsgLanguage = msGerman
+    PreviewsParams = [prppDefaultLockPreview]
+    PreviewFont.Name = 'Arial'
+    UndoLimit = 5
+  end
+end
+)";
+
+void Register() {
+  RegisterImagingClasses();
+  RegisterImagingClasses();  // a second call must not enter the properties twice
+  static bool done = false;
+  if (!done) RegisterClassInfo<TfrmImaging, TForm>("TfrmImaging");
+  done = true;
+}
+
+}  // namespace
+
+TEST(ImagingClasses, FormWithViewAndProcessingComponentReadsAndWritesBack) {
+  Register();
+  auto* form = new TfrmImaging(nullptr);
+  ReadComponentFromText(kForm, form);
+
+  auto* view = dynamic_cast<TIEView*>(form->FindComponent("View"));
+  auto* proc = dynamic_cast<TRuzozAdProc*>(form->FindComponent("Proc"));
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(proc, nullptr);
+  EXPECT_EQ(view->Background(), clWhite);
+  EXPECT_EQ(view->BorderStyle(), bsNone);
+  EXPECT_FALSE(proc->AutoUndo());
+  EXPECT_EQ(proc->AttachedRuzozAd(), view);
+  EXPECT_EQ(proc->MsgLanguage(), msGerman);
+  EXPECT_TRUE(proc->PreviewsParams().Contains(prppDefaultLockPreview));
+  EXPECT_EQ(proc->PreviewFont()->Name(), "Arial");
+  EXPECT_EQ(proc->UndoLimit(), 5);
+
+  const std::string once = WriteComponentToText(form);
+  EXPECT_EQ(once.find("Ctl3D"), std::string::npos) << "defaults are not written\n" << once;
+  EXPECT_NE(once.find("AttachedRuzozAd = View"), std::string::npos) << once;
+  // The property appears once even though registration ran twice.
+  EXPECT_EQ(once.find("UndoLimit"), once.rfind("UndoLimit")) << once;
+
+  auto* copy = new TfrmImaging(nullptr);
+  ReadComponentFromText(once, copy);
+  EXPECT_EQ(WriteComponentToText(copy), once);
+  delete copy;
+  delete form;
+}
