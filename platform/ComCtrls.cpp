@@ -135,11 +135,42 @@ void TCustomImageList::Clear() {
 void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled) {
   if (!handle_ || Index < 0 || Index >= Count()) return;
   HDC dc = Canvas->Handle();
-  if (Enabled)
+  if (Enabled) {
     ImageList_Draw(handle_, Index, dc, X, Y, ILD_NORMAL);
-  else
-    ImageList_DrawEx(handle_, Index, dc, X, Y, 0, 0, CLR_NONE, static_cast<COLORREF>(ColorToRGB(clBtnFace)),
-                     ILD_BLEND50);
+    return;
+  }
+  // Greyed: every pixel of the image that is not white becomes an embossed
+  // shape, highlight offset by one pixel under shadow, as disabled buttons look.
+  HDC monoDC = ::CreateCompatibleDC(nullptr);
+  HBITMAP mono = ::CreateBitmap(width_, height_, 1, 1, nullptr);
+  if (!monoDC || !mono) {
+    if (mono) ::DeleteObject(mono);
+    if (monoDC) ::DeleteDC(monoDC);
+    return;
+  }
+  HGDIOBJ oldMono = ::SelectObject(monoDC, mono);
+  ::PatBlt(monoDC, 0, 0, width_, height_, WHITENESS);
+  // Colour to monochrome: the background colour (white) gives 1, the rest 0.
+  ::SetBkColor(monoDC, RGB(255, 255, 255));
+  ImageList_DrawEx(handle_, Index, monoDC, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_NORMAL);
+
+  constexpr DWORD kBrushWhereSourceIsZero = 0x00B8074A;  // PSDPxax: D where S is 1, P where S is 0
+  const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBk = ::SetBkColor(dc, RGB(255, 255, 255));
+  HBRUSH highlight = ::CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
+  HBRUSH shadow = ::CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
+  HGDIOBJ oldBrush = ::SelectObject(dc, highlight);
+  ::BitBlt(dc, X + 1, Y + 1, width_, height_, monoDC, 0, 0, kBrushWhereSourceIsZero);
+  ::SelectObject(dc, shadow);
+  ::BitBlt(dc, X, Y, width_, height_, monoDC, 0, 0, kBrushWhereSourceIsZero);
+  ::SelectObject(dc, oldBrush);
+  ::DeleteObject(highlight);
+  ::DeleteObject(shadow);
+  ::SetTextColor(dc, oldText);
+  ::SetBkColor(dc, oldBk);
+  ::SelectObject(monoDC, oldMono);
+  ::DeleteObject(mono);
+  ::DeleteDC(monoDC);
 }
 
 void TCustomImageList::GetBitmap(Integer Index, TBitmap* Image) {

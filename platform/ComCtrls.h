@@ -59,7 +59,7 @@ class TCustomImageList : public TComponent {
   void Replace(Integer Index, TBitmap* Image, TBitmap* Mask);
   void Delete(Integer Index);
   void Clear();
-  // Draws image Index at (X, Y); a disabled image is drawn blended.
+  // Draws image Index at (X, Y); a disabled image is drawn greyed (embossed).
   void Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled = true);
   // Copies image Index into Image (resized to the list's size).
   void GetBitmap(Integer Index, TBitmap* Image);

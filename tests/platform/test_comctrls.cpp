@@ -199,6 +199,19 @@ TEST(ImageList, AddDrawMasksAndChangeLinks) {
   list->Draw(c, 35, 1, 7);               // no such image: nothing
   EXPECT_EQ(c->Pixels(36, 2), clWhite);
 
+  // Disabled: the image's shape in shadow, a highlight edge one pixel below
+  // and right of it, transparent pixels untouched; no image colour survives.
+  c->Brush()->SetColor(clYellow);
+  c->FillRect(Rect(0, 0, 40, 10));
+  list->Draw(c, 0, 0, 0, false);
+  EXPECT_EQ(c->Pixels(1, 1), clYellow);  // masked corner
+  EXPECT_EQ(c->Pixels(6, 6), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(c->Pixels(8, 6), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(c->Pixels(6, 8), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(c->Pixels(9, 9), clYellow);
+  for (Integer y = 0; y < 10; ++y)
+    for (Integer x = 0; x < 10; ++x) EXPECT_NE(c->Pixels(x, y), clRed) << x << "," << y;
+
   list->Delete(0);
   EXPECT_EQ(list->Count(), 2);
   EXPECT_THROW(list->Delete(5), EInvalidOperation);
