@@ -2,13 +2,20 @@
 
 #include <algorithm>
 
+#include "platform/Forms.h"
+
 // ---------------------------------------------------------------------------
 // TBasicAction
 
 TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 
 TBasicAction::~TBasicAction() {
-  while (!clients_.empty()) clients_.back()->SetAction(nullptr);
+  // Each client lets go first; a control or menu item then drops its Action.
+  while (!clients_.empty()) {
+    TBasicActionLink* link = clients_.back();
+    link->SetAction(nullptr);
+    link->ActionDestroyed();
+  }
 }
 
 bool TBasicAction::Execute() {
@@ -23,10 +30,15 @@ bool TBasicAction::Update() {
   return true;
 }
 
-void TBasicAction::Change() {
-  OnChange(this);
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(clients_)) l->Change();
+void TBasicAction::SetOnExecute(const TNotifyEvent& Value) {
+  if (OnExecute == Value) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(clients_))
+    if (l->IsOnExecuteLinked()) l->SetOnExecute(Value);
+  OnExecute = Value;
+  Change();
 }
+
+void TBasicAction::Change() { OnChange(this); }
 
 // ---------------------------------------------------------------------------
 // TContainedAction
@@ -84,14 +96,22 @@ void TContainedAction::SetParentComponent(TComponent* Value) {
 
 TCustomAction::TCustomAction(TComponent* AOwner) : TContainedAction(AOwner) {}
 
+template <class Linked, class Write>
+void TCustomAction::Push(Linked IsLinked, Write Set) {
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(clients_))
+    if (auto* al = dynamic_cast<TActionLink*>(l); al && (al->*IsLinked)()) Set(al);
+}
+
 void TCustomAction::SetCaption(const std::string& Value) {
   if (caption_ == Value) return;
+  Push(&TActionLink::IsCaptionLinked, [&](TActionLink* l) { l->SetCaption(Value); });
   caption_ = Value;
   Change();
 }
 
 void TCustomAction::SetChecked(bool Value) {
   if (checked_ == Value) return;
+  Push(&TActionLink::IsCheckedLinked, [&](TActionLink* l) { l->SetChecked(Value); });
   checked_ = Value;
   // Checking one action of a group clears the others in the same list.
   if (Value && groupIndex_ > 0 && ActionList())
@@ -104,36 +124,42 @@ void TCustomAction::SetChecked(bool Value) {
 
 void TCustomAction::SetEnabled(bool Value) {
   if (enabled_ == Value) return;
+  Push(&TActionLink::IsEnabledLinked, [&](TActionLink* l) { l->SetEnabled(Value); });
   enabled_ = Value;
   Change();
 }
 
 void TCustomAction::SetVisible(bool Value) {
   if (visible_ == Value) return;
+  Push(&TActionLink::IsVisibleLinked, [&](TActionLink* l) { l->SetVisible(Value); });
   visible_ = Value;
   Change();
 }
 
 void TCustomAction::SetHint(const std::string& Value) {
   if (hint_ == Value) return;
+  Push(&TActionLink::IsHintLinked, [&](TActionLink* l) { l->SetHint(Value); });
   hint_ = Value;
   Change();
 }
 
 void TCustomAction::SetHelpContext(Integer Value) {
   if (helpContext_ == Value) return;
+  Push(&TActionLink::IsHelpContextLinked, [&](TActionLink* l) { l->SetHelpContext(Value); });
   helpContext_ = Value;
   Change();
 }
 
 void TCustomAction::SetImageIndex(Integer Value) {
   if (imageIndex_ == Value) return;
+  Push(&TActionLink::IsImageIndexLinked, [&](TActionLink* l) { l->SetImageIndex(Value); });
   imageIndex_ = Value;
   Change();
 }
 
 void TCustomAction::SetShortCut(TShortCut Value) {
   if (shortCut_ == Value) return;
+  Push(&TActionLink::IsShortCutLinked, [&](TActionLink* l) { l->SetShortCut(Value); });
   shortCut_ = Value;
   Change();
 }
@@ -192,29 +218,27 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
   }
   action_ = Value;
-  if (Value) {
-    Value->clients_.push_back(this);
-    Change();
-  }
+  if (Value) Value->clients_.push_back(this);
 }
 
 bool TBasicActionLink::Execute(TComponent* AComponent) {
-  if (!action_) return false;
-  action_->SetActionComponent(AComponent);
+  TBasicAction* action = action_;
+  if (!action) return false;
+  action->SetActionComponent(AComponent);
   bool r = false;
   try {
-    r = action_->Execute();
+    r = action->Execute();
   } catch (...) {
-    action_->SetActionComponent(nullptr);
+    if (action_ == action) action->SetActionComponent(nullptr);
     throw;
   }
-  action_->SetActionComponent(nullptr);
+  if (action_ == action) action->SetActionComponent(nullptr);
   return r;
 }
 
 bool TBasicActionLink::Update() { return action_ && action_->Update(); }
 
-void TBasicActionLink::Change() { OnChange(this); }
+void TBasicActionLink::Change() { OnChange(action_); }
 
 bool TActionLink::IsCaptionLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsCheckedLinked() const { return CustomAction() != nullptr; }
@@ -224,39 +248,75 @@ bool TActionLink::IsHintLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsImageIndexLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsShortCutLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsVisibleLinked() const { return CustomAction() != nullptr; }
-bool TActionLink::IsOnExecuteLinked() const { return action_ != nullptr; }
 
-void TActionLink::Change() {
-  TBasicActionLink::Change();
-  TCustomAction* a = CustomAction();
-  if (!a) return;
-  if (IsCaptionLinked()) SetCaption(a->Caption());
-  if (IsCheckedLinked()) SetChecked(a->Checked());
-  if (IsEnabledLinked()) SetEnabled(a->Enabled());
-  if (IsHelpContextLinked()) SetHelpContext(a->HelpContext());
-  if (IsHintLinked()) SetHint(a->Hint());
-  if (IsImageIndexLinked()) SetImageIndex(a->ImageIndex());
-  if (IsShortCutLinked()) SetShortCut(a->ShortCut());
-  if (IsVisibleLinked()) SetVisible(a->Visible());
+// A control property follows the action while it still shows the action's value.
+bool TControlActionLink::IsCaptionLinked() const {
+  return TActionLink::IsCaptionLinked() && client_->Caption() == CustomAction()->Caption();
+}
+bool TControlActionLink::IsEnabledLinked() const {
+  return TActionLink::IsEnabledLinked() && client_->Enabled() == CustomAction()->Enabled();
+}
+bool TControlActionLink::IsHelpContextLinked() const {
+  return TActionLink::IsHelpContextLinked() && client_->HelpContext() == CustomAction()->HelpContext();
+}
+bool TControlActionLink::IsHintLinked() const {
+  return TActionLink::IsHintLinked() && client_->Hint() == CustomAction()->Hint();
+}
+bool TControlActionLink::IsVisibleLinked() const {
+  return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
+}
+bool TControlActionLink::IsOnExecuteLinked() const {
+  return TActionLink::IsOnExecuteLinked() && client_->OnClick == action_->OnExecute;
 }
 
-TControlActionLink::TControlActionLink(TControl* Client) : client_(Client) {}
+void TControlActionLink::ActionDestroyed() { client_->SetAction(nullptr); }
 
-TControlActionLink::~TControlActionLink() {
-  // The client's own click handler comes back.
-  if (routed_) client_->OnClick = clientClick_;
+bool TMenuActionLink::IsCaptionLinked() const {
+  return TActionLink::IsCaptionLinked() && client_->Caption() == CustomAction()->Caption();
+}
+bool TMenuActionLink::IsCheckedLinked() const {
+  return TActionLink::IsCheckedLinked() && client_->Checked() == CustomAction()->Checked();
+}
+bool TMenuActionLink::IsEnabledLinked() const {
+  return TActionLink::IsEnabledLinked() && client_->Enabled() == CustomAction()->Enabled();
+}
+bool TMenuActionLink::IsHintLinked() const {
+  return TActionLink::IsHintLinked() && client_->Hint() == CustomAction()->Hint();
+}
+bool TMenuActionLink::IsImageIndexLinked() const {
+  return TActionLink::IsImageIndexLinked() && client_->ImageIndex() == CustomAction()->ImageIndex();
+}
+bool TMenuActionLink::IsShortCutLinked() const {
+  return TActionLink::IsShortCutLinked() && client_->ShortCut() == CustomAction()->ShortCut();
+}
+bool TMenuActionLink::IsVisibleLinked() const {
+  return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
+}
+bool TMenuActionLink::IsOnExecuteLinked() const {
+  return TActionLink::IsOnExecuteLinked() && client_->OnClick == action_->OnExecute;
 }
 
-bool TControlActionLink::IsOnExecuteLinked() const { return action_ != nullptr; }
+void TMenuActionLink::ActionDestroyed() { client_->SetAction(nullptr); }
 
-void TControlActionLink::Change() {
-  TActionLink::Change();
-  if (action_ && IsOnExecuteLinked()) {
-    // Route the client's click to the action, once.
-    if (!routed_) {
-      clientClick_ = client_->OnClick;
-      client_->OnClick = [this](TObject*) { Execute(client_); };
-      routed_ = true;
-    }
+// ---------------------------------------------------------------------------
+// Idle-time update
+
+namespace {
+void UpdateClients(TWinControl* Container) {
+  if (!Container->Showing()) return;
+  for (Integer i = 0; i < Container->ControlCount(); ++i) {
+    TControl* c = Container->Controls(i);
+    if (c->ControlStyle().Contains(csActionClient) && c->Visible()) c->InitiateAction();
+    if (auto* w = dynamic_cast<TWinControl*>(c)) UpdateClients(w);
   }
+}
+}  // namespace
+
+void UpdateFormActions(TCustomForm* Form) {
+  if (!Form || Form->ComponentState().Contains(csDesigning) || !Form->Showing()) return;
+  Form->InitiateAction();
+  if (TMainMenu* menu = Form->Menu())
+    for (Integer i = 0; i < menu->Items()->Count(); ++i)
+      if (TMenuItem* item = menu->Items()->Items(i); item->Visible()) item->InitiateAction();
+  UpdateClients(Form);
 }

@@ -11,6 +11,7 @@
 #include "platform/Controls.h"
 #include "platform/Menus.h"
 
+class TCustomForm;
 class TBasicAction;
 class TBasicActionLink;
 class TCustomActionList;
@@ -30,14 +31,18 @@ class TBasicAction : public TComponent {
   virtual bool Update();
   TComponent* ActionComponent() const { return actionComponent_; }
   void SetActionComponent(TComponent* Value) { actionComponent_ = Value; }
+  // Sets OnExecute; linked clients whose click handler is the old one get the new one.
+  void SetOnExecute(const TNotifyEvent& Value);
+  Integer ClientCount() const { return static_cast<Integer>(clients_.size()); }
 
   TNotifyEvent OnExecute;
   TNotifyEvent OnUpdate;
   TNotifyEvent OnChange;
 
  protected:
+  // Fires OnChange after a property changed.
   virtual void Change();
-  std::vector<TBasicActionLink*> clients_;
+  std::vector<TBasicActionLink*> clients_;  // not owned
   TComponent* actionComponent_ = nullptr;
 };
 
@@ -93,6 +98,9 @@ class TCustomAction : public TContainedAction {
   TNotifyEvent OnHint;
 
  private:
+  // Hands a new value to each link for which Linked holds, before it is stored.
+  template <class Linked, class Write>
+  void Push(Linked IsLinked, Write Set);
   std::string caption_, hint_;
   bool checked_ = false, enabled_ = true, visible_ = true, autoCheck_ = false;
   Integer helpContext_ = 0, imageIndex_ = -1, groupIndex_ = 0;
@@ -136,7 +144,11 @@ class TActionList : public TCustomActionList {
 };
 
 // ---------------------------------------------------------------------------
-// A link between an action and a client.
+// A link between an action and a client. The action tells its links about
+// each change of a property before it stores the new value, so a link can
+// compare the client with the action's old value: a client property that
+// still equals it follows the action ("linked"); one changed on its own
+// keeps its value.
 class TBasicActionLink : public TObject {
   friend class TBasicAction;
 
@@ -146,19 +158,27 @@ class TBasicActionLink : public TObject {
   ~TBasicActionLink() override;
   TBasicAction* Action() const { return action_; }
   void SetAction(TBasicAction* Value);
+  // Runs the action with AComponent as its ActionComponent.
   virtual bool Execute(TComponent* AComponent = nullptr);
   virtual bool Update();
+  virtual bool IsOnExecuteLinked() const { return action_ != nullptr; }
+  // Fired by Change with the action as Sender (a client then copies the whole
+  // state). Our actions report changes property by property instead; Change
+  // is for links and actions of other libraries.
   TNotifyEvent OnChange;
 
  protected:
-  // The action's state changed (or the link was just made).
   virtual void Change();
+  virtual void SetOnExecute(const TNotifyEvent&) {}
+  // The action is being destroyed; the link has already let go of it.
+  virtual void ActionDestroyed() {}
   TBasicAction* action_ = nullptr;
 };
 
-// Copies the properties a client shows: each SetX is called when the action's X
-// changes and the client says the property is linked.
+// The properties of a TCustomAction that a client can follow.
 class TActionLink : public TBasicActionLink {
+  friend class TCustomAction;
+
  public:
   T_CLASSNAME(TActionLink)
   virtual bool IsCaptionLinked() const;
@@ -169,10 +189,9 @@ class TActionLink : public TBasicActionLink {
   virtual bool IsImageIndexLinked() const;
   virtual bool IsShortCutLinked() const;
   virtual bool IsVisibleLinked() const;
-  virtual bool IsOnExecuteLinked() const;
 
  protected:
-  void Change() override;
+  // Write the action's new value into the client (called only while linked).
   virtual void SetCaption(const std::string&) {}
   virtual void SetChecked(bool) {}
   virtual void SetEnabled(bool) {}
@@ -184,14 +203,19 @@ class TActionLink : public TBasicActionLink {
   TCustomAction* CustomAction() const { return dynamic_cast<TCustomAction*>(action_); }
 };
 
-// Links a control: Caption, Enabled, Hint, Visible, HelpContext follow the
-// action; the control's click runs the action.
+// Links a control: Caption, Enabled, Hint, Visible, HelpContext and OnClick
+// (from OnExecute) follow the action while the control's value equals the
+// action's. The control owns its link (TControl::SetAction).
 class TControlActionLink : public TActionLink {
  public:
   T_CLASSNAME(TControlActionLink)
-  explicit TControlActionLink(TControl* Client);
-  ~TControlActionLink() override;
+  explicit TControlActionLink(TControl* Client) : client_(Client) {}
   TControl* Client() const { return client_; }
+  bool IsCaptionLinked() const override;
+  bool IsEnabledLinked() const override;
+  bool IsHelpContextLinked() const override;
+  bool IsHintLinked() const override;
+  bool IsVisibleLinked() const override;
   bool IsOnExecuteLinked() const override;
 
  protected:
@@ -200,12 +224,11 @@ class TControlActionLink : public TActionLink {
   void SetHint(const std::string& Value) override { client_->SetHint(Value); }
   void SetVisible(bool Value) override { client_->SetVisible(Value); }
   void SetHelpContext(Integer Value) override { client_->SetHelpContext(Value); }
-  void Change() override;
+  void SetOnExecute(const TNotifyEvent& Value) override { client_->OnClick = Value; }
+  // The client's Action becomes none (which frees this link).
+  void ActionDestroyed() override;
 
- private:
   TControl* client_;
-  TNotifyEvent clientClick_;
-  bool routed_ = false;
 };
 
 class TWinControlActionLink : public TControlActionLink {
@@ -213,3 +236,38 @@ class TWinControlActionLink : public TControlActionLink {
   T_CLASSNAME(TWinControlActionLink)
   using TControlActionLink::TControlActionLink;
 };
+
+// Links a menu item: Caption, Checked, Enabled, Hint, ImageIndex, ShortCut,
+// Visible and OnClick follow the action.
+class TMenuActionLink : public TActionLink {
+ public:
+  T_CLASSNAME(TMenuActionLink)
+  explicit TMenuActionLink(TMenuItem* Client) : client_(Client) {}
+  TMenuItem* Client() const { return client_; }
+  bool IsCaptionLinked() const override;
+  bool IsCheckedLinked() const override;
+  bool IsEnabledLinked() const override;
+  bool IsHintLinked() const override;
+  bool IsImageIndexLinked() const override;
+  bool IsShortCutLinked() const override;
+  bool IsVisibleLinked() const override;
+  bool IsOnExecuteLinked() const override;
+
+ protected:
+  void SetCaption(const std::string& Value) override { client_->SetCaption(Value); }
+  void SetChecked(bool Value) override { client_->SetChecked(Value); }
+  void SetEnabled(bool Value) override { client_->SetEnabled(Value); }
+  void SetHint(const std::string& Value) override { client_->SetHint(Value); }
+  void SetImageIndex(Integer Value) override { client_->SetImageIndex(Value); }
+  void SetShortCut(TShortCut Value) override { client_->SetShortCut(Value); }
+  void SetVisible(bool Value) override { client_->SetVisible(Value); }
+  void SetOnExecute(const TNotifyEvent& Value) override { client_->OnClick = Value; }
+  void ActionDestroyed() override;
+
+  TMenuItem* client_;
+};
+
+// Idle-time action update of a form: the form, the top items of its main
+// menu, then every visible action client on the showing parts of the form
+// get InitiateAction. Nothing for a form that is not showing.
+void UpdateFormActions(TCustomForm* Form);

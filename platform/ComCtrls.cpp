@@ -735,6 +735,7 @@ void TListColumn::Assign(TPersistent* Source) {
     caption_ = c->caption_;
     width_ = c->width_;
     alignment_ = c->alignment_;
+    imageIndex_ = c->imageIndex_;
     Changed(false);
     return;
   }
@@ -790,7 +791,10 @@ void TListItem::Assign(TPersistent* Source) {
     data_ = i->data_;
     imageIndex_ = i->imageIndex_;
     subItems_->Assign(i->subItems_.get());
-    if (Integer idx = Index(); idx >= 0) ListView()->UpdateWindowItem(idx);
+    if (Integer idx = Index(); idx >= 0) {
+      ListView()->UpdateWindowItem(idx);
+      ListView()->AutoSort(true, true);
+    }
     return;
   }
   TPersistent::Assign(Source);
@@ -803,7 +807,10 @@ Integer TListItem::Index() const { return owner_->IndexOf(this); }
 void TListItem::SetCaption(const std::string& Value) {
   if (caption_ == Value) return;
   caption_ = Value;
-  if (Integer i = Index(); i >= 0) ListView()->UpdateWindowItem(i);
+  if (Integer i = Index(); i >= 0) {
+    ListView()->UpdateWindowItem(i);
+    ListView()->AutoSort(true, false);
+  }
 }
 
 void TListItem::SetImageIndex(Integer Value) {
@@ -826,18 +833,7 @@ bool TListItem::GetState(UINT Mask) const {
   return (state_ & Mask) != 0;
 }
 
-void TListItem::SetState(UINT Mask, bool Value) {
-  state_ = Value ? (state_ | Mask) : (state_ & ~Mask);
-  TCustomListView* lv = ListView();
-  Integer i = Index();
-  if (lv->HandleAllocated() && i >= 0) {
-    LVITEMW item{};
-    item.mask = LVIF_STATE;
-    item.stateMask = Mask;
-    item.state = Value ? Mask : 0;
-    ::SendMessageW(lv->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
-}
+void TListItem::SetState(UINT Mask, bool Value) { SetStateBits(Mask, Value ? Mask : 0); }
 
 bool TListItem::Selected() const { return GetState(LVIS_SELECTED); }
 void TListItem::SetSelected(bool Value) { SetState(LVIS_SELECTED, Value); }
@@ -851,9 +847,10 @@ void TListItem::MakeVisible(bool PartialOK) {
     ::SendMessageW(ListView()->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(Index()), PartialOK ? 1 : 0);
 }
 
-TRect TListItem::DisplayRect() {
+TRect TListItem::DisplayRect(TDisplayCode Code) {
+  static const LONG Codes[] = {LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL, LVIR_SELECTBOUNDS};
   TRect r;
-  r.Left = LVIR_BOUNDS;
+  r.Left = Codes[Code];
   ::SendMessageW(ListView()->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(Index()),
                  reinterpret_cast<LPARAM>(r.AsRECT()));
   return r;
@@ -880,6 +877,7 @@ TListItem* TListItems::AddItem(TListItem* Item, Integer Index) {
   }
   items_.insert(items_.begin() + Index, std::move(item));
   owner_->InsertWindowItem(Index);
+  if (Item) owner_->AutoSort(true, true);
   return p;
 }
 
@@ -939,7 +937,14 @@ void TListItems::Assign(TPersistent* Source) {
 TCustomListView::TCustomListView(TComponent* AOwner)
     : TWinControl(AOwner),
       columns_(std::make_unique<TListColumns>(this)),
-      items_(std::make_unique<TListItems>(this)) {
+      items_(std::make_unique<TListItems>(this)),
+      smallLink_(std::make_unique<TChangeLink>()),
+      largeLink_(std::make_unique<TChangeLink>()),
+      stateLink_(std::make_unique<TChangeLink>()),
+      canvas_(std::make_unique<TControlCanvas>()) {
+  for (TChangeLink* l : {smallLink_.get(), largeLink_.get(), stateLink_.get()})
+    l->OnChange = TNotifyEvent(this, &TCustomListView::ImageListChange);
+  canvas_->SetControl(this);
   // Clicks come from the control's own notifications.
   controlStyle_ = TControlStyle{csDoubleClicks, csReflector};
   width_ = 250;
@@ -953,6 +958,8 @@ TCustomListView::TCustomListView(TComponent* AOwner)
 TCustomListView::~TCustomListView() {
   destroying_ = true;
   if (handle_) DestroyWindowHandle();
+  canvas_->FreeHandle();
+  ReleaseCustomDrawFont(nullptr);
 }
 
 void TCustomListView::CreateParams(TCreateParams& Params) {
@@ -965,30 +972,44 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
   if (!readOnly_) Params.Style |= LVS_EDITLABELS;
   if (!hideSelection_) Params.Style |= LVS_SHOWSELALWAYS;
   if (!showColumnHeaders_) Params.Style |= LVS_NOCOLUMNHEADER;
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (!columnClick_) Params.Style |= LVS_NOSORTHEADER;
+  if (borderStyle_ == bsSingle) {
+    if (NewStyleControls && Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
+  UpdateImageLists();
   UpdateExStyles();
   UpdateColumns();
   for (Integer i = 0; i < items_->Count(); ++i) InsertWindowItem(i);
 }
 
 void TCustomListView::DestroyWnd() {
-  // Keep the selection and focus in the items across a re-creation.
+  // Keep the selection, focus and check marks in the items across a re-creation.
   if (handle_)
     for (Integer i = 0; i < items_->Count(); ++i)
-      items_->Item(i)->state_ = static_cast<UINT>(
-          ::SendMessageW(handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED | LVIS_FOCUSED));
+      items_->Item(i)->state_ = static_cast<UINT>(::SendMessageW(
+          handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
+  canvas_->FreeHandle();
   TWinControl::DestroyWnd();
+  ReleaseCustomDrawFont(nullptr);
 }
 
 void TCustomListView::UpdateExStyles() {
   if (!handle_) return;
-  DWORD ex = (rowSelect_ ? LVS_EX_FULLROWSELECT : 0) | (gridLines_ ? LVS_EX_GRIDLINES : 0);
-  ::SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, ex);
+  DWORD ex = (rowSelect_ ? LVS_EX_FULLROWSELECT : 0) | (gridLines_ ? LVS_EX_GRIDLINES : 0) |
+             (checkboxes_ ? LVS_EX_CHECKBOXES : 0);
+  ::SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES,
+                 ex);
+  // Check boxes bring their own state images; the application's go back on top.
+  if (stateImages_)
+    ::SendMessageW(handle_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(stateImages_->Handle()));
 }
 
 void TCustomListView::UpdateColumns() {
@@ -1005,6 +1026,11 @@ void TCustomListView::UpdateColumns() {
     col.cx = c->width_;
     col.pszText = text.data();
     col.iSubItem = i;
+    if (c->imageIndex_ >= 0) {
+      col.mask |= LVCF_IMAGE;
+      col.fmt |= LVCFMT_IMAGE;
+      col.iImage = c->imageIndex_;
+    }
     ::SendMessageW(handle_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
   }
 }
@@ -1021,7 +1047,21 @@ void TCustomListView::InsertWindowItem(Integer Index) {
   lv.iImage = item->imageIndex_;
   lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   lv.state = item->state_ & lv.stateMask;
+  UINT stateImage = item->state_ & LVIS_STATEIMAGEMASK;
+  if (checkboxes_ && stateImage != INDEXTOSTATEIMAGEMASK(2)) stateImage = INDEXTOSTATEIMAGEMASK(1);
+  if (stateImage) {
+    lv.stateMask |= LVIS_STATEIMAGEMASK;
+    lv.state |= stateImage;
+  }
   ::SendMessageW(handle_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+  // With check boxes the control inserts every item unticked.
+  if (stateImage && static_cast<UINT>(::SendMessageW(handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(Index),
+                                                     LVIS_STATEIMAGEMASK)) != stateImage) {
+    LVITEMW st{};
+    st.stateMask = LVIS_STATEIMAGEMASK;
+    st.state = stateImage;
+    ::SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&st));
+  }
   for (Integer s = 0; s < item->subItems_->Count(); ++s) {
     std::wstring sub = Utf8ToWide(item->subItems_->Strings(s));
     LVITEMW si{};
@@ -1168,7 +1208,9 @@ void TCustomListView::CNNotify(TMessage& Message) {
         if (index < 0 || index >= items_->Count()) return;
         TListItem* item = items_->Item(index);
         if (nm->uChanged & LVIF_STATE) {
-          item->state_ = nm->uNewState & (LVIS_SELECTED | LVIS_FOCUSED);
+          UINT keep = LVIS_SELECTED | LVIS_FOCUSED;
+          if ((nm->uOldState ^ nm->uNewState) & LVIS_STATEIMAGEMASK) keep |= LVIS_STATEIMAGEMASK;
+          item->state_ = (item->state_ & ~keep) | (nm->uNewState & keep);
           Change(item, ctState);
           if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)
             DoSelectItem(item, (nm->uNewState & LVIS_SELECTED) != 0);
@@ -1184,12 +1226,54 @@ void TCustomListView::CNNotify(TMessage& Message) {
         for (Integer i = 0; i < items_->Count(); ++i) changed(i);
       break;
     }
+    case LVN_ITEMCHANGING: {
+      if (destroying_) break;
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      bool allow = true;
+      if (nm->iItem >= 0) {
+        if (nm->iItem < items_->Count()) allow = CanChange(items_->Item(nm->iItem), static_cast<Integer>(nm->uChanged));
+      } else {
+        // A change of every item is refused when any item refuses it.
+        for (Integer i = 0; allow && i < items_->Count(); ++i)
+          allow = CanChange(items_->Item(i), static_cast<Integer>(nm->uChanged));
+      }
+      Message.Result = allow ? 0 : 1;
+      break;
+    }
+    case LVN_COLUMNCLICK: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      if (nm->iSubItem >= 0 && nm->iSubItem < columns_->Count()) ColClick(columns_->Items(nm->iSubItem));
+      break;
+    }
+    case LVN_GETDISPINFOW: {
+      // Items without an image ask for it (-1: none).
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(Message.LParam);
+      if ((di->item.mask & LVIF_IMAGE) && di->item.iSubItem == 0 && di->item.iItem >= 0 &&
+          di->item.iItem < items_->Count())
+        di->item.iImage = items_->Item(di->item.iItem)->imageIndex_;
+      break;
+    }
+    case NM_CUSTOMDRAW:
+      if (hdr->hwndFrom == handle_) Message.Result = CustomDrawNotify(reinterpret_cast<void*>(Message.LParam));
+      break;
     case NM_CLICK:
     case NM_RCLICK: Click(); break;
     case NM_DBLCLK: DblClick(); break;
-    case LVN_BEGINLABELEDITW:
-      Message.Result = readOnly_ ? 1 : 0;
+    case LVN_BEGINLABELEDITW: {
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(Message.LParam);
+      TListItem* item =
+          di->item.iItem >= 0 && di->item.iItem < items_->Count() ? items_->Item(di->item.iItem) : nullptr;
+      Message.Result = readOnly_ || !item || !CanEdit(item) ? 1 : 0;
       break;
+    }
+    case LVN_ENDLABELEDITW: {
+      // A cancelled edit has no text. The caption is set here, so the window is told nothing.
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(Message.LParam);
+      if (di->item.pszText && di->item.iItem >= 0 && di->item.iItem < items_->Count())
+        Edit(items_->Item(di->item.iItem), WideToUtf8(di->item.pszText));
+      Message.Result = 0;
+      break;
+    }
     default: break;
   }
 }

@@ -2,6 +2,7 @@
 // view, each over the platform's common control class.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -312,6 +313,17 @@ class TListItems;
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TItemChange { ctText, ctImage, ctState };
 enum TItemStateItem { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
+enum TSortType { stNone, stData, stText, stBoth };
+// Parts of an item's rectangle: whole item, icon, label, and what a selection covers.
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+// Custom drawing: what is drawn, at which stage, and the item's state (the
+// bits of the platform's item state, in order).
+enum TCustomDrawTarget { dtControl, dtItem, dtSubItem };
+enum TCustomDrawStage { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
+enum TCustomDrawStateItem {
+  cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked, cdsIndeterminate
+};
+using TCustomDrawState = TEnumSet<TCustomDrawStateItem>;
 
 class TListColumn : public TCollectionItem {
  public:
@@ -324,12 +336,16 @@ class TListColumn : public TCollectionItem {
   void SetWidth(Integer Value);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
+  // An image of the list's SmallImages shown in the column's header (-1: none).
+  Integer ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(Integer Value);
 
  private:
   friend class TCustomListView;
   std::string caption_;
   Integer width_ = 50;
   TAlignment alignment_ = taLeftJustify;
+  Integer imageIndex_ = -1;
 };
 
 class TListColumns : public TCollection {
@@ -365,20 +381,26 @@ class TListItem : public TPersistent {
   TStrings* SubItems() const { return subItems_.get(); }
   void SetSubItems(TStrings* Value) { subItems_->Assign(Value); }
   void* Data() const { return data_; }
-  void SetData(void* Value) { data_ = Value; }
+  void SetData(void* Value);
   Integer ImageIndex() const { return imageIndex_; }
   void SetImageIndex(Integer Value);
   bool Selected() const;
   void SetSelected(bool Value);
   bool Focused() const;
   void SetFocused(bool Value);
+  // The check box is ticked (state image 2); setting it asks OnChanging first.
+  bool Checked() const;
+  void SetChecked(bool Value);
   void Delete();
   void MakeVisible(bool PartialOK);
-  TRect DisplayRect();
+  TRect DisplayRect(TDisplayCode Code = drBounds);
+  // Starts editing the caption in place; false when the list refuses.
+  bool EditCaption();
 
  private:
   bool GetState(UINT Mask) const;
   void SetState(UINT Mask, bool Value);
+  void SetStateBits(UINT Mask, UINT Bits);
   void SubItemsChanged(TObject* Sender);
   TListItems* owner_;
   std::string caption_;
@@ -419,6 +441,17 @@ class TListItems : public TPersistent {
 using TLVSelectItemEvent = TEvent<TObject*, TListItem*, bool>;
 using TLVChangeEvent = TEvent<TObject*, TListItem*, TItemChange>;
 using TLVDeletedEvent = TEvent<TObject*, TListItem*>;
+using TLVNotifyEvent = TEvent<TObject*, TListItem*>;
+using TLVChangingEvent = TEvent<TObject*, TListItem*, TItemChange, bool&>;
+using TLVColumnClickEvent = TEvent<TObject*, TListColumn*>;
+// Result < 0: Item1 goes first, > 0: Item2 goes first.
+using TLVCompareEvent = TEvent<TObject*, TListItem*, TListItem*, Integer, Integer&>;
+using TLVCompare = std::function<Integer(TListItem* Item1, TListItem* Item2, LPARAM Data)>;
+using TLVEditingEvent = TEvent<TObject*, TListItem*, bool&>;
+using TLVEditedEvent = TEvent<TObject*, TListItem*, std::string&>;
+using TLVCustomDrawEvent = TEvent<TCustomListView*, const TRect&, bool&>;
+using TLVCustomDrawItemEvent = TEvent<TCustomListView*, TListItem*, TCustomDrawState, bool&>;
+using TLVCustomDrawSubItemEvent = TEvent<TCustomListView*, TListItem*, Integer, TCustomDrawState, bool&>;
 
 class TCustomListView : public TWinControl {
   friend class TListItems;
@@ -436,7 +469,7 @@ class TCustomListView : public TWinControl {
   TListItems* Items() const { return items_.get(); }
   void SetItems(TListItems* Value) { items_->Assign(Value); }
   TViewStyle ViewStyle() const { return viewStyle_; }
-  void SetViewStyle(TViewStyle Value);
+  virtual void SetViewStyle(TViewStyle Value);
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool Value);
   bool RowSelect() const { return rowSelect_; }
@@ -451,6 +484,31 @@ class TCustomListView : public TWinControl {
   void SetGridLines(bool Value);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle Value);
+  // Report column headers are buttons that report clicks (OnColumnClick).
+  bool ColumnClick() const { return columnClick_; }
+  void SetColumnClick(bool Value);
+  bool Checkboxes() const { return checkboxes_; }
+  void SetCheckboxes(bool Value);
+  // stText/stBoth keep the items sorted by caption, stData/stBoth re-sort when
+  // an item's Data changes (through OnCompare when assigned).
+  TSortType SortType() const { return sortType_; }
+  void SetSortType(TSortType Value);
+  TCustomImageList* SmallImages() const { return smallImages_; }
+  void SetSmallImages(TCustomImageList* Value);
+  TCustomImageList* LargeImages() const { return largeImages_; }
+  void SetLargeImages(TCustomImageList* Value);
+  TCustomImageList* StateImages() const { return stateImages_; }
+  void SetStateImages(TCustomImageList* Value);
+  // Bound to the item's device context while custom drawing.
+  TCanvas* Canvas() const;
+  // The report view's column header window (nullptr without a window or header).
+  HWND HeaderHandle() const;
+
+  // Sorts the items and the window alike: OnCompare when assigned, else by caption.
+  bool AlphaSort();
+  // Sorts with SortProc (nullptr: as AlphaSort, with Data handed to OnCompare).
+  // The sort is stable; an exception from the comparison leaves the order unchanged.
+  bool CustomSort(TLVCompare SortProc, LPARAM Data);
 
   // The first selected item (nullptr when none); setting selects only that item.
   TListItem* Selected() const;
@@ -467,22 +525,49 @@ class TCustomListView : public TWinControl {
 
   TLVSelectItemEvent OnSelectItem;
   TLVChangeEvent OnChange;
+  TLVChangingEvent OnChanging;
   TLVDeletedEvent OnDeletion;
+  TLVColumnClickEvent OnColumnClick;
+  TLVCompareEvent OnCompare;
+  TLVEditingEvent OnEditing;
+  TLVEditedEvent OnEdited;
+  TLVCustomDrawEvent OnCustomDraw;
+  TLVCustomDrawItemEvent OnCustomDrawItem;
+  TLVCustomDrawSubItemEvent OnCustomDrawSubItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void CNNotify(TMessage& Message);
   virtual void DoSelectItem(TListItem* Item, bool Selected);
   virtual void Change(TListItem* Item, TItemChange Change);
+  // Change holds the platform's LVIF_ flags of the coming change; false refuses it.
+  virtual bool CanChange(TListItem* Item, Integer Change);
+  virtual void ColClick(TListColumn* Column);
+  virtual bool CanEdit(TListItem* Item);
+  // The edit of Item's caption ended with Text (OnEdited may change it).
+  virtual void Edit(TListItem* Item, const std::string& Text);
+  virtual bool IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage);
+  virtual bool CustomDraw(const TRect& ARect, TCustomDrawStage Stage);
+  virtual bool CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage);
+  virtual bool CustomDrawSubItem(TListItem* Item, Integer SubItem, TCustomDrawState State, TCustomDrawStage Stage);
   void UpdateExStyles();
   void UpdateColumns();
   void InsertWindowItem(Integer Index);
   void UpdateWindowItem(Integer Index);
 
  private:
+  struct TDrawScope;
+  LRESULT CustomDrawNotify(void* Draw);
+  void ReleaseCustomDrawFont(HDC DC);
+  void SetImageList(TCustomImageList*& Field, TChangeLink* Link, TCustomImageList* Value);
+  void ImageListChange(TObject* Sender);
+  void UpdateImageLists();
+  void UpdateCheckStates();
+  void AutoSort(bool TextChanged, bool DataChanged);
   std::unique_ptr<TListColumns> columns_;
   std::unique_ptr<TListItems> items_;
   TViewStyle viewStyle_ = vsIcon;
@@ -494,6 +579,15 @@ class TCustomListView : public TWinControl {
   bool gridLines_ = false;
   TBorderStyle borderStyle_ = bsSingle;
   bool destroying_ = false;
+  bool columnClick_ = true;
+  bool checkboxes_ = false;
+  TSortType sortType_ = stNone;
+  TCustomImageList* smallImages_ = nullptr;
+  TCustomImageList* largeImages_ = nullptr;
+  TCustomImageList* stateImages_ = nullptr;
+  std::unique_ptr<TChangeLink> smallLink_, largeLink_, stateLink_;
+  std::unique_ptr<TControlCanvas> canvas_;
+  HFONT customDrawFont_ = nullptr;  // selected for a custom-drawn item whose font changed
 };
 
 class TListView : public TCustomListView {

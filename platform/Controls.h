@@ -27,6 +27,9 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;  // the menu classes define it; it implements IPopupMenu
+class TDragDockObject;
+class TBasicAction;         // actions and their links: ActnList.h
+class TControlActionLink;
 
 // ---------------------------------------------------------------------------
 // Enumerations and sets.
@@ -111,6 +114,12 @@ using TDragOverEvent = TEvent<TObject*, TObject*, Integer, Integer, TDragState, 
 using TDragDropEvent = TEvent<TObject*, TObject*, Integer, Integer>;
 using TEndDragEvent = TEvent<TObject*, TObject*, Integer, Integer>;
 using TStartDragEvent = TEvent<TObject*, TObject*&>;
+using TStartDockEvent = TEvent<TObject*, TDragDockObject*&>;
+using TDockDropEvent = TEvent<TObject*, TDragDockObject*, Integer, Integer>;
+using TDockOverEvent = TEvent<TObject*, TDragDockObject*, Integer, Integer, TDragState, bool&>;
+using TUnDockEvent = TEvent<TObject*, TControl*, TWinControl*, bool&>;
+// A replaceable window procedure (TControl::WindowProc).
+using TWndMethod = TEvent<TMessage&>;
 
 // The shift state of a key message's key data (Alt from bit 29) plus the
 // current Shift and Ctrl keys.
@@ -119,6 +128,13 @@ TShiftState KeyDataToShiftState(LPARAM KeyData);
 TShiftState MouseKeysToShiftState(WPARAM Keys);
 // The current key state of Shift, Ctrl and Alt.
 TShiftState KeyboardStateToShiftState();
+
+// Characters reach KeyPress and OnKeyPress (a char) in the ANSI code page: a
+// character of a WM_CHAR (UTF-16) as its single byte there, '?' when that
+// code page has none for it. A handler that leaves the key unchanged passes
+// the original character on; 0 swallows it; another byte replaces it.
+char KeyPressChar(WPARAM WideChar);
+WPARAM KeyPressCharToWide(char Key);
 
 // ---------------------------------------------------------------------------
 // What a control needs of its popup menu; the popup menu class implements it.
@@ -170,9 +186,106 @@ struct THintInfo {
 };
 
 // ---------------------------------------------------------------------------
+// Docking.
+//
+// A TWinControl with DockSite on accepts controls dragged onto it with DragKind
+// dkDock (or docked by ManualDock); those become its dock clients and it their
+// HostDockSite. With UseDockManager on, its dock manager (a TDockTree unless
+// CreateDockManager says otherwise, see DockTree.h) lays the clients out in
+// zones with a grabber each. A client dropped where no site accepts floats in a
+// small tool window (TCustomDockForm); a form floats as itself.
+
+// The layout of a dock site's clients.
+class IDockManager {
+ public:
+  virtual ~IDockManager() = default;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  // Where the control's frame (grabber included) lies, site client coordinates.
+  virtual void GetControlBounds(TControl* Control, TRect& CtlBounds) = 0;
+  // Adds a client beside DropCtl (or beside everything) on side InsertAt.
+  virtual void InsertControl(TControl* Control, TAlign InsertAt, TControl* DropCtl) = 0;
+  // Paints the grabbers of the clients.
+  virtual void PaintSite(HDC DC) = 0;
+  // The screen rectangle a client dropped beside DropCtl on DropAlign would take.
+  virtual void PositionDockRect(TControl* Client, TControl* DropCtl, TAlign DropAlign, TRect& DockRect) = 0;
+  virtual void RemoveControl(TControl* Control) = 0;
+  // Lays the clients out again (Force: even when the site's size is unchanged).
+  virtual void ResetBounds(bool Force) = 0;
+};
+
+// The drag object of a dock drag (and of ManualDock): the control, where it
+// would land (DockRect, screen coordinates), and beside which client.
+class TDragDockObject : public TObject {
+ public:
+  T_CLASSNAME(TDragDockObject)
+  explicit TDragDockObject(TControl* AControl) : control_(AControl) {}
+  TControl* Control() const { return control_; }
+  void SetControl(TControl* Value) { control_ = Value; }
+  const TRect& DockRect() const { return dockRect_; }
+  void SetDockRect(const TRect& Value) { dockRect_ = Value; }
+  TAlign DropAlign() const { return dropAlign_; }
+  void SetDropAlign(TAlign Value) { dropAlign_ = Value; }
+  TControl* DropOnControl() const { return dropOnControl_; }
+  void SetDropOnControl(TControl* Value) { dropOnControl_ = Value; }
+  // True while the control would float when dropped now.
+  bool Floating() const { return floating_; }
+  void SetFloating(bool Value) { floating_ = Value; }
+  TWinControl* DragTarget() const { return dragTarget_; }
+  void SetDragTarget(TWinControl* Value) { dragTarget_ = Value; }
+  // Screen position of the mouse.
+  TPoint DragPos() const { return dragPos_; }
+  void SetDragPos(TPoint Value) { dragPos_ = Value; }
+  // Where the control was grabbed, as a fraction of its width and height.
+  double MouseDeltaX() const { return mouseDeltaX_; }
+  double MouseDeltaY() const { return mouseDeltaY_; }
+  void SetMouseDelta(double X, double Y) {
+    mouseDeltaX_ = X;
+    mouseDeltaY_ = Y;
+  }
+  // Width of the rectangle drawn for a floating drop (a docking drop draws 1).
+  Integer FrameWidth() const { return 4; }
+  // Lets the object adjust a floating rectangle before it is shown.
+  virtual void AdjustDockRect(TRect& /*ARect*/) {}
+
+ private:
+  TControl* control_;
+  TRect dockRect_;
+  TAlign dropAlign_ = alNone;
+  TControl* dropOnControl_ = nullptr;
+  bool floating_ = false;
+  TWinControl* dragTarget_ = nullptr;
+  TPoint dragPos_;
+  double mouseDeltaX_ = 0, mouseDeltaY_ = 0;
+};
+
+// CM_DOCKCLIENT as a record: the drag object and the mouse position (site client coordinates).
+struct TCMDockClient {
+  TDragDockObject* DockSource;
+  TPoint MousePos;
+  explicit TCMDockClient(const TMessage& M)
+      : DockSource(reinterpret_cast<TDragDockObject*>(M.WParam)), MousePos(MessagePoint(M.LParam)) {}
+};
+// CM_UNDOCKCLIENT as a record: the site the client goes to (or none) and the client.
+struct TCMUnDockClient {
+  TWinControl* NewTarget;
+  TControl* Client;
+  explicit TCMUnDockClient(const TMessage& M)
+      : NewTarget(reinterpret_cast<TWinControl*>(M.WParam)), Client(reinterpret_cast<TControl*>(M.LParam)) {}
+};
+// CM_DOCKNOTIFICATION as a record: the client and what changed.
+struct TCMDockNotification {
+  TControl* Client;
+  const TDockNotifyRec* NotifyRec;
+  explicit TCMDockNotification(const TMessage& M)
+      : Client(reinterpret_cast<TControl*>(M.WParam)), NotifyRec(reinterpret_cast<const TDockNotifyRec*>(M.LParam)) {}
+};
+
+// ---------------------------------------------------------------------------
 // TControl.
 class TControl : public TComponent {
   friend class TWinControl;
+  friend class TDockTree;
 
  public:
   T_CLASSNAME(TControl)
@@ -183,8 +296,13 @@ class TControl : public TComponent {
   virtual void WndProc(TMessage& Message);
   virtual void Dispatch(TMessage& Message);
   virtual void DefaultHandler(TMessage& Message);
-  // Sends a message straight to WndProc (no window needed).
+  // Sends a message straight to WindowProc (no window needed).
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+  // The procedure every message to the control goes through: WndProc while
+  // empty. A class that watches a control's messages stores the current value,
+  // puts its own procedure here, passes messages on to the stored one (or to
+  // WndProc when it was empty) and puts it back when done.
+  TWndMethod WindowProc;
 
   // Parent.
   TWinControl* Parent() const { return parent_; }
@@ -275,7 +393,7 @@ class TControl : public TComponent {
   bool MouseCapture() const;
   void SetMouseCapture(bool Value);
 
-  // Drag and dock: stored for the streamed forms; the class library does not drag.
+  // Drag and dock (DragKind dkDock: see Docking above).
   TDragMode DragMode() const { return dragMode_; }
   void SetDragMode(TDragMode Value) { dragMode_ = Value; }
   TDragKind DragKind() const { return dragKind_; }
@@ -293,8 +411,26 @@ class TControl : public TComponent {
   virtual void DragDrop(TObject* Source, Integer X, Integer Y);
   bool AutoSize() const { return autoSize_; }
   virtual void SetAutoSize(bool Value);
-  bool Floating() const { return false; }
-  TWinControl* HostDockSite() const { return nullptr; }
+  // Docking: the site the control is docked in (nullptr when not docked).
+  TWinControl* HostDockSite() const { return hostDockSite_; }
+  // Whether it floats: docked in a floating host, or a form standing alone.
+  bool Floating() const;
+  // Docks the control into NewDockSite beside DropControl on ControlSide (a
+  // NewDockSite of nullptr floats it); false when the site is no dock site or
+  // the present host refuses to let it go.
+  bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = alNone);
+  // Floats the control: a floating host at ScreenRect's top-left with its
+  // client size (a form moves there itself).
+  bool ManualFloat(const TRect& ScreenRect);
+  // Moves the control into NewDockSite (nullptr: no site) at ARect (site client
+  // coordinates; screen coordinates without a site); the site hears of it through
+  // DoAddDockClient and the previous one through DoRemoveDockClient.
+  virtual void Dock(TWinControl* NewDockSite, const TRect& ARect);
+  // The size the control takes when it floats (0: its present size).
+  Integer UndockWidth() const { return undockWidth_ > 0 ? undockWidth_ : width_; }
+  void SetUndockWidth(Integer Value) { undockWidth_ = Value; }
+  Integer UndockHeight() const { return undockHeight_ > 0 ? undockHeight_ : height_; }
+  void SetUndockHeight(Integer Value) { undockHeight_ = Value; }
   TBiDiMode BiDiMode() const { return bdLeftToRight; }
   void SetBiDiMode(TBiDiMode) {}
   bool ParentBiDiMode() const { return true; }
@@ -313,8 +449,45 @@ class TControl : public TComponent {
   void SendToBack();
   void SetZOrder(bool TopMost);
 
+  // Runs OnClick, or the action when OnClick is the action's own handler.
   virtual void Click();
   virtual void DblClick();
+  // The control's own context-popup step (OnContextPopup): MousePos in client
+  // coordinates, (-1, -1) for the keyboard; setting Handled stops the menu.
+  virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+  // The system palette changed (Foreground: this application's window is
+  // becoming active): realises the control's palette (GetPalette) and
+  // repaints when the colours moved. True when the control has a palette.
+  virtual bool PaletteChanged(bool Foreground);
+  // The palette the control draws with (nullptr: none).
+  virtual HPALETTE GetPalette() { return nullptr; }
+
+  // The action the control shows and runs (a reference; the link to it is
+  // owned). Setting it copies the action's state (Controls_Action.cpp).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return actionLink_.get(); }
+  // Lets the action update itself (idle time).
+  virtual void InitiateAction();
+
+ protected:
+  // Copies Caption, Enabled, Hint, Visible, HelpContext and OnExecute into the
+  // control; with CheckDefaults only into values still at their defaults.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // The link class this control uses.
+  virtual std::unique_ptr<TControlActionLink> CreateActionLink();
+  void DoActionChange(TObject* Sender);
+  struct TActionLinkDeleter {
+    void operator()(TControlActionLink* Link) const;
+  };
+  std::unique_ptr<TControlActionLink, TActionLinkDeleter> actionLink_;
+
+ public:
+  // Routes a wheel message (the fields of CM_MOUSEWHEEL: WParam's low byte the
+  // shift state bits, high word the delta; LParam the screen point): to the
+  // parent form, which gives it to its focused control, from where it climbs
+  // the parents (CMMouseWheel). Message.Result is 1 when a control took it.
+  virtual void MouseWheelHandler(TMessage& Message);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -331,7 +504,7 @@ class TControl : public TComponent {
   TEndDragEvent OnEndDrag;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDock;
-  TNotifyEvent OnStartDock;
+  TStartDockEvent OnStartDock;
   TNotifyEvent OnCanResize;
 
   // Anchoring bookkeeping used by the parent's alignment.
@@ -348,7 +521,6 @@ class TControl : public TComponent {
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
-  virtual void DoContextPopup(TPoint MousePos, bool& Handled);
   virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
   virtual void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight);
   // Tells the parent to lay out its aligned children again.
@@ -359,6 +531,23 @@ class TControl : public TComponent {
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y) { OnEndDrag(this, Target, X, Y); }
   // Handles the mouse while this control drags; true when the message was taken.
   bool DragMouseMessage(TMessage& Message);
+  // Dock drags (Controls_Dock.cpp).
+  virtual void DoStartDock(TDragDockObject*& DragObject) { OnStartDock(this, DragObject); }
+  virtual void DoEndDock(TObject* Target, Integer X, Integer Y) { OnEndDock(this, Target, X, Y); }
+  // Sets the bounds for Dock (and takes the control off its parent when it floats alone).
+  virtual void DoDock(TWinControl* NewDockSite, TRect& ARect);
+  // The floating host for ManualFloat (a TCustomDockForm owned by the
+  // application); nullptr: the control floats as itself (forms).
+  virtual TWinControl* CreateFloatingDockSite(const TRect& Bounds);
+  // Tells the host site of a change (CM_DOCKNOTIFICATION).
+  void SendDockNotification(UINT Msg, WPARAM WParam, LPARAM LParam);
+  bool DockDragMouseMessage(TMessage& Message);
+  void BeginDockDrag(bool Immediate, Integer Threshold);
+  void EndDockDrag(bool Drop);
+  // The control being dragged to dock, or nullptr.
+  static TControl* DockDragSource();
+  // Leaves the host site and any dock drag (destruction).
+  void DockDestroying();
   virtual void VisibleChanging() {}
   virtual TColor GetParentColorValue() const;
   void InvalidateControl(bool IsVisible, bool IsOpaque);
@@ -377,6 +566,7 @@ class TControl : public TComponent {
   virtual void WMRButtonUp(TMessage& Message);
   virtual void WMMButtonUp(TMessage& Message);
   virtual void WMMouseWheel(TMessage& Message);
+  virtual void CMMouseWheel(TMessage& Message);
   virtual void WMCancelMode(TMessage& Message);
   virtual void WMWindowPosChanged(TMessage& Message);
   virtual void CMVisibleChanged(TMessage& Message);
@@ -391,6 +581,11 @@ class TControl : public TComponent {
   virtual void CMMouseLeave(TMessage& Message);
   virtual void CMHintShow(TMessage& Message);
   virtual void CMSysColorChange(TMessage& Message);
+  // The cursor changed: shown at once when the mouse is over the control.
+  virtual void CMCursorChanged(TMessage& Message);
+  // Another control takes the mouse (LParam: that control): a control that
+  // tracks the mouse itself (an open drop-down, say) gives up here.
+  virtual void CMCancelMode(TMessage& Message);
 
   void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
   void DoMouseUp(TMessage& Message, TMouseButton Button);
@@ -423,11 +618,15 @@ class TControl : public TComponent {
   TCursor dragCursor_ = crDrag;
   Integer helpContext_ = 0;
   bool autoSize_ = false;
+  // Wheel deltas not yet given out as whole OnMouseWheelDown/Up notches.
+  Integer wheelAccumulator_ = 0;
   // Anchor rules: the distances kept to the parent's right and bottom edges.
   TPoint anchorRules_;
   TPoint originalParentSize_;
   bool anchorsValid_ = false;
   bool applyingColorFromParent_ = false;
+  TWinControl* hostDockSite_ = nullptr;
+  Integer undockWidth_ = 0, undockHeight_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -451,6 +650,7 @@ struct TCreateParams {
 class TWinControl : public TControl {
   friend class TControl;
   friend class TCustomForm;
+  friend class TDockTree;
 
  public:
   T_CLASSNAME(TWinControl)
@@ -471,6 +671,17 @@ class TWinControl : public TControl {
   void RecreateWnd();
   // Whether the window exists and is shown (it and all parents are visible).
   bool Showing() const { return showing_; }
+
+  // The three-dimensional look: a sunken client edge instead of a flat border
+  // on controls that have a border (NewStyleControls). With ParentCtl3D the
+  // control follows its parent; setting Ctl3D clears ParentCtl3D.
+  bool Ctl3D() const { return ctl3D_; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return parentCtl3D_; }
+  void SetParentCtl3D(bool Value);
+  // The children's palettes, topmost first; in the foreground the first one
+  // that realises its palette ends it.
+  bool PaletteChanged(bool Foreground) override;
 
   // Children (all controls, in z-order: first is the bottom one).
   Integer ControlCount() const { return static_cast<Integer>(controls_.size()); }
@@ -520,12 +731,23 @@ class TWinControl : public TControl {
   TPoint ClientOrigin() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
-  // Docking declarations (no dock manager here).
+  // Docking (Controls_Dock.cpp; see Docking above).
   bool DockSite() const { return dockSite_; }
-  void SetDockSite(bool Value) { dockSite_ = Value; }
+  void SetDockSite(bool Value);
   bool UseDockManager() const { return useDockManager_; }
-  void SetUseDockManager(bool Value) { useDockManager_ = Value; }
-  Integer DockClientCount() const { return 0; }
+  void SetUseDockManager(bool Value);
+  // The manager laying out the clients (a dock site with UseDockManager has one).
+  IDockManager* DockManager() const { return dockManager_.get(); }
+  Integer DockClientCount() const { return static_cast<Integer>(dockClients_.size()); }
+  TControl* DockClients(Integer Index) const { return dockClients_.at(static_cast<size_t>(Index)); }
+  Integer VisibleDockClientCount() const;
+  // A drop: CM_DOCKCLIENT does the docking, then OnDockDrop. X, Y: client coordinates.
+  virtual void DockDrop(TDragDockObject* Source, Integer X, Integer Y);
+  // Whether a dock drag may drop here now; positions Source's DockRect (PositionDockRect), then OnDockOver.
+  virtual void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  // Whether Client may dock here and the screen area (InfluenceRect) where it
+  // is offered to: by default the window rectangle grown by 10 pixels.
+  virtual void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock);
 
   // The control of ours that owns a window (or one of its parents when the window is
   // an inner window of a control, such as the edit of a combo box), or nullptr.
@@ -539,8 +761,26 @@ class TWinControl : public TControl {
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;
   TKeyEvent OnKeyUp;
+  TDockDropEvent OnDockDrop;
+  TDockOverEvent OnDockOver;
+  TUnDockEvent OnUnDock;
 
  protected:
+  // Docking (Controls_Dock.cpp). Called when the control is a dock site with
+  // UseDockManager and has no manager; returns the new one (nullptr: none).
+  // DoubleBuffered is set whenever a manager exists.
+  virtual std::unique_ptr<IDockManager> CreateDockManager();
+  // A client arrives (default: it becomes a child) or has left.
+  virtual void DoAddDockClient(TControl* Client, const TRect& ARect);
+  virtual void DoRemoveDockClient(TControl* Client);
+  // Asks to let Client go to NewTarget: OnUnDock, then CM_UNDOCKCLIENT (answer 0 = yes).
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
+  // Sets the dock rectangle of a drag over this site.
+  virtual void PositionDockRect(TDragDockObject* DragDockObject);
+  // Creates the manager when one is needed now.
+  void UpdateDockManager();
+  // Drops the manager and the clients' links (destruction, DockSite off).
+  void ReleaseDocking();
   virtual void CreateParams(TCreateParams& Params);
   // Copies a platform window class (e.g. "BUTTON") into Params, so the control
   // wraps it: our window procedure gets every message first.
@@ -551,6 +791,20 @@ class TWinControl : public TControl {
   virtual void DestroyWindowHandle();
   virtual void DestroyWnd();
   void DestroyHandle();
+  // Lets go of the window without destroying it: the window forgets the
+  // control (its messages go to the window class's own procedure) and the
+  // control has no window; returns the window (nullptr when there was none).
+  // Its child windows stay with it. Used to keep a window alive and take it
+  // back later with AttachHandle.
+  HWND DetachHandle();
+  // Takes Wnd (a window of this control's window class, typically one kept by
+  // DetachHandle) as the control's window in place of creating one: call it
+  // from a CreateWnd override instead of the inherited CreateWnd.
+  void AttachHandle(HWND Wnd);
+  // Asked to show AControl (TControl::Show); passes the request up the parents.
+  virtual void ShowControl(TControl* AControl);
+  // With AutoSize: fits the client area to the visible children.
+  void AdjustSize() override;
   void UpdateShowing();
   void UpdateControlState();
   void SetTextBuf(const std::string& Value) override;
@@ -566,6 +820,8 @@ class TWinControl : public TControl {
   // Paints the windowless children from First on (all when nullptr).
   void PaintControls(HDC DC, TControl* First);
   void PaintHandler(TMessage& Message);
+  // WM_PAINT of a double-buffered control (through an off-screen bitmap).
+  void PaintBuffered(TMessage& Message);
 
   virtual void DoEnter();
   virtual void DoExit();
@@ -627,6 +883,8 @@ class TWinControl : public TControl {
   void CMTextChanged(TMessage& Message) override;
   void CMSysColorChange(TMessage& Message) override;
   void WMWindowPosChanged(TMessage& Message) override;
+  virtual void CMCtl3DChanged(TMessage& Message);
+  virtual void CMParentCtl3DChanged(TMessage& Message);
 
   // Reflects a notification from a child window back to that child as CN_xxx;
   // true when a control of ours took it.
@@ -653,9 +911,13 @@ class TWinControl : public TControl {
   bool parentBackground_ = false;
   bool dockSite_ = false;
   bool useDockManager_ = false;
+  std::unique_ptr<IDockManager> dockManager_;
+  std::vector<TControl*> dockClients_;
   bool trackingMouse_ = false;
   // Bounds applied while the window does not exist are pushed at creation.
   bool keyDownHandled_ = false;
+  bool ctl3D_ = true;
+  bool parentCtl3D_ = true;
 
  private:
   static LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -743,3 +1005,20 @@ class TGraphicControl : public TControl {
 // Mouse-enter and -leave tracking by the application's idle processing: checks
 // that the tracked control is still under the cursor.
 void CheckMouseControl();
+
+// Whether the system has the new-style (3-D, client-edge) controls: always.
+extern bool NewStyleControls;
+
+// The mouse as the system reports it.
+class TMouse {
+ public:
+  // The window holding the capture.
+  HWND Capture() const { return ::GetCapture(); }
+  void SetCapture(HWND Value);
+  TPoint CursorPos() const;
+  void SetCursorPos(const TPoint& Value);
+  bool WheelPresent() const;
+  // Lines to scroll per wheel notch (the system setting, 3 when it has none).
+  Integer WheelScrollLines() const;
+};
+extern TMouse* Mouse;

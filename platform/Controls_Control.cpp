@@ -98,6 +98,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TControl::~TControl() {
+  DockDestroying();
   if (drag.Source == this) drag = {};
   if (drag.Target == this) drag.Target = nullptr;
   if (GetCaptureControl() == this) SetCaptureControl(nullptr);
@@ -108,17 +109,24 @@ TControl::~TControl() {
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m = MakeMessage(Msg, WParam, LParam);
-  WndProc(m);
+  if (WindowProc)
+    WindowProc(m);
+  else
+    WndProc(m);
   return m.Result;
 }
 
 // ---------------------------------------------------------------------------
 // Drag and drop.
 
-bool TControl::Dragging() const { return drag.Source == this; }
+bool TControl::Dragging() const { return drag.Source == this || DockDragSource() == this; }
 
 void TControl::BeginDrag(bool Immediate, Integer Threshold) {
-  if (drag.Source) return;
+  if (dragKind_ == dkDock) {
+    if (!drag.Source) BeginDockDrag(Immediate, Threshold);
+    return;
+  }
+  if (drag.Source || DockDragSource()) return;
   POINT p;
   GetCursorPos(&p);
   drag = TDragState_{};
@@ -134,6 +142,7 @@ void TControl::BeginDrag(bool Immediate, Integer Threshold) {
 }
 
 void TControl::EndDrag(bool Drop) {
+  if (DockDragSource() == this) EndDockDrag(Drop);
   if (drag.Source != this) return;
   TControl* target = drag.Active && drag.Accepted ? drag.Target : nullptr;
   TControl* over = drag.Target;
@@ -220,7 +229,13 @@ void TControl::SetAutoSize(bool Value) {
 
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
+    // Without double clicks the second press is an ordinary one, for every
+    // handler of the control.
+    if (!controlStyle_.Contains(csDoubleClicks) &&
+        (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK))
+      Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     if (drag.Source == this && DragMouseMessage(Message)) return;
+    if (DockDragSource() == this && DockDragMouseMessage(Message)) return;
     switch (Message.Msg) {
       case WM_MOUSEMOVE: {
         if (Application) Application->HintMouseMessage(this, Message);
@@ -245,6 +260,15 @@ void TControl::WndProc(TMessage& Message) {
     }
   }
   Dispatch(Message);
+  // The host dock site hears of a docked client's caption and visibility.
+  if (hostDockSite_ && (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_VISIBLECHANGED)) {
+    if (Message.Msg == CM_VISIBLECHANGED) {
+      SendDockNotification(CM_VISIBLECHANGED, visible_ ? 1 : 0, 0);
+    } else {
+      std::string text = GetText();
+      SendDockNotification(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+  }
 }
 
 void TControl::Dispatch(TMessage& Message) {
@@ -260,6 +284,7 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_RBUTTONUP: WMRButtonUp(Message); break;
     case WM_MBUTTONUP: WMMButtonUp(Message); break;
     case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
+    case CM_MOUSEWHEEL: CMMouseWheel(Message); break;
     case WM_CANCELMODE: WMCancelMode(Message); break;
     case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
     case CM_VISIBLECHANGED: CMVisibleChanged(Message); break;
@@ -274,6 +299,8 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_MOUSELEAVE: CMMouseLeave(Message); break;
     case CM_HINTSHOW: CMHintShow(Message); break;
     case CM_SYSCOLORCHANGE: CMSysColorChange(Message); break;
+    case CM_CURSORCHANGED: CMCursorChanged(Message); break;
+    case CM_CANCELMODE: CMCancelMode(Message); break;
     default: DefaultHandler(Message); break;
   }
 }
@@ -433,9 +460,8 @@ void TControl::SetVisible(bool Value) {
 }
 
 void TControl::Show() {
-  if (parent_) parent_->Show();
+  if (parent_) parent_->ShowControl(this);
   SetVisible(true);
-  BringToFront();
 }
 
 void TControl::Hide() { SetVisible(false); }
@@ -543,6 +569,7 @@ void TControl::Loaded() {
   if (parent_) {
     if (parentColor_) Perform(CM_PARENTCOLORCHANGED, 0, 0);
     if (parentFont_) Perform(CM_PARENTFONTCHANGED, 0, 0);
+    Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   }
   UpdateAnchorRules();
   RequestAlign();
@@ -577,7 +604,7 @@ void TControl::BringToFront() { SetZOrder(true); }
 void TControl::SendToBack() { SetZOrder(false); }
 
 // Mouse ------------------------------------------------------------------------
-void TControl::Click() { OnClick(this); }
+// TControl::Click is with the action code (Controls_Action.cpp).
 void TControl::DblClick() { OnDblClick(this); }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
@@ -668,26 +695,71 @@ bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MouseP
   bool handled = false;
   OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
   if (!handled) {
-    if (WheelDelta < 0)
-      OnMouseWheelDown(this, Shift, MousePos, handled);
-    else if (WheelDelta > 0)
-      OnMouseWheelUp(this, Shift, MousePos, handled);
+    // One OnMouseWheelDown/Up per whole notch; finer deltas (smooth wheels)
+    // add up until they make one.
+    wheelAccumulator_ += WheelDelta;
+    while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
+      bool down = wheelAccumulator_ < 0;
+      wheelAccumulator_ += down ? WHEEL_DELTA : -WHEEL_DELTA;
+      bool notch = false;
+      if (down)
+        OnMouseWheelDown(this, Shift, MousePos, notch);
+      else
+        OnMouseWheelUp(this, Shift, MousePos, notch);
+      handled = handled || notch;
+    }
   }
   return handled;
 }
 
+namespace {
+// Set while a wheel message that already went through the controls gets its
+// default handling, which passes it on to the parent windows: they must not
+// run the controls' chain again.
+Integer wheelDefaultDepth = 0;
+}  // namespace
+
 void TControl::WMMouseWheel(TMessage& Message) {
-  TPoint p = MessagePoint(Message.LParam);
-  auto delta = static_cast<int16_t>(HIWORD(Message.WParam));
-  if (DoMouseWheel(MouseKeysToShiftState(LOWORD(Message.WParam)), delta, p)) {
-    Message.Result = 1;
-    return;
+  if (wheelDefaultDepth == 0) {
+    // The fields of CM_MOUSEWHEEL: the shift state in place of the key flags.
+    TShiftState shift = MouseKeysToShiftState(LOWORD(Message.WParam));
+    TMessage m = MakeMessage(CM_MOUSEWHEEL, MAKEWPARAM(shift.Bits() & 0xFF, HIWORD(Message.WParam)), Message.LParam);
+    MouseWheelHandler(m);
+    if (m.Result != 0) {
+      Message.Result = m.Result;
+      return;
+    }
   }
-  DefaultHandler(Message);
+  ++wheelDefaultDepth;
+  try {
+    DefaultHandler(Message);
+  } catch (...) {
+    --wheelDefaultDepth;
+    throw;
+  }
+  --wheelDefaultDepth;
+}
+
+void TControl::MouseWheelHandler(TMessage& Message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this)
+    form->MouseWheelHandler(Message);
+  else
+    Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+}
+
+void TControl::CMMouseWheel(TMessage& Message) {
+  TShiftState shift = TShiftState::FromBits(LOWORD(Message.WParam) & 0xFF);
+  auto delta = static_cast<int16_t>(HIWORD(Message.WParam));
+  Message.Result = 0;
+  if (DoMouseWheel(shift, delta, MessagePoint(Message.LParam)))
+    Message.Result = 1;
+  else if (parent_)
+    Message.Result = parent_->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
 }
 
 void TControl::WMCancelMode(TMessage& Message) {
-  if (drag.Source == this) EndDrag(false);
+  if (drag.Source == this || DockDragSource() == this) EndDrag(false);
   if (MouseCapture()) {
     SetMouseCapture(false);
     if (controlState_.Contains(csLButtonDown)) {

@@ -67,14 +67,16 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TCustomControl::~TCustomControl() {
-  // The window goes first, so no paint message reaches a canvas being freed.
-  if (parent_) parent_->RemoveControl(this);
+  // The window goes first, so no paint message reaches a canvas being freed;
+  // the child windows go with it (after it).
   if (handle_) {
     try {
-      DestroyHandle();
+      if (parent_) RemoveFocus(true);
+      DestroyWindowHandle();
     } catch (...) {
     }
   }
+  if (parent_) parent_->RemoveControl(this);
   canvas_.reset();
 }
 

@@ -1,6 +1,7 @@
 // Published properties of the control, form and timer classes.
 #include "platform/Controls.h"
 #include "platform/Forms.h"
+#include "platform/Menus.h"
 #include "platform/Timer.h"
 #include "platform/TypInfo.h"
 
@@ -126,7 +127,10 @@ void RegisterControlsProps() {
       .Event("OnExit", &TWinControl::OnExit)
       .Event("OnKeyDown", &TWinControl::OnKeyDown)
       .Event("OnKeyPress", &TWinControl::OnKeyPress)
-      .Event("OnKeyUp", &TWinControl::OnKeyUp);
+      .Event("OnKeyUp", &TWinControl::OnKeyUp)
+      .Event("OnDockDrop", &TWinControl::OnDockDrop)
+      .Event("OnDockOver", &TWinControl::OnDockOver)
+      .Event("OnUnDock", &TWinControl::OnUnDock);
   RegisterClassInfo<TCustomControl, TWinControl>("TCustomControl");
   RegisterClassInfo<TGraphicControl, TControl>("TGraphicControl");
 
@@ -164,7 +168,8 @@ void RegisterControlsProps() {
       .Event("OnPaint", &TCustomForm::OnPaint)
       .Event("OnClose", &TCustomForm::OnClose)
       .Event("OnCloseQuery", &TCustomForm::OnCloseQuery)
-      .Event("OnShortCut", &TCustomForm::OnShortCut);
+      .Event("OnShortCut", &TCustomForm::OnShortCut)
+      .Event("OnHelp", &TCustomForm::OnHelp);
   RegisterClassInfo<TForm, TCustomForm>("TForm");
 
   RegisterClassInfo<TTimer, TComponent>("TTimer")

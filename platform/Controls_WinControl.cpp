@@ -30,6 +30,9 @@ bool PointIn(const TRect& R, const TPoint& P) {
 
 }  // namespace
 
+// The window property that binds a window to its control (Controls_Handles.cpp).
+const wchar_t* ControlWindowProp() { return ControlProp(); }
+
 void FreeControlCanvasDCs();  // Controls_Custom.cpp
 
 // ---------------------------------------------------------------------------
@@ -94,6 +97,12 @@ TCustomForm* ValidParentForm(TControl* Control) {
 
 TWinControl* TWinControl::FindControl(HWND Wnd) {
   if (!Wnd) return nullptr;
+  // A window of another process (a second copy of the program, or any other
+  // program of ours under the mouse) carries the same property, holding an
+  // address that means nothing here.
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(Wnd, &process);
+  if (process != ::GetCurrentProcessId()) return nullptr;
   return static_cast<TWinControl*>(GetPropW(Wnd, ControlProp()));
 }
 
@@ -124,8 +133,11 @@ TControl* FindVCLWindow(const TPoint& Pos) {
 LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   auto* control = FindControl(Wnd);
   if (!control) {
+    // Only a window being created (its first messages) is the creating
+    // control's; any other window without a control (one let go by
+    // DetachHandle, say) is not adopted by whatever is being created now.
     control = creationControl;
-    if (!control) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+    if (!control || (Msg != WM_NCCREATE && Msg != WM_GETMINMAXINFO)) return DefWindowProcW(Wnd, Msg, WParam, LParam);
     creationControl = nullptr;
     control->handle_ = Wnd;
     SetPropW(Wnd, ControlProp(), control);
@@ -133,7 +145,10 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
   TMessage m = MakeMessage(Msg, WParam, LParam);
   ++wndProcDepth;
   try {
-    control->WndProc(m);
+    if (control->WindowProc)
+      control->WindowProc(m);
+    else
+      control->WndProc(m);
   } catch (...) {
     // Nothing may cross the callback: the application reports it.
     if (Application)
@@ -159,14 +174,18 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 
 TWinControl::~TWinControl() {
   Destroying();
-  if (parent_) parent_->RemoveControl(this);
+  ReleaseDocking();
   if (mouseControl == this) mouseControl = nullptr;
   if (handle_) {
+    // The window goes first and takes the child windows with it, so its
+    // WM_DESTROY comes while the children's windows still exist.
     try {
-      DestroyHandle();
+      if (parent_) RemoveFocus(true);
+      DestroyWindowHandle();
     } catch (...) {
     }
   }
+  if (parent_) parent_->RemoveControl(this);
   // Child controls go with their parent.
   while (!controls_.empty()) {
     TControl* c = controls_.back();
@@ -468,6 +487,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     if (win) {
+      win->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
       if (win->handle_ && handle_) ::SetParent(win->handle_, handle_);
       else if (win->handle_) win->DestroyHandle();
       UpdateControlState();
@@ -549,7 +569,10 @@ void TControl::SetZOrder(bool TopMost) {
 
 void TWinControl::Broadcast(TMessage& Message) {
   for (TControl* c : std::vector<TControl*>(controls_)) {
-    c->WndProc(Message);
+    if (c->WindowProc)
+      c->WindowProc(Message);
+    else
+      c->WndProc(Message);
     if (Message.Result != 0) return;
   }
 }
@@ -594,6 +617,7 @@ void TWinControl::AlignControl(TControl* AControl) {
   }
   controlState_.Exclude(csAlignmentNeeded);
   --alignLevel_;
+  if (autoSize_) AdjustSize();
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {
@@ -683,6 +707,8 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     c->anchorsValid_ = true;
   }
   (void)client;
+  // The dock manager places the docked clients.
+  if (dockSite_ && useDockManager_ && dockManager_) dockManager_->ResetBounds(false);
 }
 
 // Focus and tab order --------------------------------------------------------------
@@ -841,6 +867,7 @@ void TWinControl::PaintHandler(TMessage& Message) {
   try {
     PaintWindow(dc);
     PaintControls(dc, nullptr);
+    if (dockSite_ && useDockManager_ && dockManager_) dockManager_->PaintSite(dc);
   } catch (...) {
     if (!Message.WParam) EndPaint(handle_, &ps);
     throw;
@@ -849,18 +876,65 @@ void TWinControl::PaintHandler(TMessage& Message) {
 }
 
 void TWinControl::WMPaint(TMessage& Message) {
+  if (doubleBuffered_ && !Message.WParam && handle_) {
+    PaintBuffered(Message);
+    return;
+  }
   bool hasGraphic = std::any_of(controls_.begin(), controls_.end(),
                                 [](TControl* c) { return !dynamic_cast<TWinControl*>(c); });
-  if (!controlState_.Contains(csCustomPaint) && !hasGraphic)
+  bool dockFrames = dockSite_ && useDockManager_ && dockManager_;
+  if (!controlState_.Contains(csCustomPaint) && !hasGraphic && !dockFrames)
     DefaultHandler(Message);
   else
     PaintHandler(Message);
 }
 
+// Double buffering: the background and the content go into an off-screen
+// bitmap first, which is then copied in one go, so nothing flickers.
+void TWinControl::PaintBuffered(TMessage& Message) {
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(handle_, &ps);
+  struct TPaintEnd {
+    HWND Wnd;
+    PAINTSTRUCT* Ps;
+    ~TPaintEnd() { EndPaint(Wnd, Ps); }
+  } paintEnd{handle_, &ps};
+  RECT cr;
+  ::GetClientRect(handle_, &cr);
+  if (cr.right <= 0 || cr.bottom <= 0) return;
+  HDC memDC = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, cr.right, cr.bottom);
+  if (!memDC || !bmp) {
+    if (memDC) DeleteDC(memDC);
+    if (bmp) DeleteObject(bmp);
+    throw EOutOfResources("Cannot create the paint buffer");
+  }
+  HGDIOBJ old = SelectObject(memDC, bmp);
+  struct TBufferFree {
+    HDC Dc;
+    HBITMAP Bmp;
+    HGDIOBJ Old;
+    ~TBufferFree() {
+      SelectObject(Dc, Old);
+      DeleteDC(Dc);
+      DeleteObject(Bmp);
+    }
+  } bufferFree{memDC, bmp, old};
+  // WParam equal to LParam tells WMEraseBkgnd to paint into the buffer.
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memDC), reinterpret_cast<LPARAM>(memDC));
+  TMessage m = MakeMessage(WM_PAINT, reinterpret_cast<WPARAM>(memDC), 0);
+  WMPaint(m);
+  BitBlt(dc, 0, 0, cr.right, cr.bottom, memDC, 0, 0, SRCCOPY);
+  Message.Result = 0;
+}
+
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  TRect r = GetClientRect();
-  FillRect(dc, r.AsRECT(), brush_->Handle());
+  // A double-buffered control paints its background into the buffer instead.
+  if (!doubleBuffered_ || Message.WParam == static_cast<WPARAM>(Message.LParam)) {
+    TRect r = GetClientRect();
+    FillRect(dc, r.AsRECT(), brush_->Handle());
+  }
   Message.Result = 1;
 }
 
@@ -888,16 +962,45 @@ void TWinControl::PaintTo(HDC DC, Integer X, Integer Y) {
     offX = client.x - left_;
     offY = client.y - top_;
   }
-  SetViewportOrgEx(DC, org.x + X + offX, org.y + Y + offY, nullptr);
-  IntersectClipRect(DC, 0, 0, cr.Width(), cr.Height());
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), reinterpret_cast<LPARAM>(DC));
-  Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  RestoreDC(DC, save);
-  for (TControl* c : std::vector<TControl*>(controls_)) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (w && w->visible_) w->PaintTo(DC, X + offX + w->left_, Y + offY + w->top_);
+  // The client area is painted at the origin of a bitmap and copied into
+  // place: some window classes (the button class without visual styles) clip
+  // to their client rectangle taken as device coordinates, which cuts them
+  // off wherever the target's origin is moved.
+  Integer cw = cr.Width(), ch = cr.Height();
+  HDC mem = nullptr;
+  HBITMAP bmp = nullptr;
+  HGDIOBJ oldBmp = nullptr;
+  if (cw > 0 && ch > 0) {
+    mem = CreateCompatibleDC(DC);
+    bmp = mem ? CreateCompatibleBitmap(DC, cw, ch) : nullptr;
+    if (bmp) oldBmp = SelectObject(mem, bmp);
   }
-  controlState_.Exclude(csPaintCopy);
+  auto release = [&] {
+    if (oldBmp) SelectObject(mem, oldBmp);
+    if (bmp) DeleteObject(bmp);
+    if (mem) DeleteDC(mem);
+    RestoreDC(DC, save);
+    controlState_.Exclude(csPaintCopy);
+  };
+  try {
+    if (bmp) {
+      // What lies beneath shows where a class leaves pixels unpainted.
+      BitBlt(mem, 0, 0, cw, ch, DC, offX, offY, SRCCOPY);
+      Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
+      Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+      BitBlt(DC, offX, offY, cw, ch, mem, 0, 0, SRCCOPY);
+    }
+    // The child windows, each clipped to this client area as on the screen.
+    IntersectClipRect(DC, offX, offY, offX + cw, offY + ch);
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+      auto* w = dynamic_cast<TWinControl*>(c);
+      if (w && w->visible_ && ContainsControl(w)) w->PaintTo(DC, offX + w->left_, offY + w->top_);
+    }
+  } catch (...) {
+    release();
+    throw;
+  }
+  release();
 }
 
 // Message dispatch -----------------------------------------------------------------
@@ -933,7 +1036,10 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
   TPoint p = MessagePoint(Message.LParam);
   TMessage m = Message;
   m.LParam = PointToLParam(Point(p.X - c->left_, p.Y - c->top_));
-  c->WndProc(m);
+  if (c->WindowProc)
+    c->WindowProc(m);
+  else
+    c->WndProc(m);
   Message.Result = m.Result;
   return true;
 }
@@ -994,6 +1100,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_UNDOCKCLIENT: CMUndockClient(Message); break;
     case CM_DOCKNOTIFICATION: CMDockNotification(Message); break;
     case CM_SHOWHINTCHANGED: NotifyControls(CM_PARENTSHOWHINTCHANGED); break;
+    case CM_CTL3DCHANGED: CMCtl3DChanged(Message); break;
+    case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(Message); break;
     default: TControl::Dispatch(Message); break;
   }
 }
@@ -1025,9 +1133,7 @@ void TWinControl::CMShowingChanged(TMessage&) {
 
 void TWinControl::CMControlChange(TMessage&) {}
 void TWinControl::CMControlListChange(TMessage&) {}
-void TWinControl::CMDockClient(TMessage&) {}
-void TWinControl::CMUndockClient(TMessage&) {}
-void TWinControl::CMDockNotification(TMessage&) {}
+// CMDockClient, CMUndockClient, CMDockNotification: Controls_Dock.cpp.
 
 void TWinControl::CMVisibleChanged(TMessage&) {
   if (!visible_ && parent_) RemoveFocus(false);
@@ -1090,13 +1196,13 @@ bool TWinControl::DoKeyPress(TMessage& Message) {
   if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(Message))
     return true;
   if (!controlStyle_.Contains(csNoStdEvents)) {
-    // Only single-byte characters go through KeyPress; others pass unchanged.
-    if (Message.WParam < 0x80) {
-      char ch = static_cast<char>(Message.WParam);
-      KeyPress(ch);
-      Message.WParam = static_cast<unsigned char>(ch);
-      if (ch == 0) return true;
-    }
+    // KeyPress sees the character in the ANSI code page (KeyPressChar).
+    WPARAM original = Message.WParam;
+    char ch = KeyPressChar(original);
+    const char given = ch;
+    KeyPress(ch);
+    if (ch == 0) return true;
+    if (ch != given) Message.WParam = KeyPressCharToWide(ch);
   }
   return false;
 }

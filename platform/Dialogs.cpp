@@ -205,3 +205,7 @@ void ShowMessage(const std::string& Msg) {
 Integer MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
   return MessageBoxFunc(ActiveOwner(), Text, Caption, Flags);
 }
+
+Integer MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags) {
+  return MessageBoxFunc(Owner, Text, Caption, Flags);
+}

@@ -134,3 +134,5 @@ TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButt
 void ShowMessage(const std::string& Msg);
 // A message box owned by the active window, with the given caption and MB_ flags.
 Integer MessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
+// A message box owned by Owner (through MessageBoxFunc).
+Integer MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags);

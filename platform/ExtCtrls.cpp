@@ -34,7 +34,12 @@ TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
 
 void TCustomPanel::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (borderStyle_ == bsSingle) {
+    if (NewStyleControls && Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
@@ -68,11 +73,12 @@ void TCustomPanel::SetBorderStyle(TBorderStyle Value) {
 }
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
+  // The base already takes BorderWidth off; the bevels lie outside and inside it.
   TCustomControl::AdjustClientRect(Rect);
   Integer bevel = 0;
   if (bevelOuter_ != bvNone) bevel += bevelWidth_;
   if (bevelInner_ != bvNone) bevel += bevelWidth_;
-  InflateRect(Rect.AsRECT(), -(borderWidth_ + bevel), -(borderWidth_ + bevel));
+  InflateRect(Rect.AsRECT(), -bevel, -bevel);
 }
 
 void TCustomPanel::Paint() {
@@ -179,11 +185,27 @@ void TBevel::Paint() {
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), picture_(std::make_unique<TPicture>()) {
   controlStyle_.Include(csReplicatable);
   picture_->OnChange = TNotifyEvent(this, &TImage::PictureChanged);
+  picture_->OnProgress = TProgressEvent(this, &TImage::Progress);
   width_ = 105;
   height_ = 105;
 }
 
-TImage::~TImage() { picture_->OnChange = TNotifyEvent(); }
+TImage::~TImage() {
+  picture_->OnChange = TNotifyEvent();
+  picture_->OnProgress = TProgressEvent();
+}
+
+void TImage::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                      const std::string& Msg) {
+  // Showing the part done so far: painting only on the thread that owns the window.
+  if (incrementalDisplay_ && RedrawNow) {
+    if (GetCurrentThreadId() == MainThreadID)
+      Repaint();
+    else
+      Invalidate();
+  }
+  OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
 
 TRect TImage::DestRect() {
   Integer w = picture_->Width(), h = picture_->Height();
@@ -316,157 +338,4 @@ void TPaintBox::Paint() {
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
   OnPaint(this);
-}
-
-// ---------------------------------------------------------------------------
-// TScrollBox
-
-TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
-  controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
-  width_ = 185;
-  height_ = 41;
-  color_ = clBtnFace;
-  brush_->SetColor(clBtnFace);
-}
-
-void TScrollBox::CreateParams(TCreateParams& Params) {
-  TWinControl::CreateParams(Params);
-  Params.WindowClass.hbrBackground = nullptr;
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
-}
-
-void TScrollBox::CreateWnd() {
-  TWinControl::CreateWnd();
-  UpdateScrollBars();
-}
-
-void TScrollBox::SetBorderStyle(TBorderStyle Value) {
-  if (borderStyle_ == Value) return;
-  borderStyle_ = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
-
-TPoint TScrollBox::ContentSize() {
-  TPoint size{0, 0};
-  for (TControl* c : controls_) {
-    if (!c->Visible()) continue;
-    size.X = std::max(size.X, c->Left() + c->Width() + pos_.X);
-    size.Y = std::max(size.Y, c->Top() + c->Height() + pos_.Y);
-  }
-  return size;
-}
-
-void TScrollBox::UpdateScrollBars() {
-  if (!handle_ || updating_) return;
-  updating_ = true;
-  TPoint size = ContentSize();
-  RECT cr;
-  ::GetClientRect(handle_, &cr);
-  // Each bar shows when the content overflows; a shown bar narrows the other direction.
-  auto set = [&](int bar, Integer range, Integer page, Integer& pos) {
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = 0;
-    si.nMax = range > page ? range - 1 : 0;
-    si.nPage = range > page ? static_cast<UINT>(page) : 0;
-    Integer maxPos = std::max<Integer>(range - page, 0);
-    if (pos > maxPos) {
-      Integer d = pos - maxPos;
-      pos = maxPos;
-      for (TControl* c : controls_)
-        if (bar == SB_HORZ)
-          c->SetLeft(c->Left() + d);
-        else
-          c->SetTop(c->Top() + d);
-    }
-    si.nPos = pos;
-    SetScrollInfo(handle_, bar, &si, TRUE);
-  };
-  Integer x = pos_.X, y = pos_.Y;
-  set(SB_HORZ, size.X, cr.right, x);
-  ::GetClientRect(handle_, &cr);
-  set(SB_VERT, size.Y, cr.bottom, y);
-  ::GetClientRect(handle_, &cr);
-  set(SB_HORZ, size.X, cr.right, x);
-  pos_ = TPoint{x, y};
-  updating_ = false;
-}
-
-void TScrollBox::ScrollTo(Integer X, Integer Y) {
-  TPoint size = ContentSize();
-  RECT cr{0, 0, width_, height_};
-  if (handle_) ::GetClientRect(handle_, &cr);
-  X = std::clamp<Integer>(X, 0, std::max<Integer>(size.X - cr.right, 0));
-  Y = std::clamp<Integer>(Y, 0, std::max<Integer>(size.Y - cr.bottom, 0));
-  Integer dx = pos_.X - X, dy = pos_.Y - Y;
-  if (dx == 0 && dy == 0) return;
-  pos_ = TPoint{X, Y};
-  DisableAlign();
-  for (TControl* c : controls_) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
-  EnableAlign();
-  if (handle_) {
-    SetScrollPos(handle_, SB_HORZ, X, TRUE);
-    SetScrollPos(handle_, SB_VERT, Y, TRUE);
-    InvalidateRect(handle_, nullptr, TRUE);
-  }
-}
-
-void TScrollBox::Scroll(Integer Bar, Word Code) {
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  GetScrollInfo(handle_, Bar, &si);
-  Integer pos = si.nPos;
-  Integer line = 8;
-  switch (Code) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= static_cast<Integer>(si.nPage); break;
-    case SB_PAGEDOWN: pos += static_cast<Integer>(si.nPage); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = 0; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: return;
-  }
-  if (Bar == SB_HORZ)
-    ScrollTo(pos, pos_.Y);
-  else
-    ScrollTo(pos_.X, pos);
-}
-
-void TScrollBox::WMHScroll(TMessage& Message) {
-  if (Message.LParam) {
-    TWinControl::WMHScroll(Message);
-    return;
-  }
-  Scroll(SB_HORZ, Message.WParamLo());
-}
-
-void TScrollBox::WMVScroll(TMessage& Message) {
-  if (Message.LParam) {
-    TWinControl::WMVScroll(Message);
-    return;
-  }
-  Scroll(SB_VERT, Message.WParamLo());
-}
-
-void TScrollBox::WMSize(TMessage& Message) {
-  TWinControl::WMSize(Message);
-  UpdateScrollBars();
-}
-
-void TScrollBox::AlignControls(TControl* AControl, TRect& Rect) {
-  TWinControl::AlignControls(AControl, Rect);
-  UpdateScrollBars();
-}
-
-void TScrollBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == CM_CONTROLCHANGE || Message.Msg == CM_CONTROLLISTCHANGE) {
-    TWinControl::Dispatch(Message);
-    UpdateScrollBars();
-    return;
-  }
-  TWinControl::Dispatch(Message);
 }

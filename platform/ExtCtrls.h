@@ -32,6 +32,9 @@ class TCustomPanel : public TCustomControl {
   void SetBorderStyle(TBorderStyle Value);
   bool FullRepaint() const { return fullRepaint_; }
   void SetFullRepaint(bool Value) { fullRepaint_ = Value; }
+  // Kept for form files; an in-place container would keep the panel then.
+  bool Locked() const { return locked_; }
+  void SetLocked(bool Value) { locked_ = Value; }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -45,6 +48,7 @@ class TCustomPanel : public TCustomControl {
   TBevelWidth bevelWidth_ = 1;
   TBorderStyle borderStyle_ = bsNone;
   bool fullRepaint_ = true;
+  bool locked_ = false;
 };
 
 class TPanel : public TCustomPanel {
@@ -96,9 +100,15 @@ class TImage : public TGraphicControl {
   // Where the picture is drawn, in client coordinates.
   TRect DestRect();
 
+  // The picture's graphic reports its progress (loading, rendering) here. It may
+  // come from another thread when the graphic works in one.
+  TProgressEvent OnProgress;
+
  protected:
   void Paint() override;
   virtual void PictureChanged(TObject* Sender);
+  virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const std::string& Msg);
 
  private:
   std::unique_ptr<TPicture> picture_;
@@ -145,34 +155,119 @@ class TPaintBox : public TGraphicControl {
 };
 
 // ---------------------------------------------------------------------------
-// A container whose scroll bars follow the extent of its children: scrolling
+// Scrolling containers (ExtCtrls_ScrollBox.cpp).
+enum TScrollBarKind { sbHorizontal, sbVertical };
+using TScrollBarInc = Integer;  // 1..32767
+
+class TScrollingWinControl;
+
+// One scroll bar of a scrolling container. Range is the extent of the content
+// (with AutoScroll: the children's extent plus Margin); Position how far the
+// content is scrolled, from 0 to Range less the client size. Changing Position
 // moves the children.
-class TScrollBox : public TWinControl {
+class TControlScrollBar : public TPersistent {
+  friend class TScrollingWinControl;
+
+ public:
+  T_CLASSNAME(TControlScrollBar)
+  TControlScrollBar(TScrollingWinControl* Control, TScrollBarKind Kind) : control_(Control), kind_(Kind) {}
+  void Assign(TPersistent* Source) override;
+  TScrollingWinControl* Control() const { return control_; }
+  TScrollBarKind Kind() const { return kind_; }
+  TScrollBarInc Increment() const { return increment_; }
+  void SetIncrement(TScrollBarInc Value);
+  // Room kept beyond the farthest child when the range is automatic.
+  Integer Margin() const { return margin_; }
+  void SetMargin(Integer Value);
+  Integer Position() const { return position_; }
+  void SetPosition(Integer Value);
+  Integer Range() const { return range_; }
+  // Setting the range by code ends the automatic range (AutoScroll off).
+  void SetRange(Integer Value);
+  // The thumb scrolls the content while dragged (not only when dropped).
+  bool Tracking() const { return tracking_; }
+  void SetTracking(bool Value) { tracking_ = Value; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool Value);
+  // Whether the bar shows now (the content is larger than the client area).
+  bool IsScrollBarVisible() const;
+  // The client extent in the bar's direction, as it would be with or without
+  // the other bar (ControlSB: as it is now).
+  Integer ControlSize(bool ControlSB, bool AssumeSB) const;
+  // Scrolls so that Position moves by Delta.
+  void ScrollBy(Integer Delta) { SetPosition(position_ + Delta); }
+
+ private:
+  void DoSetRange(Integer Value);
+  bool NeedsScrollBarVisible() const { return range_ > ControlSize(false, false); }
+  void Update(bool ControlSB, bool AssumeSB);
+  void ScrollMessage(TMessage& Message);
+  TScrollingWinControl* control_;
+  TScrollBarKind kind_;
+  TScrollBarInc increment_ = 8;
+  Integer margin_ = 0;
+  Integer position_ = 0;
+  Integer range_ = 0;
+  Integer calcRange_ = 0;  // the largest position: Range less the client size
+  bool tracking_ = false;
+  bool visible_ = true;
+};
+
+// A windowed control whose content scrolls: its children are placed at their
+// unscrolled positions less the scroll positions.
+class TScrollingWinControl : public TWinControl {
+  friend class TControlScrollBar;
+
+ public:
+  T_CLASSNAME(TScrollingWinControl)
+  explicit TScrollingWinControl(TComponent* AOwner);
+  ~TScrollingWinControl() override;
+  TControlScrollBar* HorzScrollBar() const { return horzScrollBar_.get(); }
+  void SetHorzScrollBar(TControlScrollBar* Value) { horzScrollBar_->Assign(Value); }
+  TControlScrollBar* VertScrollBar() const { return vertScrollBar_.get(); }
+  void SetVertScrollBar(TControlScrollBar* Value) { vertScrollBar_->Assign(Value); }
+  // The ranges follow the children (and their margins).
+  bool AutoScroll() const { return autoScroll_; }
+  void SetAutoScroll(bool Value);
+  // Moves every child by (DeltaX, DeltaY).
+  void ScrollBy(Integer DeltaX, Integer DeltaY);
+  void UpdateScrollBars();
+  // Both positions at once, each clamped to its bar's range.
+  void ScrollTo(Integer X, Integer Y) {
+    horzScrollBar_->SetPosition(X);
+    vertScrollBar_->SetPosition(Y);
+  }
+  Integer HorzPosition() const { return horzScrollBar_->Position(); }
+  Integer VertPosition() const { return vertScrollBar_->Position(); }
+
+ protected:
+  void CreateWnd() override;
+  void AdjustClientRect(TRect& Rect) override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void WMHScroll(TMessage& Message) override;
+  void WMVScroll(TMessage& Message) override;
+  void WMSize(TMessage& Message) override;
+  void CMControlListChange(TMessage& Message) override;
+  virtual void CalcAutoRange();
+
+ private:
+  std::unique_ptr<TControlScrollBar> horzScrollBar_;
+  std::unique_ptr<TControlScrollBar> vertScrollBar_;
+  bool autoScroll_ = true;
+  bool updatingScrollBars_ = false;
+  Integer autoRangeCount_ = 0;
+};
+
+class TScrollBox : public TScrollingWinControl {
  public:
   T_CLASSNAME(TScrollBox)
   explicit TScrollBox(TComponent* AOwner);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle Value);
-  Integer HorzPosition() const { return pos_.X; }
-  Integer VertPosition() const { return pos_.Y; }
-  // Scrolls to (X, Y), clamped to the range.
-  void ScrollTo(Integer X, Integer Y);
-  // The children's extent plus the current position: the range of the bars.
-  TPoint ContentSize();
-  void UpdateScrollBars();
 
  protected:
   void CreateParams(TCreateParams& Params) override;
-  void CreateWnd() override;
-  void Dispatch(TMessage& Message) override;
-  void AlignControls(TControl* AControl, TRect& Rect) override;
-  void WMHScroll(TMessage& Message) override;
-  void WMVScroll(TMessage& Message) override;
-  void WMSize(TMessage& Message) override;
 
  private:
-  void Scroll(Integer Bar, Word Code);
   TBorderStyle borderStyle_ = bsSingle;
-  TPoint pos_;
-  bool updating_ = false;
 };

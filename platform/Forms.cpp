@@ -1,11 +1,11 @@
 // TCustomForm: window styles, showing and placing, modal loop, closing,
-// activation and the focus bookkeeping of its controls.
+// activation and the focus bookkeeping of its controls, the main menu (bar,
+// commands, popups, hints, shortcuts), the wheel's start and F1 help.
 #include <algorithm>
 
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
-
-bool (*TCustomForm::MenuShortCutHook)(TCustomForm* Form, TMessage& Message) = nullptr;
+#include "platform/Menus.h"
 
 namespace {
 
@@ -85,8 +85,10 @@ TCustomForm::~TCustomForm() {
   if (Screen) Screen->RemoveForm(this);
   if (Application) Application->FormDestroyed(this);
   if (handle_) {
+    // The form's window goes first and takes the child windows with it:
+    // WM_DESTROY reaches the form while its children's windows still exist.
     try {
-      DestroyHandle();
+      DestroyWindowHandle();
     } catch (...) {
     }
   }
@@ -156,7 +158,10 @@ void TCustomForm::Paint() { OnPaint(this); }
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
   if (Operation == opRemove) {
-    if (AComponent == menu_) menu_ = nullptr;
+    if (AComponent == menu_) {
+      // The menu detached itself from the window when it went.
+      menu_ = nullptr;
+    }
     if (AComponent == activeControl_) activeControl_ = nullptr;
     if (AComponent == focusedControl_) focusedControl_ = nullptr;
   }
@@ -212,11 +217,35 @@ void TCustomForm::SetIcon(TIcon* Value) {
     ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_->Handle()));
 }
 
-void TCustomForm::SetMenu(TComponent* Value) {
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  if (Value && Screen)
+    for (Integer i = 0; i < Screen->FormCount(); ++i)
+      if (Screen->Forms(i) != this && Screen->Forms(i)->menu_ == Value)
+        throw EInvalidOperation("Menu '" + Value->Name() + "' is already being used by another form");
+  if (ComponentState().Contains(csDestroying) || (Value && Value->ComponentState().Contains(csDestroying)))
+    Value = nullptr;
   if (Value == menu_) return;
-  if (menu_) menu_->RemoveFreeNotification(this);
+  if (menu_) {
+    if (handle_ && menu_->WindowHandle() == handle_) menu_->SetWindowHandle(nullptr);
+    menu_->RemoveFreeNotification(this);
+  }
   menu_ = Value;
   if (Value) Value->FreeNotification(this);
+  UpdateMenuBar();
+}
+
+bool TCustomForm::MenuBarAllowed() const {
+  return borderStyle_ != bsDialog && formStyle_ != fsMDIChild && !parent_ && !parentWindow_;
+}
+
+void TCustomForm::UpdateMenuBar() {
+  if (!handle_ || !MenuBarAllowed() || (GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD)) return;
+  if (menu_) {
+    menu_->SetWindowHandle(handle_);
+  } else if (GetMenu(handle_)) {
+    ::SetMenu(handle_, nullptr);
+    DrawMenuBar(handle_);
+  }
 }
 
 // Geometry ---------------------------------------------------------------------------
@@ -226,7 +255,7 @@ TRect TCustomForm::GetClientRect() {
   DWORD style = 0, ex = 0;
   BorderStyleBits(borderStyle_, borderIcons_, formStyle_, !parent_, style, ex);
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, style, FALSE, ex);
+  AdjustWindowRectEx(&r, style, menu_ && MenuBarAllowed(), ex);
   return Rect(0, 0, std::max(0L, width_ - (r.right - r.left)), std::max(0L, height_ - (r.bottom - r.top)));
 }
 
@@ -235,7 +264,7 @@ TPoint TCustomForm::ClientOrigin() {
   DWORD style = 0, ex = 0;
   BorderStyleBits(borderStyle_, borderIcons_, formStyle_, true, style, ex);
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, style, FALSE, ex);
+  AdjustWindowRectEx(&r, style, menu_ && MenuBarAllowed(), ex);
   return Point(left_ - r.left, top_ - r.top);
 }
 
@@ -294,6 +323,7 @@ void TCustomForm::CreateWindowHandle(const TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
   TCustomControl::CreateWnd();
+  UpdateMenuBar();
   if (!icon_->Empty())
     ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_->Handle()));
   if (formStyle_ == fsMDIForm && !clientHandle_) {
@@ -308,6 +338,11 @@ void TCustomForm::CreateWnd() {
 }
 
 void TCustomForm::DestroyWindowHandle() {
+  // Destroying a window destroys its menu: the main menu keeps its own.
+  if (menu_ && handle_ && menu_->WindowHandle() == handle_) {
+    menu_->SetTracking(false);
+    menu_->SetWindowHandle(nullptr);
+  }
   if (clientHandle_) {
     DestroyWindow(clientHandle_);
     clientHandle_ = nullptr;
@@ -413,6 +448,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
     }
     formState_.Exclude(fsShowing);
     PlaceForm();
+    // Placed once: shown again later, the form stays where it was left.
+    position_ = poDesigned;
     static const int cmd[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     if (formStyle_ == fsMDIChild && windowState_ == wsNormal) {
       ShowWindow(handle_, SW_SHOW);
@@ -668,12 +705,164 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   return ok;
 }
 
+// Main menu ---------------------------------------------------------------------------
+namespace {
+
+// The item whose sub-menu is Target, walking the platform menu built from
+// Parent's visible items (one entry each); nullptr when the menu does not
+// match the items (they changed since it was built).
+TMenuItem* FindPopupItem(HMENU Menu, TMenuItem* Parent, HMENU Target) {
+  if (!Menu || !Target) return nullptr;
+  std::vector<TMenuItem*> shown;
+  for (Integer i = 0; i < Parent->Count(); ++i)
+    if (Parent->Items(i)->Visible()) shown.push_back(Parent->Items(i));
+  if (GetMenuItemCount(Menu) != static_cast<int>(shown.size())) return nullptr;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    HMENU sub = GetSubMenu(Menu, static_cast<int>(i));
+    if (!sub) continue;
+    if (sub == Target) return shown[i];
+    if (TMenuItem* found = FindPopupItem(sub, shown[i], Target)) return found;
+  }
+  return nullptr;
+}
+
+// Any item with the shortcut, enabled or not, shown or not.
+TMenuItem* FindShortCutItem(TMenuItem* Parent, TShortCut AShortCut) {
+  for (Integer i = 0; i < Parent->Count(); ++i) {
+    TMenuItem* item = Parent->Items(i);
+    if (item->ShortCut() == AShortCut) return item;
+    if (TMenuItem* found = FindShortCutItem(item, AShortCut)) return found;
+  }
+  return nullptr;
+}
+
+// Brings the sub-items up to date with their actions.
+void InitiateActions(TMenuItem* Item) {
+  for (Integer i = 0; i < Item->Count(); ++i) Item->Items(i)->InitiateAction();
+}
+
+enum class TClickResult { Disabled, Clicked, ShortCutMoved };
+
+// Clicks the parents first, as opening the menus would (their OnClick and
+// the actions' updates may bring the item up to date), then the item when it
+// is enabled.
+TClickResult ClickShortCutItem(TMenuItem* Item, TMenuItem* Root, TShortCut AShortCut) {
+  TClickResult result = TClickResult::Clicked;
+  if (Item->Parent() == Root)
+    InitiateActions(Root);
+  else if (Item->Parent())
+    result = ClickShortCutItem(Item->Parent(), Root, AShortCut);
+  if (result != TClickResult::Clicked) return result;
+  if (!Item->Enabled()) return TClickResult::Disabled;
+  InitiateActions(Item);
+  Item->Click();
+  if (Item->ShortCut() != 0 && Item->ShortCut() != AShortCut) return TClickResult::ShortCutMoved;
+  return TClickResult::Clicked;
+}
+
+}  // namespace
+
+void TCustomForm::WMCommand(TMessage& Message) {
+  // A menu command (or an accelerator) names no control.
+  if (Message.LParam == 0 && HIWORD(Message.WParam) <= 1 && menu_ &&
+      menu_->DispatchCommand(LOWORD(Message.WParam))) {
+    Message.Result = 0;
+    return;
+  }
+  TCustomControl::WMCommand(Message);
+}
+
+void TCustomForm::WMInitMenuPopup(TMessage& Message) {
+  auto popup = reinterpret_cast<HMENU>(Message.WParam);
+  if (menu_ && handle_ && menu_->WindowHandle() == handle_ && HIWORD(Message.LParam) == 0) {
+    if (TMenuItem* item = FindPopupItem(GetMenu(handle_), menu_->Items(), popup)) {
+      // The item's OnClick can update its sub-items; the sub-menu about to
+      // show is then filled again from them (the bar itself waits for the
+      // end of the tracking, see TMainMenu::SetTracking).
+      // A tracking always starts with WM_ENTERMENULOOP; a message sent
+      // outside one holds the rebuild only while the sub-menu is refilled.
+      bool inLoop = menu_->Tracking();
+      menu_->SetTracking(true);
+      try {
+        InitiateActions(item);
+        item->Click();
+        while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+        item->AppendTo(popup);
+      } catch (...) {
+        if (!inLoop && menu_) menu_->SetTracking(false);
+        throw;
+      }
+      if (!inLoop && menu_) menu_->SetTracking(false);
+    }
+  }
+  DefaultHandler(Message);
+}
+
+void TCustomForm::WMMenuSelect(TMessage& Message) {
+  if (menu_ && handle_) {
+    UINT id = LOWORD(Message.WParam), flags = HIWORD(Message.WParam);
+    auto menu = reinterpret_cast<HMENU>(Message.LParam);
+    TMenuItem* item = nullptr;
+    if ((flags != 0xFFFF || menu) && !(flags & MF_SYSMENU)) {
+      if (flags & MF_POPUP)
+        item = FindPopupItem(GetMenu(handle_), menu_->Items(), GetSubMenu(menu, static_cast<int>(id)));
+      else if (TMenuItem* found = menu_->Items()->Find(id); found != menu_->Items())
+        item = found;
+    }
+    if (Application) Application->SetHint(item ? GetLongHint(item->Hint()) : std::string());
+  }
+  DefaultHandler(Message);
+}
+
+// Help ---------------------------------------------------------------------------------
+void TCustomForm::WMHelp(TMessage& Message) {
+  auto* info = reinterpret_cast<HELPINFO*>(Message.LParam);
+  Message.Result = 1;
+  if (!info || info->iContextType != HELPINFO_WINDOW || !Application) return;
+  // The control's own context, else the nearest parent's (the form's last).
+  TControl* c = FindOwningWinControl(static_cast<HWND>(info->hItemHandle));
+  while (c && c->HelpContext() == 0) c = c->Parent();
+  if (!c) return;
+  THelpContext context = c->HelpContext();
+  if (borderIcons_.Contains(biHelp)) {
+    TPoint p = c->ClientToScreen(Point(0, 0));
+    Application->HelpCommand(HELP_SETPOPUP_POS, MAKELONG(p.X, p.Y));
+    Application->HelpCommand(HELP_CONTEXTPOPUP, context);
+  } else {
+    Application->HelpContext(context);
+  }
+}
+
 // Keys ------------------------------------------------------------------------------
 bool TCustomForm::IsShortCut(TMessage& Message) {
   bool handled = false;
   OnShortCut(Message, handled);
-  if (!handled && MenuShortCutHook) handled = MenuShortCutHook(this, Message);
-  return handled;
+  if (handled || !menu_ || !handle_ || menu_->WindowHandle() != handle_) return handled;
+  // The main menu's shortcuts work while it shows in the window. An item
+  // found takes the key even when it is disabled.
+  TShiftState shift;
+  if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  if (Message.LParam & 0x20000000) shift.Include(ssAlt);
+  TShortCut sc = ShortCut(static_cast<Word>(Message.WParam & 0xFF), shift);
+  if (!sc) return false;
+  TMenuItem* item = nullptr;
+  // A click that hands the shortcut to another item clicks that one (bounded:
+  // handlers that keep passing it on must not hang the key).
+  for (int round = 0; round < 8; ++round) {
+    item = FindShortCutItem(menu_->Items(), sc);
+    if (!item || ClickShortCutItem(item, menu_->Items(), sc) != TClickResult::ShortCutMoved) break;
+  }
+  return item != nullptr;
+}
+
+// The wheel goes to the control with the focus first; from there it climbs the
+// parents back to the form.
+void TCustomForm::MouseWheelHandler(TMessage& Message) {
+  if (focusedControl_ && focusedControl_ != this)
+    Message.Result = focusedControl_->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+  else
+    TCustomControl::MouseWheelHandler(Message);
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message) {
@@ -712,6 +901,21 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case CM_ACTIVATE: CMActivate(Message); break;
     case CM_DEACTIVATE: CMDeactivate(Message); break;
     case CM_RELEASE: CMRelease(Message); break;
+    case WM_INITMENUPOPUP: WMInitMenuPopup(Message); break;
+    case WM_MENUSELECT: WMMenuSelect(Message); break;
+    case WM_HELP: WMHelp(Message); break;
+    case WM_QUERYNEWPALETTE: WMQueryNewPalette(Message); break;
+    case WM_PALETTECHANGED: WMPaletteChanged(Message); break;
+    case WM_ENTERMENULOOP:
+    case WM_INITMENU:
+      // Until WM_EXITMENULOOP the platform menus in use must not be rebuilt.
+      if (menu_ && handle_ && menu_->WindowHandle() == handle_) menu_->SetTracking(true);
+      DefaultHandler(Message);
+      break;
+    case WM_EXITMENULOOP:
+      if (menu_) menu_->SetTracking(false);
+      DefaultHandler(Message);
+      break;
     case WM_SIZE:
       if (clientHandle_) {
         // The MDI client fills the client area left by the aligned controls.

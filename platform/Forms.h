@@ -21,6 +21,7 @@
 class TApplication;
 class TScreen;
 class THintWindow;
+class TMainMenu;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TEnumSet<TBorderIcon>;
@@ -40,6 +41,10 @@ using TShortCutEvent = TEvent<TMessage&, bool&>;
 using TIdleEvent = TEvent<TObject*, bool&>;
 using TExceptionEvent = TEvent<TObject*, const Exception&>;
 using THelpEvent = TEvent<Word, LONG_PTR, bool&>;
+using THelpContext = Integer;
+
+// Raised when help is asked for but no help system can show it.
+T_DECLARE_EXCEPTION(EHelpSystemException, Exception)
 
 // ---------------------------------------------------------------------------
 class TCustomForm : public TCustomControl {
@@ -84,9 +89,10 @@ class TCustomForm : public TCustomControl {
   void SetKeyPreview(bool Value) { keyPreview_ = Value; }
   TIcon* Icon() const { return icon_.get(); }
   void SetIcon(TIcon* Value);
-  // The main menu (a TMainMenu of the menu classes; reference, not owned).
-  TComponent* Menu() const { return menu_; }
-  void SetMenu(TComponent* Value);
+  // The main menu (reference, not owned), shown as the window's menu bar
+  // (not on a dialog-border or child form); one form per menu.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* Value);
   Integer PixelsPerInch() const { return pixelsPerInch_; }
   void SetPixelsPerInch(Integer Value) { pixelsPerInch_ = Value; }
   bool Scaled() const { return scaled_; }
@@ -108,8 +114,13 @@ class TCustomForm : public TCustomControl {
   bool SetFocusedControl(TWinControl* Control);
   bool CanFocus() override { return true; }
   void SetFocus() override;
-  // Whether the form's key shortcuts take the key (OnShortCut, then the menu hook).
+  // Whether the form's key shortcuts take the key (OnShortCut, then the main menu).
   virtual bool IsShortCut(TMessage& Message);
+  void MouseWheelHandler(TMessage& Message) override;
+  // Tells the active control of the active form that the mouse goes to
+  // Sender now (CM_CANCELMODE with Sender as LParam); an MDI frame passes it
+  // on to its active child.
+  void SendCancelMode(TControl* Sender);
 
   // MDI.
   HWND ClientHandle() const { return clientHandle_; }
@@ -132,9 +143,8 @@ class TCustomForm : public TCustomControl {
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
   TShortCutEvent OnShortCut;
-
-  // The menu classes answer shortcuts of a form's main menu through this hook.
-  static bool (*MenuShortCutHook)(TCustomForm* Form, TMessage& Message);
+  // Asked first while the form is the active one (see TApplication::HelpCommand).
+  THelpEvent OnHelp;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -166,11 +176,22 @@ class TCustomForm : public TCustomControl {
   virtual void WMQueryEndSession(TMessage& Message);
   virtual void WMGetMinMaxInfo(TMessage& Message);
   void WMSetFocus(TMessage& Message) override;
+  void WMCommand(TMessage& Message) override;
+  virtual void WMInitMenuPopup(TMessage& Message);
+  virtual void WMMenuSelect(TMessage& Message);
+  virtual void WMHelp(TMessage& Message);
+  // The palette messages of the top-level window, handed to the controls.
+  virtual void WMQueryNewPalette(TMessage& Message);
+  virtual void WMPaletteChanged(TMessage& Message);
 
   void CloseModal();
   void SetWindowFocus();
   void SetActive(bool Value);
   void PlaceForm();
+  // Whether the main menu shows in this form's window (top level, not a dialog border).
+  bool MenuBarAllowed() const;
+  // Attaches the main menu to the window, or detaches it.
+  void UpdateMenuBar();
 
   TFormState formState_;
   TModalResult modalResult_ = mrNone;
@@ -181,7 +202,7 @@ class TCustomForm : public TCustomControl {
   TWindowState windowState_ = wsNormal;
   bool keyPreview_ = false;
   std::unique_ptr<TIcon> icon_;
-  TComponent* menu_ = nullptr;
+  TMainMenu* menu_ = nullptr;
   Integer pixelsPerInch_ = 96;
   bool scaled_ = true;
   bool autoScroll_ = false;
@@ -268,6 +289,8 @@ class TApplication : public TComponent {
   // when assigned, else a message box; EAbort is silent.
   void HandleException(TObject* Sender);
   void ShowException(const Exception& E);
+  // A message box owned by the active window (else the main form, else the
+  // application window), through MessageBoxFunc (Dialogs.h).
   Integer MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
 
   HWND Handle();
@@ -283,10 +306,15 @@ class TApplication : public TComponent {
   void Restore();
   void BringToFront();
 
-  // Help.
+  // Help: the active form's OnHelp when assigned, else OnHelp; when the
+  // handler leaves CallHelp set, the help file (the active form's, else the
+  // application's) goes to the help system. There is none here: asking for a
+  // file's help raises EHelpSystemException. No handler and no file: false.
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(const std::string& Value) { helpFile_ = Value; }
   bool HelpCommand(Integer Command, LONG_PTR Data);
+  bool HelpContext(THelpContext Context);
+  bool HelpJump(const std::string& JumpID);
 
   // Hints.
   bool ShowHint() const { return showHint_; }
@@ -301,6 +329,9 @@ class TApplication : public TComponent {
   void SetHintShortPause(Integer Value) { hintShortPause_ = Value; }
   Integer HintHidePause() const { return hintHidePause_; }
   void SetHintHidePause(Integer Value) { hintHidePause_ = Value; }
+  // Whether hints of commands show their shortcut too ("Open (Ctrl+O)").
+  bool HintShortCuts() const { return hintShortCuts_; }
+  void SetHintShortCuts(bool Value) { hintShortCuts_ = Value; }
   void CancelHint();
   // Shows the hint of the control under the cursor now (at CursorPos, screen coordinates).
   void ActivateHint(const TPoint& CursorPos);
@@ -327,6 +358,7 @@ class TApplication : public TComponent {
 
  private:
   bool ProcessMessage(MSG& Msg);
+  bool InvokeHelp(Word Command, LONG_PTR Data);
   bool IsKeyMsg(MSG& Msg);
   bool IsHintMsg(MSG& Msg);
   static LRESULT CALLBACK AppWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -348,6 +380,7 @@ class TApplication : public TComponent {
   Integer hintPause_ = 500;
   Integer hintShortPause_ = 50;
   Integer hintHidePause_ = 2500;
+  bool hintShortCuts_ = true;
   THintWindow* hintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;
   TRect hintCursorRect_;

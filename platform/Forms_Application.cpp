@@ -1,8 +1,9 @@
-// TApplication (message loop, exceptions, hints, the hidden application
+// TApplication (message loop, exceptions, hints, help, the hidden application
 // window) and TScreen (cursors, forms, metrics, fonts).
 #include <algorithm>
 
 #include "platform/Forms.h"
+#include "platform/Dialogs.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -301,7 +302,7 @@ Integer TApplication::MessageBox(const std::string& Text, const std::string& Cap
   HWND owner = GetActiveWindow();
   if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
   if (!owner) owner = Handle();
-  return MessageBoxW(owner, Utf8ToWide(Text).c_str(), Utf8ToWide(Caption).c_str(), Flags);
+  return ::MessageBox(owner, Text, Caption, Flags);
 }
 
 // Window state ---------------------------------------------------------------------------
@@ -321,14 +322,36 @@ void TApplication::BringToFront() {
   if (mainForm_ && mainForm_->HandleAllocated()) SetForegroundWindow(mainForm_->Handle());
 }
 
-bool TApplication::HelpCommand(Integer Command, LONG_PTR Data) {
+// Help ------------------------------------------------------------------------------------
+bool TApplication::InvokeHelp(Word Command, LONG_PTR Data) {
   bool callHelp = true;
   bool result = false;
-  if (OnHelp) {
-    OnHelp(static_cast<Word>(Command), Data, callHelp);
+  TCustomForm* form = Screen ? Screen->ActiveCustomForm() : nullptr;
+  if (form && form->OnHelp) {
+    form->OnHelp(Command, Data, callHelp);
+    result = !callHelp;
+  } else if (OnHelp) {
+    OnHelp(Command, Data, callHelp);
     result = !callHelp;
   }
-  return result;
+  if (!callHelp) return result;
+  std::string file = form && form->HandleAllocated() && !form->HelpFile().empty() ? form->HelpFile() : helpFile_;
+  if (file.empty()) return false;  // no help for this program
+  // Closing help or placing a popup needs no help system.
+  if (Command == HELP_QUIT || Command == HELP_SETPOPUP_POS) return false;
+  // The system's help viewers (WinHelp, HTML Help) are not available here:
+  // tell the user rather than let the request vanish.
+  throw EHelpSystemException("Unable to show help from \"" + file + "\": no help viewer is installed.");
+}
+
+bool TApplication::HelpCommand(Integer Command, LONG_PTR Data) { return InvokeHelp(static_cast<Word>(Command), Data); }
+
+bool TApplication::HelpContext(THelpContext Context) { return InvokeHelp(HELP_CONTEXT, Context); }
+
+bool TApplication::HelpJump(const std::string& JumpID) {
+  // The help system's jump macro, as a nul-terminated ANSI text.
+  std::string command = "JumpID(\"\",\"" + JumpID + "\")";
+  return InvokeHelp(HELP_COMMAND, reinterpret_cast<LONG_PTR>(command.c_str()));
 }
 
 // Hints -----------------------------------------------------------------------------------

@@ -734,6 +734,15 @@ std::string GraphicFilter(TGraphicClass GraphicClass);
 std::string GraphicExtension(TGraphicClass GraphicClass);
 std::string GraphicFileMask(TGraphicClass GraphicClass);
 
+// Bitmaps with colours replaced (Graphics_Mapped.cpp): every pixel of OldColors[i]
+// becomes NewColors[i]; in a bitmap of 8 bits or fewer the colour table is mapped.
+// The result is a new DIB section the caller owns (for TBitmap::SetHandle);
+// nullptr when the bitmap or the resource does not exist.
+HBITMAP CreateMappedBmp(HBITMAP Handle, const std::vector<TColor>& OldColors, const std::vector<TColor>& NewColors);
+// The bitmap resource ResName ("#n" for a number) of a module, mapped as above.
+HBITMAP CreateMappedRes(HINSTANCE Instance, const std::string& ResName, const std::vector<TColor>& OldColors,
+                        const std::vector<TColor>& NewColors);
+
 // Palette helpers.
 HPALETTE CopyPalette(HPALETTE Palette);
 // Number of entries of a palette (0 for nullptr).

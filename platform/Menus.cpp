@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/ActnList.h"
 #include "platform/Forms.h"
 
 // ---------------------------------------------------------------------------
@@ -217,7 +218,51 @@ TMenuItem* TMenuItem::FindShortCut(TShortCut AShortCut) {
 }
 
 void TMenuItem::Click() {
-  if (enabled_) OnClick(this);
+  if (!enabled_) return;
+  TBasicAction* action = Action();
+  if (OnClick && action && !(OnClick == action->OnExecute))
+    OnClick(this);
+  else if (!ComponentState().Contains(csDesigning) && actionLink_)
+    actionLink_->Execute(this);
+  else
+    OnClick(this);
+}
+
+TBasicAction* TMenuItem::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TMenuItem::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = CreateActionLink();
+  actionLink_->SetAction(Value);
+  actionLink_->OnChange = TNotifyEvent(this, &TMenuItem::DoActionChange);
+  ActionChange(Value, Value->ComponentState().Contains(csLoading));
+  Value->FreeNotification(this);
+}
+
+std::unique_ptr<TMenuActionLink> TMenuItem::CreateActionLink() { return std::make_unique<TMenuActionLink>(this); }
+
+void TMenuItem::DoActionChange(TObject* Sender) {
+  if (Sender && Sender == Action()) ActionChange(Sender, false);
+}
+
+void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || caption_.empty()) SetCaption(a->Caption());
+  if (!CheckDefaults || !checked_) SetChecked(a->Checked());
+  if (!CheckDefaults || enabled_) SetEnabled(a->Enabled());
+  if (!CheckDefaults || hint_.empty()) SetHint(a->Hint());
+  if (!CheckDefaults || imageIndex_ == -1) SetImageIndex(a->ImageIndex());
+  if (!CheckDefaults || shortCut_ == 0) SetShortCut(a->ShortCut());
+  if (!CheckDefaults || visible_) SetVisible(a->Visible());
+  if (!CheckDefaults || !OnClick) OnClick = a->OnExecute;
+}
+
+void TMenuItem::InitiateAction() {
+  if (actionLink_) actionLink_->Update();
 }
 
 void TMenuItem::AppendTo(HMENU Menu) {
@@ -303,14 +348,43 @@ bool TMenu::IsShortCut(TShortCut AShortCut) {
 
 void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { items_->GetChildren(Proc, Root); }
 
+TMainMenu::~TMainMenu() {
+  // The window must not keep a menu that is about to be destroyed.
+  SetWindowHandle(nullptr);
+}
+
+void TMainMenu::SetWindowHandle(HWND Value) {
+  HWND old = windowHandle_;
+  windowHandle_ = Value;
+  if (old && old != Value && IsWindow(old) && handle_ && GetMenu(old) == handle_) {
+    ::SetMenu(old, nullptr);
+    DrawMenuBar(old);
+  }
+  if (Value && GetMenu(Value) != Handle()) {
+    ::SetMenu(Value, Handle());
+    DrawMenuBar(Value);
+  }
+}
+
+void TMainMenu::SetTracking(bool Value) {
+  tracking_ = Value;
+  if (!Value && changedWhileTracking_) {
+    changedWhileTracking_ = false;
+    MenuChanged();
+  }
+}
+
 void TMainMenu::MenuChanged() {
-  // A form showing the menu gets the rebuilt one.
+  if (tracking_ && handle_) {
+    changedWhileTracking_ = true;
+    return;
+  }
+  // The window showing the menu gets the rebuilt one.
   HMENU old = handle_;
   handle_ = nullptr;
-  if (auto* form = dynamic_cast<TCustomForm*>(Owner()); form && old && form->HandleAllocated() &&
-                                                           GetMenu(form->Handle()) == old) {
-    SetMenu(form->Handle(), Handle());
-    DrawMenuBar(form->Handle());
+  if (old && windowHandle_ && IsWindow(windowHandle_) && GetMenu(windowHandle_) == old) {
+    ::SetMenu(windowHandle_, Handle());
+    DrawMenuBar(windowHandle_);
   }
   if (old) DestroyMenu(old);
 }

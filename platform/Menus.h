@@ -22,6 +22,8 @@ std::string ShortCutToText(TShortCut ShortCut);
 TShortCut TextToShortCut(const std::string& Text);
 
 class TMenu;
+class TBasicAction;
+class TMenuActionLink;
 
 class TMenuItem : public TComponent {
   friend class TMenu;
@@ -69,7 +71,15 @@ class TMenuItem : public TComponent {
   TMenuItem* Find(UINT Command);
   // The item whose shortcut is ShortCut among the enabled visible sub-items.
   TMenuItem* FindShortCut(TShortCut AShortCut);
+  // Runs OnClick, or the action when OnClick is the action's own handler; nothing when disabled.
   virtual void Click();
+
+  // The action the item shows and runs (a reference; the link to it is owned).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TMenuActionLink* ActionLink() const { return actionLink_.get(); }
+  // Lets the action update itself (idle time).
+  virtual void InitiateAction();
 
   // Builds the sub-items into a platform menu.
   void AppendTo(HMENU Menu);
@@ -83,6 +93,11 @@ class TMenuItem : public TComponent {
 
  protected:
   void Changed();
+  // Copies Caption, Checked, Enabled, Hint, ImageIndex, ShortCut, Visible and
+  // OnExecute; with CheckDefaults only into values still at their defaults.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual std::unique_ptr<TMenuActionLink> CreateActionLink();
+  void DoActionChange(TObject* Sender);
 
  private:
   std::string caption_, hint_;
@@ -94,6 +109,7 @@ class TMenuItem : public TComponent {
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;
   UINT command_;
+  std::unique_ptr<TMenuActionLink> actionLink_;
 };
 
 class TMenu : public TComponent {
@@ -118,14 +134,29 @@ class TMenu : public TComponent {
   std::unique_ptr<TMenuItem> items_;
 };
 
+// The menu bar of a form (TCustomForm::SetMenu shows it in the form's window).
 class TMainMenu : public TMenu {
  public:
   T_CLASSNAME(TMainMenu)
   using TMenu::TMenu;
+  ~TMainMenu() override;
+  // The window showing the menu bar, or nullptr; setting it attaches the
+  // platform menu to that window (nullptr detaches it from the old one).
+  HWND WindowHandle() const { return windowHandle_; }
+  void SetWindowHandle(HWND Value);
+  // While the window tracks the menu its platform menus must stay alive:
+  // changes made meanwhile rebuild the bar once the tracking ends.
+  void SetTracking(bool Value);
+  bool Tracking() const { return tracking_; }
 
  protected:
   HMENU CreateMenuHandle() override { return CreateMenu(); }
   void MenuChanged() override;
+
+ private:
+  HWND windowHandle_ = nullptr;
+  bool tracking_ = false;
+  bool changedWhileTracking_ = false;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };

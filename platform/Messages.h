@@ -95,8 +95,8 @@ constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 constexpr UINT CM_SYSFONTCHANGED = CM_BASE + 53;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;      // WParam: TControl*; LParam: inserting
 constexpr UINT CM_CHANGED = CM_BASE + 55;
-constexpr UINT CM_DOCKCLIENT = CM_BASE + 56;
-constexpr UINT CM_UNDOCKCLIENT = CM_BASE + 57;
+constexpr UINT CM_DOCKCLIENT = CM_BASE + 56;     // WParam: TDragDockObject*; LParam: mouse position (site client)
+constexpr UINT CM_UNDOCKCLIENT = CM_BASE + 57;   // WParam: new TWinControl* site (or 0); LParam: TControl* client; Result 0 = allowed
 constexpr UINT CM_FLOAT = CM_BASE + 58;
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;
 constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 60;
@@ -115,6 +115,16 @@ constexpr UINT CM_CREATEPOPUP = CM_BASE + 73;
 constexpr UINT CM_DESTROYHANDLE = CM_BASE + 74;
 constexpr UINT CM_MOUSEACTIVATE = CM_BASE + 75;
 constexpr UINT CM_CONTROLLISTCHANGING = CM_BASE + 76;
+
+// What CM_DOCKNOTIFICATION tells a dock site about one of its docked clients:
+// the client's message and its parameters. ClientMsg is WM_SETTEXT (MsgLParam:
+// the new text as a NUL-terminated UTF-8 const char*) or CM_VISIBLECHANGED
+// (MsgWParam: the new visibility).
+struct TDockNotifyRec {
+  UINT ClientMsg = 0;
+  WPARAM MsgWParam = 0;
+  LPARAM MsgLParam = 0;
+};
 
 // ---------------------------------------------------------------------------
 // Notifications a parent reflects back to the child control that sent them.

@@ -6,6 +6,8 @@ void RegisterGraphicsProps();
 void RegisterControlsProps();
 void RegisterStdCtrlsProps();
 void RegisterTabsProps();
+void RegisterActionsProps();
+void RegisterCoreProps();
 
 void RegisterPlatformClasses() {
   RegisterClassInfo<TPersistent>("TPersistent");
@@ -14,4 +16,7 @@ void RegisterPlatformClasses() {
   RegisterControlsProps();
   RegisterStdCtrlsProps();
   RegisterTabsProps();
+  RegisterActionsProps();
+  // Adds to the tables entered above.
+  RegisterCoreProps();
 }

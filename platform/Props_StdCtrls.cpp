@@ -44,6 +44,7 @@ void RegisterStdCtrlsProps() {
   RegisterEnum<TUDAlignButton>("TUDAlignButton", {"udLeft", "udRight"});
   RegisterEnum<TUDOrientation>("TUDOrientation", {"udHorizontal", "udVertical"});
   RegisterEnum<TViewStyle>("TViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"});
+  RegisterEnum<TSortType>("TSortType", {"stNone", "stData", "stText", "stBoth"});
   RegisterEnum<TOpenOption>("TOpenOption",
                             {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp",
                              "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",
@@ -77,6 +78,11 @@ void RegisterStdCtrlsProps() {
         .Enum("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase, ecNormal)
         .Bool("AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect, true)
         .Bool("HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection, true)
+        .Bool("OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert, false)
+        .Str(
+            "PasswordChar",
+            [](TCustomEdit* e) { return e->PasswordChar() ? std::string(1, e->PasswordChar()) : std::string(); },
+            [](TCustomEdit* e, const std::string& v) { e->SetPasswordChar(v.empty() ? '\0' : v[0]); })
         .Event("OnChange", &TCustomEdit::OnChange);
   }
   RegisterClassInfo<TEdit, TCustomEdit>("TEdit");
@@ -133,6 +139,7 @@ void RegisterStdCtrlsProps() {
         .Bool("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted, false)
         .Bool("IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight, false)
         .Enum("BorderStyle", &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle, bsSingle)
+        .Int("TabWidth", &TCustomListBox::TabWidth, &TCustomListBox::SetTabWidth, 0)
         .Event("OnDrawItem", &TCustomListBox::OnDrawItem)
         .Event("OnMeasureItem", &TCustomListBox::OnMeasureItem);
   }
@@ -148,6 +155,8 @@ void RegisterStdCtrlsProps() {
         .Int("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight)
         .Int("MaxLength", &TCustomComboBox::MaxLength, &TCustomComboBox::SetMaxLength, 0)
         .Bool("Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted, false)
+        .Bool("AutoDropDown", &TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown, false)
+        .Enum("CharCase", &TCustomComboBox::CharCase, &TCustomComboBox::SetCharCase, ecNormal)
         .Event("OnChange", &TCustomComboBox::OnChange)
         .Event("OnDropDown", &TCustomComboBox::OnDropDown)
         .Event("OnCloseUp", &TCustomComboBox::OnCloseUp)
@@ -168,6 +177,7 @@ void RegisterStdCtrlsProps() {
         .Int("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
         .Enum("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle, bsNone)
         .Bool("FullRepaint", &TCustomPanel::FullRepaint, &TCustomPanel::SetFullRepaint, true)
+        .Bool("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false)
         .Bool("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
   }
   RegisterClassInfo<TPanel, TCustomPanel>("TPanel");
@@ -180,7 +190,8 @@ void RegisterStdCtrlsProps() {
       .Bool("Center", &TImage::Center, &TImage::SetCenter, false)
       .Bool("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
       .Bool("Transparent", &TImage::Transparent, &TImage::SetTransparent, false)
-      .Bool("IncrementalDisplay", &TImage::IncrementalDisplay, &TImage::SetIncrementalDisplay, false);
+      .Bool("IncrementalDisplay", &TImage::IncrementalDisplay, &TImage::SetIncrementalDisplay, false)
+      .Event("OnProgress", &TImage::OnProgress);
   RegisterClassInfo<TShape, TGraphicControl>("TShape")
       .Object("Brush", &TShape::Brush, &TShape::SetBrush)
       .Object("Pen", &TShape::Pen, &TShape::SetPen)
@@ -190,8 +201,21 @@ void RegisterStdCtrlsProps() {
     b.Color("Color", &TControl::Color, &TControl::SetColor).Stored([](TPaintBox* c) { return !c->ParentColor(); });
     b.Event("OnPaint", &TPaintBox::OnPaint);
   }
+  RegisterClassInfo<TControlScrollBar, TPersistent>("TControlScrollBar")
+      .Int("Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement, 8)
+      .Int("Margin", &TControlScrollBar::Margin, &TControlScrollBar::SetMargin, 0)
+      .Int("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition, 0)
+      // Stored only when set by hand; with AutoScroll the range follows the children.
+      .Int("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange, 0)
+      .Stored([](TControlScrollBar* b) { return !b->Control()->AutoScroll(); })
+      .Bool("Tracking", &TControlScrollBar::Tracking, &TControlScrollBar::SetTracking, false)
+      .Bool("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible, true);
+  RegisterClassInfo<TScrollingWinControl, TWinControl>("TScrollingWinControl")
+      .Object("HorzScrollBar", &TScrollingWinControl::HorzScrollBar, &TScrollingWinControl::SetHorzScrollBar)
+      .Object("VertScrollBar", &TScrollingWinControl::VertScrollBar, &TScrollingWinControl::SetVertScrollBar)
+      .Bool("AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll, true);
   {
-    auto b = RegisterClassInfo<TScrollBox, TWinControl>("TScrollBox");
+    auto b = RegisterClassInfo<TScrollBox, TScrollingWinControl>("TScrollBox");
     b.Color("Color", &TControl::Color, &TControl::SetColor, clBtnFace).Stored([](TScrollBox* c) {
       return !c->ParentColor();
     });
@@ -269,7 +293,8 @@ void RegisterStdCtrlsProps() {
   RegisterClassInfo<TListColumn, TCollectionItem>("TListColumn")
       .Str("Caption", &TListColumn::Caption, &TListColumn::SetCaption)
       .Int("Width", &TListColumn::Width, &TListColumn::SetWidth, 50)
-      .Enum("Alignment", &TListColumn::Alignment, &TListColumn::SetAlignment, taLeftJustify);
+      .Enum("Alignment", &TListColumn::Alignment, &TListColumn::SetAlignment, taLeftJustify)
+      .Int("ImageIndex", &TListColumn::ImageIndex, &TListColumn::SetImageIndex, -1);
   RegisterClassInfo<TListColumns, TCollection>("TListColumns");
   {
     auto b = RegisterClassInfo<TCustomListView, TWinControl>("TCustomListView");
@@ -285,9 +310,23 @@ void RegisterStdCtrlsProps() {
         .Bool("ShowColumnHeaders", &TCustomListView::ShowColumnHeaders, &TCustomListView::SetShowColumnHeaders, true)
         .Bool("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines, false)
         .Enum("BorderStyle", &TCustomListView::BorderStyle, &TCustomListView::SetBorderStyle, bsSingle)
+        .Bool("Checkboxes", &TCustomListView::Checkboxes, &TCustomListView::SetCheckboxes, false)
+        .Bool("ColumnClick", &TCustomListView::ColumnClick, &TCustomListView::SetColumnClick, true)
+        .Enum("SortType", &TCustomListView::SortType, &TCustomListView::SetSortType, stNone)
+        .Ref("SmallImages", &TCustomListView::SmallImages, &TCustomListView::SetSmallImages)
+        .Ref("LargeImages", &TCustomListView::LargeImages, &TCustomListView::SetLargeImages)
+        .Ref("StateImages", &TCustomListView::StateImages, &TCustomListView::SetStateImages)
         .Event("OnSelectItem", &TCustomListView::OnSelectItem)
         .Event("OnChange", &TCustomListView::OnChange)
-        .Event("OnDeletion", &TCustomListView::OnDeletion);
+        .Event("OnChanging", &TCustomListView::OnChanging)
+        .Event("OnDeletion", &TCustomListView::OnDeletion)
+        .Event("OnColumnClick", &TCustomListView::OnColumnClick)
+        .Event("OnCompare", &TCustomListView::OnCompare)
+        .Event("OnEditing", &TCustomListView::OnEditing)
+        .Event("OnEdited", &TCustomListView::OnEdited)
+        .Event("OnCustomDraw", &TCustomListView::OnCustomDraw)
+        .Event("OnCustomDrawItem", &TCustomListView::OnCustomDrawItem)
+        .Event("OnCustomDrawSubItem", &TCustomListView::OnCustomDrawSubItem);
   }
   RegisterClassInfo<TListView, TCustomListView>("TListView");
 

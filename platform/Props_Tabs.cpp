@@ -3,7 +3,10 @@
 #include "platform/TypInfo.h"
 
 void RegisterTabsProps() {
+  RegisterEnum<TTabPosition>("TTabPosition", {"tpTop", "tpBottom", "tpLeft", "tpRight"});
   RegisterClassInfo<TCustomTabControl, TWinControl>("TCustomTabControl")
+      .Enum("TabPosition", &TCustomTabControl::TabPosition, &TCustomTabControl::SetTabPosition, tpTop)
+      .Bool("HotTrack", &TCustomTabControl::HotTrack, &TCustomTabControl::SetHotTrack, false)
       .Event("OnChange", &TCustomTabControl::OnChange)
       .Event("OnChanging", &TCustomTabControl::OnChanging);
   // Tabs before TabIndex: the index is only meaningful once the tabs exist.

@@ -252,11 +252,18 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, L"EDIT");
   Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (borderStyle_ == bsSingle) {
+    if (NewStyleControls && Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
   if (readOnly_) Params.Style |= ES_READONLY;
   if (!hideSelection_) Params.Style |= ES_NOHIDESEL;
   if (charCase_ == ecUpperCase) Params.Style |= ES_UPPERCASE;
   if (charCase_ == ecLowerCase) Params.Style |= ES_LOWERCASE;
+  if (oemConvert_) Params.Style |= ES_OEMCONVERT;
+  if (passwordChar_ != 0) Params.Style |= ES_PASSWORD;
 }
 
 void TCustomEdit::CreateWnd() {
@@ -270,6 +277,23 @@ void TCustomEdit::CreateWnd() {
   creating_ = false;
   ::SendMessageW(handle_, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
   if (modified_) ::SendMessageW(handle_, EM_SETMODIFY, 1, 0);
+  if (passwordChar_ != 0)
+    ::SendMessageW(handle_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(passwordChar_), 0);
+}
+
+void TCustomEdit::SetPasswordChar(char Value) {
+  if (passwordChar_ == Value) return;
+  passwordChar_ = Value;
+  if (handle_) {
+    ::SendMessageW(handle_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(Value), 0);
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+}
+
+void TCustomEdit::SetOEMConvert(bool Value) {
+  if (oemConvert_ == Value) return;
+  oemConvert_ = Value;
+  if (handle_) RecreateWnd();
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
@@ -330,6 +354,18 @@ void TCustomEdit::SetSelLength(Integer Value) {
   DWORD s = 0, e = 0;
   ::SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
   ::SendMessageW(Handle(), EM_SETSEL, s, static_cast<LPARAM>(s) + Value);
+}
+
+// Selection positions count UTF-16 units of the window text.
+std::string TCustomEdit::SelText() {
+  std::wstring w = Utf8ToWide(Text());
+  const size_t start = std::min<size_t>(static_cast<size_t>(std::max<Integer>(SelStart(), 0)), w.size());
+  return WideToUtf8(w.substr(start, static_cast<size_t>(std::max<Integer>(SelLength(), 0))));
+}
+
+void TCustomEdit::SetSelText(const std::string& Value) {
+  std::wstring w = Utf8ToWide(Value);
+  ::SendMessageW(Handle(), EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 void TCustomEdit::SelectAll() {
@@ -396,6 +432,50 @@ void TCustomMaskEdit::KeyPress(char& Key) {
     MessageBeep(0);
     Key = 0;
   }
+}
+
+bool TCustomMaskEdit::Validate(const std::string& Value, Integer& Pos) const {
+  // The third field of the mask names the blank character.
+  char blank = ' ';
+  if (size_t a = editMask_.find(';'); a != std::string::npos)
+    if (size_t b = editMask_.find(';', a + 1); b != std::string::npos && b + 1 < editMask_.size())
+      blank = editMask_[b + 1];
+  for (size_t i = 0; i < maskChars_.size(); ++i) {
+    const char m = maskChars_[i];
+    const bool filled = i < Value.size() && Value[i] != blank;
+    const bool required = m == '0' || m == 'L' || m == 'A' || m == 'C';
+    if ((required && !filled) || (filled && !MaskAccepts(static_cast<Integer>(i), Value[i]))) {
+      Pos = static_cast<Integer>(i);
+      return false;
+    }
+  }
+  return true;
+}
+
+void TCustomMaskEdit::ValidateEdit() {
+  Integer pos = 0;
+  if (!IsMasked() || !Modified() || Validate(Text(), pos)) return;
+  if (handle_ && CanFocus()) {
+    SetFocus();
+    ::SendMessageW(handle_, EM_SETSEL, static_cast<WPARAM>(pos), pos);
+  }
+  ValidateError();
+}
+
+void TCustomMaskEdit::ValidateError() {
+  MessageBeep(0);
+  throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
+}
+
+void TCustomMaskEdit::CMExit(TMessage& Message) {
+  try {
+    ValidateEdit();
+  } catch (...) {
+    // The focus stays until the text is right.
+    if (handle_ && CanFocus()) SetFocus();
+    throw;
+  }
+  TCustomEdit::CMExit(Message);
 }
 
 // ---------------------------------------------------------------------------
@@ -508,33 +588,39 @@ void TCustomMemo::KeyPress(char& Key) {
 TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 void TButtonControl::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
+  if (Message.Msg == CN_COMMAND)
     CNCommand(Message);
-  } else if (Message.Msg == WM_PAINT && Message.WParam && handle_) {
-    // Painting into a given DC (PaintTo): the button class clips to its client
-    // rectangle taken as device coordinates, which fails when the DC's origin
-    // is moved. Paint at the origin of a bitmap and copy that.
-    HDC target = reinterpret_cast<HDC>(Message.WParam);
-    RECT cr;
-    ::GetClientRect(handle_, &cr);
-    HDC mem = CreateCompatibleDC(target);
-    HBITMAP bmp = CreateCompatibleBitmap(target, std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1));
-    HGDIOBJ old = SelectObject(mem, bmp);
-    FillRect(mem, &cr, Brush()->Handle());
-    TMessage m = Message;
-    m.WParam = reinterpret_cast<WPARAM>(mem);
-    TWinControl::Dispatch(m);
-    Message.Result = m.Result;
-    BitBlt(target, 0, 0, cr.right, cr.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-  } else {
+  else
     TWinControl::Dispatch(Message);
-  }
 }
 
 void TButtonControl::CNCommand(TMessage&) {}
+
+void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TWinControl::ActionChange(Sender, CheckDefaults);
+  if (auto* a = dynamic_cast<TCustomAction*>(Sender); a && (!CheckDefaults || !Checked()))
+    SetCheckedQuietly(a->Checked());
+}
+
+std::unique_ptr<TControlActionLink> TButtonControl::CreateActionLink() {
+  return std::make_unique<TButtonActionLink>(this);
+}
+
+void TButtonControl::SetCheckedQuietly(bool Value) {
+  bool saved = clicksDisabled_;
+  clicksDisabled_ = true;
+  try {
+    SetChecked(Value);
+  } catch (...) {
+    clicksDisabled_ = saved;
+    throw;
+  }
+  clicksDisabled_ = saved;
+}
+
+bool TButtonActionLink::IsCheckedLinked() const {
+  return TWinControlActionLink::IsCheckedLinked() && button_->Checked() == CustomAction()->Checked();
+}
 
 TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
   controlStyle_ = TControlStyle{csSetCaption, csDoubleClicks};
@@ -629,8 +715,8 @@ void TCustomCheckBox::SetState(TCheckBoxState Value) {
   if (state_ == Value) return;
   state_ = Value;
   if (handle_) ::SendMessageW(handle_, BM_SETCHECK, static_cast<WPARAM>(state_), 0);
-  // A change made by code is reported as a click, as the user's is.
-  if (!ComponentState().Contains(csLoading)) Click();
+  // A change made by code is reported as a click, as the user's is (not one made by the action).
+  if (!ComponentState().Contains(csLoading) && !clicksDisabled_) Click();
 }
 
 void TCustomCheckBox::SetAlignment(TAlignment Value) {
@@ -678,7 +764,7 @@ void TRadioButton::SetChecked(bool Value) {
     if (parent_)
       for (Integer i = 0; i < parent_->ControlCount(); ++i)
         if (auto* r = dynamic_cast<TRadioButton*>(parent_->Controls(i)); r && r != this) r->SetChecked(false);
-    if (!ComponentState().Contains(csLoading)) Click();
+    if (!ComponentState().Contains(csLoading) && !clicksDisabled_) Click();
   }
 }
 
@@ -840,16 +926,27 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, L"LISTBOX");
   static const DWORD Styles[] = {0, LBS_OWNERDRAWFIXED, LBS_OWNERDRAWVARIABLE};
-  Params.Style |= WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY | Styles[style_];
+  // The horizontal bar shows once a horizontal extent wider than the box is set.
+  Params.Style |= WS_HSCROLL | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY | Styles[style_];
   if (sorted_) Params.Style |= LBS_SORT;
+  if (tabWidth_ != 0) Params.Style |= LBS_USETABSTOPS;
   if (!integralHeight_) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (multiSelect_) Params.Style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (borderStyle_ == bsSingle) {
+    if (NewStyleControls && Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
 }
 
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
   if (style_ == lbOwnerDrawFixed) ::SendMessageW(handle_, LB_SETITEMHEIGHT, 0, itemHeight_);
+  if (tabWidth_ != 0) {
+    INT stop = tabWidth_;
+    ::SendMessageW(handle_, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+  }
   // Through the window, so a subclass sees the strings arrive.
   for (Integer i = 0; i < saved_->Count(); ++i) {
     std::wstring w = Utf8ToWide(saved_->Strings(i));
@@ -978,6 +1075,13 @@ void TCustomListBox::SetIntegralHeight(bool Value) {
 void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
   if (borderStyle_ == Value) return;
   borderStyle_ = Value;
+  if (handle_) RecreateWnd();
+}
+
+void TCustomListBox::SetTabWidth(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (tabWidth_ == Value) return;
+  tabWidth_ = Value;
   if (handle_) RecreateWnd();
 }
 
@@ -1155,6 +1259,8 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
                                  CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE};
   Params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL | Styles[style_];
   if (sorted_) Params.Style |= CBS_SORT;
+  if (charCase_ == ecUpperCase) Params.Style |= CBS_UPPERCASE;
+  if (charCase_ == ecLowerCase) Params.Style |= CBS_LOWERCASE;
   // The window's height includes the dropped-down list.
   Integer itemH = itemHeight_ > 0 ? itemHeight_ : 16;
   Params.Height = height_ + itemH * std::max<Integer>(dropDownCount_, 1) + 2;
@@ -1163,6 +1269,7 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
 void TCustomComboBox::CreateWnd() {
   std::string text = text_;
   TWinControl::CreateWnd();
+  SubclassEdit();
   ::SendMessageW(handle_, CB_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
   if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable)
     ::SendMessageW(handle_, CB_SETITEMHEIGHT, 0, itemHeight_);
@@ -1194,6 +1301,7 @@ void TCustomComboBox::DestroyWnd() {
     savedIndex_ = static_cast<Integer>(::SendMessageW(handle_, CB_GETCURSEL, 0, 0));
   }
   TWinControl::DestroyWnd();
+  editHandle_ = nullptr;
 }
 
 bool TCustomComboBox::ListWindow() {
@@ -1205,7 +1313,156 @@ bool TCustomComboBox::ListWindow() {
 
 HWND TCustomComboBox::EditHandle() {
   if (!handle_ || (style_ != csDropDown && style_ != csSimple)) return nullptr;
-  return GetWindow(handle_, GW_CHILD);
+  return editHandle_ ? editHandle_ : GetWindow(handle_, GW_CHILD);
+}
+
+namespace {
+// The edit part's own procedure, kept with the window so that it can always be
+// called, also once the combo control is gone.
+const wchar_t* EditProcProp() { return L"ClassLibraryComboEditProc"; }
+}  // namespace
+
+LRESULT CALLBACK ComboEditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto defProc = reinterpret_cast<WNDPROC>(GetPropW(Wnd, EditProcProp()));
+  auto* combo = dynamic_cast<TCustomComboBox*>(TWinControl::FindControl(GetParent(Wnd)));
+  LRESULT result = 0;
+  if (combo && combo->editHandle_ == Wnd) {
+    TMessage m = MakeMessage(Msg, WParam, LParam);
+    try {
+      combo->EditWndProc(m);
+    } catch (...) {
+      // Nothing may cross the callback: the application reports it.
+      if (Application) Application->HandleException(combo);
+    }
+    result = m.Result;
+  } else {
+    result = defProc ? CallWindowProcW(defProc, Wnd, Msg, WParam, LParam) : DefWindowProcW(Wnd, Msg, WParam, LParam);
+  }
+  if (Msg == WM_NCDESTROY) {
+    if (defProc) SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defProc));
+    RemovePropW(Wnd, EditProcProp());
+    if (combo && combo->editHandle_ == Wnd) combo->editHandle_ = nullptr;
+  }
+  return result;
+}
+
+void TCustomComboBox::SubclassEdit() {
+  editHandle_ = nullptr;
+  defEditProc_ = nullptr;
+  if (style_ != csDropDown && style_ != csSimple) return;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetComboBoxInfo(handle_, &info) || !info.hwndItem) return;
+  defEditProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(info.hwndItem, GWLP_WNDPROC));
+  SetPropW(info.hwndItem, EditProcProp(), reinterpret_cast<HANDLE>(defEditProc_));
+  editHandle_ = info.hwndItem;
+  SetWindowLongPtrW(info.hwndItem, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditWndProc));
+}
+
+void TCustomComboBox::EditWndProc(TMessage& Message) { ComboWndProc(Message, editHandle_, defEditProc_); }
+
+void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc) {
+  switch (Message.Msg) {
+    case WM_SETFOCUS: {
+      // The focus in the edit part is the combo's focus.
+      TCustomForm* form = GetParentForm(this);
+      if (form && !form->SetFocusedControl(this)) return;
+      break;
+    }
+    case WM_KILLFOCUS:
+      if (controlState_.Contains(csFocusing)) return;
+      break;
+    case CN_KEYDOWN:
+    case CN_CHAR:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR:
+      WndProc(Message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      if (DoKeyPress(Message)) return;
+      if ((Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE) && DroppedDown()) {
+        SetDroppedDown(false);
+        return;
+      }
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (DoKeyUp(Message)) return;
+      break;
+    case WM_GETDLGCODE:
+      // The open list takes Enter, Escape and the arrows.
+      if (DroppedDown()) {
+        Message.Result = DLGC_WANTALLKEYS;
+        return;
+      }
+      break;
+    default: break;
+  }
+  if (!ComboProc) return;
+  Message.Result = CallWindowProcW(ComboProc, ComboWnd, Message.Msg, Message.WParam, Message.LParam);
+  if (Message.Msg == WM_LBUTTONDBLCLK && controlStyle_.Contains(csDoubleClicks)) DblClick();
+}
+
+void TCustomComboBox::KeyPress(char& Key) {
+  TWinControl::KeyPress(Key);
+  if (!autoDropDown_ || Key == 0) return;
+  switch (Key) {
+    case VK_ESCAPE:
+    case VK_BACK: break;
+    case VK_TAB:
+      if (DroppedDown()) SetDroppedDown(false);
+      break;
+    default:
+      if (!DroppedDown()) SetDroppedDown(true);
+      break;
+  }
+}
+
+void TCustomComboBox::SetCharCase(TEditCharCase Value) {
+  if (charCase_ == Value) return;
+  charCase_ = Value;
+  if (handle_) RecreateWnd();
+}
+
+Integer TCustomComboBox::SelStart() {
+  DWORD start = 0, end = 0;
+  ::SendMessageW(Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return static_cast<Integer>(start);
+}
+
+void TCustomComboBox::SetSelStart(Integer Value) {
+  ::SendMessageW(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(Value, Value));
+}
+
+Integer TCustomComboBox::SelLength() {
+  DWORD start = 0, end = 0;
+  ::SendMessageW(Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return static_cast<Integer>(end) - static_cast<Integer>(start);
+}
+
+void TCustomComboBox::SetSelLength(Integer Value) {
+  DWORD start = 0, end = 0;
+  ::SendMessageW(Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const Integer from = static_cast<Integer>(start);
+  ::SendMessageW(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(from, from + Value));
+}
+
+std::string TCustomComboBox::SelText() {
+  if (style_ != csDropDown && style_ != csSimple) return std::string();
+  std::wstring w = Utf8ToWide(Text());
+  const size_t start = std::min<size_t>(static_cast<size_t>(std::max<Integer>(SelStart(), 0)), w.size());
+  return WideToUtf8(w.substr(start, static_cast<size_t>(std::max<Integer>(SelLength(), 0))));
+}
+
+void TCustomComboBox::SetSelText(const std::string& Value) {
+  if (style_ != csDropDown && style_ != csSimple) return;
+  HandleNeeded();
+  std::wstring w = Utf8ToWide(Value);
+  if (HWND edit = EditHandle()) ::SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 Integer TCustomComboBox::ItemIndex() {
@@ -1329,10 +1586,23 @@ void TCustomComboBox::CNCommand(TMessage& Message) {
 }
 
 void TCustomComboBox::Dispatch(TMessage& Message) {
+  // The edit part and the dropped list (windows of the combo, not controls of
+  // ours) show the control's Color and Font.
+  if (Message.Msg >= WM_CTLCOLORMSGBOX && Message.Msg <= WM_CTLCOLORSTATIC &&
+      !FindControl(reinterpret_cast<HWND>(Message.LParam))) {
+    CNCtlColor(Message);
+    return;
+  }
   switch (Message.Msg) {
     case CN_COMMAND: CNCommand(Message); break;
     case CN_DRAWITEM: CNDrawItem(Message); break;
     case CN_MEASUREITEM: CNMeasureItem(Message); break;
+    case CM_CANCELMODE:
+      // Another control takes the mouse: an open list closes.
+      if (reinterpret_cast<TControl*>(Message.LParam) != this && handle_)
+        ::SendMessageW(handle_, CB_SHOWDROPDOWN, FALSE, 0);
+      TWinControl::Dispatch(Message);
+      break;
     default: TWinControl::Dispatch(Message); break;
   }
 }

@@ -9,9 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/ActnList.h"
 #include "platform/Controls.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// taLeftJustify or taRightJustify.
+using TLeftRight = TAlignment;
+// An index into an image list (-1: none).
+using TImageIndex = Integer;
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -102,8 +107,17 @@ class TCustomEdit : public TWinControl {
   void SetSelStart(Integer Value);
   Integer SelLength();
   void SetSelLength(Integer Value);
+  // The selected text; setting it replaces the selection.
+  std::string SelText();
+  void SetSelText(const std::string& Value);
   void SelectAll();
   void Clear() { SetText(""); }
+  // Shown in place of each character (0: the text shows).
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char Value);
+  // Characters typed pass through the OEM character set.
+  bool OEMConvert() const { return oemConvert_; }
+  void SetOEMConvert(bool Value);
 
   TNotifyEvent OnChange;
 
@@ -122,6 +136,8 @@ class TCustomEdit : public TWinControl {
   bool hideSelection_ = true;
   bool modified_ = false;
   bool creating_ = false;
+  char passwordChar_ = 0;
+  bool oemConvert_ = false;
 };
 
 class TEdit : public TCustomEdit {
@@ -129,6 +145,9 @@ class TEdit : public TCustomEdit {
   T_CLASSNAME(TEdit)
   using TCustomEdit::TCustomEdit;
 };
+
+// Raised when an edited masked text does not fill its mask.
+T_DECLARE_EXCEPTION(EDBEditError, Exception)
 
 // An edit that keeps an edit mask. Characters the mask's current position does
 // not accept are refused: '0' and '9' digits, 'L'/'l' letters, 'A'/'a'
@@ -143,9 +162,18 @@ class TCustomMaskEdit : public TCustomEdit {
   bool IsMasked() const { return !maskChars_.empty(); }
   // Whether Key may stand at character position Pos of the text.
   bool MaskAccepts(Integer Pos, char Key) const;
+  // Checks an edited text when the focus leaves: a required position ('0', 'L',
+  // 'A', 'C') left blank, or a character the mask refuses, puts the caret there
+  // and calls ValidateError.
+  virtual void ValidateEdit();
 
  protected:
   void KeyPress(char& Key) override;
+  void CMExit(TMessage& Message) override;
+  // Beeps and raises EDBEditError.
+  virtual void ValidateError();
+  // Whether Value fills the mask; Pos: the first position that does not.
+  bool Validate(const std::string& Value, Integer& Pos) const;
 
  private:
   std::string editMask_;
@@ -199,15 +227,39 @@ class TMemo : public TCustomMemo {
 // ---------------------------------------------------------------------------
 // Buttons over the BUTTON class.
 class TButtonControl : public TWinControl {
+  friend class TButtonActionLink;
+
  public:
   T_CLASSNAME(TButtonControl)
   explicit TButtonControl(TComponent* AOwner);
+  // The checked state of check boxes and radio buttons (a push button has none).
+  virtual bool Checked() const { return false; }
+  virtual void SetChecked(bool) {}
 
  protected:
   void Dispatch(TMessage& Message) override;
   virtual void CNCommand(TMessage& Message);
-  // Reads a check box's or radio button's state back after a click.
+  // Checked also follows the action.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
+  // Sets Checked without reporting it as a click (the action set it).
+  void SetCheckedQuietly(bool Value);
+  // While set, a change of the checked state made by code is not reported as a click.
   bool clicksDisabled_ = false;
+};
+
+// The link of check boxes and radio buttons: Checked follows the action too.
+class TButtonActionLink : public TWinControlActionLink {
+ public:
+  T_CLASSNAME(TButtonActionLink)
+  explicit TButtonActionLink(TButtonControl* Client) : TWinControlActionLink(Client), button_(Client) {}
+  bool IsCheckedLinked() const override;
+
+ protected:
+  void SetChecked(bool Value) override { button_->SetCheckedQuietly(Value); }
+
+ private:
+  TButtonControl* button_;
 };
 
 class TButton : public TButtonControl {
@@ -230,7 +282,7 @@ class TButton : public TButtonControl {
   void CMDialogKey(TMessage& Message) override;
   void CMFocusChanged(TMessage& Message) override;
   // The button shows the default frame while it or (for the Default button) a non-button has the focus.
-  void SetButtonStyle(bool ADefault);
+  virtual void SetButtonStyle(bool ADefault);
 
   bool default_ = false;
   bool cancel_ = false;
@@ -242,8 +294,8 @@ class TCustomCheckBox : public TButtonControl {
  public:
   T_CLASSNAME(TCustomCheckBox)
   explicit TCustomCheckBox(TComponent* AOwner);
-  bool Checked() const { return state_ == cbChecked; }
-  void SetChecked(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+  bool Checked() const override { return state_ == cbChecked; }
+  void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
   TCheckBoxState State() const { return state_; }
   void SetState(TCheckBoxState Value);
   bool AllowGrayed() const { return allowGrayed_; }
@@ -274,8 +326,8 @@ class TRadioButton : public TButtonControl {
  public:
   T_CLASSNAME(TRadioButton)
   explicit TRadioButton(TComponent* AOwner);
-  bool Checked() const { return checked_; }
-  void SetChecked(bool Value);
+  bool Checked() const override { return checked_; }
+  void SetChecked(bool Value) override;
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
 
@@ -342,6 +394,9 @@ class TCustomListBox : public TWinControl {
   void SetIntegralHeight(bool Value);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle Value);
+  // Distance between tab stops in dialog units (0: the window's default stops).
+  Integer TabWidth() const { return tabWidth_; }
+  void SetTabWidth(Integer Value);
   Integer TopIndex();
   void SetTopIndex(Integer Value);
   TRect ItemRect(Integer Index);
@@ -378,6 +433,7 @@ class TCustomListBox : public TWinControl {
   bool sorted_ = false;
   bool integralHeight_ = false;
   TBorderStyle borderStyle_ = bsSingle;
+  Integer tabWidth_ = 0;
 };
 
 class TListBox : public TCustomListBox {
@@ -388,8 +444,14 @@ class TListBox : public TCustomListBox {
 
 // ---------------------------------------------------------------------------
 // Combo box over the COMBOBOX class; Items through CB_ messages as for the list box.
+//
+// The edit window inside a csDropDown or csSimple combo is subclassed: its
+// messages go through EditWndProc (override it to take them first), which
+// runs the control's key events (KeyDown, KeyPress, KeyUp and their OnKey
+// events) for keys typed into it.
 class TCustomComboBox : public TWinControl {
   friend class TComboBoxStrings;
+  friend LRESULT CALLBACK ComboEditWndProc(HWND, UINT, WPARAM, LPARAM);
 
  public:
   T_CLASSNAME(TCustomComboBox)
@@ -412,6 +474,20 @@ class TCustomComboBox : public TWinControl {
   void SetSorted(bool Value);
   bool DroppedDown();
   void SetDroppedDown(bool Value);
+  // Typing opens the list (Tab closes it).
+  bool AutoDropDown() const { return autoDropDown_; }
+  void SetAutoDropDown(bool Value) { autoDropDown_ = Value; }
+  TEditCharCase CharCase() const { return charCase_; }
+  void SetCharCase(TEditCharCase Value);
+  // The selection in the edit part, in UTF-16 units of the text.
+  Integer SelStart();
+  void SetSelStart(Integer Value);
+  Integer SelLength();
+  void SetSelLength(Integer Value);
+  // The selected text of the edit part (empty for the list styles); setting it
+  // replaces the selection.
+  std::string SelText();
+  void SetSelText(const std::string& Value);
   void Clear();
   TCanvas* Canvas() const { return canvas_.get(); }
   // The edit window inside a drop-down combo (nullptr for the list styles).
@@ -440,8 +516,17 @@ class TCustomComboBox : public TWinControl {
   virtual void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State);
   virtual void MeasureItem(Integer Index, Integer& Height);
   bool ListWindow();
+  void KeyPress(char& Key) override;
+  // Every message of the edit part; the default hands it to ComboWndProc.
+  virtual void EditWndProc(TMessage& Message);
+  // Handles a message of an inner window of the combo (ComboWnd, whose own
+  // procedure is ComboProc): focus, key events, then ComboProc.
+  void ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc);
+  // The edit part's own window procedure.
+  WNDPROC DefEditProc() const { return defEditProc_; }
 
  private:
+  void SubclassEdit();
   std::unique_ptr<TStrings> items_;
   std::unique_ptr<TStringList> saved_;
   std::unique_ptr<TControlCanvas> canvas_;
@@ -451,6 +536,10 @@ class TCustomComboBox : public TWinControl {
   Integer itemHeight_ = 16;
   Integer maxLength_ = 0;
   bool sorted_ = false;
+  bool autoDropDown_ = false;
+  TEditCharCase charCase_ = ecNormal;
+  HWND editHandle_ = nullptr;
+  WNDPROC defEditProc_ = nullptr;
 };
 
 class TComboBox : public TCustomComboBox {

@@ -252,3 +252,26 @@ std::string TimeToStr(TDateTime T);
 std::string DateTimeToStr(TDateTime DT);
 TDateTime FileDateToDateTime(Integer FileDate);
 // GetTickCount and Sleep are the Windows functions of those names.
+
+// ---------------------------------------------------------------------------
+// Abstract methods, 8-bit code pages and resource strings (SysUtils_Text.cpp).
+
+T_DECLARE_EXCEPTION(EAbstractError, Exception)
+// Raises EAbstractError "Abstract Error": the body of an operation that a
+// descendant must supply.
+[[noreturn]] void AbstractError();
+
+// Text in an 8-bit code page (0: the system's ANSI code page, 1250, 1251,
+// 1253, ...) to UTF-8 and back. A character the code page lacks becomes '?'.
+std::string AnsiToUtf8(const std::string& S, Cardinal CodePage = 0);
+std::string Utf8ToAnsi(const std::string& S, Cardinal CodePage = 0);
+
+// The string Ident of the program's string table (STRINGTABLE resources), in
+// UTF-8; empty when there is none.
+std::string LoadStr(Integer Ident);
+// Format with the string Ident as the format.
+std::string FmtLoadStr(Integer Ident, std::initializer_list<TVarRec> Args);
+template <class A, class... Rest>
+std::string FmtLoadStr(Integer Ident, const A& First, const Rest&... More) {
+  return FmtLoadStr(Ident, {TVarRec(First), TVarRec(More)...});
+}

@@ -222,3 +222,14 @@ void GDICheck(const void* Handle);
 std::wstring Utf8ToWide(const std::string& s);
 std::string WideToUtf8(const std::wstring& s);
 std::string WideToUtf8(const wchar_t* s, int length = -1);
+
+// The run-time library's pseudo-random generator: a linear congruential
+// generator on RandSeed (fixed start, so runs repeat until Randomize).
+// One generator for the program; call it from one thread at a time.
+extern uint32_t RandSeed;
+// Uniform in 0 .. Range - 1; 0 when Range is not positive.
+Integer Random(Integer Range);
+// Uniform in [0, 1).
+Extended Random();
+// Seeds the generator from the clock.
+void Randomize();

@@ -24,6 +24,27 @@ void TCustomTabControl::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, WC_TABCONTROLW);
   Params.Style |= WS_CLIPCHILDREN;
+  // Vertical tabs only come in rows.
+  static const DWORD Positions[] = {0, TCS_BOTTOM, TCS_VERTICAL | TCS_MULTILINE,
+                                    TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE};
+  Params.Style |= Positions[tabPosition_];
+  if (hotTrack_) Params.Style |= TCS_HOTTRACK;
+}
+
+void TCustomTabControl::SetTabPosition(TTabPosition Value) {
+  if (tabPosition_ == Value) return;
+  tabPosition_ = Value;
+  if (handle_) {
+    RecreateWnd();
+    // The pages move to where the tabs left room.
+    Realign();
+  }
+}
+
+void TCustomTabControl::SetHotTrack(bool Value) {
+  if (hotTrack_ == Value) return;
+  hotTrack_ = Value;
+  if (handle_) RecreateWnd();
 }
 
 void TCustomTabControl::CreateWnd() {

@@ -9,6 +9,7 @@
 #include "platform/Controls.h"
 
 using TTabChangingEvent = TEvent<TObject*, bool&>;
+enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
 
 class TCustomTabControl : public TWinControl {
  public:
@@ -22,6 +23,12 @@ class TCustomTabControl : public TWinControl {
   void SetTabIndex(Integer Value);
   // The rectangle of the client area the tabs leave free.
   TRect DisplayRect();
+  // The side the tabs sit on; left and right put them in rows of vertical tabs.
+  TTabPosition TabPosition() const { return tabPosition_; }
+  void SetTabPosition(TTabPosition Value);
+  // Tabs light up under the mouse.
+  bool HotTrack() const { return hotTrack_; }
+  void SetHotTrack(bool Value);
 
   TNotifyEvent OnChange;
   TTabChangingEvent OnChanging;
@@ -40,6 +47,8 @@ class TCustomTabControl : public TWinControl {
   std::unique_ptr<TStringList> tabs_;
   Integer tabIndex_ = -1;
   bool creating_ = false;
+  TTabPosition tabPosition_ = tpTop;
+  bool hotTrack_ = false;
 };
 
 class TTabControl : public TCustomTabControl {
@@ -99,6 +108,8 @@ class TPageControl : public TCustomTabControl {
 
  protected:
   void Change() override;
+  // A page asked to show (TControl::Show) becomes the active page.
+  void ShowControl(TControl* AControl) override;
 
  private:
   void InsertPage(TTabSheet* Page);

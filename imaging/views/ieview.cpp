@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/SysUtils.h"
+
 TIEView::TIEView(TComponent* AOwner) : TCustomControl(AOwner) {
   TControlStyle style = ControlStyle();
   style.Include(csAcceptsControls).Include(csOpaque).Include(csReplicatable);
+  if (!NewStyleControls) style.Include(csFramed);
   SetControlStyle(style);
 }
 
@@ -47,16 +50,12 @@ void TIEView::NotifyChangeListeners() {
 
 void TIEView::SetBackground(TColor Value) { background_ = Value; }
 
-namespace {
-[[noreturn]] void Abstract() { throw EInvalidOperation("Abstract Error"); }
-}  // namespace
-
-TIEBitmap* TIEView::AlphaBitmap() { Abstract(); }
-bool TIEView::AlphaBitmapPresent() { Abstract(); }
-void TIEView::FlattenAlpha(bool) { Abstract(); }
-void TIEView::SuspendRefresh() { Abstract(); }
-Integer TIEView::ResumeRefresh() { Abstract(); }
-Integer TIEView::ResumeRefreshQuiet() { Abstract(); }
+TIEBitmap* TIEView::AlphaBitmap() { AbstractError(); }
+bool TIEView::AlphaBitmapPresent() { AbstractError(); }
+void TIEView::FlattenAlpha(bool) { AbstractError(); }
+void TIEView::SuspendRefresh() { AbstractError(); }
+Integer TIEView::ResumeRefresh() { AbstractError(); }
+Integer TIEView::ResumeRefreshQuiet() { AbstractError(); }
 
 void TIEView::StoreResolutionX(Integer Value) {
   if (Value != 0) dpiX_ = Value;
@@ -77,18 +76,10 @@ void TIEView::SetBorderStyle(TBorderStyle Value) {
   if (HandleAllocated()) RecreateWnd();
 }
 
-void TIEView::SetCtl3D(bool Value) {
-  if (Value == ctl3D_) return;
-  ctl3D_ = Value;
-  parentCtl3D_ = false;
-  if (HandleAllocated()) RecreateWnd();
-}
-
 void TIEView::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   if (borderStyle_ == bsSingle) {
-    // Every system we run on has new-style controls.
-    if (ctl3D_)
+    if (NewStyleControls && Ctl3D())
       Params.ExStyle |= WS_EX_CLIENTEDGE;
     else
       Params.Style |= WS_BORDER;

@@ -53,10 +53,8 @@ class TIEView : public TCustomControl {
 
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle Value);
-  bool Ctl3D() const { return ctl3D_; }
-  void SetCtl3D(bool Value);
-  bool ParentCtl3D() const { return parentCtl3D_; }
-  void SetParentCtl3D(bool Value) { parentCtl3D_ = Value; }
+  // Ctl3D and ParentCtl3D are the platform's: a Ctl3D change gives the
+  // window its new border.
 
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -75,8 +73,6 @@ class TIEView : public TCustomControl {
   TColor background_ = clBtnFace;
   Integer dpiX_ = 0;
   Integer dpiY_ = 0;
-  bool ctl3D_ = true;
-  bool parentCtl3D_ = true;
 };
 
 // What the processing component needs of a view that has a selection (the

@@ -419,6 +419,23 @@ TEST(Controls, NotificationsAreReflectedToTheChild) {
   delete form;
 }
 
+TEST(Controls, WindowsOfOtherProcessesAreNeverTakenForOurControls) {
+  TForm* form = NewForm();
+  form->Show();
+  EXPECT_EQ(TWinControl::FindControl(form->Handle()), form);
+
+  // The desktop window belongs to another process. Give it the property our
+  // windows carry, holding an address that means nothing in this process.
+  HWND desktop = ::GetDesktopWindow();
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(desktop, &process);
+  ASSERT_NE(process, ::GetCurrentProcessId());
+  ASSERT_TRUE(::SetPropW(desktop, L"ClassLibraryControl", reinterpret_cast<HANDLE>(0x10)));
+  EXPECT_EQ(TWinControl::FindControl(desktop), nullptr);
+  ::RemovePropW(desktop, L"ClassLibraryControl");
+  delete form;
+}
+
 TEST(Controls, ColourAndFontComeFromTheParent) {
   TForm* form = NewForm();
   form->SetColor(clYellow);
@@ -671,6 +688,91 @@ TEST(Controls, DragFromOneControlAndDropOnAnother) {
   EXPECT_FALSE(source->Dragging());
   EXPECT_EQ(endTarget, nullptr);
   EXPECT_EQ(GetCaptureControl(), nullptr);
+  delete form;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// PaintTo with the standard controls, away from the origin.
+#include "platform/ExtCtrls.h"
+#include "platform/StdCtrls.h"
+#include "tests/support/png_writer.h"
+
+namespace {
+
+bool IsDark(TColor C) {
+  Cardinal rgb = static_cast<Cardinal>(ColorToRGB(C));
+  return (rgb & 0xFF) + ((rgb >> 8) & 0xFF) + ((rgb >> 16) & 0xFF) < 3 * 0x80;
+}
+
+TEST(Controls, PaintToDrawsNestedStandardControlsAtTheirPlaces) {
+  TForm* form = NewForm(340, 220);
+  form->SetColor(clWhite);
+  auto* outer = new TPanel(form);  // away from the form's origin
+  outer->SetParent(form);
+  outer->SetBounds(60, 50, 260, 150);
+  outer->SetColor(clSilver);
+  auto* button = new TButton(form);
+  button->SetParent(outer);
+  button->SetBounds(10, 10, 75, 25);
+  button->SetCaption("OK");
+  auto* check = new TCheckBox(form);
+  check->SetParent(outer);
+  check->SetBounds(100, 14, 90, 17);
+  check->SetCaption("Check");
+  check->SetChecked(true);
+  auto* edit = new TEdit(form);
+  edit->SetParent(outer);
+  edit->SetBounds(10, 50, 100, 21);
+  edit->SetColor(clYellow);
+  auto* list = new TListBox(form);
+  list->SetParent(outer);
+  list->SetBounds(10, 80, 100, 60);
+  list->SetColor(clAqua);
+  list->Items()->Add("one");
+  auto* inner = new TPanel(form);  // a panel in the panel, partly outside it
+  inner->SetParent(outer);
+  inner->SetBounds(130, 50, 150, 80);
+  inner->SetColor(clLime);
+  form->Show();
+
+  TColor face = clBtnFace;
+  for (Integer shift : {0, 25}) {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(340 + shift, 220 + shift);
+    bmp.Canvas()->Brush()->SetColor(clGray);
+    bmp.Canvas()->FillRect(Rect(0, 0, bmp.Width(), bmp.Height()));
+    form->PaintTo(bmp.Canvas(), shift, shift);
+    if (shift) SaveBitmapAsPng(&bmp, "paintto_standard_controls.png");
+    auto at = [&](Integer X, Integer Y) { return bmp.Canvas()->Pixels(X + shift, Y + shift); };
+    // Outer panel at (60, 50): its children are at (70, 60) and on.
+    SCOPED_TRACE(shift);
+    EXPECT_EQ(at(65, 145), clSilver);
+    // The button whole: face up to its lower right corner, dark frame there.
+    EXPECT_EQ(ColorToRGB(at(80, 70)), ColorToRGB(face));
+    EXPECT_EQ(ColorToRGB(at(138, 78)), ColorToRGB(face));
+    EXPECT_TRUE(IsDark(at(143, 83)));
+    // The check box's square (left, vertically centred) is white with a dark mark.
+    int dark = 0, white = 0;
+    for (Integer y = 64; y < 81; ++y)
+      for (Integer x = 160; x < 175; ++x) {
+        if (IsDark(at(x, y))) ++dark;
+        if (at(x, y) == clWhite) ++white;
+      }
+    EXPECT_GT(dark, 5);
+    EXPECT_GT(white, 20);
+    // Edit and list box in their colours, framed by a sunken edge.
+    EXPECT_EQ(at(160, 115), clYellow);
+    EXPECT_EQ(at(150, 180), clAqua);
+    EXPECT_NE(at(70, 100), clYellow);
+    EXPECT_NE(at(70, 130), clAqua);
+    // The inner panel, cut at the outer panel's edge.
+    EXPECT_EQ(at(250, 150), clLime);
+    EXPECT_EQ(at(315, 150), clLime);
+    EXPECT_EQ(at(325, 150), clWhite);
+  }
   delete form;
 }
 

@@ -155,8 +155,7 @@ TEST(Actions, ListShortCutsUpdateAndLinkedControl) {
   int ownClicks = 0;
   button.OnClick = [&](TObject*) { ++ownClicks; };
   {
-    TControlActionLink link(&button);
-    link.SetAction(open);
+    button.SetAction(open);
     EXPECT_EQ(button.Caption(), "&Open...");
     open->SetEnabled(false);
     EXPECT_FALSE(button.Enabled());
@@ -166,11 +165,14 @@ TEST(Actions, ListShortCutsUpdateAndLinkedControl) {
     EXPECT_TRUE(button.Enabled());
     open->SetCaption("&Open File...");
     EXPECT_EQ(button.Caption(), "&Open File...");
-    // Freeing the action leaves the link without one.
+    // Freeing the action leaves the control without one.
     delete open;
-    EXPECT_EQ(link.Action(), nullptr);
+    EXPECT_EQ(button.Action(), nullptr);
+    EXPECT_EQ(button.ActionLink(), nullptr);
     EXPECT_EQ(list.ActionCount(), 0);
   }
+  // The control's own handler was replaced by the action's when it was linked.
+  button.OnClick = [&](TObject*) { ++ownClicks; };
   button.Click();
   EXPECT_EQ(ownClicks, 1);
 }

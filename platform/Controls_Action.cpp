@@ -1,0 +1,58 @@
+// TControl's action: the link that makes a control show an action's state and
+// run its command.
+#include "platform/ActnList.h"
+#include "platform/Controls.h"
+
+void TControl::TActionLinkDeleter::operator()(TControlActionLink* Link) const { delete Link; }
+
+TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    actionLink_.reset();
+    controlStyle_.Exclude(csActionClient);
+    return;
+  }
+  controlStyle_.Include(csActionClient);
+  if (!actionLink_) actionLink_.reset(CreateActionLink().release());
+  actionLink_->SetAction(Value);
+  actionLink_->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
+  // An action still being read keeps the values the form gave the control.
+  ActionChange(Value, Value->ComponentState().Contains(csLoading));
+  Value->FreeNotification(this);
+}
+
+std::unique_ptr<TControlActionLink> TControl::CreateActionLink() {
+  return std::make_unique<TControlActionLink>(this);
+}
+
+void TControl::DoActionChange(TObject* Sender) {
+  if (Sender && Sender == Action()) ActionChange(Sender, false);
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || Caption().empty() || Caption() == Name()) SetCaption(a->Caption());
+  if (!CheckDefaults || enabled_) SetEnabled(a->Enabled());
+  if (!CheckDefaults || hint_.empty()) SetHint(a->Hint());
+  if (!CheckDefaults || visible_) SetVisible(a->Visible());
+  if (!CheckDefaults || helpContext_ == 0) SetHelpContext(a->HelpContext());
+  if (!CheckDefaults || !OnClick) OnClick = a->OnExecute;
+}
+
+void TControl::InitiateAction() {
+  if (actionLink_) actionLink_->Update();
+}
+
+void TControl::Click() {
+  // A handler of its own wins; the action's own handler runs through the
+  // action (which updates and checks Enabled first).
+  TBasicAction* action = Action();
+  if (OnClick && action && !(OnClick == action->OnExecute))
+    OnClick(this);
+  else if (!ComponentState().Contains(csDesigning) && actionLink_)
+    actionLink_->Execute(this);
+  else
+    OnClick(this);
+}
