@@ -10,6 +10,7 @@
 TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 
 TBasicAction::~TBasicAction() {
+  *alive_ = false;
   // Each client lets go first; a control or menu item then drops its Action.
   while (!clients_.empty()) {
     TBasicActionLink* link = clients_.back();
@@ -22,6 +23,32 @@ bool TBasicAction::Execute() {
   if (!OnExecute) return false;
   OnExecute(this);
   return true;
+}
+
+void TBasicAction::SetActionComponent(TComponent* Value) {
+  // The notification link stays after the execution: the client may have
+  // one of its own to this action, which a removal would break.
+  actionComponent_ = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TBasicAction::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == actionComponent_) actionComponent_ = nullptr;
+}
+
+bool TBasicAction::ExecuteFor(TComponent* AComponent) {
+  std::shared_ptr<bool> alive = alive_;
+  SetActionComponent(AComponent);
+  bool r = false;
+  try {
+    r = Execute();
+  } catch (...) {
+    if (*alive) SetActionComponent(nullptr);
+    throw;
+  }
+  if (*alive) SetActionComponent(nullptr);
+  return r;
 }
 
 bool TBasicAction::Update() {
@@ -218,22 +245,14 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
   }
   action_ = Value;
+  copiedOnExecute_ = TNotifyEvent();
   if (Value) Value->clients_.push_back(this);
 }
 
 bool TBasicActionLink::Execute(TComponent* AComponent) {
-  TBasicAction* action = action_;
-  if (!action) return false;
-  action->SetActionComponent(AComponent);
-  bool r = false;
-  try {
-    r = action->Execute();
-  } catch (...) {
-    if (action_ == action) action->SetActionComponent(nullptr);
-    throw;
-  }
-  if (action_ == action) action->SetActionComponent(nullptr);
-  return r;
+  // The handler may free the client, and with it this link: nothing of the
+  // link is used once the action runs.
+  return action_ && action_->ExecuteFor(AComponent);
 }
 
 bool TBasicActionLink::Update() { return action_ && action_->Update(); }
@@ -266,7 +285,8 @@ bool TControlActionLink::IsVisibleLinked() const {
   return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
 }
 bool TControlActionLink::IsOnExecuteLinked() const {
-  return TActionLink::IsOnExecuteLinked() && client_->OnClick == action_->OnExecute;
+  return TActionLink::IsOnExecuteLinked() &&
+         (client_->OnClick == action_->OnExecute || client_->OnClick == copiedOnExecute_);
 }
 
 void TControlActionLink::ActionDestroyed() { client_->SetAction(nullptr); }
@@ -279,6 +299,9 @@ bool TMenuActionLink::IsCheckedLinked() const {
 }
 bool TMenuActionLink::IsEnabledLinked() const {
   return TActionLink::IsEnabledLinked() && client_->Enabled() == CustomAction()->Enabled();
+}
+bool TMenuActionLink::IsHelpContextLinked() const {
+  return TActionLink::IsHelpContextLinked() && client_->HelpContext() == CustomAction()->HelpContext();
 }
 bool TMenuActionLink::IsHintLinked() const {
   return TActionLink::IsHintLinked() && client_->Hint() == CustomAction()->Hint();
@@ -293,7 +316,8 @@ bool TMenuActionLink::IsVisibleLinked() const {
   return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
 }
 bool TMenuActionLink::IsOnExecuteLinked() const {
-  return TActionLink::IsOnExecuteLinked() && client_->OnClick == action_->OnExecute;
+  return TActionLink::IsOnExecuteLinked() &&
+         (client_->OnClick == action_->OnExecute || client_->OnClick == copiedOnExecute_);
 }
 
 void TMenuActionLink::ActionDestroyed() { client_->SetAction(nullptr); }

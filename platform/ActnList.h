@@ -29,8 +29,9 @@ class TBasicAction : public TComponent {
   virtual bool Execute();
   // Runs OnUpdate (through the list's OnUpdate first); true when someone handled it.
   virtual bool Update();
+  // The client being executed for; cleared when that component is freed.
   TComponent* ActionComponent() const { return actionComponent_; }
-  void SetActionComponent(TComponent* Value) { actionComponent_ = Value; }
+  void SetActionComponent(TComponent* Value);
   // Sets OnExecute; linked clients whose click handler is the old one get the new one.
   void SetOnExecute(const TNotifyEvent& Value);
   Integer ClientCount() const { return static_cast<Integer>(clients_.size()); }
@@ -42,8 +43,17 @@ class TBasicAction : public TComponent {
  protected:
   // Fires OnChange after a property changed.
   virtual void Change();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   std::vector<TBasicActionLink*> clients_;  // not owned
   TComponent* actionComponent_ = nullptr;
+
+ private:
+  // Execute with AComponent as the ActionComponent. The handler may free the
+  // client (and so the calling link) or this action.
+  bool ExecuteFor(TComponent* AComponent);
+  // Cleared by the destructor; a copy tells a running ExecuteFor whether
+  // this action still exists.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class TContainedAction : public TBasicAction {
@@ -162,6 +172,11 @@ class TBasicActionLink : public TObject {
   virtual bool Execute(TComponent* AComponent = nullptr);
   virtual bool Update();
   virtual bool IsOnExecuteLinked() const { return action_ != nullptr; }
+  // The action's OnExecute as last copied into the client's OnClick: while
+  // the client's OnClick is still this copy, a click runs the action's
+  // current OnExecute (which may have been assigned since).
+  const TNotifyEvent& CopiedOnExecute() const { return copiedOnExecute_; }
+  void SetCopiedOnExecute(const TNotifyEvent& Value) { copiedOnExecute_ = Value; }
   // Fired by Change with the action as Sender (a client then copies the whole
   // state). Our actions report changes property by property instead; Change
   // is for links and actions of other libraries.
@@ -173,6 +188,7 @@ class TBasicActionLink : public TObject {
   // The action is being destroyed; the link has already let go of it.
   virtual void ActionDestroyed() {}
   TBasicAction* action_ = nullptr;
+  TNotifyEvent copiedOnExecute_;
 };
 
 // The properties of a TCustomAction that a client can follow.
@@ -224,7 +240,10 @@ class TControlActionLink : public TActionLink {
   void SetHint(const std::string& Value) override { client_->SetHint(Value); }
   void SetVisible(bool Value) override { client_->SetVisible(Value); }
   void SetHelpContext(Integer Value) override { client_->SetHelpContext(Value); }
-  void SetOnExecute(const TNotifyEvent& Value) override { client_->OnClick = Value; }
+  void SetOnExecute(const TNotifyEvent& Value) override {
+    client_->OnClick = Value;
+    copiedOnExecute_ = Value;
+  }
   // The client's Action becomes none (which frees this link).
   void ActionDestroyed() override;
 
@@ -237,8 +256,8 @@ class TWinControlActionLink : public TControlActionLink {
   using TControlActionLink::TControlActionLink;
 };
 
-// Links a menu item: Caption, Checked, Enabled, Hint, ImageIndex, ShortCut,
-// Visible and OnClick follow the action.
+// Links a menu item: Caption, Checked, Enabled, HelpContext, Hint, ImageIndex,
+// ShortCut, Visible and OnClick follow the action.
 class TMenuActionLink : public TActionLink {
  public:
   T_CLASSNAME(TMenuActionLink)
@@ -247,6 +266,7 @@ class TMenuActionLink : public TActionLink {
   bool IsCaptionLinked() const override;
   bool IsCheckedLinked() const override;
   bool IsEnabledLinked() const override;
+  bool IsHelpContextLinked() const override;
   bool IsHintLinked() const override;
   bool IsImageIndexLinked() const override;
   bool IsShortCutLinked() const override;
@@ -257,11 +277,15 @@ class TMenuActionLink : public TActionLink {
   void SetCaption(const std::string& Value) override { client_->SetCaption(Value); }
   void SetChecked(bool Value) override { client_->SetChecked(Value); }
   void SetEnabled(bool Value) override { client_->SetEnabled(Value); }
+  void SetHelpContext(Integer Value) override { client_->SetHelpContext(Value); }
   void SetHint(const std::string& Value) override { client_->SetHint(Value); }
   void SetImageIndex(Integer Value) override { client_->SetImageIndex(Value); }
   void SetShortCut(TShortCut Value) override { client_->SetShortCut(Value); }
   void SetVisible(bool Value) override { client_->SetVisible(Value); }
-  void SetOnExecute(const TNotifyEvent& Value) override { client_->OnClick = Value; }
+  void SetOnExecute(const TNotifyEvent& Value) override {
+    client_->OnClick = Value;
+    copiedOnExecute_ = Value;
+  }
   void ActionDestroyed() override;
 
   TMenuItem* client_;

@@ -57,6 +57,7 @@ using TControlState = TEnumSet<TControlStateItem>;
 enum TDragMode { dmManual, dmAutomatic };
 enum TDragKind { dkDrag, dkDock };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
@@ -286,6 +287,7 @@ struct TCMDockNotification {
 class TControl : public TComponent {
   friend class TWinControl;
   friend class TDockTree;
+  friend class TCustomForm;  // scales its controls (ChangeScale)
 
  public:
   T_CLASSNAME(TControl)
@@ -469,6 +471,15 @@ class TControl : public TComponent {
   TControlActionLink* ActionLink() const { return actionLink_.get(); }
   // Lets the action update itself (idle time).
   virtual void InitiateAction();
+  // Whether a form file stores the property: not while the action supplies
+  // it (linking the action again gives it back when the form is read).
+  bool IsCaptionStored() const;
+  bool IsCheckedStored() const;
+  bool IsEnabledStored() const;
+  bool IsHelpContextStored() const;
+  bool IsHintStored() const;
+  bool IsVisibleStored() const;
+  bool IsOnClickStored() const;
 
  protected:
   // Copies Caption, Enabled, Hint, Visible, HelpContext and OnExecute into the
@@ -509,10 +520,18 @@ class TControl : public TComponent {
 
   // Anchoring bookkeeping used by the parent's alignment.
   void UpdateAnchorRules();
+  // How the control lines up its content (taLeftJustify unless it has an alignment).
+  virtual TAlignment GetControlsAlignment() { return taLeftJustify; }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
+  // Scales the bounds, and the font unless it is the parent's, by M/D (a
+  // form read at another screen resolution).
+  virtual void ChangeScale(Integer M, Integer D);
+  // The mouse came over the control, or left it (CM_MOUSEENTER, CM_MOUSELEAVE).
+  virtual void MouseEnter() {}
+  virtual void MouseLeave() {}
 
   virtual std::string GetText() const { return text_; }
   // Stores the text; windowed controls also set the window text.
@@ -700,7 +719,8 @@ class TWinControl : public TControl {
   bool AlignDisabled() const { return alignLevel_ > 0; }
   void Realign();
   Integer BorderWidth() const { return borderWidth_; }
-  void SetBorderWidth(Integer Value);
+  // A margin inside the control's client area (a form keeps it outside, in its frame).
+  virtual void SetBorderWidth(Integer Value);
 
   // Focus and tab order.
   Integer TabOrder() const;
@@ -812,6 +832,8 @@ class TWinControl : public TControl {
 
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   virtual void AdjustClientRect(TRect& Rect);
+  // Scales the children, then the control itself.
+  void ChangeScale(Integer M, Integer D) override;
   void AlignControl(TControl* AControl);
   void RequestAlign() override;
 

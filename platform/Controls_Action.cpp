@@ -38,18 +38,31 @@ void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
   if (!CheckDefaults || hint_.empty()) SetHint(a->Hint());
   if (!CheckDefaults || visible_) SetVisible(a->Visible());
   if (!CheckDefaults || helpContext_ == 0) SetHelpContext(a->HelpContext());
-  if (!CheckDefaults || !OnClick) OnClick = a->OnExecute;
+  if (!CheckDefaults || !OnClick) {
+    OnClick = a->OnExecute;
+    if (actionLink_) actionLink_->SetCopiedOnExecute(OnClick);
+  }
 }
 
 void TControl::InitiateAction() {
   if (actionLink_) actionLink_->Update();
 }
 
+bool TControl::IsCaptionStored() const { return !actionLink_ || !actionLink_->IsCaptionLinked(); }
+bool TControl::IsCheckedStored() const { return !actionLink_ || !actionLink_->IsCheckedLinked(); }
+bool TControl::IsEnabledStored() const { return !actionLink_ || !actionLink_->IsEnabledLinked(); }
+bool TControl::IsHelpContextStored() const { return !actionLink_ || !actionLink_->IsHelpContextLinked(); }
+bool TControl::IsHintStored() const { return !actionLink_ || !actionLink_->IsHintLinked(); }
+bool TControl::IsVisibleStored() const { return !actionLink_ || !actionLink_->IsVisibleLinked(); }
+bool TControl::IsOnClickStored() const { return !actionLink_ || !actionLink_->IsOnExecuteLinked(); }
+
 void TControl::Click() {
   // A handler of its own wins; the action's own handler runs through the
   // action (which updates and checks Enabled first).
+  // OnClick still holding the copy of the action's handler made when linking
+  // is not the client's own (the action's OnExecute may have changed since).
   TBasicAction* action = Action();
-  if (OnClick && action && !(OnClick == action->OnExecute))
+  if (OnClick && action && !(OnClick == action->OnExecute) && !(OnClick == actionLink_->CopiedOnExecute()))
     OnClick(this);
   else if (!ComponentState().Contains(csDesigning) && actionLink_)
     actionLink_->Execute(this);

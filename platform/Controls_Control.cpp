@@ -804,6 +804,21 @@ void TControl::CMParentShowHintChanged(TMessage&) {
   if (parentShowHint_ && parent_) showHint_ = parent_->ShowHint();
 }
 
-void TControl::CMMouseEnter(TMessage& Message) { DefaultHandler(Message); }
-void TControl::CMMouseLeave(TMessage& Message) { DefaultHandler(Message); }
+void TControl::CMMouseEnter(TMessage& Message) {
+  DefaultHandler(Message);
+  if (Message.LParam == 0) MouseEnter();
+}
+
+void TControl::CMMouseLeave(TMessage& Message) {
+  DefaultHandler(Message);
+  if (Message.LParam == 0) MouseLeave();
+}
+
+void TControl::ChangeScale(Integer M, Integer D) {
+  if (M == D || D == 0) return;
+  // Edges scale, so neighbours that touched still touch.
+  Integer l = MulDiv(left_, M, D), t = MulDiv(top_, M, D);
+  SetBounds(l, t, MulDiv(left_ + width_, M, D) - l, MulDiv(top_ + height_, M, D) - t);
+  if (!parentFont_) font_->SetSize(MulDiv(font_->Size(), M, D));
+}
 void TControl::CMHintShow(TMessage& Message) { DefaultHandler(Message); }

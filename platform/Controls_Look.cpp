@@ -61,9 +61,11 @@ bool TControl::PaletteChanged(bool Foreground) {
 bool TWinControl::PaletteChanged(bool Foreground) {
   if (!visible_) return false;
   bool result = false;
-  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+  // The list may change under a handler: walk a copy, and ask only the
+  // controls still here.
+  const std::vector<TControl*> snapshot(controls_);
+  for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
     if (Foreground && result) return true;
-    // The list may change under a handler: only controls still here are asked.
     if (std::find(controls_.begin(), controls_.end(), *it) == controls_.end()) continue;
     result = (*it)->PaletteChanged(Foreground) || result;
   }

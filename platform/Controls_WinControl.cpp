@@ -620,6 +620,19 @@ void TWinControl::AlignControl(TControl* AControl) {
   if (autoSize_) AdjustSize();
 }
 
+void TWinControl::ChangeScale(Integer M, Integer D) {
+  if (M == D || D == 0) return;
+  DisableAlign();
+  try {
+    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(M, D);
+    TControl::ChangeScale(M, D);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
 void TWinControl::AdjustClientRect(TRect& Rect) {
   Rect.Left += borderWidth_;
   Rect.Top += borderWidth_;

@@ -70,6 +70,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
   color_ = clBtnFace;
   brush_->SetColor(clBtnFace);
   icon_ = std::make_unique<TIcon>();
+  // A form read without PixelsPerInch was designed at this resolution.
+  if (Screen) pixelsPerInch_ = Screen->PixelsPerInch();
   if (Screen) Screen->AddForm(this);
 }
 
@@ -120,6 +122,26 @@ void TCustomForm::Loaded() {
     pendingClientWidth_ = pendingClientHeight_ = -1;
     SetClientSize(w, h);
   }
+  // A form designed at another screen resolution is scaled to this one.
+  if (scaled_ && Screen && pixelsPerInch_ > 0 && pixelsPerInch_ != Screen->PixelsPerInch()) {
+    ChangeScale(Screen->PixelsPerInch(), pixelsPerInch_);
+    pixelsPerInch_ = Screen->PixelsPerInch();
+  }
+}
+
+void TCustomForm::ChangeScale(Integer M, Integer D) {
+  if (M == D || D == 0) return;
+  Integer w = ClientWidth(), h = ClientHeight();
+  DisableAlign();
+  try {
+    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(M, D);
+    if (!parentFont_) font_->SetSize(MulDiv(font_->Size(), M, D));
+    SetClientSize(MulDiv(w, M, D), MulDiv(h, M, D));
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
 }
 
 void TCustomForm::SetFormVisible(bool Value) {
@@ -256,7 +278,8 @@ TRect TCustomForm::GetClientRect() {
   BorderStyleBits(borderStyle_, borderIcons_, formStyle_, !parent_, style, ex);
   RECT r{0, 0, 0, 0};
   AdjustWindowRectEx(&r, style, menu_ && MenuBarAllowed(), ex);
-  return Rect(0, 0, std::max(0L, width_ - (r.right - r.left)), std::max(0L, height_ - (r.bottom - r.top)));
+  return Rect(0, 0, std::max(0L, width_ - (r.right - r.left) - 2L * borderWidth_),
+              std::max(0L, height_ - (r.bottom - r.top) - 2L * borderWidth_));
 }
 
 TPoint TCustomForm::ClientOrigin() {
@@ -265,7 +288,7 @@ TPoint TCustomForm::ClientOrigin() {
   BorderStyleBits(borderStyle_, borderIcons_, formStyle_, true, style, ex);
   RECT r{0, 0, 0, 0};
   AdjustWindowRectEx(&r, style, menu_ && MenuBarAllowed(), ex);
-  return Point(left_ - r.left, top_ - r.top);
+  return Point(left_ - r.left + borderWidth_, top_ - r.top + borderWidth_);
 }
 
 void TCustomForm::SetClientSize(Integer W, Integer H) {
@@ -276,6 +299,55 @@ void TCustomForm::SetClientSize(Integer W, Integer H) {
   }
   TRect r = GetClientRect();
   SetBounds(left_, top_, width_ - r.Width() + W, height_ - r.Height() + H);
+}
+
+void TCustomForm::SetBorderWidth(Integer Value) {
+  if (Value < 0) Value = 0;
+  if (Value == borderWidth_) return;
+  borderWidth_ = Value;
+  // The window keeps its size; its client area grows or shrinks.
+  if (handle_)
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+  Realign();
+}
+
+void TCustomForm::AdjustClientRect(TRect& Rect) {
+  TCustomControl::AdjustClientRect(Rect);
+  // The base takes the border width off; here it lies outside the client area.
+  Rect.Left -= borderWidth_;
+  Rect.Top -= borderWidth_;
+  Rect.Right += borderWidth_;
+  Rect.Bottom += borderWidth_;
+}
+
+void TCustomForm::WMNCCalcSize(TMessage& Message) {
+  DefaultHandler(Message);
+  if (borderWidth_ <= 0 || !Message.LParam) return;
+  // Either form of the message starts with the client rectangle to adjust.
+  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+  r->left += borderWidth_;
+  r->top += borderWidth_;
+  r->right = std::max(r->left, r->right - borderWidth_);
+  r->bottom = std::max(r->top, r->bottom - borderWidth_);
+}
+
+void TCustomForm::WMNCPaint(TMessage& Message) {
+  DefaultHandler(Message);
+  if (borderWidth_ <= 0 || !handle_ || IsIconic(handle_)) return;
+  RECT wr, cr;
+  GetWindowRect(handle_, &wr);
+  ::GetClientRect(handle_, &cr);
+  POINT origin{0, 0};
+  ::ClientToScreen(handle_, &origin);
+  OffsetRect(&cr, origin.x - wr.left, origin.y - wr.top);
+  RECT band = cr;
+  InflateRect(&band, borderWidth_, borderWidth_);
+  HDC dc = GetWindowDC(handle_);
+  if (!dc) return;
+  ExcludeClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
+  FillRect(dc, &band, brush_->Handle());
+  ReleaseDC(handle_, dc);
 }
 
 void TCustomForm::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -708,6 +780,26 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 // Main menu ---------------------------------------------------------------------------
 namespace {
 
+// Watches a component across a handler that may free it.
+class TFreeGuard : public TComponent {
+ public:
+  T_CLASSNAME(TFreeGuard)
+  explicit TFreeGuard(TComponent* Watched) : TComponent(nullptr), watched_(Watched) {
+    if (Watched) Watched->FreeNotification(this);
+  }
+  ~TFreeGuard() override {
+    if (watched_) watched_->RemoveFreeNotification(this);
+  }
+  TComponent* Watched() const { return watched_; }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == watched_) watched_ = nullptr;
+  }
+
+ private:
+  TComponent* watched_;
+};
+
 // The item whose sub-menu is Target, walking the platform menu built from
 // Parent's visible items (one entry each); nullptr when the menu does not
 // match the items (they changed since it was built).
@@ -741,22 +833,29 @@ void InitiateActions(TMenuItem* Item) {
   for (Integer i = 0; i < Item->Count(); ++i) Item->Items(i)->InitiateAction();
 }
 
-enum class TClickResult { Disabled, Clicked, ShortCutMoved };
+enum class TClickResult { Disabled, Clicked, ShortCutMoved, Gone };
 
 // Clicks the parents first, as opening the menus would (their OnClick and
 // the actions' updates may bring the item up to date), then the item when it
-// is enabled.
-TClickResult ClickShortCutItem(TMenuItem* Item, TMenuItem* Root, TShortCut AShortCut) {
-  TClickResult result = TClickResult::Clicked;
-  if (Item->Parent() == Root)
+// is enabled. A parent's OnClick may rebuild its sub-items, so the item is
+// looked up again under it afterwards; on return Item is nullptr when a
+// click freed it.
+TClickResult ClickShortCutItem(TMenuItem*& Item, TMenuItem* Root, TShortCut AShortCut) {
+  TMenuItem* parent = Item->Parent();
+  if (parent == Root) {
     InitiateActions(Root);
-  else if (Item->Parent())
-    result = ClickShortCutItem(Item->Parent(), Root, AShortCut);
-  if (result != TClickResult::Clicked) return result;
+  } else if (parent) {
+    TClickResult result = ClickShortCutItem(parent, Root, AShortCut);
+    if (result == TClickResult::Disabled || result == TClickResult::Gone) return result;
+    Item = parent ? FindShortCutItem(parent, AShortCut) : nullptr;
+    if (!Item) return TClickResult::Gone;
+  }
   if (!Item->Enabled()) return TClickResult::Disabled;
   InitiateActions(Item);
+  TFreeGuard guard(Item);
   Item->Click();
-  if (Item->ShortCut() != 0 && Item->ShortCut() != AShortCut) return TClickResult::ShortCutMoved;
+  Item = static_cast<TMenuItem*>(guard.Watched());
+  if (Item && Item->ShortCut() != 0 && Item->ShortCut() != AShortCut) return TClickResult::ShortCutMoved;
   return TClickResult::Clicked;
 }
 
@@ -781,18 +880,28 @@ void TCustomForm::WMInitMenuPopup(TMessage& Message) {
       // end of the tracking, see TMainMenu::SetTracking).
       // A tracking always starts with WM_ENTERMENULOOP; a message sent
       // outside one holds the rebuild only while the sub-menu is refilled.
+      // The OnClick may free the item or the menu, or give the form another
+      // menu: the item is looked up again, and the tracking ends on the menu
+      // it was set on.
+      TFreeGuard menu(menu_);
       bool inLoop = menu_->Tracking();
       menu_->SetTracking(true);
+      auto endTracking = [&] {
+        if (!inLoop && menu.Watched()) static_cast<TMainMenu*>(menu.Watched())->SetTracking(false);
+      };
       try {
         InitiateActions(item);
         item->Click();
-        while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
-        item->AppendTo(popup);
+        item = menu_ && handle_ ? FindPopupItem(GetMenu(handle_), menu_->Items(), popup) : nullptr;
+        if (item) {
+          while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+          item->AppendTo(popup);
+        }
       } catch (...) {
-        if (!inLoop && menu_) menu_->SetTracking(false);
+        endTracking();
         throw;
       }
-      if (!inLoop && menu_) menu_->SetTracking(false);
+      endTracking();
     }
   }
   DefaultHandler(Message);
@@ -803,22 +912,51 @@ void TCustomForm::WMMenuSelect(TMessage& Message) {
     UINT id = LOWORD(Message.WParam), flags = HIWORD(Message.WParam);
     auto menu = reinterpret_cast<HMENU>(Message.LParam);
     TMenuItem* item = nullptr;
+    menuSelected_ = false;
     if ((flags != 0xFFFF || menu) && !(flags & MF_SYSMENU)) {
-      if (flags & MF_POPUP)
-        item = FindPopupItem(GetMenu(handle_), menu_->Items(), GetSubMenu(menu, static_cast<int>(id)));
-      else if (TMenuItem* found = menu_->Items()->Find(id); found != menu_->Items())
-        item = found;
+      menuSelected_ = true;
+      menuSelectedCommand_ = id;
+      menuSelectedPopup_ = (flags & MF_POPUP) ? GetSubMenu(menu, static_cast<int>(id)) : nullptr;
+      item = SelectedMenuItem();
     }
     if (Application) Application->SetHint(item ? GetLongHint(item->Hint()) : std::string());
   }
   DefaultHandler(Message);
 }
 
+TMenuItem* TCustomForm::SelectedMenuItem() {
+  if (!menuSelected_ || !menu_ || !handle_) return nullptr;
+  if (menuSelectedPopup_) return FindPopupItem(GetMenu(handle_), menu_->Items(), menuSelectedPopup_);
+  TMenuItem* found = menu_->Items()->Find(menuSelectedCommand_);
+  return found != menu_->Items() ? found : nullptr;
+}
+
 // Help ---------------------------------------------------------------------------------
 void TCustomForm::WMHelp(TMessage& Message) {
   auto* info = reinterpret_cast<HELPINFO*>(Message.LParam);
   Message.Result = 1;
-  if (!info || info->iContextType != HELPINFO_WINDOW || !Application) return;
+  if (!info || !Application) return;
+  if (info->iContextType == HELPINFO_MENUITEM) {
+    // F1 in the open main menu. The menu's own loop names the highlighted
+    // item by its identifier (the sub-menu's handle for an item that opens
+    // one); a second request for the item under the mouse may follow, which
+    // names none or a position: only the highlighted item answers while a
+    // highlight is known. An item without a context takes its parents'.
+    TMenuItem* item = nullptr;
+    auto id = static_cast<UINT>(info->iCtrlId);
+    if (menuSelected_) {
+      UINT expected = menuSelectedPopup_ ? static_cast<UINT>(reinterpret_cast<UINT_PTR>(menuSelectedPopup_))
+                                         : menuSelectedCommand_;
+      if (id == expected) item = SelectedMenuItem();
+    } else if (menu_ && info->iCtrlId > 0) {
+      TMenuItem* found = menu_->Items()->Find(id);
+      if (found != menu_->Items()) item = found;
+    }
+    while (item && item->HelpContext() == 0) item = item->Parent();
+    if (item) Application->HelpContext(item->HelpContext());
+    return;
+  }
+  if (info->iContextType != HELPINFO_WINDOW) return;
   // The control's own context, else the nearest parent's (the form's last).
   TControl* c = FindOwningWinControl(static_cast<HWND>(info->hItemHandle));
   while (c && c->HelpContext() == 0) c = c->Parent();
@@ -849,11 +987,14 @@ bool TCustomForm::IsShortCut(TMessage& Message) {
   TMenuItem* item = nullptr;
   // A click that hands the shortcut to another item clicks that one (bounded:
   // handlers that keep passing it on must not hang the key).
-  for (int round = 0; round < 8; ++round) {
+  // A handler may also free or detach the menu.
+  bool found = false;
+  for (int round = 0; round < 8 && menu_; ++round) {
     item = FindShortCutItem(menu_->Items(), sc);
+    found = item != nullptr;
     if (!item || ClickShortCutItem(item, menu_->Items(), sc) != TClickResult::ShortCutMoved) break;
   }
-  return item != nullptr;
+  return found;
 }
 
 // The wheel goes to the control with the focus first; from there it climbs the
@@ -904,6 +1045,8 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_INITMENUPOPUP: WMInitMenuPopup(Message); break;
     case WM_MENUSELECT: WMMenuSelect(Message); break;
     case WM_HELP: WMHelp(Message); break;
+    case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
+    case WM_NCPAINT: WMNCPaint(Message); break;
     case WM_QUERYNEWPALETTE: WMQueryNewPalette(Message); break;
     case WM_PALETTECHANGED: WMPaletteChanged(Message); break;
     case WM_ENTERMENULOOP:
@@ -913,6 +1056,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
       DefaultHandler(Message);
       break;
     case WM_EXITMENULOOP:
+      menuSelected_ = false;
       if (menu_) menu_->SetTracking(false);
       DefaultHandler(Message);
       break;

@@ -22,6 +22,7 @@ class TApplication;
 class TScreen;
 class THintWindow;
 class TMainMenu;
+class TMenuItem;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TEnumSet<TBorderIcon>;
@@ -132,6 +133,12 @@ class TCustomForm : public TCustomControl {
   TRect GetClientRect() override;
   TPoint ClientOrigin() override;
   void SetClientSize(Integer W, Integer H) override;
+  // The border width is a band of the form's colour between the frame and
+  // the client area: ClientWidth/ClientHeight leave it out.
+  void SetBorderWidth(Integer Value) override;
+  void AdjustClientRect(TRect& Rect) override;
+  // The form keeps its place: its client size, controls and font scale.
+  void ChangeScale(Integer M, Integer D) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -180,6 +187,8 @@ class TCustomForm : public TCustomControl {
   virtual void WMInitMenuPopup(TMessage& Message);
   virtual void WMMenuSelect(TMessage& Message);
   virtual void WMHelp(TMessage& Message);
+  virtual void WMNCCalcSize(TMessage& Message);
+  virtual void WMNCPaint(TMessage& Message);
   // The palette messages of the top-level window, handed to the controls.
   virtual void WMQueryNewPalette(TMessage& Message);
   virtual void WMPaletteChanged(TMessage& Message);
@@ -213,6 +222,12 @@ class TCustomForm : public TCustomControl {
   bool active_ = false;
   bool constructed_ = false;
   HWND clientHandle_ = nullptr;
+  // The main-menu item under the highlight while the menu is open (its
+  // command, or the sub-menu of an item that opens one), for F1.
+  bool menuSelected_ = false;
+  UINT menuSelectedCommand_ = 0;
+  HMENU menuSelectedPopup_ = nullptr;
+  TMenuItem* SelectedMenuItem();
   // Client size read from a resource, applied once the border is known too.
   Integer pendingClientWidth_ = -1;
   Integer pendingClientHeight_ = -1;
@@ -344,8 +359,12 @@ class TApplication : public TComponent {
   void ControlDestroyed(TControl* Control);
   void FormDestroyed(TCustomForm* Form);
   void SetMainFormOnce(TCustomForm* Form);
-  // One round of idle processing (hint timers, mouse tracking, OnIdle, synchronize).
+  // One round of idle processing (hint timers, mouse tracking, OnIdle, the
+  // actions of the forms when OnIdle is done, synchronize).
   void Idle(const MSG& Msg);
+  // Brings the action clients of every visible, enabled form (controls and
+  // main menu) up to date with their actions' OnUpdate.
+  void DoActionIdle();
 
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;

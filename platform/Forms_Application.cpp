@@ -2,8 +2,9 @@
 // window) and TScreen (cursors, forms, metrics, fonts).
 #include <algorithm>
 
-#include "platform/Forms.h"
+#include "platform/ActnList.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -209,6 +210,7 @@ void TApplication::Idle(const MSG&) {
   bool done = true;
   try {
     OnIdle(this, done);
+    if (done) DoActionIdle();
   } catch (...) {
     HandleException(this);
   }
@@ -220,6 +222,16 @@ void TApplication::Idle(const MSG&) {
   }
   if (ran) done = false;
   if (done) WaitMessage();
+}
+
+void TApplication::DoActionIdle() {
+  if (!Screen) return;
+  // An update may create or free forms: each is looked up again by index.
+  for (Integer i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form->HandleAllocated() && IsWindowVisible(form->Handle()) && IsWindowEnabled(form->Handle()))
+      UpdateFormActions(form);
+  }
 }
 
 void TApplication::HandleMessage() {

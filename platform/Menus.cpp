@@ -219,8 +219,10 @@ TMenuItem* TMenuItem::FindShortCut(TShortCut AShortCut) {
 
 void TMenuItem::Click() {
   if (!enabled_) return;
+  // OnClick still holding the copy of the action's handler made when linking
+  // is not the client's own (the action's OnExecute may have changed since).
   TBasicAction* action = Action();
-  if (OnClick && action && !(OnClick == action->OnExecute))
+  if (OnClick && action && !(OnClick == action->OnExecute) && !(OnClick == actionLink_->CopiedOnExecute()))
     OnClick(this);
   else if (!ComponentState().Contains(csDesigning) && actionLink_)
     actionLink_->Execute(this);
@@ -255,15 +257,29 @@ void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
   if (!CheckDefaults || !checked_) SetChecked(a->Checked());
   if (!CheckDefaults || enabled_) SetEnabled(a->Enabled());
   if (!CheckDefaults || hint_.empty()) SetHint(a->Hint());
+  if (!CheckDefaults || helpContext_ == 0) SetHelpContext(a->HelpContext());
   if (!CheckDefaults || imageIndex_ == -1) SetImageIndex(a->ImageIndex());
   if (!CheckDefaults || shortCut_ == 0) SetShortCut(a->ShortCut());
   if (!CheckDefaults || visible_) SetVisible(a->Visible());
-  if (!CheckDefaults || !OnClick) OnClick = a->OnExecute;
+  if (!CheckDefaults || !OnClick) {
+    OnClick = a->OnExecute;
+    if (actionLink_) actionLink_->SetCopiedOnExecute(OnClick);
+  }
 }
 
 void TMenuItem::InitiateAction() {
   if (actionLink_) actionLink_->Update();
 }
+
+bool TMenuItem::IsCaptionStored() const { return !actionLink_ || !actionLink_->IsCaptionLinked(); }
+bool TMenuItem::IsCheckedStored() const { return !actionLink_ || !actionLink_->IsCheckedLinked(); }
+bool TMenuItem::IsEnabledStored() const { return !actionLink_ || !actionLink_->IsEnabledLinked(); }
+bool TMenuItem::IsHelpContextStored() const { return !actionLink_ || !actionLink_->IsHelpContextLinked(); }
+bool TMenuItem::IsHintStored() const { return !actionLink_ || !actionLink_->IsHintLinked(); }
+bool TMenuItem::IsImageIndexStored() const { return !actionLink_ || !actionLink_->IsImageIndexLinked(); }
+bool TMenuItem::IsShortCutStored() const { return !actionLink_ || !actionLink_->IsShortCutLinked(); }
+bool TMenuItem::IsVisibleStored() const { return !actionLink_ || !actionLink_->IsVisibleLinked(); }
+bool TMenuItem::IsOnClickStored() const { return !actionLink_ || !actionLink_->IsOnExecuteLinked(); }
 
 void TMenuItem::AppendTo(HMENU Menu) {
   for (TMenuItem* i : items_) {

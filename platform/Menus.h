@@ -53,6 +53,9 @@ class TMenuItem : public TComponent {
   void SetHint(const std::string& Value) { hint_ = Value; }
   Integer ImageIndex() const { return imageIndex_; }
   void SetImageIndex(Integer Value) { imageIndex_ = Value; }
+  // The help topic of the item (F1 while it is highlighted in an open menu).
+  Integer HelpContext() const { return helpContext_; }
+  void SetHelpContext(Integer Value) { helpContext_ = Value; }
 
   // Sub-items (owned by this item).
   Integer Count() const { return static_cast<Integer>(items_.size()); }
@@ -80,6 +83,16 @@ class TMenuItem : public TComponent {
   TMenuActionLink* ActionLink() const { return actionLink_.get(); }
   // Lets the action update itself (idle time).
   virtual void InitiateAction();
+  // Whether a form file stores the property: not while the action supplies it.
+  bool IsCaptionStored() const;
+  bool IsCheckedStored() const;
+  bool IsEnabledStored() const;
+  bool IsHelpContextStored() const;
+  bool IsHintStored() const;
+  bool IsImageIndexStored() const;
+  bool IsShortCutStored() const;
+  bool IsVisibleStored() const;
+  bool IsOnClickStored() const;
 
   // Builds the sub-items into a platform menu.
   void AppendTo(HMENU Menu);
@@ -93,8 +106,8 @@ class TMenuItem : public TComponent {
 
  protected:
   void Changed();
-  // Copies Caption, Checked, Enabled, Hint, ImageIndex, ShortCut, Visible and
-  // OnExecute; with CheckDefaults only into values still at their defaults.
+  // Copies Caption, Checked, Enabled, HelpContext, Hint, ImageIndex, ShortCut,
+  // Visible and OnExecute; with CheckDefaults only into values still at their defaults.
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);
   virtual std::unique_ptr<TMenuActionLink> CreateActionLink();
   void DoActionChange(TObject* Sender);
@@ -105,6 +118,7 @@ class TMenuItem : public TComponent {
   Integer groupIndex_ = 0;
   TShortCut shortCut_ = 0;
   Integer imageIndex_ = -1;
+  Integer helpContext_ = 0;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;

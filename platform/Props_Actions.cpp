@@ -14,7 +14,9 @@ void RegisterActionsProps() {
   auto custom = [](TBitBtn* b) { return b->Kind() == bkCustom; };
   RegisterClassInfo<TBitBtn, TButton>("TBitBtn")
       .Str("Caption", &TControl::Caption, &TControl::SetCaption)
-      .Stored([](TBitBtn* b) { return b->Kind() == bkCustom || b->Caption() != TBitBtn::KindCaption(b->Kind()); })
+      .Stored([](TBitBtn* b) {
+        return (b->Kind() == bkCustom || b->Caption() != TBitBtn::KindCaption(b->Kind())) && b->IsCaptionStored();
+      })
       .Bool("Default", &TButton::Default, &TButton::SetDefault, false)
       .Stored(custom)
       .Bool("Cancel", &TButton::Cancel, &TButton::SetCancel, false)

@@ -1,4 +1,6 @@
 // Published properties of the standard and common controls, menus and dialogs.
+#include <string_view>
+
 #include "platform/ActnList.h"
 #include "platform/Buttons.h"
 #include "platform/ComCtrls.h"
@@ -13,8 +15,9 @@ namespace {
 // Caption, Color and the other properties most visible controls publish.
 template <class C>
 void AddCommon(TClassBuilder<C>& b, const char* TextName, std::optional<Int64> ColorDefault) {
-  b.Str(TextName, &TControl::Text, &TControl::SetText).Color("Color", &TControl::Color, &TControl::SetColor,
-                                                              ColorDefault);
+  b.Str(TextName, &TControl::Text, &TControl::SetText);
+  if (std::string_view(TextName) == "Caption") b.Stored([](C* c) { return c->IsCaptionStored(); });
+  b.Color("Color", &TControl::Color, &TControl::SetColor, ColorDefault);
   b.Stored([](C* c) { return !c->ParentColor(); });
 }
 
@@ -101,13 +104,16 @@ void RegisterStdCtrlsProps() {
   RegisterClassInfo<TButtonControl, TWinControl>("TButtonControl");
   RegisterClassInfo<TButton, TButtonControl>("TButton")
       .Str("Caption", &TControl::Caption, &TControl::SetCaption)
+      .Stored([](TButton* c) { return c->IsCaptionStored(); })
       .Bool("Default", &TButton::Default, &TButton::SetDefault, false)
       .Bool("Cancel", &TButton::Cancel, &TButton::SetCancel, false)
       .Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, mrNone);
   {
     auto b = RegisterClassInfo<TCustomCheckBox, TButtonControl>("TCustomCheckBox");
     AddCommon(b, "Caption", std::nullopt);
+    // The state stands for Checked, which a linked action gives.
     b.Enum("State", &TCustomCheckBox::State, &TCustomCheckBox::SetState, cbUnchecked)
+        .Stored([](TCustomCheckBox* c) { return c->State() == cbGrayed || c->IsCheckedStored(); })
         .Bool("Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked, false)
         .Stored([](TCustomCheckBox*) { return false; })
         .Bool("AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed, false)
@@ -118,6 +124,7 @@ void RegisterStdCtrlsProps() {
     auto b = RegisterClassInfo<TRadioButton, TButtonControl>("TRadioButton");
     AddCommon(b, "Caption", std::nullopt);
     b.Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked, false)
+        .Stored([](TRadioButton* c) { return c->IsCheckedStored(); })
         .Enum("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment, taRightJustify);
   }
   {
@@ -228,6 +235,7 @@ void RegisterStdCtrlsProps() {
                                             "bkAbort", "bkRetry", "bkIgnore", "bkAll"});
   RegisterClassInfo<TSpeedButton, TGraphicControl>("TSpeedButton")
       .Str("Caption", &TControl::Caption, &TControl::SetCaption)
+      .Stored([](TSpeedButton* c) { return c->IsCaptionStored(); })
       .Object("Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph)
       .Int("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, 1)
       .Int("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex, 0)
@@ -333,16 +341,26 @@ void RegisterStdCtrlsProps() {
   // --- Menus
   RegisterClassInfo<TMenuItem, TComponent>("TMenuItem")
       .Str("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
+      .Stored([](TMenuItem* m) { return m->IsCaptionStored(); })
       .Bool("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked, false)
+      .Stored([](TMenuItem* m) { return m->IsCheckedStored(); })
       .Bool("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled, true)
+      .Stored([](TMenuItem* m) { return m->IsEnabledStored(); })
       .Bool("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible, true)
+      .Stored([](TMenuItem* m) { return m->IsVisibleStored(); })
       .Bool("Default", &TMenuItem::Default, &TMenuItem::SetDefault, false)
       .Bool("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem, false)
       .Int("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex, 0)
       .Int("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut, 0)
+      .Stored([](TMenuItem* m) { return m->IsShortCutStored(); })
+      .Int("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext, 0)
+      .Stored([](TMenuItem* m) { return m->IsHelpContextStored(); })
       .Str("Hint", &TMenuItem::Hint, &TMenuItem::SetHint)
+      .Stored([](TMenuItem* m) { return m->IsHintStored(); })
       .Int("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex, -1)
-      .Event("OnClick", &TMenuItem::OnClick);
+      .Stored([](TMenuItem* m) { return m->IsImageIndexStored(); })
+      .Event("OnClick", &TMenuItem::OnClick)
+      .Stored([](TMenuItem* m) { return m->IsOnClickStored(); });
   RegisterClassInfo<TMenu, TComponent>("TMenu");
   RegisterClassInfo<TMainMenu, TMenu>("TMainMenu");
   RegisterClassInfo<TPopupMenu, TMenu>("TPopupMenu")

@@ -15,6 +15,7 @@ void RegisterTabsProps() {
       .Int("TabIndex", &TTabControl::TabIndex, &TTabControl::SetTabIndex, -1);
   RegisterClassInfo<TTabSheet, TWinControl>("TTabSheet")
       .Str("Caption", &TControl::Text, &TControl::SetText)
+      .Stored([](TTabSheet* c) { return c->IsCaptionStored(); })
       .Bool("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible, true);
   RegisterClassInfo<TPageControl, TCustomTabControl>("TPageControl")
       .Ref("ActivePage", &TPageControl::ActivePageComponent, &TPageControl::SetActivePageComponent);

@@ -153,8 +153,10 @@ void TCustomLabel::Loaded() {
   AdjustBounds();
 }
 
+std::string TCustomLabel::GetLabelText() { return GetText(); }
+
 void TCustomLabel::DoDrawText(TRect& Rect, UINT Flags) {
-  std::string text = GetText();
+  std::string text = GetLabelText();
   if ((Flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&"))) text += " ";
   if (!showAccelChar_) Flags |= DT_NOPREFIX;
   TCanvas* c = Canvas();

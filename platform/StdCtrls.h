@@ -12,7 +12,6 @@
 #include "platform/ActnList.h"
 #include "platform/Controls.h"
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // taLeftJustify or taRightJustify.
 using TLeftRight = TAlignment;
 // An index into an image list (-1: none).
@@ -58,8 +57,11 @@ class TCustomLabel : public TGraphicControl {
   void SetFocusControl(TWinControl* Value);
   TComponent* FocusControlComponent() const { return focusControl_; }
   void SetFocusControlComponent(TComponent* Value) { SetFocusControl(dynamic_cast<TWinControl*>(Value)); }
+  TAlignment GetControlsAlignment() override { return alignment_; }
 
  protected:
+  // The text drawn and measured (the caption).
+  virtual std::string GetLabelText();
   void Paint() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -204,6 +206,7 @@ class TCustomMemo : public TCustomEdit {
   void SetWantTabs(bool Value) { wantTabs_ = Value; }
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
+  TAlignment GetControlsAlignment() override { return alignment_; }
 
  protected:
   void CreateParams(TCreateParams& Params) override;

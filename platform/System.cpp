@@ -1,6 +1,7 @@
 #include "platform/System.h"
 
 #include <cfenv>
+#include <climits>
 #include <cmath>
 
 int64_t Round(Extended x) {
@@ -59,8 +60,15 @@ void GDICheck(const void* Handle) {
   if (Handle == nullptr) throw EOutOfResources();
 }
 
+// The Windows conversions count in int; longer text would wrap to a negative length.
+static int CheckedLength(size_t Size) {
+  if (Size > static_cast<size_t>(INT_MAX)) throw EConvertError("Text too long to convert");
+  return static_cast<int>(Size);
+}
+
 std::wstring Utf8ToWide(const std::string& s) {
   if (s.empty()) return std::wstring();
+  CheckedLength(s.size());
   const int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::wstring w(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
@@ -69,11 +77,11 @@ std::wstring Utf8ToWide(const std::string& s) {
 
 std::string WideToUtf8(const wchar_t* s, int length) {
   if (s == nullptr || length == 0) return std::string();
-  if (length < 0) length = static_cast<int>(wcslen(s));
+  if (length < 0) length = CheckedLength(wcslen(s));
   const int n = ::WideCharToMultiByte(CP_UTF8, 0, s, length, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   ::WideCharToMultiByte(CP_UTF8, 0, s, length, out.data(), n, nullptr, nullptr);
   return out;
 }
 
-std::string WideToUtf8(const std::wstring& s) { return WideToUtf8(s.data(), static_cast<int>(s.size())); }
+std::string WideToUtf8(const std::wstring& s) { return WideToUtf8(s.data(), CheckedLength(s.size())); }

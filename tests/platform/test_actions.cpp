@@ -11,15 +11,11 @@
 #include "platform/Menus.h"
 #include "platform/StdCtrls.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 namespace {
 
-TForm* NewForm() {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, 300, 200);
-  return f;
-}
+using testui::NewForm;
 
 std::string MenuText(HMENU Menu, UINT Command) {
   wchar_t buf[128] = {};
@@ -462,6 +458,310 @@ TEST(ActionLinks, FormFileLinksByReferenceAndWritesItBack) {
   EXPECT_EQ(copy.btnOwn->Action(), copy.actOpen);
   EXPECT_EQ(copy.mnuOpen->Action(), copy.actOpen);
   EXPECT_EQ(copy.btnOwn->Caption(), "Mine");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The application's idle time brings the actions of every shown, enabled form
+// (controls and main menu) up to date.
+namespace {
+
+// Runs the application's loop until Done: a thread timer ends each idle wait.
+bool IdleUntil(const std::function<bool()>& Done) {
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, nullptr);
+  DWORD start = GetTickCount();
+  while (!Done() && GetTickCount() - start < 2000) Application->HandleMessage();
+  KillTimer(nullptr, timer);
+  return Done();
+}
+
+struct TIdleForm {
+  TForm* form;
+  TAction* action;
+  TButton* button;
+  TMenuItem* item;
+  int updates = 0;
+  explicit TIdleForm(Integer Left) {
+    form = testui::NewForm(200, 100, Left, 10, bsSingle);
+    auto* list = new TActionList(form);
+    action = new TAction(form);
+    action->SetActionList(list);
+    action->OnUpdate = [this](TObject*) {
+      ++updates;
+      action->SetEnabled(false);
+      action->SetChecked(true);
+    };
+    button = new TButton(form);
+    button->SetParent(form);
+    button->SetAction(action);
+    auto* menu = new TMainMenu(form);
+    item = new TMenuItem(form);
+    item->SetCaption("&Run");
+    menu->Items()->Add(item);
+    item->SetAction(action);
+    form->SetMenu(menu);
+  }
+  ~TIdleForm() { delete form; }
+};
+
+TEST(ActionLinks, ApplicationIdleUpdatesTheActionsOfShownEnabledForms) {
+  TIdleForm shown(10), other(250), hidden(500), disabled(750);
+  shown.form->Show();
+  other.form->Show();
+  disabled.form->Show();
+  EnableWindow(disabled.form->Handle(), FALSE);  // as under a modal form
+  Application->ProcessMessages();
+  EXPECT_TRUE(shown.button->Enabled());
+
+  ASSERT_TRUE(IdleUntil([&] { return shown.updates > 0 && other.updates > 0; }));
+  EXPECT_FALSE(shown.button->Enabled());
+  EXPECT_TRUE(shown.item->Checked());
+  EXPECT_FALSE(other.button->Enabled());
+  EXPECT_EQ(hidden.updates, 0);
+  EXPECT_TRUE(hidden.button->Enabled());
+  EXPECT_EQ(disabled.updates, 0);
+
+  // OnIdle asking for more idle time holds the updates back.
+  int idles = 0;
+  Application->OnIdle = [&](TObject*, bool& Done) {
+    ++idles;
+    Done = false;
+  };
+  int before = shown.updates;
+  IdleUntil([&] { return idles >= 3; });
+  Application->OnIdle = nullptr;
+  EXPECT_EQ(shown.updates, before);
+  EnableWindow(disabled.form->Handle(), TRUE);
+  ASSERT_TRUE(IdleUntil([&] { return disabled.updates > 0; }));
+  EXPECT_FALSE(disabled.button->Enabled());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// A form file leaves out what a linked action supplies; reading it back links
+// the action again, which gives the values back.
+namespace {
+
+// The lines of the object Name in a form text, up to its first "end".
+std::string ObjectBlock(const std::string& Text, const std::string& Name) {
+  size_t at = Text.find("object " + Name + ":");
+  if (at == std::string::npos) return std::string();
+  size_t end = Text.find(" end\n", at);
+  return Text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+const char* const kLinkedForm =
+    "object frmActs: TfrmActs\n"
+    "  object btnOpen: TButton\n"
+    "    Action = actOpen\n"
+    "  end\n"
+    "  object btnOwn: TButton\n"
+    "    Top = 40\n"
+    "    Caption = 'Mine'\n"
+    "    Hint = 'My own'\n"
+    "    Action = actOpen\n"
+    "    OnClick = btnOwnClick\n"
+    "  end\n"
+    "  object chkOpen: TCheckBox\n"
+    "    Top = 80\n"
+    "    Action = actOpen\n"
+    "  end\n"
+    "  object alMain: TActionList\n"
+    "    object actOpen: TAction\n"
+    "      Caption = '&Open'\n"
+    "      Checked = True\n"
+    "      Enabled = False\n"
+    "      HelpContext = 12\n"
+    "      Hint = 'Open a file'\n"
+    "      ImageIndex = 3\n"
+    "      ShortCut = 16463\n"
+    "      OnExecute = actOpenExecute\n"
+    "    end\n"
+    "  end\n"
+    "  object mnuMain: TMainMenu\n"
+    "    object mnuOpen: TMenuItem\n"
+    "      Action = actOpen\n"
+    "    end\n"
+    "    object mnuOwnKey: TMenuItem\n"
+    "      Action = actOpen\n"
+    "      ShortCut = 16467\n"
+    "    end\n"
+    "  end\n"
+    "end\n";
+
+TEST(ActionLinks, FormFileLeavesOutWhatTheActionSupplies) {
+  TfrmActs form(nullptr);
+  ReadComponentFromText(kLinkedForm, &form);
+  std::string text = WriteComponentToText(&form);
+  struct TCase {
+    const char* Object;
+    std::vector<std::string> Written, Left;
+  };
+  const std::vector<std::string> linked = {"Caption", "Checked", "Enabled", "HelpContext", "Hint",
+                                           "ImageIndex", "ShortCut", "Visible", "State", "OnClick"};
+  const TCase cases[] = {
+      {"btnOpen", {"Action = actOpen"}, linked},
+      {"btnOwn", {"Caption = 'Mine'", "Hint = 'My own'", "OnClick = btnOwnClick"}, {"Enabled", "HelpContext"}},
+      {"chkOpen", {"Action = actOpen"}, linked},
+      {"mnuOpen", {"Action = actOpen"}, linked},
+      {"mnuOwnKey", {"ShortCut = 16467"}, {"Caption", "Checked", "Enabled", "HelpContext", "Hint", "ImageIndex", "OnClick"}},
+  };
+  for (const TCase& c : cases) {
+    std::string block = ObjectBlock(text, c.Object);
+    ASSERT_FALSE(block.empty()) << c.Object << "\n" << text;
+    for (const std::string& w : c.Written) EXPECT_NE(block.find(w), std::string::npos) << c.Object << ": " << w << "\n" << block;
+    for (const std::string& l : c.Left) EXPECT_EQ(block.find(l + " ="), std::string::npos) << c.Object << ": " << l << "\n" << block;
+  }
+
+  TfrmActs copy(nullptr);
+  ReadComponentFromText(text, &copy);
+  auto* chk = static_cast<TCheckBox*>(copy.FindComponent("chkOpen"));
+  auto* ownKey = static_cast<TMenuItem*>(copy.FindComponent("mnuOwnKey"));
+  ASSERT_TRUE(chk && ownKey);
+  EXPECT_EQ(copy.btnOpen->Caption(), "&Open");
+  EXPECT_EQ(copy.btnOpen->Hint(), "Open a file");
+  EXPECT_EQ(copy.btnOpen->HelpContext(), 12);
+  EXPECT_FALSE(copy.btnOpen->Enabled());
+  EXPECT_EQ(copy.btnOwn->Caption(), "Mine");
+  EXPECT_EQ(copy.btnOwn->Hint(), "My own");
+  EXPECT_TRUE(chk->Checked());
+  EXPECT_EQ(copy.mnuOpen->Caption(), "&Open");
+  EXPECT_EQ(copy.mnuOpen->ShortCut(), TextToShortCut("Ctrl+O"));
+  EXPECT_EQ(copy.mnuOpen->HelpContext(), 12);
+  EXPECT_EQ(copy.mnuOpen->ImageIndex(), 3);
+  EXPECT_TRUE(copy.mnuOpen->Checked());
+  EXPECT_EQ(ownKey->ShortCut(), TextToShortCut("Ctrl+S"));
+  copy.actOpen->SetEnabled(true);
+  copy.btnOwn->Click();
+  copy.mnuOpen->Click();
+  EXPECT_EQ(copy.calls, (std::vector<std::string>{"own", "execute mnuOpen"}));
+
+  // A value changed on the client is no longer the action's: it is written.
+  copy.btnOpen->SetCaption("Changed");
+  copy.mnuOpen->SetHelpContext(40);
+  std::string again = WriteComponentToText(&copy);
+  EXPECT_NE(ObjectBlock(again, "btnOpen").find("Caption = 'Changed'"), std::string::npos) << again;
+  EXPECT_NE(ObjectBlock(again, "mnuOpen").find("HelpContext = 40"), std::string::npos) << again;
+}
+
+}  // namespace
+
+namespace {
+
+// A control or a menu item as the client of an action, for the cases both share.
+struct TClientKind {
+  const char* Name;
+  std::function<TComponent*(TForm*, TBasicAction*)> Make;  // linked to the action
+  std::function<void(TComponent*)> Click;
+  std::function<TNotifyEvent&(TComponent*)> OnClick;
+};
+
+std::vector<TClientKind> ClientKinds() {
+  return {
+      {"button",
+       [](TForm* form, TBasicAction* act) -> TComponent* {
+         auto* b = new TButton(form);
+         b->SetParent(form);
+         b->SetAction(act);
+         return b;
+       },
+       [](TComponent* c) { static_cast<TButton*>(c)->Click(); },
+       [](TComponent* c) -> TNotifyEvent& { return static_cast<TButton*>(c)->OnClick; }},
+      {"menu item",
+       [](TForm* form, TBasicAction* act) -> TComponent* {
+         auto* item = new TMenuItem(form);
+         item->SetAction(act);
+         return item;
+       },
+       [](TComponent* c) { static_cast<TMenuItem*>(c)->Click(); },
+       [](TComponent* c) -> TNotifyEvent& { return static_cast<TMenuItem*>(c)->OnClick; }},
+  };
+}
+
+// A handler may free the client that runs it (a rebuilt toolbar or menu) or
+// the action itself; the run must not use either afterwards, and the action
+// never names a freed client. (Run with WINEDEBUG=warn+heap to see freed
+// memory poisoned.)
+TEST(ActionLinks, HandlerMayFreeTheClientOrTheAction) {
+  for (const TClientKind& kind : ClientKinds()) {
+    SCOPED_TRACE(kind.Name);
+    TForm* form = NewForm();
+    // The client goes.
+    TAction act(nullptr);
+    TComponent* client = kind.Make(form, &act);
+    TComponent* during = client;
+    int runs = 0;
+    act.OnExecute = [&](TObject*) {
+      ++runs;
+      EXPECT_EQ(act.ActionComponent(), client);
+      delete client;
+      during = act.ActionComponent();
+    };
+    kind.Click(client);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(during, nullptr);
+    EXPECT_EQ(act.ActionComponent(), nullptr);
+    EXPECT_EQ(act.ClientCount(), 0);
+
+    // A component freed while named by the action outside a click is let go too.
+    auto* other = new TButton(nullptr);
+    act.SetActionComponent(other);
+    delete other;
+    EXPECT_EQ(act.ActionComponent(), nullptr);
+
+    // The action goes; its clients drop it.
+    auto* doomed = new TAction(nullptr);
+    TComponent* kept = kind.Make(form, doomed);
+    doomed->OnExecute = [doomed](TObject*) { delete doomed; };
+    kind.Click(kept);
+    if (auto* b = dynamic_cast<TButton*>(kept)) {
+      EXPECT_EQ(b->Action(), nullptr);
+    }
+    if (auto* m = dynamic_cast<TMenuItem*>(kept)) {
+      EXPECT_EQ(m->Action(), nullptr);
+    }
+    kind.Click(kept);  // no action any more
+    delete form;
+  }
+}
+
+// OnExecute is a public event: assigning it after clients were linked must
+// reach them, while an OnClick the client was given itself still wins.
+TEST(ActionLinks, OnExecuteAssignedAfterLinkingRunsOnClick) {
+  for (const TClientKind& kind : ClientKinds()) {
+    SCOPED_TRACE(kind.Name);
+    TForm* form = NewForm();
+    TAction act(nullptr);
+    std::vector<std::string> ran;
+    act.OnExecute = [&](TObject*) { ran.push_back("old"); };
+    TComponent* client = kind.Make(form, &act);
+    act.OnExecute = [&](TObject*) { ran.push_back("new"); };
+    kind.Click(client);
+    EXPECT_EQ(ran, (std::vector<std::string>{"new"}));
+
+    // Still through the action: its update and Enabled check come first.
+    bool allowed = false;
+    act.OnUpdate = [&](TObject*) { act.SetEnabled(allowed); };
+    kind.Click(client);
+    EXPECT_EQ(ran.size(), 1u);
+    allowed = true;
+    act.SetEnabled(true);
+
+    // SetOnExecute still hands the new handler on to the client.
+    act.SetOnExecute([&](TObject*) { ran.push_back("set"); });
+    EXPECT_TRUE(kind.OnClick(client) == act.OnExecute);
+    kind.Click(client);
+    EXPECT_EQ(ran.back(), "set");
+
+    // The client's own handler wins over the action's, whatever it is later.
+    kind.OnClick(client) = [&](TObject*) { ran.push_back("own"); };
+    act.OnExecute = [&](TObject*) { ran.push_back("newer"); };
+    kind.Click(client);
+    EXPECT_EQ(ran.back(), "own");
+    delete form;
+  }
 }
 
 }  // namespace

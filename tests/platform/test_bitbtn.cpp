@@ -11,29 +11,13 @@
 #include "platform/Buttons.h"
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
-#include "platform/Timer.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 namespace {
 
-TForm* NewForm(Integer W = 300, Integer H = 200) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
-
-struct TOneShot {
-  std::unique_ptr<TTimer> timer;
-  TOneShot(Cardinal Ms, std::function<void()> Action) : timer(std::make_unique<TTimer>(nullptr)) {
-    timer->SetInterval(Ms);
-    TTimer* t = timer.get();
-    timer->OnTimer = [t, Action](TObject*) {
-      t->SetEnabled(false);
-      Action();
-    };
-  }
-};
+using testui::NewForm;
+using testui::TOneShot;
 
 // A glyph strip of square cells in the given colours on an olive background
 // (the bottom-left pixel, hence transparent); each cell has a 2-pixel olive border.

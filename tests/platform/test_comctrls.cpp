@@ -6,20 +6,16 @@
 
 #include "platform/ComCtrls.h"
 #include "platform/Forms.h"
+#include "tests/support/ui.h"
 
 #include <commctrl.h>
 
 namespace {
 
-TForm* NewForm() {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, 400, 200);
-  return f;
-}
+using testui::NewForm;
 
 TEST(StatusBar, PanelsTextAndOwnerDrawnPanels) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 200);
   auto* sb = new TStatusBar(form);
   sb->SetParent(form);
   // As the editor's main window lays it out: two owner-drawn panels and a text panel.
@@ -76,7 +72,7 @@ TEST(StatusBar, PanelsTextAndOwnerDrawnPanels) {
 }
 
 TEST(ProgressBar, RangePositionAndStepping) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 200);
   auto* pb = new TProgressBar(form);
   pb->SetParent(form);
   pb->SetPosition(150);  // clamped before the window exists
@@ -99,7 +95,7 @@ TEST(ProgressBar, RangePositionAndStepping) {
 }
 
 TEST(TrackBarAndUpDown, PositionsChangeEventsAndAssociate) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 200);
   auto* tb = new TTrackBar(form);
   tb->SetParent(form);
   tb->SetMax(20);

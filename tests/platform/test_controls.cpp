@@ -3,27 +3,20 @@
 // notifications, exceptions in handlers, PaintTo.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/Controls.h"
 #include "platform/Forms.h"
+#include "tests/support/ui.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
 
-// Runs the message loop until Done or the timeout (milliseconds).
-bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 2000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > static_cast<DWORD>(TimeoutMs)) return false;
-    Sleep(1);
-  }
-  return true;
-}
+using testui::NewForm;
+using testui::PressKey;
+using testui::PumpUntil;
 
 // A windowed control that fills itself with its colour and logs notifications.
 class TBox : public TCustomControl {
@@ -134,13 +127,6 @@ class TTestButton : public TWinControl {
   }
 };
 
-TForm* NewForm(Integer W = 400, Integer H = 300) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
-
 TRect BoundsOf(TControl* C) { return C->BoundsRect(); }
 
 // ---------------------------------------------------------------------------
@@ -237,15 +223,9 @@ TEST(Controls, FormClientSizeAndResizeEvent) {
 // ---------------------------------------------------------------------------
 // Tab order and focus.
 
-void PressKey(HWND Wnd, Word Key) {
-  PostMessageW(Wnd, WM_KEYDOWN, Key, 1);
-  PostMessageW(Wnd, WM_KEYUP, Key, static_cast<LPARAM>(0xC0000001u));
-  Application->ProcessMessages();
-}
-
 TEST(Controls, TabMovesFocusInTabOrder) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* panel = new TBox(form, "panel");
   panel->SetParent(form);
   panel->SetBounds(0, 100, 300, 100);
@@ -311,7 +291,7 @@ LPARAM At(Integer X, Integer Y) { return MAKELPARAM(X, Y); }
 
 TEST(Controls, MouseEnterAndLeaveForWindowedAndWindowless) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* box = new TBox(form, "box", &log);
   box->SetParent(form);
   box->SetBounds(100, 10, 50, 50);
@@ -343,7 +323,7 @@ TEST(Controls, MouseEnterAndLeaveForWindowedAndWindowless) {
 }
 
 TEST(Controls, WindowlessControlGetsClicksAndCapture) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* spot = new TSpot(form, "spot");
   spot->SetParent(form);
   spot->SetBounds(10, 10, 40, 40);
@@ -380,7 +360,7 @@ TEST(Controls, WindowlessControlGetsClicksAndCapture) {
 // Reflection and subclassing.
 
 TEST(Controls, NotificationsAreReflectedToTheChild) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* button = new TTestButton(form);
   button->SetParent(form);
   auto* edit = new TTestEdit(form, "e");
@@ -420,7 +400,7 @@ TEST(Controls, NotificationsAreReflectedToTheChild) {
 }
 
 TEST(Controls, WindowsOfOtherProcessesAreNeverTakenForOurControls) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   form->Show();
   EXPECT_EQ(TWinControl::FindControl(form->Handle()), form);
 
@@ -437,7 +417,7 @@ TEST(Controls, WindowsOfOtherProcessesAreNeverTakenForOurControls) {
 }
 
 TEST(Controls, ColourAndFontComeFromTheParent) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   form->SetColor(clYellow);
   auto* box = new TBox(form, "box");
   auto* spot = new TSpot(form, "spot");
@@ -465,7 +445,7 @@ TEST(Controls, ColourAndFontComeFromTheParent) {
 // Exceptions raised in handlers.
 
 TEST(Controls, ExceptionInHandlerReachesApplicationAndLoopGoesOn) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* button = new TTestButton(form);
   button->SetParent(form);
   auto* spot = new TSpot(form, "spot");
@@ -577,7 +557,7 @@ class TFakePopup : public TComponent, public IPopupMenu {
 };
 
 TEST(Controls, ContextMenuShowsThePopupMenuOfTheControlOrItsParent) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* box = new TBox(form, "box");
   box->SetParent(form);
   box->SetBounds(100, 100, 60, 60);
@@ -612,7 +592,7 @@ TEST(Controls, ContextMenuShowsThePopupMenuOfTheControlOrItsParent) {
 }
 
 TEST(Controls, KeyPressCanChangeOrSwallowCharacters) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* edit = new TTestEdit(form, "e");
   edit->SetParent(form);
   edit->OnKeyPress = [](TObject*, char& Key) {
@@ -632,7 +612,7 @@ TEST(Controls, KeyPressCanChangeOrSwallowCharacters) {
 namespace {
 
 TEST(Controls, DragFromOneControlAndDropOnAnother) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* source = new TSpot(form, "source");
   source->SetParent(form);
   source->SetBounds(10, 10, 30, 30);

@@ -11,6 +11,7 @@
 #include "platform/DockTree.h"
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
+#include "tests/support/ui.h"
 #include "platform/TypInfo.h"
 
 namespace {
@@ -71,12 +72,7 @@ class TSite : public TBox {
   }
 };
 
-TForm* NewForm(Integer W = 400, Integer H = 300) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
+using testui::NewForm;
 
 template <class T, class... A>
 T* Child(TWinControl* Parent, const char* Name, Integer L, Integer Top, Integer W, Integer H, A... Args) {
@@ -121,7 +117,7 @@ TPoint ScreenOf(TControl* C, Integer X, Integer Y) { return C->ClientToScreen(Po
 // ManualDock and the zones.
 
 TEST(Docking, ManualDockPlacesClientsInZonesAndRemovingGivesTheSpaceBack) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TSite>(form, "site", 0, 0, 204, 112);
   auto* a = Child<TBox>(form, "a", 250, 0, 50, 50, clRed);
   auto* b = Child<TSpot>(form, "b", 250, 60, 30, 30, clBlue);
@@ -176,7 +172,7 @@ TEST(Docking, ManualDockPlacesClientsInZonesAndRemovingGivesTheSpaceBack) {
 }
 
 TEST(Docking, TheSplitterMovesTheBorderBetweenTwoZones) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TSite>(form, "site", 0, 0, 204, 112);
   auto* a = Child<TBox>(form, "a", 250, 0, 50, 50);
   auto* b = Child<TSpot>(form, "b", 250, 60, 30, 30);
@@ -203,7 +199,7 @@ TEST(Docking, TheSplitterMovesTheBorderBetweenTwoZones) {
 }
 
 TEST(Docking, ManualDockIsRefusedByANonSiteAndByTheHost) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* notSite = Child<TBox>(form, "plain", 0, 0, 100, 100);
   auto* site = Child<TSite>(form, "site", 100, 0, 100, 100);
   auto* other = Child<TSite>(form, "other", 200, 0, 100, 100);
@@ -237,7 +233,7 @@ TEST(Docking, ManualDockIsRefusedByANonSiteAndByTheHost) {
 // Notifications.
 
 TEST(Docking, ClientCaptionAndVisibilityReachTheHostSite) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TSite>(form, "site", 0, 0, 204, 112);
   auto* a = Child<TBox>(form, "a", 250, 0, 50, 50);
   auto* b = Child<TSpot>(form, "b", 250, 60, 30, 30);
@@ -307,7 +303,7 @@ class TOwnManagerSite : public TBox {
 class DockManagerOrder : public ::testing::TestWithParam<bool> {};
 
 TEST_P(DockManagerOrder, ASitesOwnManagerIsCreatedOnceAndUsed) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TOwnManagerSite>(form, "site", 0, 0, 114, 100);
   EXPECT_FALSE(site->DoubleBuffered());
   if (GetParam()) {
@@ -607,7 +603,7 @@ class TPagedSite : public TBox {
 };
 
 TEST(Docking, ASiteMayPutItsClientsIntoPagesAndAFormDocksAndFloatsAsItself) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TPagedSite>(form, "site", 0, 0, 200, 150);
   auto* tool = Child<TBox>(form, "tool", 300, 200, 60, 40);
   TForm* docked = CreateForm<TForm>(nullptr);
@@ -805,7 +801,7 @@ TEST(Docking, DoubleBufferedPaintingGivesTheSamePixels) {
 }
 
 TEST(Docking, TheDefaultGrabberPaintsACloseButton) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(400, 300);
   auto* site = Child<TSite>(form, "site", 0, 0, 120, 80);
   site->SetColor(clWhite);
   auto* a = Child<TBox>(form, "a", 200, 0, 30, 30, clRed);

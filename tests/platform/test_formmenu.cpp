@@ -11,6 +11,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/StdCtrls.h"
+#include "tests/support/ui.h"
 
 namespace {
 
@@ -79,11 +80,7 @@ class TCtrlDown {
   BYTE keys_[256];
 };
 
-void PressKey(HWND Wnd, Word Key) {
-  PostMessageW(Wnd, WM_KEYDOWN, Key, 1);
-  PostMessageW(Wnd, WM_KEYUP, Key, static_cast<LPARAM>(0xC0000001u));
-  Application->ProcessMessages();
-}
+using testui::PressKey;
 
 // F1 as the keyboard gives it: the system turns it into WM_HELP for the focus.
 void PressF1() {
@@ -589,6 +586,222 @@ TEST(FormMenu, HelpGoesToTheActiveFormThenTheApplicationThenTheHelpFile) {
   Application->OnHelp = nullptr;
   TPoint p = f.form->ClientToScreen(Point(0, 0));
   EXPECT_EQ(popup, (std::vector<THelpCall>{{HELP_SETPOPUP_POS, MAKELONG(p.X, p.Y)}, {HELP_CONTEXTPOPUP, 7}}));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// F1 in the open main menu asks for the help context of the highlighted item.
+namespace {
+
+// Presses Keys and then Escape twice, all queued at once: the menu's own loop
+// takes them while it runs.
+void SendKeysThenClose(std::initializer_list<WORD> Keys) {
+  std::vector<WORD> all(Keys);
+  all.push_back(VK_ESCAPE);
+  all.push_back(VK_ESCAPE);
+  std::vector<INPUT> keys;
+  for (WORD k : all)
+    for (DWORD flags : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = k;
+      in.ki.dwFlags = flags;
+      keys.push_back(in);
+    }
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  for (int i = 0; i < 10; ++i) {
+    Sleep(10);
+    Application->ProcessMessages();
+  }
+}
+
+TEST(FormMenu, F1InTheOpenMenuAsksForTheHighlightedItemsContext) {
+  struct TCase {
+    const char* Name;
+    std::initializer_list<WORD> Keys;  // ends with F1 over the item
+    Integer Open, Save, File;
+    std::vector<THelpCall> Expected;
+  };
+  const TCase cases[] = {
+      {"first item", {VK_MENU, VK_DOWN, VK_F1}, 21, 22, 20, {{HELP_CONTEXT, 21}}},
+      {"second item", {VK_MENU, VK_DOWN, VK_DOWN, VK_F1}, 21, 22, 20, {{HELP_CONTEXT, 22}}},
+      {"bar item", {VK_MENU, VK_F1}, 21, 22, 20, {{HELP_CONTEXT, 20}}},
+      {"from the parent", {VK_MENU, VK_DOWN, VK_DOWN, VK_F1}, 21, 0, 20, {{HELP_CONTEXT, 20}}},
+      {"none anywhere", {VK_MENU, VK_DOWN, VK_F1}, 0, 0, 0, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMenuForm f;
+    f.open->SetHelpContext(c.Open);
+    f.save->SetHelpContext(c.Save);
+    f.file->SetHelpContext(c.File);
+    f.form->SetHelpContext(99);  // not the menu's
+    std::vector<THelpCall> calls;
+    Application->OnHelp = [&](Word Command, LONG_PTR Data, bool& CallHelp) {
+      calls.push_back({Command, Data});
+      CallHelp = false;
+    };
+    SendKeysThenClose(c.Keys);
+    Application->OnHelp = nullptr;
+    EXPECT_EQ(calls, c.Expected);
+  }
+
+  // Asked for outside the menu's loop, the message's identifier names the item.
+  TMenuForm f;
+  f.save->SetHelpContext(31);
+  std::vector<THelpCall> calls;
+  Application->OnHelp = [&](Word Command, LONG_PTR Data, bool& CallHelp) {
+    calls.push_back({Command, Data});
+    CallHelp = false;
+  };
+  HELPINFO info{};
+  info.cbSize = sizeof(info);
+  info.iContextType = HELPINFO_MENUITEM;
+  info.iCtrlId = static_cast<int>(f.save->Command());
+  SendMessageW(f.Wnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  info.iCtrlId = -1;  // no item
+  SendMessageW(f.Wnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  Application->OnHelp = nullptr;
+  EXPECT_EQ(calls, (std::vector<THelpCall>{{HELP_CONTEXT, 31}}));
+}
+
+TEST(FormMenu, MenuItemHelpContextFollowsItsAction) {
+  TMenuItem item(nullptr);
+  TAction action(nullptr);
+  action.SetHelpContext(5);
+  item.SetAction(&action);
+  EXPECT_EQ(item.HelpContext(), 5);
+  action.SetHelpContext(6);
+  EXPECT_EQ(item.HelpContext(), 6);
+  item.SetHelpContext(8);  // its own from now on
+  action.SetHelpContext(7);
+  EXPECT_EQ(item.HelpContext(), 8);
+  item.SetAction(nullptr);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Handlers that free items or the menu while a shortcut or a popup runs them.
+// (Run with WINEDEBUG=warn+heap to see freed memory poisoned.)
+namespace {
+
+TEST(FormMenu, ShortCutSurvivesHandlersThatFreeItemsOrTheMenu) {
+  struct TCase {
+    const char* Name;
+    char Key;
+    std::function<void(TMenuForm&)> Arrange;
+    Log Want;
+  };
+  const TCase cases[] = {
+      {"parent rebuilds its sub-items: the new item with the key runs", 'O',
+       [](TMenuForm& f) {
+         f.file->OnClick = [&f](TObject*) {
+           f.log.push_back("&File");
+           while (f.file->Count() > 0) delete f.file->Items(f.file->Count() - 1);
+           NewItem(f.form, f.file, "&Open again", &f.log, TextToShortCut("Ctrl+O"));
+         };
+       },
+       {"&File", "&Open again"}},
+      {"parent drops the item: nothing more runs, the key is taken", 'S',
+       [](TMenuForm& f) {
+         f.file->OnClick = [&f](TObject*) {
+           f.log.push_back("&File");
+           delete f.save;
+         };
+       },
+       {"&File"}},
+      {"parent frees itself", 'S',
+       [](TMenuForm& f) {
+         f.file->OnClick = [&f](TObject*) {
+           f.log.push_back("&File");
+           delete f.file;
+         };
+       },
+       {"&File"}},
+      {"item frees itself", 'S',
+       [](TMenuForm& f) {
+         f.save->OnClick = [&f](TObject*) {
+           f.log.push_back("&Save");
+           delete f.save;
+         };
+       },
+       {"&File", "&Save"}},
+      {"item frees the whole menu", 'S',
+       [](TMenuForm& f) {
+         f.save->OnClick = [&f](TObject*) {
+           f.log.push_back("&Save");
+           delete f.menu;
+         };
+       },
+       {"&File", "&Save"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMenuForm f;
+    c.Arrange(f);
+    {
+      TCtrlDown ctrl(true);
+      PressKey(f.input->Handle(), static_cast<Word>(c.Key));
+    }
+    EXPECT_EQ(f.log, c.Want);
+  }
+}
+
+TEST(FormMenu, PopupSurvivesAnItemThatFreesItselfOrSwapsTheMenu) {
+  // A top-level item that removes itself: the popup is left alone, and the
+  // bar is rebuilt without it once the refresh is over.
+  {
+    TMenuForm f;
+    f.file->OnClick = [&f](TObject*) {
+      f.log.push_back("file");
+      delete f.file;
+    };
+    HMENU popup = GetSubMenu(GetMenu(f.Wnd()), 0);
+    ::SendMessageW(f.Wnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(f.log, (Log{"file"}));
+    EXPECT_FALSE(f.menu->Tracking());
+    ASSERT_NE(GetMenu(f.Wnd()), nullptr);
+    EXPECT_EQ(GetMenuItemCount(GetMenu(f.Wnd())), 1);
+    EXPECT_EQ(MenuText(GetMenu(f.Wnd()), 0), L"&Edit");
+  }
+  // The item gives the form another menu: the tracking ends on the menu it
+  // was set on, and the new menu is not filled into the old popup.
+  {
+    TMenuForm f;
+    auto* other = new TMainMenu(f.form);
+    NewItem(f.form, other->Items(), "&View");
+    f.file->OnClick = [&](TObject*) {
+      f.log.push_back("file");
+      f.form->SetMenu(other);
+    };
+    HMENU popup = GetSubMenu(GetMenu(f.Wnd()), 0);
+    ::SendMessageW(f.Wnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(f.log, (Log{"file"}));
+    EXPECT_FALSE(f.menu->Tracking());
+    EXPECT_FALSE(other->Tracking());
+    EXPECT_EQ(f.form->Menu(), other);
+    ASSERT_NE(GetMenu(f.Wnd()), nullptr);
+    EXPECT_EQ(MenuText(GetMenu(f.Wnd()), 0), L"&View");
+    // The old menu's changes are no longer held back.
+    f.edit->SetCaption("&Changed");
+    f.form->SetMenu(f.menu);
+    EXPECT_EQ(MenuText(GetMenu(f.Wnd()), 1), L"&Changed");
+  }
+  // The item frees the whole menu.
+  {
+    TMenuForm f;
+    f.file->OnClick = [&f](TObject*) {
+      f.log.push_back("file");
+      delete f.menu;
+    };
+    HMENU popup = GetSubMenu(GetMenu(f.Wnd()), 0);
+    ::SendMessageW(f.Wnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(f.log, (Log{"file"}));
+    EXPECT_EQ(f.form->Menu(), nullptr);
+    EXPECT_EQ(GetMenu(f.Wnd()), nullptr);
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,18 +12,11 @@
 #include "platform/Forms.h"
 #include "platform/Timer.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 2000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > static_cast<DWORD>(TimeoutMs)) return false;
-    Sleep(1);
-  }
-  return true;
-}
+using testui::PumpUntil;
 
 // A button that answers the dialog keys as default or cancel button and sets
 // its form's modal result when clicked.
@@ -83,30 +75,14 @@ class TTestEdit : public TWinControl {
   }
 };
 
-TForm* NewForm() {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBounds(50, 50, 300, 200);
-  return f;
-}
-
-// Fires Action once after Ms milliseconds.
-struct TOneShot {
-  std::unique_ptr<TTimer> timer;
-  TOneShot(Cardinal Ms, std::function<void()> Action) : timer(std::make_unique<TTimer>(nullptr)) {
-    timer->SetInterval(Ms);
-    TTimer* t = timer.get();
-    timer->OnTimer = [t, Action](TObject*) {
-      t->SetEnabled(false);
-      Action();
-    };
-  }
-};
+using testui::NewForm;
+using testui::TOneShot;
 
 // ---------------------------------------------------------------------------
 TEST(Forms, ShowModalReturnsTheResultSetByATimer) {
-  TForm* owner = NewForm();
+  TForm* owner = NewForm(300, 200, 50, 50, bsSizeable);
   owner->Show();
-  TForm* dialog = NewForm();
+  TForm* dialog = NewForm(300, 200, 50, 50, bsSizeable);
   std::vector<std::string> events;
   dialog->OnShow = [&](TObject*) { events.push_back("show"); };
   dialog->OnHide = [&](TObject*) { events.push_back("hide"); };
@@ -139,7 +115,7 @@ TEST(Forms, DefaultAndCancelButtonsAnswerEnterAndEscape) {
     TModalResult Want;
   };
   for (Case c : {Case{VK_RETURN, mrOk}, Case{VK_ESCAPE, mrCancel}}) {
-    TForm* dialog = NewForm();
+    TForm* dialog = NewForm(300, 200, 50, 50, bsSizeable);
     auto* edit = new TTestEdit(dialog);
     edit->SetParent(dialog);
     auto* ok = new TDialogButton(dialog, mrOk);
@@ -161,7 +137,7 @@ TEST(Forms, DefaultAndCancelButtonsAnswerEnterAndEscape) {
 }
 
 TEST(Forms, AltAcceleratorReachesTheButtonThroughDialogChar) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
   auto* edit = new TTestEdit(form);
   edit->SetParent(form);
   auto* button = new TDialogButton(form, mrOk);
@@ -179,7 +155,7 @@ TEST(Forms, AltAcceleratorReachesTheButtonThroughDialogChar) {
 }
 
 TEST(Forms, ModalResultFromAClickedButton) {
-  TForm* dialog = NewForm();
+  TForm* dialog = NewForm(300, 200, 50, 50, bsSizeable);
   auto* ok = new TDialogButton(dialog, mrYes);
   ok->SetParent(dialog);
   TOneShot click(20, [&] { PostMessageW(ok->Handle(), BM_CLICK, 0, 0); });
@@ -202,7 +178,7 @@ TEST(Forms, CloseQueryAndCloseActions) {
       {true, caFree, true, true},
   };
   for (const Case& c : cases) {
-    TForm* form = NewForm();
+    TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
     bool destroyed = false;
     form->OnDestroy = [&](TObject*) { destroyed = true; };
     form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = c.CanClose; };
@@ -230,7 +206,7 @@ TEST(Forms, CloseQueryAndCloseActions) {
 }
 
 TEST(Forms, ModalCloseQueryRefusalKeepsTheLoopRunning) {
-  TForm* dialog = NewForm();
+  TForm* dialog = NewForm(300, 200, 50, 50, bsSizeable);
   int asked = 0;
   dialog->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = ++asked >= 2; };
   TCloseAction seen = caNone;
@@ -246,7 +222,7 @@ TEST(Forms, ModalCloseQueryRefusalKeepsTheLoopRunning) {
 }
 
 TEST(Forms, SynchronizeRunsWhileAModalFormRuns) {
-  TForm* dialog = NewForm();
+  TForm* dialog = NewForm(300, 200, 50, 50, bsSizeable);
   struct TWork {
     TForm* Dialog;
     DWORD RanOn = 0;
@@ -275,7 +251,7 @@ TEST(Forms, SynchronizeRunsWhileAModalFormRuns) {
 }
 
 TEST(Forms, KeyPreviewSeesKeysFirst) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
   auto* edit = new TTestEdit(form);
   edit->SetParent(form);
   std::vector<std::string> order;
@@ -298,7 +274,7 @@ TEST(Forms, KeyPreviewSeesKeysFirst) {
 }
 
 TEST(Forms, ActivationAndPosition) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
   form->SetPosition(poScreenCenter);
   int activated = 0;
   form->OnActivate = [&](TObject*) { ++activated; };
@@ -326,14 +302,14 @@ TEST(Forms, StyleAndBorder) {
       {bsDialog, WS_CAPTION, WS_THICKFRAME | WS_MINIMIZEBOX},
   };
   for (const Case& c : cases) {
-    TForm* form = NewForm();
+    TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
     form->SetBorderStyle(c.Border);
     auto style = static_cast<DWORD>(GetWindowLongW(form->Handle(), GWL_STYLE));
     EXPECT_EQ(style & c.Has, c.Has) << c.Border;
     EXPECT_EQ(style & c.HasNot, 0u) << c.Border;
     delete form;
   }
-  TForm* top = NewForm();
+  TForm* top = NewForm(300, 200, 50, 50, bsSizeable);
   top->SetFormStyle(fsStayOnTop);
   top->Show();
   EXPECT_TRUE(GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -356,7 +332,7 @@ TEST(Forms, ScreenCursorsAndForms) {
   EXPECT_EQ(Screen->Cursors(4242), Screen->Cursors(crDefault));  // unknown numbers: the default
 
   Integer before = Screen->FormCount();
-  TForm* f = NewForm();
+  TForm* f = NewForm(300, 200, 50, 50, bsSizeable);
   EXPECT_EQ(Screen->FormCount(), before + 1);
   delete f;
   EXPECT_EQ(Screen->FormCount(), before);
@@ -367,7 +343,7 @@ TEST(Forms, ScreenCursorsAndForms) {
 }
 
 TEST(Forms, HintsShowTheShortTextAndReportTheLongOne) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 50, 50, bsSizeable);
   form->SetShowHint(true);
   auto* edit = new TTestEdit(form);
   edit->SetParent(form);
@@ -406,7 +382,7 @@ TEST(Forms, TimerExceptionGoesToTheApplication) {
 }
 
 TEST(Forms, MDIFrameAndChild) {
-  TForm* frame = NewForm();
+  TForm* frame = NewForm(300, 200, 50, 50, bsSizeable);
   frame->SetFormStyle(fsMDIForm);
   Application->SetMainFormOnce(frame);
   if (Application->MainForm() != frame) GTEST_SKIP() << "another main form exists";

@@ -15,6 +15,7 @@
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 #include <commctrl.h>
 
@@ -26,9 +27,7 @@ struct Fixture {
   std::vector<std::string> log;
   // Make: a list view class of the test's own (nullptr: TListView).
   explicit Fixture(bool Multi = true, std::function<TListView*(TComponent*)> Make = nullptr) {
-    form = CreateForm<TForm>(nullptr);
-    form->SetBorderStyle(bsNone);
-    form->SetBounds(10, 10, 400, 300);
+    form = testui::NewForm(400, 300);
     lv = Make ? Make(form) : new TListView(form);
     lv->SetParent(form);
     lv->SetBounds(0, 0, 400, 300);

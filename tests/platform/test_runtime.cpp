@@ -113,3 +113,16 @@ TEST(Runtime, ResourceStringsComeFromTheStringTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// Code pages that refuse a default character for the ones they lack (UTF-7
+// among them) still convert; text over 2 GiB is refused, not cut short.
+TEST(Runtime, CodePagesWithoutADefaultCharacterConvert) {
+  EXPECT_EQ(Utf8ToAnsi("plain text", 65000), "plain text");
+  EXPECT_EQ(AnsiToUtf8(Utf8ToAnsi("caf\xC3\xA9", 65000), 65000), "caf\xC3\xA9");
+  // Others still mark what they lack.
+  EXPECT_EQ(Utf8ToAnsi("a\xCE\xB1z", 1251), "a?z");
+}
+
+}  // namespace

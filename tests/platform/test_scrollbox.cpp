@@ -9,15 +9,11 @@
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
+#include "tests/support/ui.h"
 
 namespace {
 
-TForm* NewForm(Integer W = 300, Integer H = 200) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
+using testui::NewForm;
 
 // A box without a border, so that its client area is its size less the bars.
 TScrollBox* NewBox(TForm* Form, Integer W, Integer H) {

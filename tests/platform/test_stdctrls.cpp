@@ -3,8 +3,6 @@
 // image repaint on picture change, painting of a sample form.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,29 +11,13 @@
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
-#include "platform/Timer.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/ui.h"
 
 namespace {
 
-TForm* NewForm(Integer W = 300, Integer H = 200) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
-
-struct TOneShot {
-  std::unique_ptr<TTimer> timer;
-  TOneShot(Cardinal Ms, std::function<void()> Action) : timer(std::make_unique<TTimer>(nullptr)) {
-    timer->SetInterval(Ms);
-    TTimer* t = timer.get();
-    timer->OnTimer = [t, Action](TObject*) {
-      t->SetEnabled(false);
-      Action();
-    };
-  }
-};
+using testui::NewForm;
+using testui::TOneShot;
 
 // A list box that records the string messages reaching its window procedure.
 class TSpyListBox : public TListBox {

@@ -15,17 +15,13 @@
 #include "platform/SysUtils.h"
 #include "platform/Tabs.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 #include <commctrl.h>
 
 namespace {
 
-TForm* NewForm(Integer W = 300, Integer H = 200) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, W, H);
-  return f;
-}
+using testui::NewForm;
 
 bool HasStyle(HWND Wnd, LONG Bit) { return (GetWindowLongW(Wnd, GWL_STYLE) & Bit) != 0; }
 

@@ -10,17 +10,13 @@
 #include "platform/Forms.h"
 #include "platform/Tabs.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 #include <commctrl.h>
 
 namespace {
 
-std::unique_ptr<TForm> NewForm() {
-  std::unique_ptr<TForm> f(CreateForm<TForm>(nullptr));
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(10, 10, 400, 300);
-  return f;
-}
+using testui::NewForm;
 
 std::string TabText(HWND Tab, Integer Index) {
   wchar_t buf[64] = {};
@@ -51,7 +47,7 @@ void ClickTab(HWND Tab, Integer Index) {
 }
 
 struct PageFixture {
-  std::unique_ptr<TForm> form = NewForm();
+  std::unique_ptr<TForm> form{NewForm(400, 300)};
   TPageControl* pc = nullptr;
   TTabSheet* sheets[3] = {};
   std::vector<std::string> log;
@@ -178,7 +174,7 @@ TEST(PageControl, UserSwitchingFiresChangingThenChangeAndCanBeRefused) {
 }
 
 TEST(TabControl, TabsAndIndexReachTheWindow) {
-  auto form = NewForm();
+  std::unique_ptr<TForm> form{NewForm(400, 300)};
   auto* tc = new TTabControl(form.get());
   tc->SetParent(form.get());
   tc->Tabs()->Add("Alpha");

@@ -14,6 +14,7 @@
 #include "platform/StdCtrls.h"
 #include "platform/Tabs.h"
 #include "platform/TypInfo.h"
+#include "tests/support/ui.h"
 
 namespace {
 
@@ -101,12 +102,7 @@ class TSpotProbe : public TGraphicControl {
   }
 };
 
-TForm* NewForm(Integer W = 300, Integer H = 200) {
-  TForm* f = CreateForm<TForm>(nullptr);
-  f->SetBorderStyle(bsNone);
-  f->SetBounds(40, 40, W, H);
-  return f;
-}
+using testui::NewForm;
 
 void Pump() {
   MSG m;
@@ -135,7 +131,7 @@ TEST(Windowing, DoubleClicksBecomePressesWithoutCsDoubleClicks) {
   };
   for (const TCase& c : cases) {
     Log log;
-    TForm* form = NewForm();
+    TForm* form = NewForm(300, 200, 40, 40);
     auto* w = new TProbe(form, "w", &log);
     w->SetBounds(10, 10, 100, 80);
     w->SetParent(form);
@@ -155,7 +151,7 @@ TEST(Windowing, DoubleClicksBecomePressesWithoutCsDoubleClicks) {
 
 TEST(Windowing, WindowlessChildTurnsItsOwnDoubleClicks) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* host = new TProbe(form, "host", &log);
   host->SetBounds(0, 0, 200, 150);
   host->SetParent(form);
@@ -186,7 +182,7 @@ TEST(Windowing, WindowlessChildTurnsItsOwnDoubleClicks) {
 
 TEST(Windowing, DetachedWindowLivesOnWithoutTheControl) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* bar = new TProbe(form, "bar", &log);
   bar->SetBounds(5, 6, 120, 30);
   bar->SetParent(form);
@@ -261,7 +257,7 @@ TEST(Windowing, DetachedWindowLivesOnWithoutTheControl) {
 TEST(Windowing, DetachedWindowOfAWrappedClassKeepsWorking) {
   // A control over the system's edit class: the kept window goes on being an
   // edit, and taken back it is the control's again.
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   class TKeptEdit : public TEdit {
    public:
     using TEdit::TEdit;
@@ -292,7 +288,7 @@ TEST(Windowing, DetachedWindowOfAWrappedClassKeepsWorking) {
 
 TEST(Windowing, ParentWindowIsDestroyedBeforeItsChildren) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   form->WindowProc = [&log, form](TMessage& M) {
     if (M.Msg == WM_DESTROY) log.push_back("form destroy");
     form->WndProc(M);
@@ -316,7 +312,7 @@ TEST(Windowing, ParentWindowIsDestroyedBeforeItsChildren) {
 
   // A windowed control freed on its own does the same.
   log.clear();
-  form = NewForm();
+  form = NewForm(300, 200, 40, 40);
   panel = new TProbe(form, "panel", &log);
   panel->SetParent(form);
   panel->WindowProc = [&log, panel](TMessage& M) {
@@ -338,7 +334,7 @@ TEST(Windowing, ParentWindowIsDestroyedBeforeItsChildren) {
 
 TEST(Windowing, Ctl3DFollowsTheParentUntilSetOnItsOwn) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* panel = new TProbe(form, "panel", &log);
   panel->SetParent(form);
   auto* follower = new TEdit(form);
@@ -371,7 +367,7 @@ TEST(Windowing, Ctl3DFollowsTheParentUntilSetOnItsOwn) {
 }
 
 TEST(Windowing, Ctl3DChoosesTheBorderOfABorderedControl) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* edit = new TEdit(form);
   edit->SetParent(form);
   form->Show();
@@ -457,7 +453,7 @@ TEST(Windowing, Ctl3DIsReadFromAndWrittenToFormText) {
 
 TEST(Windowing, SendCancelModeReachesTheActiveControl) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* probe = new TProbe(form, "probe", &log);
   probe->SetName("probe");
   probe->SetParent(form);
@@ -492,7 +488,7 @@ TEST(Windowing, SendCancelModeReachesTheActiveControl) {
   // An inactive form tells nobody.
   log.clear();
   probe->SetFocus();
-  TForm* other = NewForm(50, 50);
+  TForm* other = NewForm(50, 50, 40, 40);
   other->Show();
   ::SetActiveWindow(other->Handle());
   Pump();
@@ -509,7 +505,7 @@ TEST(Windowing, SendCancelModeReachesTheActiveControl) {
 
 TEST(Windowing, NewCursorShowsAtOnceUnderTheMouse) {
   Log log;
-  TForm* form = NewForm(300, 200);
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* box = new TProbe(form, "box", &log);
   box->SetBounds(0, 0, 150, 200);
   box->SetParent(form);
@@ -547,7 +543,7 @@ TEST(Windowing, NewCursorShowsAtOnceUnderTheMouse) {
 
 TEST(Windowing, FormHandsPaletteMessagesToItsControls) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* bottom = new TProbe(form, "bottom", &log);
   bottom->SetParent(form);
   auto* top = new TProbe(form, "top", &log);
@@ -595,7 +591,7 @@ TEST(Windowing, FormHandsPaletteMessagesToItsControls) {
 // KeyPress and characters beyond ASCII.
 
 TEST(Windowing, KeyPressSeesEveryCharacterInTheAnsiCodePage) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* edit = new TEdit(form);
   edit->SetParent(form);
   form->Show();
@@ -644,7 +640,7 @@ TEST(Windowing, KeyPressSeesEveryCharacterInTheAnsiCodePage) {
 
 TEST(Windowing, ShowAsksTheParentsToShowTheControl) {
   Log log;
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* outer = new TProbe(form, "outer", &log);
   outer->SetName("outer");
   outer->SetParent(form);
@@ -666,7 +662,7 @@ TEST(Windowing, ShowAsksTheParentsToShowTheControl) {
 }
 
 TEST(Windowing, ShowingAControlOnAPageMakesThatPageActive) {
-  TForm* form = NewForm();
+  TForm* form = NewForm(300, 200, 40, 40);
   auto* pages = new TPageControl(form);
   pages->SetParent(form);
   TTabSheet* sheets[2];
@@ -686,6 +682,56 @@ TEST(Windowing, ShowingAControlOnAPageMakesThatPageActive) {
   EXPECT_FALSE(sheets[0]->Visible());
   sheets[0]->Show();
   EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  delete form;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// A control's palette handler may add or remove its siblings.
+namespace {
+
+// A non-windowed control whose palette handler runs Action once.
+class TPaletteHook : public TGraphicControl {
+ public:
+  T_CLASSNAME(TPaletteHook)
+  TPaletteHook(TWinControl* Parent, std::string Tag, Log* L) : TGraphicControl(nullptr), tag(std::move(Tag)), log(L) {
+    SetParent(Parent);
+  }
+  bool PaletteChanged(bool) override {
+    log->push_back(tag);
+    if (auto act = std::move(action)) act();
+    return false;
+  }
+  std::string tag;
+  Log* log;
+  std::function<void()> action;
+};
+
+TEST(Windowing, PaletteChangeAsksOnlyTheChildrenStillThere) {
+  TForm* form = testui::NewForm();
+  Log log;
+  std::vector<std::unique_ptr<TPaletteHook>> added;
+  auto* a = new TPaletteHook(form, "a", &log);
+  auto* b = new TPaletteHook(form, "b", &log);
+  auto* c = new TPaletteHook(form, "c", &log);
+  form->Show();
+  log.clear();
+  // The top one takes the one below it away and adds many (the list grows
+  // into new storage); the new ones are not asked this time.
+  c->action = [&] {
+    b->SetParent(nullptr);
+    for (int i = 0; i < 64; ++i) added.push_back(std::make_unique<TPaletteHook>(form, "new", &log));
+  };
+  EXPECT_FALSE(form->PaletteChanged(false));
+  EXPECT_EQ(log, (Log{"c", "a"}));
+  log.clear();
+  form->PaletteChanged(false);
+  EXPECT_EQ(log.size(), 66u);
+  added.clear();
+  delete c;
+  delete b;
+  delete a;
   delete form;
 }
 
