@@ -285,8 +285,7 @@ bool TControlActionLink::IsVisibleLinked() const {
   return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
 }
 bool TControlActionLink::IsOnExecuteLinked() const {
-  return TActionLink::IsOnExecuteLinked() &&
-         (client_->OnClick == action_->OnExecute || client_->OnClick == copiedOnExecute_);
+  return TActionLink::IsOnExecuteLinked() && IsActionHandler(client_->OnClick);
 }
 
 void TControlActionLink::ActionDestroyed() { client_->SetAction(nullptr); }
@@ -316,8 +315,7 @@ bool TMenuActionLink::IsVisibleLinked() const {
   return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
 }
 bool TMenuActionLink::IsOnExecuteLinked() const {
-  return TActionLink::IsOnExecuteLinked() &&
-         (client_->OnClick == action_->OnExecute || client_->OnClick == copiedOnExecute_);
+  return TActionLink::IsOnExecuteLinked() && IsActionHandler(client_->OnClick);
 }
 
 void TMenuActionLink::ActionDestroyed() { client_->SetAction(nullptr); }

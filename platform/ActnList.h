@@ -177,6 +177,11 @@ class TBasicActionLink : public TObject {
   // current OnExecute (which may have been assigned since).
   const TNotifyEvent& CopiedOnExecute() const { return copiedOnExecute_; }
   void SetCopiedOnExecute(const TNotifyEvent& Value) { copiedOnExecute_ = Value; }
+  // True when Handler (a client's OnClick) is the action's OnExecute or that
+  // copy, i.e. not a handler of the client's own.
+  bool IsActionHandler(const TNotifyEvent& Handler) const {
+    return action_ && (Handler == action_->OnExecute || Handler == copiedOnExecute_);
+  }
   // Fired by Change with the action as Sender (a client then copies the whole
   // state). Our actions report changes property by property instead; Change
   // is for links and actions of other libraries.

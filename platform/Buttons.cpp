@@ -7,6 +7,12 @@
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 
+namespace {
+// Where the glyph and the caption go inside Client (shared by the speed and bitmap buttons).
+void CalcButtonLayout(const TRect& Client, TPoint GlyphSize, TPoint TextSize, TButtonLayout Layout,
+                      Integer Margin, Integer Spacing, TPoint& GlyphPos, TPoint& TextPos);
+}  // namespace
+
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
   controlStyle_ = TControlStyle{csCaptureMouse, csDoubleClicks};
   width_ = 23;
@@ -174,33 +180,8 @@ void TSpeedButton::Paint() {
     CanvasDrawText(c, caption, textRect, DT_CALCRECT | DT_SINGLELINE);
   }
   Integer tw = textRect.Width(), th = textRect.Height();
-  bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
-  Integer space = (gw > 0 && tw > 0) ? spacing_ : 0;
-  Integer total = horizontal ? gw + space + tw : gh + space + th;
-  Integer extent = horizontal ? width_ : height_;
-  Integer start = margin_ >= 0 ? margin_ : (extent - total) / 2;
   TPoint gp, tp;
-  if (horizontal) {
-    gp.Y = (height_ - gh) / 2;
-    tp.Y = (height_ - th) / 2;
-    if (layout_ == blGlyphLeft) {
-      gp.X = start;
-      tp.X = start + gw + space;
-    } else {
-      gp.X = width_ - start - gw;
-      tp.X = gp.X - space - tw;
-    }
-  } else {
-    gp.X = (width_ - gw) / 2;
-    tp.X = (width_ - tw) / 2;
-    if (layout_ == blGlyphTop) {
-      gp.Y = start;
-      tp.Y = start + gh + space;
-    } else {
-      gp.Y = height_ - start - gh;
-      tp.Y = gp.Y - space - th;
-    }
-  }
+  CalcButtonLayout(r, Point(gw, gh), Point(tw, th), layout_, margin_, spacing_, gp, tp);
   if (gw > 0 && gh > 0) {
     // The glyph's bottom-left pixel is its transparent colour.
     TColor transparent = glyph_->Canvas()->Pixels(0, gh - 1);
@@ -347,7 +328,6 @@ void DrawKindGlyph(TCanvas* C, TBitBtnKind Kind) {
   C->Pen()->SetWidth(1);
 }
 
-// Where the glyph and the caption go inside Client.
 void CalcButtonLayout(const TRect& Client, TPoint GlyphSize, TPoint TextSize, TButtonLayout Layout,
                       Integer Margin, Integer Spacing, TPoint& GlyphPos, TPoint& TextPos) {
   TPoint size = Point(Client.Width(), Client.Height());

@@ -61,8 +61,7 @@ void TControl::Click() {
   // action (which updates and checks Enabled first).
   // OnClick still holding the copy of the action's handler made when linking
   // is not the client's own (the action's OnExecute may have changed since).
-  TBasicAction* action = Action();
-  if (OnClick && action && !(OnClick == action->OnExecute) && !(OnClick == actionLink_->CopiedOnExecute()))
+  if (OnClick && Action() && !actionLink_->IsActionHandler(OnClick))
     OnClick(this);
   else if (!ComponentState().Contains(csDesigning) && actionLink_)
     actionLink_->Execute(this);

@@ -221,8 +221,7 @@ void TMenuItem::Click() {
   if (!enabled_) return;
   // OnClick still holding the copy of the action's handler made when linking
   // is not the client's own (the action's OnExecute may have changed since).
-  TBasicAction* action = Action();
-  if (OnClick && action && !(OnClick == action->OnExecute) && !(OnClick == actionLink_->CopiedOnExecute()))
+  if (OnClick && Action() && !actionLink_->IsActionHandler(OnClick))
     OnClick(this);
   else if (!ComponentState().Contains(csDesigning) && actionLink_)
     actionLink_->Execute(this);
