@@ -1154,6 +1154,9 @@ class TCustomdxBarControl : public TCustomControl {
   TdxBarItemControl* PressedControl() const { return pressedControl_; }
   bool PaintLocked() const { return paintLocked_; }
   bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  // Set once the window's own destructor runs (csDestroying is set earlier,
+  // by an owner that is being destroyed, while the window must still go).
+  bool BeingFreed = false;
   bool IsFlat() const;
   bool HasShadow() const;
   TdxBarItemControl* ItemControlAtPoint(TPoint P) const;

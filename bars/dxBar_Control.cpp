@@ -27,6 +27,7 @@ TCustomdxBarControl::TCustomdxBarControl(TdxBarManager* AOwner) : TCustomControl
 }
 
 TCustomdxBarControl::~TCustomdxBarControl() {
+  BeingFreed = true;
   Destroying();
   if (IsToolbarWindow())
     CloseChain();
@@ -634,6 +635,7 @@ TdxBarControl::TdxBarControl(TdxBarManager* AOwner, TdxBar* Bar) : TCustomdxBarC
 }
 
 TdxBarControl::~TdxBarControl() {
+  BeingFreed = true;
   Destroying();
   if (dockSite_) dockSite_->RemoveBar(this);
 }
@@ -750,6 +752,7 @@ void TdxBarControl::Paint() {
 TdxBarSubMenuControl::TdxBarSubMenuControl(TdxBarManager* AOwner) : TCustomdxBarControl(AOwner) {}
 
 TdxBarSubMenuControl::~TdxBarSubMenuControl() {
+  BeingFreed = true;
   Destroying();
   if (auto* b = dynamic_cast<TdxBarButtonControl*>(ownerView_))
     if (itemLinks_ && itemLinks_->OwnerPopupMenu()) b->DropDownClosed();

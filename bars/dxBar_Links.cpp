@@ -381,7 +381,7 @@ TCustomdxBarControl* TdxBarItemLinks::CreateBarWindow() {
 
 void TdxBarItemLinks::FreeBarWindow() {
   TCustomdxBarControl* w = barControl_;
-  if (!w || w->IsDestroying()) return;
+  if (!w || w->BeingFreed) return;
   barControl_ = nullptr;
   delete w;
 }

@@ -41,6 +41,7 @@ LRESULT CALLBACK CallWndHookProc(int Code, WPARAM W, LPARAM L) { return CallNext
 }  // namespace
 
 void dxBarRegisterClasses();
+void dxBarRemoveHooks();
 
 // Hooks are installed by the manager list (see the manager's registration);
 // their procedures belong to the shortcut and menu roads.
@@ -81,7 +82,9 @@ void dxBarInitialize() {
 void dxBarFinalize() {
   auto& s = S();
   if (s.initCount == 0 || --s.initCount > 0) return;
-  while (TdxBarManager::ManagerCount() > 0) delete TdxBarManager::Managers(TdxBarManager::ManagerCount() - 1);
+  // Managers still alive here belong to forms the program never freed; at
+  // this point of shut-down their forms may be half gone, so they are left.
+  if (TdxBarManager::ManagerCount() == 0) dxBarRemoveHooks();
   for (auto it = s.registry.rbegin(); it != s.registry.rend(); ++it) UnRegisterClass((*it)->ItemClassName);
   s.registry.clear();
   if (s.checkerBrush) DeleteObject(s.checkerBrush);
