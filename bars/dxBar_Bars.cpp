@@ -452,14 +452,18 @@ TdxDockControl::TdxDockControl(TdxBarManager* Manager, TdxBarDockingStyle Style)
 
 TdxDockControl::~TdxDockControl() {
   Destroying();
-  // The toolbar windows belong to their bars: let them go before the
-  // control library frees this window's children.
+  // A site can go before its manager (the form frees its child controls
+  // before its components): the manager forgets it now, hiding the bars
+  // docked in it, so nothing keeps a pointer to it. The manager outlives
+  // every site, since its bar collection frees those still alive.
+  if (manager_) manager_->RemoveDockControl(this);
+  // The toolbar windows belong to their bars: let any still here go before
+  // the control library frees this window's children.
   for (TdxBarControl* w : std::vector<TdxBarControl*>(bars_)) {
     w->SetDockSite(nullptr);
     w->SetParent(nullptr);
   }
   bars_.clear();
-  if (manager_ && !manager_->IsDestroying()) manager_->RemoveDockControl(this);
 }
 
 void TdxDockControl::SetSize(Integer Value) {
@@ -487,7 +491,8 @@ void TdxDockControl::RemoveBar(TdxBarControl* Window) {
 
 // One bar per row, rows in Row order; the site takes the sum of the rows.
 void TdxDockControl::UpdateLayout() {
-  if (bars_.empty()) return;
+  // A site on its way out lays nothing out: its window may be gone already.
+  if (bars_.empty() || ComponentState().Contains(csDestroying)) return;
   Integer pos = 0;
   for (TdxBarControl* w : bars_) {
     TPoint size = w->CalcDockedSize(dockingStyle_);

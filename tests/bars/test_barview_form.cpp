@@ -1,0 +1,334 @@
+// A form resource with a manager, two toolbars, four categories and twenty
+// buttons: read, shown, painted in every style, clicked with real input and
+// written back; the click road from a mouse press to the command handler.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "bars/dxBar.h"
+#include "platform/FormReader.h"
+#include "tests/support/png_writer.h"
+#include "tests/support/ui.h"
+
+namespace {
+
+class TfrmBarsTest : public TForm {
+ public:
+  T_CLASSNAME(TfrmBarsTest)
+  explicit TfrmBarsTest(TComponent* AOwner) : TForm(AOwner) {}
+  std::vector<std::string> log;
+  bool throwOnClick = false;
+  void MenuClick(TObject* Sender) {
+    log.push_back("click:" + static_cast<TComponent*>(Sender)->Name());
+    if (throwOnClick) throw Exception("command failed");
+  }
+  void BarManager1ClickItem(TObject*, TdxBarItem* Item) { log.push_back("item:" + Item->Name()); }
+};
+
+const bool registered = [] {
+  RegisterClassInfo<TfrmBarsTest, TForm>("TfrmBarsTest");
+  RegisterHandlers<TfrmBarsTest>(
+      {{"MenuClick", &TfrmBarsTest::MenuClick}, {"BarManager1ClickItem", &TfrmBarsTest::BarManager1ClickItem}});
+  return true;
+}();
+
+std::string FixtureText() {
+  std::ifstream in(std::string(TEST_DATA_DIR).substr(2) + "/bars/bars_form.dfm", std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+struct TLoadedForm {
+  std::unique_ptr<TfrmBarsTest> form;
+  TdxBarManager* manager = nullptr;
+  explicit TLoadedForm(bool Show = true) {
+    form = std::make_unique<TfrmBarsTest>(nullptr);
+    try {
+      ReadComponentFromText(FixtureText(), form.get());
+    } catch (const Exception& e) {
+      ADD_FAILURE() << e.Message();
+    }
+    manager = FindBarManagerOfForm(form.get());
+    if (Show) ShowForm();
+  }
+  void ShowForm() {
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    Application->ProcessMessages();
+  }
+  TdxBarItem* Item(const char* Name) { return dynamic_cast<TdxBarItem*>(form->FindComponent(Name)); }
+  TdxBar* Bar(const char* Caption) { return manager->BarByCaption(Caption); }
+  TdxBarItemLink* LinkOf(const char* Bar_, const char* ItemName) {
+    TdxBarItemLinks* links = Bar(Bar_)->ItemLinks();
+    for (Integer i = 0; i < links->Count(); ++i)
+      if (links->Items(i)->Item() == Item(ItemName)) return links->Items(i);
+    return nullptr;
+  }
+  TPoint ScreenCenter(const char* Bar_, const char* ItemName) {
+    TdxBarItemLink* l = LinkOf(Bar_, ItemName);
+    TRect r = l->ItemRect;
+    return Bar(Bar_)->Control()->ClientToScreen(Point((r.Left + r.Right) / 2 - 2, (r.Top + r.Bottom) / 2));
+  }
+};
+
+void ClickAt(TPoint P) {
+  SetCursorPos(P.X, P.Y);
+  Application->ProcessMessages();
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  testui::PumpUntil([] { return false; }, 60);
+  SendInput(1, &in[1], sizeof(INPUT));
+  testui::PumpUntil([] { return false; }, 100);
+}
+
+
+// The window's client area as painted now.
+std::unique_ptr<TBitmap> Snapshot(TCustomdxBarControl* W) {
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(W->ClientWidth(), W->ClientHeight());
+  W->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()), 0);
+  return bmp;
+}
+
+COLORREF Px(TBitmap* B, Integer X, Integer Y) { return static_cast<COLORREF>(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF; }
+COLORREF Sys(int I) { return GetSysColor(I) & 0xFFFFFF; }
+
+}  // namespace
+
+TEST(BarFormRoundTrip, FormIsReadShownAndWrittenBackUnchanged) {
+  TLoadedForm f(false);
+  ASSERT_NE(f.manager, nullptr);
+  std::string written = WriteComponentToText(f.form.get());
+  std::ofstream("bars_form_written.dfm", std::ios::binary) << written;
+  EXPECT_EQ(written, FixtureText());
+  f.ShowForm();
+  EXPECT_EQ(f.manager->ItemCount(), 20);
+  EXPECT_EQ(f.manager->Bars()->Count(), 2);
+  EXPECT_EQ(f.manager->Categories()->Count(), 4);
+  EXPECT_EQ(f.manager->ReadCount(), 1);
+  // Both toolbars are docked at the top in their rows, with one view per shown link.
+  TdxBarControl* tb = f.Bar("Toolbar")->Control();
+  TdxBarControl* cmd = f.Bar("Commands")->Control();
+  ASSERT_NE(tb, nullptr);
+  ASSERT_NE(cmd, nullptr);
+  EXPECT_LT(tb->Top(), cmd->Top());
+  EXPECT_EQ(f.Bar("Toolbar")->ItemLinks()->ShownLinks().size(), 16u);  // btnHidden is ivNever
+  for (TdxBarItemLink* l : f.Bar("Toolbar")->ItemLinks()->ShownLinks()) EXPECT_NE(l->Control(), nullptr);
+  // Check groups and shortcuts came through.
+  EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnAlignLeft"))->Down());
+  EXPECT_EQ(f.Item("btnOpen")->ShortCut(), TextToShortCut("Ctrl+O"));
+  EXPECT_EQ(static_cast<TdxBarButton*>(f.Item("btnZoom"))->DropDownMenu(), f.form->FindComponent("pmZoom"));
+  // Shown and painted, the form still writes the same text but for its visibility.
+  f.form->Repaint();
+  std::string after = WriteComponentToText(f.form.get());
+  after.erase(after.find("  Visible = True\n"), 17);
+  EXPECT_EQ(after, FixtureText());
+}
+
+TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
+  TLoadedForm f;
+  ClickAt(f.ScreenCenter("Toolbar", "btnSave"));
+  ASSERT_TRUE(testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000));
+  testui::PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnSave", "click:btnSave"}));
+  // A checked button toggles before its command runs.
+  f.form->log.clear();
+  ClickAt(f.ScreenCenter("Toolbar", "btnItalic"));
+  testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+  EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnItalic"))->Down());
+  // A press in a check group moves the group's down button.
+  ClickAt(f.ScreenCenter("Toolbar", "btnAlignRight"));
+  testui::PumpUntil([&] { return f.form->log.size() >= 4; }, 1000);
+  EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnAlignRight"))->Down());
+  EXPECT_FALSE(static_cast<TdxBarButton*>(f.Item("btnAlignLeft"))->Down());
+}
+
+TEST(BarFormClickRoad, DisabledAndHiddenItemsFireNothing) {
+  TLoadedForm f;
+  ClickAt(f.ScreenCenter("Toolbar", "btnDelete"));
+  testui::PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(f.form->log.empty());
+  // A hidden item has no view; the place it had goes to its neighbour.
+  TdxBarItemLink* hidden = f.LinkOf("Toolbar", "btnHidden");
+  EXPECT_EQ(hidden->Control(), nullptr);
+  EXPECT_EQ(hidden->ShownIndex(), -1);
+  // Hiding a shown item at run time removes its view; the click lands elsewhere.
+  TPoint p = f.ScreenCenter("Toolbar", "btnStop");
+  f.Item("btnStop")->SetVisible(ivNever);
+  Application->ProcessMessages();
+  EXPECT_EQ(f.LinkOf("Toolbar", "btnStop")->Control(), nullptr);
+  ClickAt(p);
+  testui::PumpUntil([] { return false; }, 200);
+  for (const std::string& e : f.form->log) EXPECT_EQ(e.find("btnStop"), std::string::npos) << e;
+}
+
+TEST(BarFormClickRoad, HandlerExceptionReachesApplicationAndBarStaysUsable) {
+  TLoadedForm f;
+  std::vector<std::string> reported;
+  TObject* sender = nullptr;
+  auto saved = Application->OnException;
+  Application->OnException = [&](TObject* S, const Exception& E) {
+    sender = S;
+    reported.push_back(E.Message());
+  };
+  f.form->throwOnClick = true;
+  ClickAt(f.ScreenCenter("Toolbar", "btnNew"));
+  testui::PumpUntil([&] { return !reported.empty(); }, 1000);
+  EXPECT_EQ(reported, std::vector<std::string>{"command failed"});
+  EXPECT_EQ(sender, f.Item("btnNew"));
+  EXPECT_EQ(f.Item("btnNew")->ClickItemLink(), nullptr);
+  f.form->throwOnClick = false;
+  f.form->log.clear();
+  ClickAt(f.ScreenCenter("Toolbar", "btnCopy"));
+  testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+  EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnCopy", "click:btnCopy"}));
+  Application->OnException = saved;
+}
+
+// Per style: a screenshot of the toolbar and of a menu window, and a few
+// painting rules checked at their pixels.
+TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
+  TLoadedForm f;
+  const TdxBarManagerStyle styles[] = {bmsStandard, bmsEnhanced, bmsFlat};
+  const char* names[] = {"standard", "enhanced", "flat"};
+  for (int s = 0; s < 3; ++s) {
+    SCOPED_TRACE(names[s]);
+    f.manager->SetStyle(styles[s]);
+    TdxBarControl* tb = f.Bar("Toolbar")->Control();
+    TdxBarItemControl* hot = f.LinkOf("Toolbar", "btnCopy")->Control();
+    tb->HotTrackTo(hot);
+    auto shot = Snapshot(tb);
+    SaveBitmapAsPng(shot.get(), "bars_toolbar_" + std::string(names[s]) + ".png");
+    bool flat = styles[s] == bmsFlat;
+
+    // Hot-tracked button: a raised frame (flat: a highlight frame).
+    TRect r = f.LinkOf("Toolbar", "btnCopy")->ItemRect;
+    if (flat) {
+      EXPECT_EQ(Px(shot.get(), r.Left, r.Top + 5), Sys(COLOR_HIGHLIGHT));
+    } else {
+      EXPECT_EQ(Px(shot.get(), r.Left, r.Top + 5), Sys(COLOR_BTNHIGHLIGHT));
+      EXPECT_EQ(Px(shot.get(), r.Right - 1, r.Top + 5), Sys(COLOR_BTNSHADOW));
+    }
+    // Checked (down) button that is not hot: sunken, on the checked brush.
+    TRect c = f.LinkOf("Toolbar", "btnBold")->ItemRect;
+    if (flat) {
+      EXPECT_EQ(Px(shot.get(), c.Left, c.Top + 5), Sys(COLOR_HIGHLIGHT));
+      EXPECT_EQ(Px(shot.get(), c.Left + 2, c.Top + 2), static_cast<COLORREF>(NearestColor(ShadeSysColor(COLOR_BTNFACE, 0, 0, 16))));
+    } else {
+      EXPECT_EQ(Px(shot.get(), c.Left, c.Top + 5), Sys(COLOR_BTNSHADOW));
+      COLORREF a = Px(shot.get(), c.Left + 2, c.Top + 2), b = Px(shot.get(), c.Left + 3, c.Top + 2);
+      EXPECT_NE(a, b);  // the checker pattern
+      EXPECT_TRUE((a == Sys(COLOR_BTNFACE) && b == Sys(COLOR_BTNHIGHLIGHT)) ||
+                  (b == Sys(COLOR_BTNFACE) && a == Sys(COLOR_BTNHIGHLIGHT)));
+    }
+    // Disabled glyph (two black bars): shadow-coloured bars, embossed with a
+    // highlight outline one pixel right and down except in flat style.
+    TRect d = f.LinkOf("Toolbar", "btnDelete")->ItemRect;
+    Integer gx = d.Left + (f.manager->DefaultItemWidth() - 16) / 2, gy = d.Top + (d.Height() - 16) / 2;
+    EXPECT_EQ(Px(shot.get(), gx + 4, gy + 6), Sys(COLOR_BTNSHADOW));
+    EXPECT_EQ(Px(shot.get(), gx + 6, gy + 6), flat ? Px(shot.get(), gx + 8, gy + 6) : Sys(COLOR_BTNHIGHLIGHT));
+    // Group separator before Cut: an etched line in the gap.
+    TdxBarItemControl* cut = f.LinkOf("Toolbar", "btnCut")->Control();
+    TRect sep = cut->GroupSeparatorRect;
+    ASSERT_GT(sep.Width(), 0);
+    Integer mid = (sep.Left + sep.Right) / 2 - 1;
+    EXPECT_EQ(Px(shot.get(), mid, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNSHADOW));
+    EXPECT_EQ(Px(shot.get(), mid + 1, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNHIGHLIGHT));
+    tb->HotTrackTo(nullptr);
+
+    // The drop-down menu of Zoom as a menu window.
+    auto* pm = static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"));
+    pm->ShowAt(100, 150);
+    TdxBarSubMenuControl* menu = pm->Window();
+    ASSERT_NE(menu, nullptr);
+    menu->SelectItem(pm->ItemLinks()->Items(1)->Control());
+    auto mshot = Snapshot(menu);
+    SaveBitmapAsPng(mshot.get(), "bars_menu_" + std::string(names[s]) + ".png");
+    TRect row = pm->ItemLinks()->Items(1)->ItemRect;
+    // The selected row's text area is on the hot brush.
+    LOGBRUSH lb{};
+    GetObjectW(menu->HotBrush(), sizeof(lb), &lb);
+    EXPECT_EQ(Px(mshot.get(), row.Right - 3, (row.Top + row.Bottom) / 2), lb.lbColor & 0xFFFFFF);
+    if (flat) {
+      int w = 0;
+      RECT wr;
+      GetWindowRect(menu->Handle(), &wr);
+      w = wr.right - wr.left;
+      EXPECT_EQ(w, menu->ClientWidth() + 2);  // the drop shadow's columns
+    }
+    pm->Close();
+  }
+}
+
+// The form frees its child controls (the dock sites, with the toolbar windows
+// in them) before its components (items, popup menu, manager), and any of them
+// can also be freed on its own first. Whatever the order, every window goes
+// exactly once and nothing keeps a pointer to what went.
+TEST(BarFormTeardown, EveryFreeingOrderLeavesNoWindowsManagersOrHooks) {
+  struct Case {
+    const char* name;
+    bool show;
+    std::function<void(TLoadedForm&)> before;  // runs before the form is freed
+  } cases[] = {
+      {"form freed while its bars are shown", true, nullptr},
+      {"form never shown", false, nullptr},
+      {"drop-down menu open", true,
+       [](TLoadedForm& f) { static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"))->ShowAt(100, 150); }},
+      {"bars hidden first", true,
+       [](TLoadedForm& f) {
+         f.Bar("Toolbar")->SetVisible(false);
+         f.Bar("Commands")->SetVisible(false);
+       }},
+      {"popup menu freed first", true,
+       [](TLoadedForm& f) {
+         delete f.form->FindComponent("pmZoom");
+         EXPECT_EQ(static_cast<TdxBarButton*>(f.Item("btnZoom"))->DropDownMenu(), nullptr);
+       }},
+      {"an item freed first", true,
+       [](TLoadedForm& f) {
+         delete f.Item("btnCopy");
+         EXPECT_EQ(f.Bar("Toolbar")->ItemLinks()->Count(), 16);
+         EXPECT_EQ(f.manager->ItemCount(), 19);
+       }},
+      {"manager freed first", true,
+       [](TLoadedForm& f) {
+         Integer before = f.form->ComponentCount();
+         delete f.manager;
+         f.manager = nullptr;
+         // Its dock sites, bar windows, items and bound popup menu went with it.
+         EXPECT_EQ(f.form->ControlCount(), 0);
+         EXPECT_EQ(f.form->ComponentCount(), before - 22);
+         EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+         EXPECT_FALSE(dxBarHooksInstalled());
+         Application->ProcessMessages();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<TCustomdxBarControl*> windows;
+    {
+      TLoadedForm f(c.show);
+      ASSERT_NE(f.manager, nullptr);
+      EXPECT_TRUE(dxBarHooksInstalled());
+      for (const char* b : {"Toolbar", "Commands"})
+        if (f.Bar(b)->Control()) windows.push_back(f.Bar(b)->Control());
+      if (c.show) {
+        EXPECT_EQ(windows.size(), 2u);
+      }
+      if (c.before) c.before(f);
+      if (auto* pm = static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom")))
+        if (pm->Window()) windows.push_back(pm->Window());
+    }
+    for (TCustomdxBarControl* w : windows) EXPECT_FALSE(IsLiveBarControl(w));
+    EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+    EXPECT_FALSE(dxBarHooksInstalled());
+    Application->ProcessMessages();
+  }
+}
