@@ -421,10 +421,8 @@ void TdxBarButton::WriteDown(bool Value) {
 void TdxBarButton::WriteGroupIndex(Integer Value) {
   if (groupIndex_ == Value) return;
   groupIndex_ = buttonStyle_ == bsChecked ? Value : 0;
-  bool saved = allowAllUp_;
-  allowAllUp_ = true;  // leaving a group always releases the button
+  // Released under the new group's rules: a button alone in it stays down.
   WriteDown(false);
-  allowAllUp_ = saved;
 }
 
 void TdxBarButton::WriteAllowAllUp(bool Value) {

@@ -87,6 +87,22 @@ void ClickAt(TPoint P) {
   testui::PumpUntil([] { return false; }, 100);
 }
 
+// Moves the mouse as a person does (an absolute move through the input queue)
+// and lets the windows react; the cursor must land on the pixel asked for.
+void MoveMouseTo(TPoint P) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(P.X) * 65536 + sw - 1) / sw);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(P.Y) * 65536 + sh - 1) / sh);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+  testui::PumpUntil([] { return false; }, 60);
+  POINT c;
+  GetCursorPos(&c);
+  EXPECT_EQ(c.x, P.X);
+  EXPECT_EQ(c.y, P.Y);
+}
 
 // The window's client area as painted now.
 std::unique_ptr<TBitmap> Snapshot(TCustomdxBarControl* W) {
@@ -203,7 +219,11 @@ TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
     f.manager->SetStyle(styles[s]);
     TdxBarControl* tb = f.Bar("Toolbar")->Control();
     TdxBarItemControl* hot = f.LinkOf("Toolbar", "btnCopy")->Control();
-    tb->HotTrackTo(hot);
+    // The mouse comes from below the toolbar onto Copy.
+    TPoint over = f.ScreenCenter("Toolbar", "btnCopy");
+    MoveMouseTo(Point(over.X, over.Y + 120));
+    MoveMouseTo(over);
+    ASSERT_EQ(tb->SelectedControl(), hot);
     auto shot = Snapshot(tb);
     SaveBitmapAsPng(shot.get(), "bars_toolbar_" + std::string(names[s]) + ".png");
     bool flat = styles[s] == bmsFlat;
@@ -241,14 +261,18 @@ TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
     Integer mid = (sep.Left + sep.Right) / 2 - 1;
     EXPECT_EQ(Px(shot.get(), mid, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNSHADOW));
     EXPECT_EQ(Px(shot.get(), mid + 1, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNHIGHLIGHT));
-    tb->HotTrackTo(nullptr);
+    MoveMouseTo(Point(over.X, over.Y + 120));
+    testui::PumpUntil([&] { return tb->SelectedControl() == nullptr; }, 500);
+    EXPECT_EQ(tb->SelectedControl(), nullptr);
 
     // The drop-down menu of Zoom as a menu window.
     auto* pm = static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"));
     pm->ShowAt(100, 150);
     TdxBarSubMenuControl* menu = pm->Window();
     ASSERT_NE(menu, nullptr);
-    menu->SelectItem(pm->ItemLinks()->Items(1)->Control());
+    TRect stopRow = pm->ItemLinks()->Items(1)->ItemRect;
+    MoveMouseTo(menu->ClientToScreen(Point((stopRow.Left + stopRow.Right) / 2, (stopRow.Top + stopRow.Bottom) / 2)));
+    ASSERT_EQ(menu->SelectedControl(), pm->ItemLinks()->Items(1)->Control());
     auto mshot = Snapshot(menu);
     SaveBitmapAsPng(mshot.get(), "bars_menu_" + std::string(names[s]) + ".png");
     TRect row = pm->ItemLinks()->Items(1)->ItemRect;
