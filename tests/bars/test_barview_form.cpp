@@ -20,8 +20,14 @@ class TfrmBarsTest : public TForm {
   explicit TfrmBarsTest(TComponent* AOwner) : TForm(AOwner) {}
   std::vector<std::string> log;
   bool throwOnClick = false;
+  TdxBarItemLink* clickLink = nullptr;
+  bool menusOpenAtClick = false, pressedAtClick = false, downAtClick = false;
   void MenuClick(TObject* Sender) {
     log.push_back("click:" + static_cast<TComponent*>(Sender)->Name());
+    clickLink = static_cast<TdxBarItem*>(Sender)->ClickItemLink();
+    menusOpenAtClick = ActiveBarControl() != nullptr;
+    pressedAtClick = clickLink && clickLink->Control() && clickLink->Control()->Pressed;
+    downAtClick = static_cast<TdxBarButton*>(Sender)->Down();
     if (throwOnClick) throw Exception("command failed");
   }
   void BarManager1ClickItem(TObject*, TdxBarItem* Item) { log.push_back("item:" + Item->Name()); }
@@ -146,6 +152,15 @@ TEST(BarFormRoundTrip, FormIsReadShownAndWrittenBackUnchanged) {
   std::string after = WriteComponentToText(f.form.get());
   after.erase(after.find("  Visible = True\n"), 17);
   EXPECT_EQ(after, FixtureText());
+  // An item of no category (the framework's own kind) is never written, neither
+  // under the manager nor as a child of the form.
+  auto* internal = new TdxBarButton(f.form.get());
+  internal->SetName("btnInternal");
+  ASSERT_EQ(internal->Category(), -1);
+  EXPECT_TRUE(internal->HasParent());
+  EXPECT_EQ(internal->BarManager(), f.manager);
+  after = WriteComponentToText(f.form.get());
+  EXPECT_EQ(after.find("btnInternal"), std::string::npos);
 }
 
 TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
@@ -154,14 +169,29 @@ TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
   ASSERT_TRUE(testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000));
   testui::PumpUntil([] { return false; }, 50);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnSave", "click:btnSave"}));
-  // A checked button toggles before its command runs.
+  // The button is drawn pressed while its command runs, and only then.
+  EXPECT_TRUE(f.form->pressedAtClick);
+  EXPECT_FALSE(f.LinkOf("Toolbar", "btnSave")->Control()->Pressed);
+  f.Item("btnSave")->SetUnclickAfterDoing(false);
   f.form->log.clear();
-  ClickAt(f.ScreenCenter("Toolbar", "btnItalic"));
+  ClickAt(f.ScreenCenter("Toolbar", "btnSave"));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
-  EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnItalic"))->Down());
+  EXPECT_EQ(f.form->log.size(), 2u);
+  EXPECT_FALSE(f.form->pressedAtClick);
+  // A checked button toggles before its command runs, both ways.
+  for (bool down : {true, false}) {
+    f.form->log.clear();
+    ClickAt(f.ScreenCenter("Toolbar", "btnItalic"));
+    testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+    EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnItalic", "click:btnItalic"}));
+    EXPECT_EQ(f.form->downAtClick, down);
+    EXPECT_EQ(static_cast<TdxBarButton*>(f.Item("btnItalic"))->Down(), down);
+  }
+  f.form->log.clear();
   // A press in a check group moves the group's down button.
   ClickAt(f.ScreenCenter("Toolbar", "btnAlignRight"));
-  testui::PumpUntil([&] { return f.form->log.size() >= 4; }, 1000);
+  testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+  EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnAlignRight", "click:btnAlignRight"}));
   EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnAlignRight"))->Down());
   EXPECT_FALSE(static_cast<TdxBarButton*>(f.Item("btnAlignLeft"))->Down());
 }
@@ -206,6 +236,76 @@ TEST(BarFormClickRoad, HandlerExceptionReachesApplicationAndBarStaysUsable) {
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnCopy", "click:btnCopy"}));
   Application->OnException = saved;
+}
+
+// The drop-down button: its arrow part opens the menu under the button without
+// running the command; keys posted to the open menu move its selection; a click
+// on a menu row runs that row's command with the menus closed first.
+TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
+  TLoadedForm f;
+  auto* pm = static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"));
+  auto* zoom = static_cast<TdxBarButtonControl*>(f.LinkOf("Toolbar", "btnZoom")->Control());
+  TdxBarControl* tb = f.Bar("Toolbar")->Control();
+  TRect r = f.LinkOf("Toolbar", "btnZoom")->ItemRect;
+  TPoint arrow = tb->ClientToScreen(Point(r.Right - f.manager->DropDownArrowWidth() / 2 - 1, (r.Top + r.Bottom) / 2));
+  ClickAt(arrow);
+  TdxBarSubMenuControl* menu = pm->Window();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(IsWindowVisible(menu->Handle()));
+  EXPECT_TRUE(zoom->DropDownOpen);
+  EXPECT_TRUE(f.form->log.empty());  // the arrow runs no command
+  RECT wr;
+  GetWindowRect(menu->Handle(), &wr);
+  TPoint below = tb->ClientToScreen(Point(r.Left, r.Bottom));
+  EXPECT_EQ(wr.left, below.X);
+  EXPECT_EQ(wr.top, below.Y);
+
+  // Keys: Down and Up walk the rows (wrapping), Home and End jump, a unique
+  // accelerator letter selects its row.
+  auto selected = [&] { return menu->SelectedControl() ? menu->SelectedControl()->Item()->Name() : std::string(); };
+  struct Step {
+    Word key;
+    const char* selected;
+  } steps[] = {{VK_DOWN, "btnPlay"}, {VK_DOWN, "btnStop"}, {VK_DOWN, "btnPlay"}, {VK_UP, "btnStop"},
+               {VK_HOME, "btnPlay"}, {VK_END, "btnStop"},  {VK_LEFT, "btnStop"}, {'P', "btnPlay"},
+               {'T', "btnStop"},     {'Q', "btnStop"}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.key);
+    PostMessageW(menu->Handle(), WM_KEYDOWN, s.key, 1);
+    Application->ProcessMessages();
+    ASSERT_EQ(pm->Window(), menu);
+    EXPECT_EQ(selected(), s.selected);
+  }
+
+  // A click on the Stop row.
+  TRect stop = pm->ItemLinks()->Items(1)->ItemRect;
+  Integer uses = pm->ItemLinks()->Items(1)->UseCount;
+  f.form->log.clear();
+  ClickAt(menu->ClientToScreen(Point((stop.Left + stop.Right) / 2, (stop.Top + stop.Bottom) / 2)));
+  testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+  EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnStop", "click:btnStop"}));
+  EXPECT_EQ(f.form->clickLink, pm->ItemLinks()->Items(1));
+  EXPECT_FALSE(f.form->menusOpenAtClick);
+  EXPECT_EQ(f.Item("btnStop")->ClickItemLink(), nullptr);
+  EXPECT_EQ(pm->ItemLinks()->Items(1)->UseCount, uses + 1);
+  EXPECT_EQ(LastMenuSound(), "MenuCommand");
+
+  // Closing the menu tells the button; then its main part runs its command.
+  // (Closing menus when a row's click ends the chain is the menu window's own
+  // road, not built here.)
+  pm->Close();
+  EXPECT_FALSE(zoom->DropDownOpen);
+  f.form->log.clear();
+  ClickAt(tb->ClientToScreen(Point(r.Left + 4, (r.Top + r.Bottom) / 2)));
+  testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
+  EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnZoom", "click:btnZoom"}));
+  EXPECT_EQ(pm->Window(), nullptr);
+
+  // With the drop-down disabled the arrow opens nothing.
+  static_cast<TdxBarButton*>(f.Item("btnZoom"))->SetDropDownEnabled(false);
+  f.form->log.clear();
+  ClickAt(arrow);
+  EXPECT_EQ(pm->Window(), nullptr);
 }
 
 // Per style: a screenshot of the toolbar and of a menu window, and a few
