@@ -456,3 +456,25 @@ TEST(BarFormTeardown, EveryFreeingOrderLeavesNoWindowsManagersOrHooks) {
     Application->ProcessMessages();
   }
 }
+
+// The mouse leaving a toolbar clears its hot item: through TrackMouseEvent, and
+// through the 50 ms poll used where USER32 lacks it.
+TEST(BarFormMouseLeave, LeavingTheToolbarClearsItsHotItemEitherWay) {
+  for (bool polling : {false, true}) {
+    SCOPED_TRACE(polling ? "polling" : "TrackMouseEvent");
+    SetMouseLeaveFallback(polling);
+    TLoadedForm f;
+    TdxBarControl* tb = f.Bar("Toolbar")->Control();
+    TPoint over = f.ScreenCenter("Toolbar", "btnCopy");
+    MoveMouseTo(Point(over.X, over.Y + 120));
+    MoveMouseTo(over);
+    ASSERT_EQ(tb->SelectedControl(), f.LinkOf("Toolbar", "btnCopy")->Control());
+    EXPECT_TRUE(IsMouseLeaveTracked(tb->Handle()));
+    DWORD start = GetTickCount();
+    MoveMouseTo(Point(over.X, over.Y + 120));
+    EXPECT_TRUE(testui::PumpUntil([&] { return tb->SelectedControl() == nullptr; }, 1000));
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_FALSE(IsMouseLeaveTracked(tb->Handle()));
+  }
+  SetMouseLeaveFallback(false);
+}
