@@ -405,6 +405,17 @@ TEST(BarFormTeardown, EveryFreeingOrderLeavesNoWindowsManagersOrHooks) {
       {"form never shown", false, nullptr},
       {"drop-down menu open", true,
        [](TLoadedForm& f) { static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"))->ShowAt(100, 150); }},
+      {"drop-down opened from its button", true,
+       [](TLoadedForm& f) {
+         static_cast<TdxBarButtonControl*>(f.LinkOf("Toolbar", "btnZoom")->Control())->DropDown(false);
+         ASSERT_NE(static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"))->Window(), nullptr);
+       }},
+      {"the button's bar hidden while its drop-down is open", true,
+       [](TLoadedForm& f) {
+         static_cast<TdxBarButtonControl*>(f.LinkOf("Toolbar", "btnZoom")->Control())->DropDown(false);
+         f.Bar("Toolbar")->SetVisible(false);
+         EXPECT_EQ(static_cast<TdxBarPopupMenu*>(f.form->FindComponent("pmZoom"))->Window(), nullptr);
+       }},
       {"bars hidden first", true,
        [](TLoadedForm& f) {
          f.Bar("Toolbar")->SetVisible(false);
