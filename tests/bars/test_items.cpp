@@ -3,11 +3,13 @@
 // the manager's refusals with what they leave behind.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "bars/dxBar.h"
+#include "platform/FormReader.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -465,4 +467,106 @@ TEST(BarLinkAccelerators, MenuLinksAreFoundByTheLetterAfterTheAmpersand) {
     TdxBarItemLink* l = menu->ItemLinks()->FindByAccelerator(c.key, c.shift, c.after ? link(c.after) : nullptr);
     EXPECT_EQ(l ? l->Item()->Name() : "", c.found);
   }
+}
+
+// --- Streaming ---------------------------------------------------------------------------------
+// Values away from their defaults on every streamed class are written, read
+// into a fresh form and written again to the same text; the reading keeps the
+// values that writers would otherwise change (a down button of a group, user
+// settings of a link, a hidden link, category records).
+TEST(BarStreaming, NonDefaultValuesSurviveWritingAndReadingBack) {
+  TModel m;
+  m.form->SetName("frmModel");
+  m.manager->SetName("BarManager1");
+  TdxBarManager* bm = m.manager;
+  bm->SetStyle(bmsFlat);
+  bm->SetMostRecentItemsPercents(80);
+  bm->SetNotDocking(TdxBarDockingStyles{dsLeft});
+  bm->SetDockColor(clRed);
+  bm->SetCanCustomize(false);
+  bm->SetButtonArrowWidth(11);
+  bm->Categories()->Add("Second");
+  TdxBarButton* a = m.Button("btnA", bsChecked, 3);
+  TdxBarButton* b = m.Button("btnB", bsChecked, 3);
+  TdxBarButton* c = m.Button("btnC", bsDropDown);
+  TdxBarButton* d = m.Button("btnD", bsDefault, 0, 1);
+  a->SetDown(true);
+  b->SetAllowAllUp(true);
+  c->SetPaintStyle(psCaptionGlyph);
+  c->SetLowered(true);
+  c->SetShortCut(TextToShortCut("Ctrl+Shift+F"));
+  d->SetEnabled(false);
+  d->SetHint("Dee");
+  d->SetDescription("The fourth");
+  d->SetHelpContext(42);
+  d->SetAlign(iaRight);
+  d->SetUnclickAfterDoing(false);
+  d->SetCloseSubMenuOnClick(false);
+  bm->SetCategoryVisible(1, false);
+  bm->SetCategoryItemsVisible(1, ivInCustomizing);
+  TdxBar* bar = m.Bar();
+  bar->SetDockingStyle(dsBottom);
+  bar->SetRow(2);
+  bar->SetShowMark(false);
+  bar->SetUseRecentItems(false);
+  bar->SetNotDocking(TdxBarDockingStyles{dsNone});
+  m.Place(a)->SetBeginGroup(true);
+  m.Place(b)->SetUserCaption("Bee");
+  TdxBarItemLink* lc = m.Place(c);
+  lc->SetUserWidth(150);
+  lc->SetMostRecentlyUsed(false);
+  TdxBarItemLink* ld = m.Place(d);
+  ld->SetVisible(false);
+  ld->SetUserPaintStyle(psCaption);
+  TdxBarGroup* g = bm->CreateGroup();
+  g->SetName("grpAB");
+  g->Add(a);
+  g->Add(b);
+  auto* pm = new TdxBarPopupMenu(m.form.get());
+  pm->SetName("pmA");
+  pm->SetBarManager(bm);
+  pm->SetUseRecentItems(false);
+  pm->ItemLinks()->Add()->SetItem(a);
+
+  std::string text = WriteComponentToText(m.form.get());
+  std::ofstream("bars_streaming_written.dfm", std::ios::binary) << text;
+  std::unique_ptr<TForm> copy{testui::NewForm()};
+  try {
+    ReadComponentFromText(text, copy.get());
+  } catch (const Exception& e) {
+    FAIL() << e.Message() << "\n" << text;
+  }
+  EXPECT_EQ(WriteComponentToText(copy.get()), text);
+
+  TdxBarManager* cm = FindBarManagerOfForm(copy.get());
+  ASSERT_NE(cm, nullptr);
+  EXPECT_EQ(cm->ReadCount(), 1);
+  EXPECT_EQ(cm->Style(), bmsFlat);
+  EXPECT_EQ(cm->RecentThreshold(), 5);
+  EXPECT_FALSE(cm->AutoDockColor());
+  EXPECT_EQ(cm->DockColor(), clRed);
+  EXPECT_EQ(cm->GetCategoryItemsVisible(1), ivInCustomizing);
+  EXPECT_FALSE(cm->GetCategoryVisible(1));
+  auto* ca = dynamic_cast<TdxBarButton*>(copy->FindComponent("btnA"));
+  auto* cb = dynamic_cast<TdxBarButton*>(copy->FindComponent("btnB"));
+  auto* cd = dynamic_cast<TdxBarButton*>(copy->FindComponent("btnD"));
+  ASSERT_TRUE(ca && cb && cd);
+  EXPECT_TRUE(ca->Down());
+  EXPECT_TRUE(ca->AllowAllUp());
+  EXPECT_EQ(cd->Visible(), ivInCustomizing);
+  EXPECT_FALSE(cd->Enabled());
+  TdxBarItemLinks* links = cm->Bars()->Items(0)->ItemLinks();
+  ASSERT_EQ(links->Count(), 4);
+  EXPECT_TRUE(links->Items(0)->BeginGroup());
+  EXPECT_EQ(links->Items(1)->EffectiveCaption(), "Bee");
+  EXPECT_EQ(links->Items(2)->UserWidth(), 150);
+  EXPECT_FALSE(links->Items(2)->MostRecentlyUsed());
+  EXPECT_EQ(links->Items(2)->UseCount, 0);
+  EXPECT_FALSE(links->Items(3)->Visible());
+  EXPECT_EQ(links->Items(3)->EffectivePaintStyle(), psCaption);
+  EXPECT_EQ(cm->Bars()->Items(0)->DockingStyle(), dsBottom);
+  auto* cg = dynamic_cast<TdxBarGroup*>(copy->FindComponent("grpAB"));
+  ASSERT_NE(cg, nullptr);
+  EXPECT_EQ(cg->Count(), 2);
+  EXPECT_EQ(cg->BarManager(), cm);
 }
