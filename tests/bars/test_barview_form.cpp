@@ -489,3 +489,52 @@ TEST(BarFormMouseLeave, LeavingTheToolbarClearsItsHotItemEitherWay) {
   }
   SetMouseLeaveFallback(false);
 }
+
+// A toolbar in menu mode takes keys posted to it: arrows, Home and End move
+// the selection (wrapping, past the hidden item); a disabled item reached
+// by the keyboard is drawn selected, under the mouse it is not; F10 ends menu
+// mode only when the manager uses it, Alt always does.
+TEST(BarFormKeys, ToolbarInMenuModeRoutesKeysToTheSelection) {
+  TLoadedForm f;
+  TdxBarControl* tb = f.Bar("Toolbar")->Control();
+  auto selected = [&] { return tb->SelectedControl() ? tb->SelectedControl()->Item()->Name() : std::string(); };
+  auto post = [&](Word Key) {
+    PostMessageW(tb->Handle(), WM_KEYDOWN, Key, 1);
+    Application->ProcessMessages();
+  };
+  tb->SetActive(true);
+  ASSERT_EQ(ActiveBarControl(), tb);
+  struct Step {
+    Word key;
+    const char* selected;
+  } steps[] = {{VK_RIGHT, "btnNew"}, {VK_LEFT, "btnStop"}, {VK_RIGHT, "btnNew"}, {VK_END, "btnStop"},
+               {VK_HOME, "btnNew"},  {VK_RIGHT, "btnOpen"}, {VK_RIGHT, "btnSave"},
+               {VK_RIGHT, "btnCut"}, {VK_RIGHT, "btnCopy"}, {VK_RIGHT, "btnPaste"}, {VK_RIGHT, "btnDelete"}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.key);
+    post(s.key);
+    EXPECT_EQ(selected(), s.selected);
+  }
+  TdxBarItemControl* del = f.LinkOf("Toolbar", "btnDelete")->Control();
+  EXPECT_TRUE(del->IsDrawnSelected());
+  MoveMouseTo(f.ScreenCenter("Toolbar", "btnCopy"));
+  EXPECT_EQ(selected(), "btnCopy");
+  MoveMouseTo(f.ScreenCenter("Toolbar", "btnDelete"));
+  EXPECT_EQ(tb->SelectedControl(), del);
+  EXPECT_FALSE(del->IsDrawnSelected());
+
+  f.manager->SetUseF10ForMenu(false);
+  post(VK_F10);
+  EXPECT_EQ(ActiveBarControl(), tb);
+  f.manager->SetUseF10ForMenu(true);
+  post(VK_F10);
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  EXPECT_FALSE(tb->Active());
+  tb->SetActive(true);
+  post(VK_MENU);
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  // Out of menu mode the keys move nothing.
+  post(VK_RIGHT);
+  EXPECT_EQ(tb->SelectedControl(), nullptr);
+  EXPECT_TRUE(f.form->log.empty());
+}
