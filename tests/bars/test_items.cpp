@@ -570,3 +570,63 @@ TEST(BarStreaming, NonDefaultValuesSurviveWritingAndReadingBack) {
   EXPECT_EQ(cg->Count(), 2);
   EXPECT_EQ(cg->BarManager(), cm);
 }
+
+TEST(BarCategories, HidingACategoryThatFillsABarHidesTheBarWhenEmptyBarsAutoHide) {
+  struct Case {
+    bool autoHide;
+    bool hiddenWhileEmpty;
+  } cases[] = {{true, true}, {false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.autoHide ? "AutoHideEmptyBars" : "bars stay");
+    TModel m;
+    m.manager->Categories()->Add("Tools");
+    m.manager->SetAutoHideEmptyBars(c.autoHide);
+    m.Place(m.Button("A", bsDefault, 0, 1));
+    m.Place(m.Button("B", bsDefault, 0, 1));
+    TdxBar* other = m.manager->Bars()->Add();
+    other->SetCaption("Other");
+    other->ItemLinks()->Add()->SetItem(m.Button("C"));
+    m.bar->SetVisible(true);
+    other->SetVisible(true);
+    m.manager->SetCategoryItemsVisible(1, ivNever);
+    EXPECT_TRUE(m.bar->ItemLinks()->ShownLinks().empty());
+    EXPECT_EQ(m.bar->Visible(), !c.hiddenWhileEmpty);
+    EXPECT_TRUE(other->Visible());
+    m.manager->SetCategoryItemsVisible(1, ivAlways);
+    EXPECT_TRUE(m.bar->Visible());
+    EXPECT_NE(m.bar->Control(), nullptr);
+    EXPECT_EQ(m.bar->ItemLinks()->ShownLinks().size(), 2u);
+  }
+}
+
+TEST(BarManagerValues, RefusedValuesKeepTheOldOneAndDockColourFollowsTheForm) {
+  TModel m;
+  TdxBarManager* bm = m.manager;
+  struct Case {
+    const char* name;
+    std::function<void()> write;
+    std::function<Integer()> read;
+    Integer expected;
+  } cases[] = {
+      {"arrow width below 2", [&] { bm->SetButtonArrowWidth(1); }, [&] { return bm->ButtonArrowWidth(); }, 9},
+      {"arrow width 2", [&] { bm->SetButtonArrowWidth(2); }, [&] { return bm->ButtonArrowWidth(); }, 2},
+      {"large arrow width below 2", [&] { bm->SetLargeButtonArrowWidth(0); },
+       [&] { return bm->LargeButtonArrowWidth(); }, 14},
+      {"negative docking wait", [&] { bm->SetWaitForDockingTime(-1); }, [&] { return bm->WaitForDockingTime(); }, 21},
+      {"docking wait 0", [&] { bm->SetWaitForDockingTime(0); }, [&] { return bm->WaitForDockingTime(); }, 0},
+      {"percentage above 100", [&] { bm->SetMostRecentItemsPercents(150); },
+       [&] { return Integer(bm->MostRecentItemsPercents()); }, 100},
+  };
+  for (const Case& c : cases) {
+    c.write();
+    EXPECT_EQ(c.read(), c.expected) << c.name;
+  }
+  EXPECT_TRUE(bm->AutoDockColor());
+  m.form->SetColor(clAqua);
+  EXPECT_EQ(bm->DockColor(), clAqua);
+  bm->SetDockColor(clRed);
+  EXPECT_FALSE(bm->AutoDockColor());
+  EXPECT_EQ(bm->DockColor(), clRed);
+  EXPECT_EQ(m.form->Color(), clAqua);
+  for (Integer i = 0; i < bm->DockControlCount(); ++i) EXPECT_EQ(bm->DockControls(i)->Color(), clRed);
+}
