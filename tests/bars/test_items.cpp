@@ -630,3 +630,105 @@ TEST(BarManagerValues, RefusedValuesKeepTheOldOneAndDockColourFollowsTheForm) {
   EXPECT_EQ(m.form->Color(), clAqua);
   for (Integer i = 0; i < bm->DockControlCount(); ++i) EXPECT_EQ(bm->DockControls(i)->Color(), clRed);
 }
+
+// --- Command items ---------------------------------------------------------------------------
+TEST(BarCommandItems, HintFollowsTheCaptionOnlyWhenItShowedIt) {
+  struct Case {
+    const char* hint;
+    const char* hintAfter;
+  } cases[] = {{"Open", "Load"},
+               {"Open|Opens a file", "Load|Opens a file"},
+               {"Something else", "Something else"},
+               {"Else|Opens a file", "Else|Opens a file"},
+               {"", "Load"}};
+  for (const Case& c : cases) {
+    TModel m;
+    TdxBarButton* b = m.Button("Open");
+    b->SetCaption("&Open...");
+    b->SetHint(c.hint);
+    b->SetCaption("&Load...");
+    EXPECT_EQ(b->Hint(), c.hintAfter) << c.hint;
+    EXPECT_EQ(b->PlainCaption(), "Load");
+  }
+}
+
+// The click road without views: the manager's OnClickItem, then OnClick or the
+// action; nothing for a disabled item; a failure goes to the application. The
+// action checks itself when it runs (AutoCheck), so a run through the action
+// is told from a direct call of its handler.
+namespace {
+struct THandlers : TObject {
+  std::string log;
+  bool throws = false;
+  void Add(const char* S) { log += (log.empty() ? "" : " ") + std::string(S); }
+  void Exec(TObject*) { Add("action"); }
+  void Own(TObject*) {
+    Add("click");
+    if (throws) throw Exception("broken");
+  }
+};
+}  // namespace
+
+TEST(BarCommandItems, RunClickGoesThroughTheManagerThenTheCommand) {
+  enum TOnClick { ocNone, ocOwn, ocActionHandler };
+  struct Case {
+    const char* name;
+    bool enabled;
+    bool withAction;
+    TOnClick onClick;
+    bool throws;
+    const char* log;
+    bool actionRan;
+  } cases[] = {
+      {"plain command", true, false, ocOwn, false, "item click", false},
+      {"disabled", false, false, ocOwn, false, "", false},
+      {"disabled with an action", false, true, ocNone, false, "", false},
+      {"action only", true, true, ocNone, false, "item action", true},
+      {"its own handler beside an action", true, true, ocOwn, false, "item click", false},
+      {"the action's handler as OnClick runs the action", true, true, ocActionHandler, false, "item action", true},
+      {"a failing command is reported once", true, false, ocOwn, true, "item click reported", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TModel m;
+    THandlers h;
+    h.throws = c.throws;
+    m.manager->OnClickItem = [&](TObject*, TdxBarItem*) { h.Add("item"); };
+    TdxBarButton* b = m.Button("B");
+    auto* action = new TAction(m.form.get());
+    action->SetAutoCheck(true);
+    action->OnExecute = TNotifyEvent(&h, &THandlers::Exec);
+    if (c.withAction) b->SetAction(action);
+    if (c.onClick == ocOwn) b->OnClick = TNotifyEvent(&h, &THandlers::Own);
+    if (c.onClick == ocActionHandler) b->OnClick = TNotifyEvent(&h, &THandlers::Exec);
+    if (c.onClick == ocNone) b->OnClick = TNotifyEvent();
+    b->SetEnabled(c.enabled);
+    auto saved = Application->OnException;
+    Application->OnException = [&](TObject* S, const Exception& E) {
+      EXPECT_EQ(S, b);
+      EXPECT_EQ(E.Message(), "broken");
+      h.Add("reported");
+    };
+    EXPECT_NO_THROW(b->RunClick());
+    Application->OnException = saved;
+    EXPECT_EQ(h.log, c.log);
+    EXPECT_EQ(action->Checked(), c.actionRan);
+  }
+}
+
+TEST(BarCommandItems, CustomizingShowsEveryItemEnabledAndRefusedCategoriesChangeNothing) {
+  TModel m;
+  TdxBarButton* b = m.Button("B");
+  TdxBarButton* internal = m.Button("I", bsDefault, 0, -1);
+  b->SetEnabled(false);
+  internal->SetEnabled(false);
+  m.manager->SetCustomizing(true);
+  EXPECT_TRUE(b->Enabled());
+  EXPECT_FALSE(internal->Enabled());
+  m.manager->SetCustomizing(false);
+  EXPECT_FALSE(b->Enabled());
+  for (Integer bad : {99, 1, -1}) {
+    b->SetCategory(bad);
+    EXPECT_EQ(b->Category(), 0) << bad;
+  }
+}
