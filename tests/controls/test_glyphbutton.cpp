@@ -211,7 +211,9 @@ TEST_P(ControlsControlButtonFace, FacesByStyleAndState) {
     if (Themed()) {
       // The visual style's arrow parts show pressed differently (a flat
       // button at rest shows only its colour).
-      if (k.Style != cbsNone) EXPECT_NE(Px(normal.get(), 8, 2), Px(down.get(), 8, 2));
+      if (k.Style != cbsNone) {
+        EXPECT_NE(Px(normal.get(), 8, 2), Px(down.get(), 8, 2));
+      }
     } else if (k.Flat) {
       EXPECT_EQ(Px(normal.get(), 0, 0), clYellow) << "a flat button at rest is only its colour";
       EXPECT_EQ(Px(hot.get(), 0, 0), ColorToRGB(clBtnHighlight)) << "raised while hot";
