@@ -26,7 +26,9 @@ bool TRzCustomComboBox::UsesStyledFrame() {
 }
 
 void TRzCustomComboBox::ReadFrameFlat(bool Value) {
-  frameHotTrack_ = Value;
+  // Through the writer, so the flat frame an old file meant shows (and a
+  // saved copy reads back the same); sides read from the file stay.
+  SetFrameHotTrack(Value);
   if (Value) {
     frameStyle_ = fsStatus;
     frameHotStyle_ = fsLowered;
@@ -469,8 +471,10 @@ void RegisterRzComboBoxClasses() {
       .Bool("AllowEdit", &C::AllowEdit, &C::SetAllowEdit, true)
       .Bool("AutoComplete", &C::AutoComplete, &C::SetAutoComplete, true)
       .Bool("BeepOnInvalidKey", &C::BeepOnInvalidKey, &C::SetBeepOnInvalidKey, true)
-      .Color("Color", &C::Color, &C::SetColor, clWindow)
-      .Stored([](C* c) { return !c->FrameController() && c->Enabled() && !c->ParentColor(); })
+      // The colour the control has when enabled and unfocused: a form saved
+      // while the control is disabled or focused keeps its own colour.
+      .Color("Color", &C::NormalColor, &C::SetColor, clWindow)
+      .Stored([](C* c) { return !c->FrameController() && !c->ParentColor(); })
       .Color("DisabledColor", &C::DisabledColor, &C::SetDisabledColor, clBtnFace)
       .Stored(own)
       .Int("DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth, 0)
@@ -479,7 +483,7 @@ void RegisterRzComboBoxClasses() {
       .Bool("FlatButtons", &C::FlatButtons, &C::SetFlatButtons, false)
       .Stored(own)
       .Color("FocusColor", &C::FocusColor, &C::SetFocusColor, clWindow)
-      .Stored([](C* c) { return !c->FrameController() && ColorToRGB(c->FocusColor()) != ColorToRGB(c->Color()); })
+      .Stored([](C* c) { return !c->FrameController() && ColorToRGB(c->FocusColor()) != ColorToRGB(c->NormalColor()); })
       .Color("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow)
       .Stored(own)
       .Ref("FrameController", &C::FrameController, &C::SetFrameController)

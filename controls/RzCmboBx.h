@@ -81,8 +81,8 @@ class TRzCustomComboBox : public TCustomComboBox {
   bool Focused() override { return hasFocus_; }
   // Visual styles are on and the control prefers their border.
   virtual bool UsesStyledFrame();
-  // Values of older form files: "FrameFlat" sets FrameHotTrack without its
-  // writer and, when True, the styles fsStatus and fsLowered.
+  // Values of older form files: "FrameFlat" sets FrameHotTrack and, when
+  // True, the styles fsStatus and fsLowered.
   void ReadFrameFlat(bool Value);
 
   // The first item whose text begins with Text (ignoring case), or -1.

@@ -22,7 +22,9 @@ bool TRzCustomEdit::UsesStyledFrame() {
 }
 
 void TRzCustomEdit::ReadFrameFlat(bool Value) {
-  frameHotTrack_ = Value;
+  // Through the writer, so the flat frame an old file meant shows (and a
+  // saved copy reads back the same); sides read from the file stay.
+  SetFrameHotTrack(Value);
   if (Value) {
     frameStyle_ = fsStatus;
     frameHotStyle_ = fsLowered;
@@ -459,12 +461,14 @@ void RegisterRzEditClasses() {
   auto own = [](E* e) { return e->FrameController() == nullptr; };
   RegisterClassInfo<E, TCustomMaskEdit>("TRzCustomEdit")
       .Enum("Alignment", &E::Alignment, &E::SetAlignment, taRightJustify)
-      .Color("Color", &E::Color, &E::SetColor, clWindow)
-      .Stored([](E* e) { return !e->FrameController() && e->Enabled() && !e->ParentColor(); })
+      // The colour the control has when enabled and unfocused: a form saved
+      // while the control is disabled or focused keeps its own colour.
+      .Color("Color", &E::NormalColor, &E::SetColor, clWindow)
+      .Stored([](E* c) { return !c->FrameController() && !c->ParentColor(); })
       .Color("DisabledColor", &E::DisabledColor, &E::SetDisabledColor, clBtnFace)
       .Stored(own)
       .Color("FocusColor", &E::FocusColor, &E::SetFocusColor, clWindow)
-      .Stored([](E* e) { return !e->FrameController() && ColorToRGB(e->FocusColor()) != ColorToRGB(e->Color()); })
+      .Stored([](E* c) { return !c->FrameController() && ColorToRGB(c->FocusColor()) != ColorToRGB(c->NormalColor()); })
       .Bool("FlatButtons", &E::FlatButtons, &E::SetFlatButtons, false)
       .Stored(own)
       .Color("FlatButtonColor", &E::FlatButtonColor, &E::SetFlatButtonColor, clBtnFace)

@@ -66,8 +66,8 @@ class TRzCustomEdit : public TCustomMaskEdit {
   // Visual styles are on and the control prefers their border.
   virtual bool UsesStyledFrame();
   TAlignment GetControlsAlignment() override { return alignment_; }
-  // Values of older form files: "FrameFlat" sets FrameHotTrack without its
-  // writer and, when True, the styles fsStatus and fsLowered.
+  // Values of older form files: "FrameFlat" sets FrameHotTrack and, when
+  // True, the styles fsStatus and fsLowered.
   void ReadFrameFlat(bool Value);
 
   TNotifyEvent OnMouseEnter;
