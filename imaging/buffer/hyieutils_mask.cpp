@@ -228,6 +228,15 @@ void TIEMask::MoveContent(Integer& DX, Integer& DY, bool Cut) {
     if (bottom_ + DY >= height_) DY = height_ - bottom_ - 1;
   }
   if (DX == 0 && DY == 0) return;
+  // Some values are left behind as zeros (or dropped at the edge).
+  full_ = false;
+  if (right_ < left_ || bottom_ < top_) {
+    // The whole selection went past the edge: nothing is left of it.
+    for (Integer y = std::max(oldTop, 0); y <= std::min(oldBottom, height_ - 1); ++y)
+      std::memset(RowAddress(y), 0, static_cast<size_t>(rowLength_));
+    SetEmptyBox();
+    return;
+  }
   if (bits_ == 1) {
     const Integer count = right_ - left_ + 1;
     const Integer rows = bottom_ - top_ + 1;

@@ -75,16 +75,31 @@ void TIEBitmap::AllocateVclStorage() {
 void TIEBitmap::AttachTBitmap(TBitmap* Bitmap, bool ReleaseFirst) {
   if (ReleaseFirst) FreeImage();
   if (!Bitmap) return;
-  if (vclBitmap_ && vclBitmap_ != Bitmap && !borrowed_) delete vclBitmap_;  // an owned bitmap would leak
-  vclBitmap_ = Bitmap;
-  borrowed_ = true;
+  const TPixelFormat f = Bitmap->PixelFormat();
+  if (f == pf1bit || f == pf24bit || Bitmap->Empty()) {
+    // Rows the kinds describe: the bitmap itself is the storage.
+    if (vclBitmap_ && vclBitmap_ != Bitmap && !borrowed_) delete vclBitmap_;  // an owned bitmap would leak
+    vclBitmap_ = Bitmap;
+    borrowed_ = true;
+  } else if (vclBitmap_ == Bitmap && !borrowed_) {
+    vclBitmap_->SetPixelFormat(pf24bit);  // our own bitmap
+  } else {
+    // Rows of another depth: work on a 24-bit copy of our own. The caller's
+    // bitmap keeps its format and pixels; whoever changes the picture and
+    // wants it back there writes it back (the processing component does).
+    if (!vclBitmap_ || borrowed_) vclBitmap_ = new TBitmap;
+    borrowed_ = false;
+    CopyTBitmap(Bitmap, vclBitmap_);
+    if (f == pf4bit || f == pf8bit) {
+      const Integer n = f == pf4bit ? 16 : 256;
+      vclBitmap_->SetPalette(CreatePaletteFromEntries(ReadPalette(Bitmap, n)));
+    }
+    vclBitmap_->SetPixelFormat(pf24bit);
+  }
   location_ = islVCLBitmap;
-  // The rows must be 1- or 24-bit for the kinds; other formats are turned into 24 bits.
-  if (Bitmap->PixelFormat() != pf1bit && Bitmap->PixelFormat() != pf24bit && !Bitmap->Empty())
-    Bitmap->SetPixelFormat(pf24bit);
-  width_ = Bitmap->Width();
-  height_ = Bitmap->Height();
-  kind_ = Bitmap->PixelFormat() == pf1bit ? ipkBW1 : ipkRGB24;
+  width_ = vclBitmap_->Width();
+  height_ = vclBitmap_->Height();
+  kind_ = vclBitmap_->PixelFormat() == pf1bit ? ipkBW1 : ipkRGB24;
   palette_.reset();
   paletteCount_ = 0;
   bitsPerPixel_ = IEPixelKindBits[kind_];

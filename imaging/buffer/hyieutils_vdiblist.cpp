@@ -1,6 +1,7 @@
 // The virtual DIB list: many small device-independent bitmaps in one growing
 // memory-mapped file, at most a few of them mapped at a time.
 #include <algorithm>
+#include <vector>
 
 #include "imaging/buffer/hyieutils.h"
 #include "platform/Graphics.h"
@@ -8,8 +9,17 @@
 namespace {
 constexpr uint64_t kGranule = 65536;
 
+// Colour entries after the 40-byte header: a full table for 4- and 8-bit
+// blocks (their pixels are palette indexes), else the two entries black and
+// white, so that 1- and 24-bit rows start at offset 48.
+Integer ColourEntries(Integer bits) { return bits == 4 || bits == 8 ? 1 << bits : 2; }
+size_t RowsOffset(Integer bits) { return 40 + 4 * static_cast<size_t>(ColourEntries(bits)); }
+// 15-bit pixels take 16 bits of storage.
+Cardinal BlockRowLength(Integer w, Integer bits) { return AlignedRowLength(w, bits == 15 ? 16 : bits); }
+
 void WriteHeader(Byte* view, Integer w, Integer h, Integer bits) {
-  std::memset(view, 0, 48);
+  const size_t offset = RowsOffset(bits);
+  std::memset(view, 0, offset);
   auto* hdr = reinterpret_cast<BITMAPINFOHEADER*>(view);
   hdr->biSize = 40;
   hdr->biWidth = w;
@@ -17,10 +27,30 @@ void WriteHeader(Byte* view, Integer w, Integer h, Integer bits) {
   hdr->biPlanes = 1;
   hdr->biBitCount = static_cast<WORD>(bits);
   hdr->biCompression = BI_RGB;
-  view[44] = view[45] = view[46] = 255;  // colour entry 1: white
+  const Integer n = ColourEntries(bits);
+  if (n > 2) {
+    // A grey ramp until a bitmap's own palette is written.
+    hdr->biClrUsed = static_cast<DWORD>(n);
+    for (Integer i = 0; i < n; ++i) {
+      const Byte v = static_cast<Byte>(i * 255 / (n - 1));
+      view[40 + 4 * i] = view[41 + 4 * i] = view[42 + 4 * i] = v;
+    }
+  } else {
+    view[44] = view[45] = view[46] = 255;  // colour entry 1: white
+  }
 }
 
-TPixelFormat FormatOfBits(Integer bits) { return bits == 1 ? pf1bit : pf24bit; }
+TPixelFormat FormatOfBits(Integer bits) {
+  switch (bits) {
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
+    case 15: return pf15bit;
+    case 16: return pf16bit;
+    case 32: return pf32bit;
+    default: return pf24bit;
+  }
+}
 }  // namespace
 
 TIEVirtualDIBList::TIEVirtualDIBList() : file_(std::make_unique<TIEMemoryMapped>()) {
@@ -73,7 +103,7 @@ bool TIEVirtualDIBList::ResetFile() {
 
 bool TIEVirtualDIBList::AllocateBlock(TIEVirtualImage* Image, Integer Width, Integer Height, Integer Bits) {
   if (Width < 0 || Height < 0) return false;
-  const uint64_t data = 48 + static_cast<uint64_t>(AlignedRowLength(Width, Bits)) * static_cast<uint32_t>(Height);
+  const uint64_t data = RowsOffset(Bits) + static_cast<uint64_t>(BlockRowLength(Width, Bits)) * static_cast<uint32_t>(Height);
   const uint64_t need = (data + kGranule - 1) & ~(kGranule - 1);
   if (need > 0xFFFFFFFFull) return false;  // a block size is held in 32 bits
   if (!file_->IsOpen() && !ResetFile()) return false;  // after ClearList the file is made again
@@ -152,7 +182,7 @@ TIEVirtualImage* TIEVirtualDIBList::AddImage(TIEBitmap* Bitmap) {
   const size_t rl = static_cast<size_t>(Bitmap->RowLength());
   for (Integer k = 0; k < h; ++k) {
     const void* src = Bitmap->GetRowPointer(h - 1 - k);
-    std::memcpy(im->View + 48 + rl * k, src, rl);
+    std::memcpy(im->View + RowsOffset(Bitmap->BitsPerPixel()) + rl * k, src, rl);
   }
   return im;
 }
@@ -193,14 +223,25 @@ void TIEVirtualDIBList::ReadIntoBitmap(TIEVirtualImage* Image, TBitmap* Bitmap) 
   if (!Image->View) return;
   const auto* hdr = reinterpret_cast<const BITMAPINFOHEADER*>(Image->View);
   const Integer w = hdr->biWidth, h = hdr->biHeight, bits = hdr->biBitCount;
+  // The bitmap takes the block's own depth: rows of another depth read as
+  // 24-bit pixels would be garbage.
   const TPixelFormat pf = FormatOfBits(bits);
   if (Bitmap->PixelFormat() != pf || Bitmap->Width() != w || Bitmap->Height() != h) {
     Bitmap->SetSize(1, 1);
     Bitmap->SetPixelFormat(pf);
     Bitmap->SetSize(w, h);
   }
-  const size_t rl = AlignedRowLength(w, bits);
-  for (Integer k = 0; k < h; ++k) std::memcpy(Bitmap->ScanLine(h - 1 - k), Image->View + 48 + rl * k, rl);
+  const Integer colours = ColourEntries(bits);
+  if (colours > 2) {
+    std::vector<PALETTEENTRY> entries(static_cast<size_t>(colours));
+    const Byte* table = Image->View + 40;
+    for (Integer i = 0; i < colours; ++i)
+      entries[i] = PALETTEENTRY{table[4 * i + 2], table[4 * i + 1], table[4 * i], 0};
+    Bitmap->SetPalette(CreatePaletteFromEntries(entries));
+  }
+  const size_t rl = BlockRowLength(w, bits);
+  const Byte* rows = Image->View + RowsOffset(bits);
+  for (Integer k = 0; k < h; ++k) std::memcpy(Bitmap->ScanLine(h - 1 - k), rows + rl * k, rl);
 }
 
 void TIEVirtualDIBList::WriteFromBitmap(TIEVirtualImage* Image, TBitmap* Bitmap) {
@@ -217,8 +258,24 @@ void TIEVirtualDIBList::WriteFromBitmap(TIEVirtualImage* Image, TBitmap* Bitmap)
     Image->SourceWidth = keep.SourceWidth;
     Image->SourceHeight = keep.SourceHeight;
   }
-  const size_t rl = AlignedRowLength(w, bits);
-  for (Integer k = 0; k < h; ++k) std::memcpy(Image->View + 48 + rl * k, Bitmap->ScanLine(h - 1 - k), rl);
+  const Integer colours = ColourEntries(bits);
+  if (colours > 2) {
+    std::vector<PALETTEENTRY> entries(static_cast<size_t>(colours), PALETTEENTRY{0, 0, 0, 0});
+    if (HPALETTE pal = Bitmap->Palette()) {
+      const Integer n = std::min(colours, PaletteEntryCount(pal));
+      if (n > 0) ::GetPaletteEntries(pal, 0, static_cast<UINT>(n), entries.data());
+    }
+    Byte* table = Image->View + 40;
+    for (Integer i = 0; i < colours; ++i) {
+      table[4 * i] = entries[i].peBlue;
+      table[4 * i + 1] = entries[i].peGreen;
+      table[4 * i + 2] = entries[i].peRed;
+      table[4 * i + 3] = 0;
+    }
+  }
+  const size_t rl = BlockRowLength(w, bits);
+  Byte* rows = Image->View + RowsOffset(bits);
+  for (Integer k = 0; k < h; ++k) std::memcpy(rows + rl * k, Bitmap->ScanLine(h - 1 - k), rl);
 }
 
 TBitmap* TIEVirtualDIBList::CheckOutBitmap(TIEVirtualImage* Image) {
@@ -283,7 +340,7 @@ void* TIEVirtualDIBList::ImageBits(TIEVirtualImage* Image) {
   if (CheckedOut* e = FindEntry(Image))
     return e->Bitmap->Height() > 0 ? e->Bitmap->ScanLine(e->Bitmap->Height() - 1) : nullptr;
   MapRecord(Image);
-  return Image->View ? Image->View + 48 : nullptr;
+  return Image->View ? Image->View + RowsOffset(reinterpret_cast<BITMAPINFOHEADER*>(Image->View)->biBitCount) : nullptr;
 }
 
 BITMAPINFOHEADER* TIEVirtualDIBList::ImageHeader(TIEVirtualImage* Image) {

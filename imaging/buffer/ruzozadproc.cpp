@@ -87,8 +87,11 @@ void TRuzozAdProc::SetAttachedTImage(TImage* Image) {
 }
 
 void TRuzozAdProc::AttachBitmap(TBitmap* Bitmap) {
-  DetachListener();
+  // Nil while a view or an image control is attached changes nothing: taking
+  // the listener off a view we stay attached to would leave us holding its
+  // buffer after it replaced it.
   if (Bitmap == nullptr && (view_ != nullptr || image_ != nullptr)) return;
+  DetachListener();
   attachedBitmap_ = Bitmap;
   SetOwnBitmapWrapping(Bitmap);
   if (Bitmap != nullptr) {
@@ -122,7 +125,9 @@ void TRuzozAdProc::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (view_ != nullptr && AComponent == view_) {
-    listener_ = IENoListener;  // its records went with it
+    // The view may live on (it was only taken from its owner): it must not keep
+    // calling us. A view being destroyed has already told us and is gone from view_.
+    DetachListener();
     view_ = nullptr;
     ReleasePicture();
   }
@@ -241,6 +246,11 @@ bool TRuzozAdProc::GetWorkRegion(Integer& X1, Integer& Y1, Integer& X2, Integer&
 }
 
 void TRuzozAdProc::NotifyImageChanged() {
+  // A bitmap of a depth the buffer cannot hold in place is worked on as a copy
+  // (see TIEBitmap::AttachTBitmap): the changed picture goes back to it now.
+  if (attachedBitmap_ != nullptr && working_ != nullptr && working_->VclBitmap() != attachedBitmap_ &&
+      working_->Width() > 0 && working_->Height() > 0)
+    working_->ExportToTBitmap(attachedBitmap_);
   if (view_ != nullptr) {
     view_->Update();
     view_->NotifyImageChanged();

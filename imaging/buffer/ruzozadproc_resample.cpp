@@ -167,6 +167,14 @@ void KernelResample(Integer W, Integer H, Integer W2, Integer H2, Integer C, con
   }
 }
 
+// Source pixels first..last under destination pixel I when N pixels shrink to
+// N2: those meeting [I N / N2, (I + 1) N / N2), at least one.
+std::pair<Integer, Integer> BoxOf(Integer I, Integer N, Integer N2) {
+  const Integer first = static_cast<Integer>(int64_t(I) * N / N2);
+  const Integer last = static_cast<Integer>((int64_t(I + 1) * N + N2 - 1) / N2) - 1;
+  return {std::min(first, N - 1), std::clamp(last, std::min(first, N - 1), N - 1)};
+}
+
 // Fast linear: interpolation along an axis that grows, box average along one
 // that shrinks (unless Interpolate forces interpolation on both).
 void FastLinearCore(Integer W, Integer H, Integer W2, Integer H2, Integer C, bool AlwaysInterpolate,
@@ -181,15 +189,25 @@ void FastLinearCore(Integer W, Integer H, Integer W2, Integer H2, Integer C, boo
     const double x = i / sx;
     const Integer left = static_cast<Integer>(Trunc(x));
     const Integer frac = static_cast<Integer>(Trunc((x - left) * 131072));
-    const Integer last = static_cast<Integer>(Trunc(std::min<Integer>(i + 1, W2 - 1) / sx + 1e-10));
-    cols[i] = {std::min(left, W - 1), std::clamp(last, std::min(left, W - 1), W - 1), frac};
+    // A shrinking column averages the source pixels its footprint
+    // [i W / W2, (i + 1) W / W2) touches, so the last column ends at the last
+    // source pixel and boxes never reach past their own footprint.
+    const auto box = BoxOf(i, W, W2);
+    cols[i] = {sx > 1 || AlwaysInterpolate ? std::min(left, W - 1) : box.first, box.second, frac};
   }
   const bool growX = sx > 1 || AlwaysInterpolate, growY = sy > 1 || AlwaysInterpolate;
+  // An axis whose size does not change is copied, not filtered.
+  const bool sameX = W == W2, sameY = H == H2;
   TScratchPlane scratch(W2, H, C, 4);
   std::vector<Byte> line(static_cast<size_t>(W) * C);
   for (Integer y = 0; y < H; ++y) {
-    Read(y, line.data());
     Byte* out = scratch.RowForWrite(y);
+    if (sameX) {
+      Read(y, out);
+      if (Report) Report(0, y);
+      continue;
+    }
+    Read(y, line.data());
     for (Integer i = 0; i < W2; ++i) {
       const Col& c = cols[i];
       for (Integer ch = 0; ch < C; ++ch) {
@@ -210,6 +228,11 @@ void FastLinearCore(Integer W, Integer H, Integer W2, Integer H2, Integer C, boo
   std::vector<Byte> upper(result.size());
   std::vector<Integer> sums(result.size());
   for (Integer j = 0; j < H2; ++j) {
+    if (sameY) {
+      Write(j, scratch.RowForRead(j));
+      if (Report) Report(1, j);
+      continue;
+    }
     if (growY) {
       const double y = j / sy;
       const Integer top = std::min(static_cast<Integer>(Trunc(y)), H - 1);
@@ -221,8 +244,8 @@ void FastLinearCore(Integer W, Integer H, Integer W2, Integer H2, Integer C, boo
         result[k] = static_cast<Byte>(a + (((b - a) * frac) >> 17));
       }
     } else {
-      const Integer from = std::min(static_cast<Integer>(Trunc(j / sy)), H - 1);
-      const Integer to = std::clamp(static_cast<Integer>(Trunc(std::min<Integer>(j + 1, H2 - 1) / sy)), from, H - 1);
+      const auto box = BoxOf(j, H, H2);
+      const Integer from = box.first, to = box.second;
       std::fill(sums.begin(), sums.end(), 0);
       for (Integer r = from; r <= to; ++r) {
         const Byte* p = scratch.RowForRead(r);

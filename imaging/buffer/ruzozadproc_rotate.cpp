@@ -1,6 +1,9 @@
 // Flips, quarter turns, rotation by any angle and nearest-neighbour stretch.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
 
 #include "imaging/buffer/ruzozadproc.h"
 #include "imaging/buffer/ruzozadproc_rowcache.h"
@@ -59,33 +62,43 @@ void QuarterTurn(TIEBitmap* Source, TIEBitmap* Dest, bool Clockwise) {
 }
 
 
-inline Byte BlendChannel(Integer F, Integer G, Integer Prev, Integer Cur) {
-  const double v = (double(F) * Prev + double(G) * Cur + 2048) / 4096;
-  return static_cast<Byte>(std::clamp<int64_t>(Round(v), 0, 255));
-}
-
-inline void Blend(Byte* Out, Integer F, Integer G, const Byte* Prev, const Byte* Cur) {
-  for (int c = 0; c < 3; ++c) Out[c] = BlendChannel(F, G, Prev[c], Cur[c]);
-}
-
-void FillTriples(Byte* Row, Integer Count, const TIEColorTriple& Color) {
-  for (Integer i = 0; i < Count; ++i, Row += 3) {
-    Row[0] = Color.Blue;
-    Row[1] = Color.Green;
-    Row[2] = Color.Red;
+// A picture held in memory as samples: C channels of type S per pixel.
+template <typename S>
+struct TPlane {
+  Integer W = 0, H = 0, C = 0;
+  std::vector<S> Data;
+  TPlane(Integer Width, Integer Height, Integer Channels)
+      : W(Width), H(Height), C(Channels), Data(size_t(IntMax(Width, 0)) * Channels * IntMax(Height, 0)) {}
+  S* Row(Integer Y) { return &Data[size_t(Y) * W * C]; }
+  S* At(Integer X, Integer Y) { return &Data[(size_t(Y) * W + X) * C]; }
+  void FillRow(Integer Y, const S* Value) {
+    S* p = Row(Y);
+    for (Integer x = 0; x < W; ++x, p += C) std::copy(Value, Value + C, p);
   }
+};
+
+template <typename S>
+inline S BlendSample(Integer F, Integer G, S Prev, S Cur) {
+  const double v = (double(F) * Prev + double(G) * Cur + 2048) / 4096;
+  return static_cast<S>(std::clamp<int64_t>(Round(v), 0, std::numeric_limits<S>::max()));
 }
 
-// Rotation of a 24-bit picture by -45..45 degrees with three shears.
-void ShearRotate(TIEBitmap* Work, TIEBitmap* Picture, double Degrees, bool Antialias, const TIEColorTriple& Background,
-                 const TIEProgressEvent& OnProgress, TObject* Sender) {
-  const Integer W = Work->Width(), H = Work->Height();
+template <typename S>
+inline void Blend(S* Out, Integer C, Integer F, Integer G, const S* Prev, const S* Cur) {
+  for (Integer c = 0; c < C; ++c) Out[c] = BlendSample<S>(F, G, Prev[c], Cur[c]);
+}
+
+// Rotation of a plane by -45..45 degrees with three shears; Bg holds C samples.
+template <typename S>
+TPlane<S> ShearRotate(TPlane<S>& Work, double Degrees, bool Antialias, const S* Bg,
+                      const TIEProgressEvent& OnProgress, TObject* Sender) {
+  const Integer W = Work.W, H = Work.H, C = Work.C;
   const double theta = Degrees * Pi / 180;
-  const double T = std::fabs(std::tan(theta / 2)), S = std::fabs(std::sin(theta));
+  const double T = std::fabs(std::tan(theta / 2)), S_ = std::fabs(std::sin(theta));
   auto R = [](double v) { return static_cast<Integer>(Round(v)); };
   const Integer W1 = R(H * T + W + 1);
-  const Integer U = R((W1 - W) * S);
-  const Integer H2 = R(W1 * S + H + 1);
+  const Integer U = R((W1 - W) * S_);
+  const Integer H2 = R(W1 * S_ + H + 1);
   const Integer V = R((H2 - H - U) * T);
   const Integer H3 = H2 - 2 * U;
   const Integer W3 = R(H3 * T + W1 + 1 - 2 * V);
@@ -93,81 +106,198 @@ void ShearRotate(TIEBitmap* Work, TIEBitmap* Picture, double Degrees, bool Antia
   auto report = [&](double done) {
     if (OnProgress) OnProgress(Sender, static_cast<Integer>(Trunc(factor * done)));
   };
-  const Byte bg[3] = {Background.Blue, Background.Green, Background.Red};
 
   // Shear 1: rows of the work picture into W1-wide rows.
-  std::vector<Byte> buf1(size_t(W1) * 3 * H);
+  TPlane<S> buf1(W1, H, C);
   for (Integer y = 0; y < H; ++y) {
-    Byte* out = &buf1[size_t(W1) * 3 * y];
-    FillTriples(out, W1, Background);
-    const Byte* src = static_cast<const Byte*>(Work->GetRowPointer(y));
+    buf1.FillRow(y, Bg);
+    S* out = buf1.Row(y);
+    const S* src = Work.Row(y);
     const double I = theta > 0 ? T * y : T * (H - y);
     const Integer B = R(I);
     if (!Antialias) {
       for (Integer x = 0; x < W; ++x)
-        if (B + x >= 0 && B + x < W1) std::memcpy(out + 3 * (B + x), src + 3 * x, 3);
+        if (B + x >= 0 && B + x < W1) std::copy(src + C * x, src + C * (x + 1), out + C * (B + x));
     } else {
       const Integer F = static_cast<Integer>(Trunc((I - B) * 4096)), G = 4096 - F;
-      const Byte* prev = bg;
+      const S* prev = Bg;
       for (Integer x = 0; x < W; ++x) {
-        if (B + x >= 0 && B + x < W1) Blend(out + 3 * (B + x), F, G, prev, src + 3 * x);
-        prev = src + 3 * x;
+        if (B + x >= 0 && B + x < W1) Blend<S>(out + C * (B + x), C, F, G, prev, src + C * x);
+        prev = src + C * x;
       }
-      if (F > 0 && W + B < W1 && W > 0 && W + B >= 0) Blend(out + 3 * (B + W), F, G, src + 3 * (W - 1), bg);
+      if (F > 0 && W + B < W1 && W > 0 && W + B >= 0) Blend<S>(out + C * (B + W), C, F, G, src + C * (W - 1), Bg);
     }
     report(y);
   }
 
   // Shear 2: columns into H3 rows.
-  std::vector<Byte> buf2(size_t(W1) * 3 * IntMax(H3, 0));
-  for (Integer y = 0; y < H3; ++y) FillTriples(&buf2[size_t(W1) * 3 * y], W1, Background);
+  TPlane<S> buf2(W1, IntMax(H3, 0), C);
+  for (Integer y = 0; y < H3; ++y) buf2.FillRow(y, Bg);
   for (Integer x = 0; x < W1; ++x) {
-    const double K = theta > 0 ? S * (W1 - x) : S * x;
+    const double K = theta > 0 ? S_ * (W1 - x) : S_ * x;
     const Integer P = R(K);
     const Integer F = R((K - P) * 4096), G = 4096 - F;
     const Integer offset = P - U;
-    const Byte* prev = bg;
+    const S* prev = Bg;
     for (Integer y = 0; y < H; ++y) {
       const Integer ty = offset + y;
       if (ty < 0 || ty >= H3) continue;
-      const Byte* cur = &buf1[(size_t(W1) * y + x) * 3];
-      Byte* out = &buf2[(size_t(W1) * ty + x) * 3];
+      const S* cur = buf1.At(x, y);
+      S* out = buf2.At(x, ty);
       if (Antialias)
-        Blend(out, F, G, prev, cur);
+        Blend<S>(out, C, F, G, prev, cur);
       else
-        std::memcpy(out, cur, 3);
+        std::copy(cur, cur + C, out);
       prev = cur;
     }
     if (Antialias && F > 0 && H > 0) {
       const Integer ty = offset + H;
-      if (ty >= 0 && ty < H3) Blend(&buf2[(size_t(W1) * ty + x) * 3], F, G, &buf1[(size_t(W1) * (H - 1) + x) * 3], bg);
+      if (ty >= 0 && ty < H3) Blend<S>(buf2.At(x, ty), C, F, G, buf1.At(x, H - 1), Bg);
     }
     report(double(H) + x);
   }
 
-  // Shear 3: rows into the picture, resized to W3 x H3.
-  Picture->AllocateImage(IntMax(W3, 0), IntMax(H3, 0), ipkRGB24);
-  std::vector<Byte> line(size_t(IntMax(W3, 0)) * 3);
+  // Shear 3: rows into the result, W3 x H3.
+  TPlane<S> result(IntMax(W3, 0), IntMax(H3, 0), C);
   for (Integer y = 0; y < H3; ++y) {
-    FillTriples(line.data(), W3, Background);
-    const Byte* src = &buf2[size_t(W1) * 3 * y];
+    result.FillRow(y, Bg);
+    S* line = result.Row(y);
+    const S* src = buf2.Row(y);
     const double O = theta > 0 ? T * y : T * (H3 - y);
     const Integer J = R(O) - V;
     const Integer I = R((O - R(O)) * 4096), G = 4096 - I;
-    const Byte* prev = bg;
+    const S* prev = Bg;
     for (Integer x = 0; x < W1; ++x) {
       const Integer tx = J + x;
       if (tx < 0 || tx >= W3) continue;
       if (Antialias)
-        Blend(&line[3 * tx], I, G, prev, src + 3 * x);
+        Blend<S>(line + C * tx, C, I, G, prev, src + C * x);
       else
-        std::memcpy(&line[3 * tx], src + 3 * x, 3);
-      prev = src + 3 * x;
+        std::copy(src + C * x, src + C * (x + 1), line + C * tx);
+      prev = src + C * x;
     }
-    if (Antialias && I > 0 && W1 > 0 && J + W1 >= 0 && J + W1 < W3) Blend(&line[3 * (J + W1)], I, G, src + 3 * (W1 - 1), bg);
-    std::memcpy(Picture->GetRowPointer(y), line.data(), line.size());
+    if (Antialias && I > 0 && W1 > 0 && J + W1 >= 0 && J + W1 < W3)
+      Blend<S>(line + C * (J + W1), C, I, G, src + C * (W1 - 1), Bg);
     report(double(H) + W1 + y);
   }
+  return result;
+}
+
+// Channels and sample type of the kinds turned without a change of kind.
+template <typename S>
+TPlane<S> ReadPlane(TIEBitmap* Bitmap, Integer C) {
+  TPlane<S> p(Bitmap->Width(), Bitmap->Height(), C);
+  const size_t bytes = size_t(p.W) * C * sizeof(S);
+  for (Integer y = 0; y < p.H; ++y) std::memcpy(p.Row(y), Bitmap->GetRowPointer(y), bytes);
+  return p;
+}
+
+template <typename S>
+void WritePlane(TPlane<S>& P, TIEBitmap* Bitmap, TIEPixelKind Kind) {
+  Bitmap->AllocateImage(P.W, P.H, Kind);
+  const size_t bytes = size_t(P.W) * P.C * sizeof(S);
+  for (Integer y = 0; y < P.H; ++y) std::memcpy(Bitmap->GetRowPointer(y), P.Row(y), bytes);
+}
+
+// RotateImage for the kinds whose samples can be blended as they are
+// (ipkRGB24, ipkGray8, ipkGray16). Bg: the background as samples of the kind.
+void RotateSamples(TIEBitmap* Bitmap, bool Antialias, double Angle, const uint16_t* Bg,
+                   const TIEProgressEvent& OnProgress, TObject* Sender) {
+  const TIEPixelKind kind = Bitmap->PixelKind();
+  double d = static_cast<double>(Trunc(Angle * 1000) % 360000) / 1000;
+  TIEBitmap work;
+  work.SetLocation(islMemory);
+  if (d >= -45 && d <= 45) work.CopyPixelsFrom(Bitmap);
+  while (d > 45) {
+    Rotate90CounterClockwise(Bitmap, &work);
+    d -= 90;
+    if (d > 45) Bitmap->CopyPixelsFrom(&work);
+  }
+  while (d < -45) {
+    Rotate90Clockwise(Bitmap, &work);
+    d += 90;
+    if (d < -45) Bitmap->CopyPixelsFrom(&work);
+  }
+  if (d == 0) {
+    Bitmap->CopyPixelsFrom(&work);
+    return;
+  }
+  if (kind == ipkGray16) {
+    auto plane = ReadPlane<uint16_t>(&work, 1);
+    work.FreeImage();
+    auto out = ShearRotate<uint16_t>(plane, d, Antialias, Bg, OnProgress, Sender);
+    WritePlane(out, Bitmap, kind);
+  } else {
+    const Integer c = kind == ipkRGB24 ? 3 : 1;
+    const Byte bg[3] = {static_cast<Byte>(Bg[0]), static_cast<Byte>(Bg[c > 1 ? 1 : 0]), static_cast<Byte>(Bg[c > 1 ? 2 : 0])};
+    auto plane = ReadPlane<Byte>(&work, c);
+    work.FreeImage();
+    auto out = ShearRotate<Byte>(plane, d, Antialias, bg, OnProgress, Sender);
+    WritePlane(out, Bitmap, kind);
+  }
+}
+
+// The mapping of the 1-bit rotation: Visit(x, y, source x, source y) for every
+// result pixel of the RW x RH result, row by row; Row(y) after each row.
+template <typename Visit, typename RowDone>
+void BilevelMapping(Integer W, Integer H, double Angle, Integer& RW, Integer& RH, Visit&& V, RowDone&& Done) {
+  if (Angle == 90 || Angle == -90 || Angle == 270 || Angle == 180 || Angle == -180) {
+    const bool half = Angle == 180 || Angle == -180;
+    RW = half ? W : H;
+    RH = half ? H : W;
+    for (Integer y = 0; y < RH; ++y)
+      for (Integer x = 0; x < RW; ++x) {
+        if (Angle == 90)
+          V(x, y, int64_t(W - 1 - y), int64_t(x));
+        else if (half)
+          V(x, y, int64_t(W - 1 - x), int64_t(H - 1 - y));
+        else
+          V(x, y, int64_t(y), int64_t(H - 1 - x));
+      }
+    return;
+  }
+  const double theta = -Angle / 57.29577951308232;
+  const double c = Trunc(std::cos(theta) * 10000) / 10000.0, s = Trunc(std::sin(theta) * 10000) / 10000.0;
+  RW = static_cast<Integer>(Trunc(std::fabs(W * c) + std::fabs(H * s)));
+  RH = static_cast<Integer>(Trunc(std::fabs(W * s) + std::fabs(H * c)));
+  for (Integer o = 0; o < RH; ++o) {
+    const double dy = o - (RH / 2.0 - 0.5);
+    for (Integer k = 0; k < RW; ++k) {
+      const double dx = k - (RW / 2.0 - 0.5);
+      V(k, o, Trunc(W / 2.0 - 0.5 + s * dy) + Trunc(c * dx), Trunc(H / 2.0 - 0.5 + c * dy) + Trunc(-s * dx));
+    }
+    Done(o, RH);
+  }
+}
+
+// Result size of BilevelMapping without visiting anything.
+void BilevelResultSize(Integer W, Integer H, double Angle, Integer& RW, Integer& RH) {
+  if (Angle == 90 || Angle == -90 || Angle == 270 || Angle == 180 || Angle == -180) {
+    const bool half = Angle == 180 || Angle == -180;
+    RW = half ? W : H;
+    RH = half ? H : W;
+    return;
+  }
+  const double theta = -Angle / 57.29577951308232;
+  const double c = Trunc(std::cos(theta) * 10000) / 10000.0, s = Trunc(std::sin(theta) * 10000) / 10000.0;
+  RW = static_cast<Integer>(Trunc(std::fabs(W * c) + std::fabs(H * s)));
+  RH = static_cast<Integer>(Trunc(std::fabs(W * s) + std::fabs(H * c)));
+}
+
+// The alpha channel of a 1-bit picture turned like its bits; uncovered pixels opaque.
+void RotateAlphaLikeBilevel(TIEBitmap* Alpha, double Angle) {
+  const Integer W = Alpha->Width(), H = Alpha->Height();
+  auto src = ReadPlane<Byte>(Alpha, 1);
+  Integer RW = 0, RH = 0;
+  BilevelResultSize(W, H, Angle, RW, RH);
+  TPlane<Byte> out(RW, RH, 1);
+  BilevelMapping(
+      W, H, Angle, RW, RH,
+      [&](Integer x, Integer y, int64_t sx, int64_t sy) {
+        *out.At(x, y) = (sx < 0 || sy < 0 || sx >= W || sy >= H) ? 255 : *src.At(Integer(sx), Integer(sy));
+      },
+      [](Integer, Integer) {});
+  WritePlane(out, Alpha, ipkGray8);
 }
 
 }  // namespace
@@ -211,38 +341,50 @@ void RotateImage(TIEBitmap* Bitmap, bool Antialias, double Angle, TIEColorTriple
   if (Bitmap == nullptr || Angle == 0) return;
   const TIEPixelKind kind = Bitmap->PixelKind();
   if (kind == ipkNone || Bitmap->Width() <= 0 || Bitmap->Height() <= 0) return;
+  // The alpha channel turns with the picture (the changes of kind and size
+  // below would drop it); the area the turn uncovers is opaque, showing the
+  // background colour asked for.
+  std::unique_ptr<TIEBitmap> alpha;
+  if (Bitmap->HasAlphaChannel()) {
+    alpha = std::make_unique<TIEBitmap>();
+    alpha->SetLocation(islMemory);
+    alpha->CopyPixelsFrom(Bitmap->GetAlphaChannel());
+    Bitmap->FreeAlphaChannel();
+  }
+  const uint16_t opaque[1] = {255};
   if (kind == ipkBW1) {
     TIEProgressRecord progress;
     progress.Callback = OnProgress;
     progress.Sender = Sender;
     RotateBilevel(Bitmap, Background.Red != 0 && Background.Green != 0 && Background.Blue != 0, Angle, progress);
-    return;
+    if (alpha) RotateAlphaLikeBilevel(alpha.get(), Angle);
+  } else {
+    const Integer r = Background.Red, g = Background.Green, b = Background.Blue;
+    if (kind == ipkRGB24 || kind == ipkPal8) {
+      // Palette pictures turn through 24 bits (antialiased edges blend colours)
+      // and are mapped to a palette again.
+      if (kind == ipkPal8) Bitmap->ConvertToKind(ipkRGB24);
+      const uint16_t bg[3] = {Background.Blue, Background.Green, Background.Red};
+      RotateSamples(Bitmap, Antialias, Angle, bg, OnProgress, Sender);
+      if (kind == ipkPal8) Bitmap->ConvertToKind(ipkPal8);
+    } else {
+      // Grey pictures turn as grey, 16-bit values whole.
+      const uint16_t bg[1] = {static_cast<uint16_t>(kind == ipkGray16 ? (212 * r + 713 * g + 75 * b) * 256 / 1000
+                                                                       : (21 * r + 71 * g + 8 * b) / 100)};
+      RotateSamples(Bitmap, Antialias, Angle, bg, OnProgress, Sender);
+    }
+    if (alpha) RotateSamples(alpha.get(), Antialias, Angle, opaque, nullptr, nullptr);
   }
-  if (kind != ipkRGB24) {
-    // Grey and palette pictures turn through 24 bits rather than being read as bits.
-    Bitmap->ConvertToKind(ipkRGB24);
-    RotateImage(Bitmap, Antialias, Angle, Background, OnProgress, Sender);
-    Bitmap->ConvertToKind(kind);
-    return;
+  if (alpha && alpha->Width() == Bitmap->Width() && alpha->Height() == Bitmap->Height()) {
+    TIEBitmap* a = Bitmap->GetAlphaChannel();
+    bool full = true;
+    for (Integer y = 0; y < a->Height(); ++y) {
+      const Byte* src = static_cast<const Byte*>(alpha->GetRowPointer(y));
+      std::memcpy(a->GetRowPointer(y), src, static_cast<size_t>(a->Width()));
+      for (Integer x = 0; x < a->Width() && full; ++x) full = src[x] == 255;
+    }
+    a->SetAlphaFull(full);
   }
-  double d = static_cast<double>(Trunc(Angle * 1000) % 360000) / 1000;
-  TIEBitmap work;
-  if (d >= -45 && d <= 45) work.CopyFromObject(Bitmap);
-  while (d > 45) {
-    Rotate90CounterClockwise(Bitmap, &work);
-    d -= 90;
-    if (d > 45) Bitmap->CopyPixelsFrom(&work);
-  }
-  while (d < -45) {
-    Rotate90Clockwise(Bitmap, &work);
-    d += 90;
-    if (d < -45) Bitmap->CopyPixelsFrom(&work);
-  }
-  if (d == 0) {
-    Bitmap->CopyPixelsFrom(&work);
-    return;
-  }
-  ShearRotate(&work, Bitmap, d, Antialias, Background, OnProgress, Sender);
 }
 
 void RotateBilevel(TIEBitmap* Bitmap, bool WhiteBackground, double Angle, TIEProgressRecord& Progress) {
@@ -253,50 +395,31 @@ void RotateBilevel(TIEBitmap* Bitmap, bool WhiteBackground, double Angle, TIEPro
   const size_t len = static_cast<size_t>(Bitmap->RowLength());
   std::vector<Byte> src(len * H);
   for (Integer y = 0; y < H; ++y) std::memcpy(&src[len * y], Bitmap->GetRowPointer(y), len);
-  auto bit = [&](Integer x, Integer y) { return TestBit(&src[len * y], x); };
 
   TIEBitmap result;
   result.SetLocation(islMemory);
-  if (Angle == 90 || Angle == -90 || Angle == 270 || Angle == 180 || Angle == -180) {
-    const bool half = Angle == 180 || Angle == -180;
-    const Integer RW = half ? W : H, RH = half ? H : W;
-    result.AllocateImage(RW, RH, ipkBW1);
-    for (Integer y = 0; y < RH; ++y) {
-      Byte* out = static_cast<Byte*>(result.GetRowPointer(y));
-      for (Integer x = 0; x < RW; ++x) {
-        bool v;
-        if (Angle == 90)
-          v = bit(W - 1 - y, x);
-        else if (half)
-          v = bit(W - 1 - x, H - 1 - y);
-        else
-          v = bit(y, H - 1 - x);
-        PutBit(out, x, v ? 1 : 0);
-      }
-    }
-  } else {
-    const double theta = -Angle / 57.29577951308232;
-    const double c = Trunc(std::cos(theta) * 10000) / 10000.0, s = Trunc(std::sin(theta) * 10000) / 10000.0;
-    const Integer RW = static_cast<Integer>(Trunc(std::fabs(W * c) + std::fabs(H * s)));
-    const Integer RH = static_cast<Integer>(Trunc(std::fabs(W * s) + std::fabs(H * c)));
-    result.AllocateImage(RW, RH, ipkBW1);
-    for (Integer o = 0; o < RH; ++o) {
-      Byte* out = static_cast<Byte*>(result.GetRowPointer(o));
-      const double dy = o - (RH / 2.0 - 0.5);
-      for (Integer k = 0; k < RW; ++k) {
-        const double dx = k - (RW / 2.0 - 0.5);
-        const int64_t sx = Trunc(W / 2.0 - 0.5 + s * dy) + Trunc(c * dx);
-        const int64_t sy = Trunc(H / 2.0 - 0.5 + c * dy) + Trunc(-s * dx);
+  Integer RW = 0, RH = 0;
+  BilevelResultSize(W, H, Angle, RW, RH);
+  result.AllocateImage(RW, RH, ipkBW1);
+  Byte* out = nullptr;
+  Integer outRow = -1;
+  BilevelMapping(
+      W, H, Angle, RW, RH,
+      [&](Integer x, Integer y, int64_t sx, int64_t sy) {
+        if (y != outRow) {
+          out = static_cast<Byte*>(result.GetRowPointer(y));
+          outRow = y;
+        }
         bool v;
         if (sx < 0 || sy < 0 || sx >= W || sy >= H)
           v = WhiteBackground;
         else
-          v = bit(static_cast<Integer>(sx), static_cast<Integer>(sy));
-        PutBit(out, k, v ? 1 : 0);
-      }
-      if (Progress.Callback) Progress.Callback(Progress.Sender, static_cast<Integer>(Trunc(o * 100.0 / RH)));
-    }
-  }
+          v = TestBit(&src[len * size_t(sy)], static_cast<Integer>(sx));
+        PutBit(out, x, v ? 1 : 0);
+      },
+      [&](Integer o, Integer rh) {
+        if (Progress.Callback) Progress.Callback(Progress.Sender, static_cast<Integer>(Trunc(o * 100.0 / rh)));
+      });
   Bitmap->CopyFromObject(&result);
 }
 

@@ -4,7 +4,9 @@
 
 namespace ieproc {
 
-bool StableRows(TIEBitmap* Bitmap) { return Bitmap->MappedFile() == nullptr; }
+// Only a mapped file's row addresses die at the next request (the buffer's
+// TIEMemoryMapped object exists at every place, so its presence says nothing).
+bool StableRows(TIEBitmap* Bitmap) { return Bitmap->Location() != islMappedFile; }
 
 TRowCache::TRowCache(TIEBitmap* Bitmap, Integer Slots)
     : bitmap_(Bitmap),

@@ -1,31 +1,11 @@
 // Malformed streams: each gives its warning or error, never a crash, a hang,
 // or an allocation larger than the stream could justify.
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <new>
 #include <random>
 
 #include "tests/gif/gif_test_util.h"
-
-// The replacements below pair malloc with free; GCC cannot see that through inlining.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-// The largest single allocation since the last reset, for the whole program.
-static std::atomic<size_t> g_largestAllocation{0};
-
-void* operator new(size_t n) {
-  size_t seen = g_largestAllocation.load(std::memory_order_relaxed);
-  while (n > seen && !g_largestAllocation.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
-  }
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+#include "tests/support/alloc_limit.h"
 
 using namespace giftest;
 
@@ -48,14 +28,16 @@ Outcome Load(const Bytes& b) {
   TGIFImage img;
   img.OnGIFWarning = [&](TObject*, Integer, const std::string& m) { o.warnings.push_back(m); };
   auto s = StreamOf(b);
-  g_largestAllocation = 0;
+  AllocLimit guard(AllocationAllowance(b.size()));
   try {
     img.LoadGIFStream(s.get());
     o.loaded = true;
   } catch (const GIFException& e) {
     o.error = e.Message();
+  } catch (const std::bad_alloc&) {
+    o.error = "allocation refused";
   }
-  EXPECT_LE(g_largestAllocation.load(), AllocationAllowance(b.size())) << "stream of " << b.size() << " bytes";
+  EXPECT_EQ(guard.Refusals(), 0u) << "stream of " << b.size() << " bytes asked for " << guard.LargestRequest();
   o.frames = img.Frames()->ItemCount();
   return o;
 }
@@ -262,14 +244,17 @@ TEST(BadInput, RandomMutationsOfTheCorpus) {
     SCOPED_TRACE("round " + std::to_string(round));
     TGIFImage img;
     auto s = StreamOf(b);
-    g_largestAllocation = 0;
-    try {
-      img.LoadGIFStream(s.get());
-      ++loaded;
-    } catch (const GIFException&) {
-      ++refused;
+    {
+      AllocLimit guard(AllocationAllowance(b.size()));
+      try {
+        img.LoadGIFStream(s.get());
+        ++loaded;
+      } catch (const GIFException&) {
+        ++refused;
+      } catch (const std::bad_alloc&) {
+      }
+      ASSERT_EQ(guard.Refusals(), 0u) << "stream of " << b.size() << " bytes asked for " << guard.LargestRequest();
     }
-    ASSERT_LE(g_largestAllocation.load(), AllocationAllowance(b.size()));
     // Whatever was read can be written again, or is refused with a GIF error.
     try {
       SaveBytes(img);

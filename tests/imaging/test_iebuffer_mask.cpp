@@ -194,6 +194,42 @@ TEST(IEMaskMove, ShiftLimitedOrCut) {
   }
 }
 
+TEST(IEMaskMove, CutMovePastTheEdgeLeavesAnEmptyMask) {
+  struct Case {
+    Integer dx, dy;
+  };
+  // Box (2, 1)-(4, 2) of a 10 x 5 mask pushed wholly off each side.
+  const Case cases[] = {{8, 0}, {-5, 0}, {0, 4}, {0, -3}, {30, -30}, {-100, 2}};
+  for (Integer bits : {1, 8})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << bits << " bits, by " << c.dx << "," << c.dy);
+      TIEMask m;
+      m.AllocateMask(10, 5, bits);
+      for (Integer x = 2; x <= 4; ++x) m.SetPixelValue(x, 1, bits == 1 ? 1 : 255);
+      m.SetPixelValue(3, 2, bits == 1 ? 1 : 255);
+      Integer dx = c.dx, dy = c.dy;
+      m.MoveContent(dx, dy, true);
+      EXPECT_TRUE(m.IsEmpty()) << BoxOf(m);
+      EXPECT_EQ(Picture(m), (std::vector<std::string>(5, "..........")));
+      // The mask works as a new one afterwards.
+      m.SetPixelValue(6, 3, 1);
+      EXPECT_EQ(BoxOf(m), (Box{6, 3, 6, 3}));
+    }
+}
+
+TEST(IEMaskMove, AMovedFullMaskIsNoLongerFull) {
+  TIEMask m;
+  m.AllocateMask(4, 3, 8);
+  m.FillMask(255);
+  m.SetBox(0, 0, 3, 2);
+  ASSERT_TRUE(m.Full());
+  Integer dx = 1, dy = 0;
+  m.MoveContent(dx, dy, true);
+  EXPECT_FALSE(m.Full());
+  EXPECT_EQ(m.GetPixelValue(0, 1), 0);
+  EXPECT_EQ(m.GetPixelValue(1, 1), 255);
+}
+
 TEST(IEMaskCopy, MaskedPixelsByKind) {
   for (TIEStorageLocation p : {islMemory, islMappedFile}) {
     SCOPED_TRACE(PlaceName(p));

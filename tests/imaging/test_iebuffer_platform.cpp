@@ -191,6 +191,50 @@ TEST(IEAttach, WorksOnTheBitmapInPlace) {
   EXPECT_EQ(b.Width(), 0);
 }
 
+TEST(IEAttach, BitmapsOfOtherDepthsAreLeftAsTheyWere) {
+  // 4, 8, 16 and 32 bits: the buffer reads the picture, the caller's bitmap
+  // keeps its format and its bytes.
+  for (TPixelFormat f : {pf4bit, pf8bit, pf16bit, pf32bit}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    auto bmp = MakeBitmap(f, 6, 3);
+    if (f == pf4bit || f == pf8bit) {
+      std::vector<PALETTEENTRY> pal(f == pf4bit ? 16 : 256);
+      for (size_t i = 0; i < pal.size(); ++i) pal[i] = PALETTEENTRY{Byte(i * 15), Byte(255 - i * 9), Byte(i * 5), 0};
+      bmp->SetPalette(CreatePaletteFromEntries(pal));
+    }
+    const size_t rl = AlignedRowLengthOfFormat(6, f);
+    for (Integer y = 0; y < 3; ++y) {
+      Byte* row = static_cast<Byte*>(bmp->ScanLine(y));
+      for (size_t i = 0; i < rl; ++i) row[i] = static_cast<Byte>(i * 37 + y * 11 + 5);
+    }
+    std::vector<std::vector<Byte>> before;
+    for (Integer y = 0; y < 3; ++y) {
+      const Byte* row = static_cast<const Byte*>(bmp->ScanLine(y));
+      before.emplace_back(row, row + rl);
+    }
+    for (bool releaseFirst : {true, false}) {
+      TIEBitmap b;
+      b.AttachTBitmap(bmp.get(), releaseFirst);
+      EXPECT_EQ(bmp->PixelFormat(), f);
+      for (Integer y = 0; y < 3; ++y)
+        EXPECT_EQ(std::memcmp(bmp->ScanLine(y), before[y].data(), rl), 0) << "row " << y;
+      ASSERT_EQ(b.PixelKind(), ipkRGB24);
+      ASSERT_EQ(b.Width(), 6);
+      ASSERT_EQ(b.Height(), 3);
+      EXPECT_NE(b.VclBitmap(), bmp.get());
+      for (Integer y = 0; y < 3; ++y)
+        for (Integer x = 0; x < 6; ++x) {
+          const TColor c = bmp->Canvas()->Pixels(x, y);
+          const uint32_t want = (uint32_t(c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+          ASSERT_EQ(Get(b, x, y), want) << x << "," << y;
+        }
+      // Changing the buffer changes only its copy.
+      Set(b, 0, 0, 0x123456);
+      EXPECT_EQ(std::memcmp(bmp->ScanLine(0), before[0].data(), rl), 0);
+    }
+  }
+}
+
 TEST(IEAttach, PaletteFollowsToThePlatformBitmap) {
   TIEBitmap b;
   b.SetLocation(islVCLBitmap);

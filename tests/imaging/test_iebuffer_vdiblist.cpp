@@ -187,3 +187,69 @@ TEST(IEVirtualDIBList, ClearListAndStartAgain) {
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(list.ImageWidth(b), 5);
 }
+
+TEST(IEVirtualDIBList, BlocksKeepTheirDepthAndPalette) {
+  // Bitmaps of every depth written into blocks come back with the same
+  // format, rows and (for palette depths) colours.
+  struct Case {
+    TPixelFormat format;
+    Integer bits;
+  };
+  const Case cases[] = {{pf4bit, 4}, {pf8bit, 8}, {pf16bit, 16}, {pf24bit, 24}, {pf32bit, 32}};
+  TIEVirtualDIBList list;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bits);
+    const Integer w = 7, h = 5;
+    TBitmap bmp;
+    bmp.SetPixelFormat(c.format);
+    bmp.SetSize(w, h);
+    if (c.bits <= 8) {
+      std::vector<PALETTEENTRY> pal(size_t(1) << c.bits);
+      for (size_t i = 0; i < pal.size(); ++i) pal[i] = PALETTEENTRY{Byte(i * 3), Byte(200 - i), Byte(i * 7 + 1), 0};
+      bmp.SetPalette(CreatePaletteFromEntries(pal));
+    }
+    const size_t rl = AlignedRowLength(w, c.bits);
+    for (Integer y = 0; y < h; ++y) {
+      Byte* row = static_cast<Byte*>(bmp.ScanLine(y));
+      for (size_t i = 0; i < rl; ++i) row[i] = static_cast<Byte>(i * 31 + y * 17 + c.bits);
+    }
+    TIEVirtualImage* im = list.AddBlank(3, 3, 24);
+    ASSERT_NE(im, nullptr);
+    list.WriteFromBitmap(im, &bmp);
+    EXPECT_EQ(list.ImageBitCount(im), c.bits);
+    TBitmap back;
+    list.ReadIntoBitmap(im, &back);
+    ASSERT_EQ(back.PixelFormat(), c.format);
+    ASSERT_EQ(back.Width(), w);
+    ASSERT_EQ(back.Height(), h);
+    for (Integer y = 0; y < h; ++y)
+      EXPECT_EQ(std::memcmp(back.ScanLine(y), bmp.ScanLine(y), rl), 0) << "row " << y;
+    if (c.bits <= 8) {
+      std::vector<PALETTEENTRY> want(size_t(1) << c.bits), got(want.size());
+      ::GetPaletteEntries(bmp.Palette(), 0, static_cast<UINT>(want.size()), want.data());
+      ASSERT_EQ(::GetPaletteEntries(back.Palette(), 0, static_cast<UINT>(got.size()), got.data()), got.size());
+      for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].peRed, want[i].peRed) << i;
+        EXPECT_EQ(got[i].peGreen, want[i].peGreen) << i;
+        EXPECT_EQ(got[i].peBlue, want[i].peBlue) << i;
+      }
+      // The block is a whole DIB: header, colour table, then the rows.
+      EXPECT_EQ(static_cast<Byte*>(list.ImageBits(im)), reinterpret_cast<Byte*>(list.ImageHeader(im)) + 40 + 4 * want.size());
+    }
+    // Checked out, the image is a bitmap of its own depth too.
+    TBitmap* out = list.CheckOutBitmap(im);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->PixelFormat(), c.format);
+    EXPECT_EQ(std::memcmp(out->ScanLine(2), bmp.ScanLine(2), rl), 0);
+    list.ReleaseBitmap(out, false);
+  }
+  // A blank 8-bit block starts with a grey ramp.
+  TIEVirtualImage* blank = list.AddBlank(4, 4, 8);
+  TBitmap grey;
+  list.ReadIntoBitmap(blank, &grey);
+  PALETTEENTRY e[256];
+  ASSERT_EQ(::GetPaletteEntries(grey.Palette(), 0, 256, e), 256u);
+  EXPECT_EQ(e[0].peRed, 0);
+  EXPECT_EQ(e[128].peGreen, 128);
+  EXPECT_EQ(e[255].peBlue, 255);
+}

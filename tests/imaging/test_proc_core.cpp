@@ -16,7 +16,7 @@ namespace {
 // what the component tells it.
 class TTestView : public TIEView, public IIESelectionView {
  public:
-  TTestView() : TIEView(nullptr) {}
+  explicit TTestView(TComponent* Owner = nullptr) : TIEView(Owner) {}
   TIEBitmap* CurrentIEBitmap() override { return picture; }
   TBitmap* CurrentBitmap() override { return bitmap; }
   void NotifyImageChanged() override { ++imageChanges; }
@@ -325,4 +325,67 @@ TEST(ProcessingComponent, WorksOnAnImageControlsBitmapUntilTheControlGoes) {
   EXPECT_EQ(proc.AttachedTImage(), nullptr);
   proc.ConvertToGray();  // nothing to work on any more: no crash, no undo
   EXPECT_EQ(proc.UndoCount(), 1);
+}
+
+TEST(ProcessingComponent, AViewTakenFromItsOwnerNoLongerCallsTheComponent) {
+  auto pic = MakeRGB(2, 2, [](Integer, Integer) { return Grey(3); });
+  auto other = MakeRGB(2, 2, [](Integer, Integer) { return Grey(4); });
+  TComponent form(nullptr);
+  auto* view = new TTestView(&form);
+  view->picture = pic.get();
+  // One component owned by the view, one beside it on the form.
+  auto* owned = new TRuzozAdProc(view);
+  auto* beside = new TRuzozAdProc(&form);
+  owned->SetAttachedRuzozAd(view);
+  beside->SetAttachedRuzozAd(view);
+  ASSERT_EQ(view->ChangeListenerCount(), 2);
+  form.RemoveComponent(view);
+  EXPECT_EQ(owned->AttachedRuzozAd(), nullptr);
+  EXPECT_EQ(beside->AttachedRuzozAd(), nullptr);
+  EXPECT_EQ(view->ChangeListenerCount(), 0);
+  delete beside;
+  view->picture = other.get();
+  view->NotifyChangeListeners();  // must not reach the freed component
+  EXPECT_TRUE(owned->OwnsWorkingBitmap());
+  delete view;  // frees the owned component
+
+  // Attaching no bitmap while a view is attached changes nothing: the
+  // component still follows the view.
+  TTestView kept;
+  kept.picture = pic.get();
+  TRuzozAdProc proc(nullptr);
+  proc.SetAttachedRuzozAd(&kept);
+  proc.AttachBitmap(nullptr);
+  EXPECT_EQ(proc.AttachedRuzozAd(), &kept);
+  EXPECT_EQ(kept.ChangeListenerCount(), 1);
+  kept.picture = other.get();
+  kept.NotifyChangeListeners();
+  EXPECT_EQ(proc.WorkingBitmap(), other.get());
+}
+
+TEST(ProcessingComponent, ABitmapOfAnotherDepthChangesOnlyWhenWorkedOn) {
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf32bit);
+  bmp.SetSize(4, 2);
+  for (Integer y = 0; y < 2; ++y) {
+    Byte* row = static_cast<Byte*>(bmp.ScanLine(y));
+    for (Integer x = 0; x < 4; ++x) {
+      row[4 * x] = 0;         // blue
+      row[4 * x + 1] = 100;   // green
+      row[4 * x + 2] = 0;     // red
+      row[4 * x + 3] = 0x7F;  // unused
+    }
+  }
+  TRuzozAdProc proc(nullptr);
+  proc.AttachBitmap(&bmp);
+  proc.PushUndoWithCaption("look", 1);  // reads the picture, changes nothing
+  EXPECT_EQ(bmp.PixelFormat(), pf32bit);
+  EXPECT_EQ(static_cast<Byte*>(bmp.ScanLine(1))[7], 0x7F);
+  ASSERT_EQ(proc.UndoCount(), 1);
+  bmp.SetModified(false);
+  proc.ConvertToGray();  // asked for: the result lands in the caller's bitmap
+  EXPECT_TRUE(bmp.Modified());
+  EXPECT_EQ(bmp.Canvas()->Pixels(3, 1), static_cast<TColor>(71 | (71 << 8) | (71 << 16)));
+  proc.RestoreLastUndo();  // the snapshot taken before the conversion
+  EXPECT_EQ(bmp.Canvas()->Pixels(0, 0), static_cast<TColor>(100 << 8));
 }

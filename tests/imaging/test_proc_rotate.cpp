@@ -1,6 +1,8 @@
 // Flips, quarter turns, rotation by any angle and the nearest stretch.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "imaging/buffer/ruzozadproc.h"
 #include "proc_fixtures.h"
 
@@ -147,10 +149,139 @@ TEST(Flip, MappedBufferMirrorsLikeAMemoryOne) {
   auto mapped = std::make_unique<TIEBitmap>();
   mapped->SetFileThreshold(1);
   mapped->CopyFromObject(mem.get());
-  ASSERT_NE(mapped->MappedFile(), nullptr);
+  ASSERT_EQ(mapped->Location(), islMappedFile);
+  ASSERT_TRUE(mapped->MappedFile()->IsOpen());
   for (Integer d : {0, 1}) {
     FlipImage(mem.get(), d);
     FlipImage(mapped.get(), d);
     EXPECT_EQ(Pixels(mem.get()), Pixels(mapped.get())) << d;
   }
+}
+
+namespace {
+
+// Pixel k = y * W + x of every kind, recognisable after a turn: its value and
+// its alpha both name k (alpha 10 + k, so never 255).
+uint32_t ValueOf(TIEPixelKind Kind, Integer K) {
+  switch (Kind) {
+    case ipkBW1: return K % 2;
+    case ipkGray8:
+    case ipkPal8: return static_cast<uint32_t>(3 + 7 * K);
+    case ipkGray16: return static_cast<uint32_t>(0x0101 * (3 + K) + 0x50);  // low byte varies too
+    default: return static_cast<uint32_t>(0x010203 * (3 + K));
+  }
+}
+
+uint32_t Read(TIEBitmap* B, Integer X, Integer Y) {
+  const Byte* row = static_cast<const Byte*>(B->GetRowPointer(Y));
+  switch (B->PixelKind()) {
+    case ipkBW1: return TestBit(row, X) ? 1 : 0;
+    case ipkGray8: return row[X];
+    case ipkPal8: return TripleToCardinal(B->PaletteEntry(row[X]));
+    case ipkGray16: return row[2 * X] | (row[2 * X + 1] << 8);
+    default: return row[3 * X] | (row[3 * X + 1] << 8) | (row[3 * X + 2] << 16);
+  }
+}
+
+std::unique_ptr<TIEBitmap> Labelled(TIEPixelKind Kind, Integer W, Integer H) {
+  auto b = MakeKind(W, H, Kind);
+  if (Kind == ipkPal8)
+    for (Integer i = 0; i < 256; ++i) b->SetPaletteEntry(i, MakeColorTriple(Byte(i), Byte(i / 2), Byte(255 - i)));
+  TIEBitmap* a = b->GetAlphaChannel();
+  for (Integer y = 0; y < H; ++y)
+    for (Integer x = 0; x < W; ++x) {
+      const Integer k = y * W + x;
+      const uint32_t v = ValueOf(Kind, k);
+      Byte* row = static_cast<Byte*>(b->GetRowPointer(y));
+      switch (Kind) {
+        case ipkBW1: PutBit(row, x, static_cast<Integer>(v)); break;
+        case ipkGray8:
+        case ipkPal8: row[x] = static_cast<Byte>(v); break;
+        case ipkGray16:
+          row[2 * x] = static_cast<Byte>(v);
+          row[2 * x + 1] = static_cast<Byte>(v >> 8);
+          break;
+        default:
+          row[3 * x] = static_cast<Byte>(v);
+          row[3 * x + 1] = static_cast<Byte>(v >> 8);
+          row[3 * x + 2] = static_cast<Byte>(v >> 16);
+          break;
+      }
+      static_cast<Byte*>(a->GetRowPointer(y))[x] = static_cast<Byte>(10 + k);
+    }
+  a->SetAlphaFull(false);
+  return b;
+}
+
+uint32_t Expected(TIEBitmap* Source, TIEPixelKind Kind, Integer K) {
+  const Integer x = K % Source->Width(), y = K / Source->Width();
+  return Kind == ipkPal8 ? TripleToCardinal(Source->PaletteEntry(static_cast<Byte*>(Source->GetRowPointer(y))[x]))
+                         : ValueOf(Kind, K);
+}
+
+}  // namespace
+
+TEST(Rotate, EveryKindKeepsItsValuesAndItsAlphaChannel) {
+  const TIEPixelKind kinds[] = {ipkRGB24, ipkGray8, ipkGray16, ipkPal8, ipkBW1};
+  const double angles[] = {90, -90, 30, -20, 200};
+  for (TIEPixelKind kind : kinds)
+    for (double angle : angles) {
+      SCOPED_TRACE(::testing::Message() << "kind " << int(kind) << ", angle " << angle);
+      const Integer W = 7, H = 4;
+      auto source = Labelled(kind, W, H);
+      auto pic = Labelled(kind, W, H);
+      RotateImage(pic.get(), false, angle, Back);
+      ASSERT_EQ(pic->PixelKind(), kind);
+      ASSERT_TRUE(pic->HasAlphaChannel());
+      TIEBitmap* alpha = pic->GetAlphaChannel();
+      ASSERT_EQ(alpha->Width(), pic->Width());
+      ASSERT_EQ(alpha->Height(), pic->Height());
+      EXPECT_FALSE(alpha->AlphaFull());
+      if (angle == 90 || angle == -90) {
+        ASSERT_EQ(pic->Width(), H);
+        ASSERT_EQ(pic->Height(), W);
+      }
+      // Every covered pixel carries the value of the source pixel its alpha names.
+      Integer covered = 0;
+      for (Integer y = 0; y < pic->Height(); ++y)
+        for (Integer x = 0; x < pic->Width(); ++x) {
+          const Integer a = static_cast<Byte*>(alpha->GetRowPointer(y))[x];
+          if (a == 255) continue;  // uncovered: background, opaque
+          ASSERT_GE(a, 10);
+          ASSERT_LT(a, 10 + W * H);
+          ++covered;
+          ASSERT_EQ(Read(pic.get(), x, y), Expected(source.get(), kind, a - 10)) << x << "," << y;
+        }
+      EXPECT_GE(covered, W * H * 3 / 4);
+      if (angle == 90 || angle == -90) {
+        EXPECT_EQ(covered, W * H);
+      }
+    }
+}
+
+TEST(Rotate, AntialiasedGreyOf16BitsBlendsWholeValues) {
+  // Two 16-bit values that share their high byte: blending them must give
+  // values between them, not their shared high byte times 256.
+  auto pic = MakeKind(12, 12, ipkGray16);
+  for (Integer y = 0; y < 12; ++y)
+    for (Integer x = 0; x < 12; ++x) {
+      Byte* row = static_cast<Byte*>(pic->GetRowPointer(y));
+      const uint16_t v = (x + y) % 2 ? 0x40F0 : 0x4010;
+      row[2 * x] = static_cast<Byte>(v);
+      row[2 * x + 1] = static_cast<Byte>(v >> 8);
+    }
+  RotateImage(pic.get(), true, 10, Grey(0x40));
+  ASSERT_EQ(pic->PixelKind(), ipkGray16);
+  const Integer cx = pic->Width() / 2, cy = pic->Height() / 2;
+  std::set<uint32_t> values;
+  uint32_t sum = 0;
+  for (Integer y = cy - 2; y <= cy + 2; ++y)
+    for (Integer x = cx - 2; x <= cx + 2; ++x) {
+      const uint32_t v = Read(pic.get(), x, y);
+      values.insert(v);
+      sum += v;
+    }
+  // Blends of the two values (the shear weights may overshoot a little) average to their middle.
+  EXPECT_GE(values.size(), 3u);
+  EXPECT_NEAR(sum / 25.0, 0x4080, 0x30);
 }

@@ -1,6 +1,9 @@
 // Selection by colour: range, seed fill into a mask and outline tracing.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "imaging/buffer/ruzozadproc.h"
 #include "proc_fixtures.h"
 
@@ -35,6 +38,26 @@ Box BoxOf(const TPoint* P, Integer N) {
   return b;
 }
 
+// A mask as rows of '#' and '.'.
+std::vector<std::string> Rows(TIEMask* M) {
+  std::vector<std::string> rows;
+  for (Integer y = 0; y < M->Height(); ++y) {
+    std::string r;
+    for (Integer x = 0; x < M->Width(); ++x) r += M->IsPixelSet(x, y) ? '#' : '.';
+    rows.push_back(r);
+  }
+  return rows;
+}
+
+// What an outline encloses: its polygon filled (even-odd, half-open) into a
+// mask of the picture's size.
+std::vector<std::string> Enclosed(const TPoint* P, Integer N, Integer W, Integer H) {
+  TIEMask m;
+  m.AllocateMask(W, H, 1);
+  m.FillPolygon(1, P, N);
+  return Rows(&m);
+}
+
 const TIEColorTriple A = Rgb(200, 30, 30), B = Rgb(20, 20, 20);
 
 // Two 2 x 2 squares of A meeting only at a corner, on B.
@@ -61,6 +84,7 @@ TEST(SelectByColour, UniformPictureFillsWhollyAndOutlinesItsBorder) {
   EXPECT_EQ(b.minY, 0);
   EXPECT_EQ(b.maxX, 7);
   EXPECT_EQ(b.maxY, 5);
+  EXPECT_EQ(Enclosed(pts.get(), count, 7, 5), std::vector<std::string>(5, "#######"));
 }
 
 TEST(SelectByColour, SeedOutsideOrWrongKindChangesNothing) {
@@ -126,6 +150,39 @@ TEST(SelectByColour, SinglePixelOutlineClosesAroundIt) {
   EXPECT_EQ(b.maxX, 4);
   EXPECT_EQ(b.minY, 2);
   EXPECT_EQ(b.maxY, 3);
+  EXPECT_EQ(Enclosed(pts.get(), count, 6, 6),
+            (std::vector<std::string>{"......", "......", "...#..", "......", "......", "......"}));
+}
+
+TEST(SelectByColour, OutlineEnclosesExactlyTheFilledRegion) {
+  // Regions with concave corners, notches and one-pixel arms: the polygon,
+  // filled again, gives back the pixels the seed fill selects.
+  const std::vector<std::string> shapes[] = {
+      {"........", ".####...", ".####...", ".##.....", ".##.....", "........"},  // L
+      {"........", "...#....", ".#####..", "...#....", "...#....", "........"},  // cross
+      {"........", ".######.", ".#....#.", ".#.##.#.", ".#.#..#.", "...#....", "........"},  // spiral arm
+      {"##......", "#.......", "######..", ".....#..", ".....###"},  // touching the edges
+  };
+  for (const auto& shape : shapes)
+    for (bool expand : {false, true}) {
+      const Integer W = static_cast<Integer>(shape[0].size()), H = static_cast<Integer>(shape.size());
+      auto pic = MakeRGB(W, H, [&](Integer x, Integer y) { return shape[y][x] == '#' ? A : B; });
+      Integer sx = 0, sy = 0;
+      while (shape[sy][sx] != '#')
+        if (++sx == W) sx = 0, ++sy;
+      auto fill = MaskFor(pic.get()), plain = MaskFor(pic.get());
+      FloodFillMaskByColor(pic.get(), sx, sy, fill.get(), 0, expand);
+      FloodFillMaskByColor(pic.get(), sx, sy, plain.get(), 0, false);
+      // The outline of an expanded region stays inside the filled pixels' box.
+      auto want = Rows(fill.get());
+      for (Integer y = 0; y < H; ++y)
+        for (Integer x = 0; x < W; ++x)
+          if (x < plain->Left() || x > plain->Right() || y < plain->Top() || y > plain->Bottom()) want[y][x] = '.';
+      Integer count = 0;
+      auto pts = TraceColorRegionOutline(pic.get(), sx, sy, count, 0, expand);
+      ASSERT_NE(pts, nullptr);
+      EXPECT_EQ(Enclosed(pts.get(), count, W, H), want) << shape[1] << " expand " << expand;
+    }
 }
 
 TEST(SelectByColour, MaskOnlyGrows) {

@@ -1,7 +1,11 @@
 // Resampling: kernels, fast linear, area interpolation and the 1-bit companions.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
+
 #include "imaging/buffer/ruzozadproc.h"
+#include "imaging/buffer/ruzozadproc_rowcache.h"
 #include "proc_fixtures.h"
 
 using namespace procfix;
@@ -54,22 +58,99 @@ TEST(Resample, TriangleEnlargementKeepsTheCorners) {
 }
 
 TEST(Resample, LanczosMirrorsRowsOfATwoPixelTallPicture) {
-  // Each column is uniform: mirrored and clamped row indices stay inside it.
-  auto src = MakeRGB(3, 2, [](Integer x, Integer) { return Grey(static_cast<Byte>(40 + 80 * x)); });
+  // Columns whose two rows differ: every output row mixes the rows by the
+  // kernel weights at mirrored indices (-1 -> 1, 2 -> 1, 3 -> 0, -2 -> 1 ...),
+  // so reading a clamped or unmirrored row shows in the values.
+  const Byte column[3][2] = {{40, 200}, {120, 10}, {250, 90}};
+  auto src = MakeRGB(3, 2, [&](Integer x, Integer y) { return Grey(column[x][y]); });
   auto dst = Resampled(src.get(), 3, 5, rfLanczos3);
-  for (Integer y = 0; y < 5; ++y) {
-    EXPECT_EQ(At(dst.get(), 0, y), Grey(40)) << y;
-    EXPECT_EQ(At(dst.get(), 1, y), Grey(120)) << y;
-    EXPECT_EQ(At(dst.get(), 2, y), Grey(200)) << y;
+  auto expected = [](double center, const Byte* rows) {
+    int64_t sum = 0, wsum = 0;
+    for (int64_t j = static_cast<int64_t>(std::floor(center - 3)); j <= static_cast<int64_t>(std::ceil(center + 3)); ++j) {
+      const double d = center - static_cast<double>(j);
+      auto sinc = [](double v) { return v == 0 ? 1.0 : std::sin(3.14159265358979323846 * v) / (3.14159265358979323846 * v); };
+      const double k = std::fabs(d) < 3 ? sinc(d) * sinc(d / 3) : 0;
+      const int64_t w = static_cast<int64_t>(std::nearbyint(k * 256));
+      if (w == 0) continue;
+      int64_t m = j < 0 ? -j : j;
+      if (m >= 2) m = 3 - m;
+      m = std::clamp<int64_t>(m, 0, 1);
+      sum += w * rows[m];
+      wsum += w;
+    }
+    return static_cast<Byte>(std::clamp<int64_t>(sum / wsum, 0, 255));
+  };
+  std::set<Byte> distinct;
+  for (Integer x = 0; x < 3; ++x)
+    for (Integer y = 0; y < 5; ++y) {
+      const Byte want = expected(y / 4.0, column[x]);  // scale (5 - 1) / (2 - 1)
+      EXPECT_EQ(At(dst.get(), x, y), Grey(want)) << x << "," << y;
+      distinct.insert(want);
+    }
+  EXPECT_GT(distinct.size(), 8u);  // the rows really mix
+}
+
+TEST(Resample, FastLinearShrinkAveragesEachBoxUpToTheLastPixel) {
+  // Each destination pixel averages the source pixels under its footprint;
+  // the last source column and row count like the others.
+  struct Case {
+    std::vector<Byte> row;
+    Integer to;
+    std::vector<Byte> want;
+  };
+  const Case cases[] = {
+      {{0, 100, 200, 250}, 2, {50, 225}},
+      {{0, 90, 30, 60, 250}, 2, {40, 113}},  // 5 -> 2: pixel 2 lies under both
+      {{10, 20, 30, 40, 50, 255}, 3, {15, 35, 152}},
+      {{7, 9, 240}, 1, {85}},
+  };
+  for (const Case& c : cases) {
+    const Integer n = static_cast<Integer>(c.row.size());
+    auto across = MakeRGB(n, 1, [&](Integer x, Integer) { return Grey(c.row[x]); });
+    auto down = MakeRGB(1, n, [&](Integer, Integer y) { return Grey(c.row[y]); });
+    auto a = Resampled(across.get(), c.to, 1, rfFastLinear);
+    auto d = Resampled(down.get(), 1, c.to, rfFastLinear);
+    for (Integer i = 0; i < c.to; ++i) {
+      EXPECT_EQ(At(a.get(), i, 0), Grey(c.want[i])) << n << "->" << c.to << " column " << i;
+      EXPECT_EQ(At(d.get(), 0, i), Grey(c.want[i])) << n << "->" << c.to << " row " << i;
+    }
   }
 }
 
-TEST(Resample, FastLinearShrinkAveragesBoxesIncludingTheirLastPixel) {
-  const Byte row[4] = {0, 100, 200, 250};
-  auto src = MakeRGB(4, 1, [&](Integer x, Integer) { return Grey(row[x]); });
-  auto dst = Resampled(src.get(), 2, 1, rfFastLinear);
-  EXPECT_EQ(At(dst.get(), 0, 0), Grey(100));  // pixels 0..2
-  EXPECT_EQ(At(dst.get(), 1, 0), Grey(200));  // pixel 2 alone (last column)
+TEST(Resample, FastLinearLeavesAnAxisOfUnchangedSizeAlone) {
+  // Only one axis changes: along the other every source line comes through as it was.
+  auto src = Busy(9, 7, 3);
+  const Integer sizes[][2] = {{9, 3}, {9, 14}, {4, 7}, {20, 7}};
+  for (const auto& s : sizes) {
+    auto dst = Resampled(src.get(), s[0], s[1], rfFastLinear);
+    if (s[0] == 9) {
+      // Rows change; each column is the column's own resampling.
+      for (Integer x = 0; x < 9; ++x) {
+        auto column = MakeRGB(1, 7, [&](Integer, Integer y) { return At(src.get(), x, y); });
+        auto alone = Resampled(column.get(), 1, s[1], rfFastLinear);
+        for (Integer y = 0; y < s[1]; ++y) ASSERT_EQ(At(dst.get(), x, y), At(alone.get(), 0, y)) << s[1] << " " << x << "," << y;
+      }
+    } else {
+      for (Integer y = 0; y < 7; ++y) {
+        auto line = MakeRGB(9, 1, [&](Integer x, Integer) { return At(src.get(), x, y); });
+        auto alone = Resampled(line.get(), s[0], 1, rfFastLinear);
+        for (Integer x = 0; x < s[0]; ++x) ASSERT_EQ(At(dst.get(), x, y), At(alone.get(), x, 0)) << s[0] << " " << x << "," << y;
+      }
+    }
+  }
+  // A whole axis kept: a 2x taller picture repeats or blends rows but never mixes columns.
+  auto bars = MakeRGB(6, 2, [](Integer x, Integer) { return Grey(x % 2 ? 255 : 0); });
+  auto tall = Resampled(bars.get(), 6, 4, rfFastLinear);
+  for (Integer y = 0; y < 4; ++y)
+    for (Integer x = 0; x < 6; ++x) EXPECT_EQ(At(tall.get(), x, y), Grey(x % 2 ? 255 : 0)) << x << "," << y;
+  TIEMask m, m2;
+  m.AllocateMask(6, 2, 8);
+  for (Integer y = 0; y < 2; ++y)
+    for (Integer x = 0; x < 6; ++x) m.RowAddress(y)[x] = static_cast<Byte>(x % 2 ? 255 : 0);
+  m2.AllocateMask(6, 5, 8);
+  ResampleMask(&m, &m2, rfFastLinear);
+  for (Integer y = 0; y < 5; ++y)
+    for (Integer x = 0; x < 6; ++x) EXPECT_EQ(m2.RowAddress(y)[x], x % 2 ? 255 : 0) << x << "," << y;
 }
 
 TEST(Resample, AreaInterpolationHalvingGivesTheTruncatedBlockMean) {
@@ -131,20 +212,25 @@ TEST(Resample, StretchDIBToBufferAveragesBitsBottomUp) {
 }
 
 TEST(Resample, MappedBuffersGiveTheSamePixelsAsMemoryOnes) {
+  // Every row request maps a new view: a kept row address of a mapped buffer fails.
+  SetIEStrictRowViews(true);
   auto src = Busy(40, 30, 5);
   auto mapped = std::make_unique<TIEBitmap>();
   mapped->SetFileThreshold(1);
   mapped->SetLocation(islMappedFile);
   mapped->CopyFromObject(src.get());
-  ASSERT_NE(mapped->MappedFile(), nullptr);
+  ASSERT_EQ(mapped->Location(), islMappedFile);
+  ASSERT_TRUE(mapped->MappedFile()->IsOpen());
   for (TResampleFilter f : {rfLanczos3, rfFastLinear, rfBicubic}) {
     auto a = Resampled(src.get(), 23, 61, f);
     auto b = std::make_unique<TIEBitmap>();
     b->SetFileThreshold(1);
     b->AllocateImage(23, 61, ipkRGB24);
+    ASSERT_EQ(b->Location(), islMappedFile);
     ResampleImage(mapped.get(), b.get(), f);
     EXPECT_EQ(Pixels(a.get()), Pixels(b.get())) << int(f);
   }
+  SetIEStrictRowViews(false);
 }
 
 TEST(Resample, MasksResampleTheirBytes) {
@@ -159,4 +245,30 @@ TEST(Resample, MasksResampleTheirBytes) {
   same.AllocateMask(4, 4, 8);
   ResampleMask(&src, &same, rfFastLinear);
   for (Integer x = 0; x < 4; ++x) EXPECT_EQ(same.RowAddress(3)[x], src.RowAddress(3)[x]) << x;
+}
+
+TEST(ResampleRowCache, StableRowsAreHandedOutDirectlyMappedOnesCopied) {
+  SetIEStrictRowViews(true);
+  auto mem = Busy(5, 4, 2);
+  TIEBitmap onBitmap;
+  onBitmap.SetLocation(islVCLBitmap);
+  onBitmap.CopyFromObject(mem.get());
+  TIEBitmap mapped;
+  mapped.SetFileThreshold(1);
+  mapped.CopyFromObject(mem.get());
+  ASSERT_EQ(mapped.Location(), islMappedFile);
+  ASSERT_EQ(onBitmap.Location(), islVCLBitmap);
+  for (TIEBitmap* b : {mem.get(), &onBitmap}) {
+    EXPECT_TRUE(ieproc::StableRows(b));
+    ieproc::TRowCache cache(b, 2);
+    for (Integer y = 0; y < 4; ++y) EXPECT_EQ(cache.Get(y), b->GetRowPointer(y)) << y;
+  }
+  EXPECT_FALSE(ieproc::StableRows(&mapped));
+  ieproc::TRowCache cache(&mapped, 2);
+  const Byte* r1 = cache.Get(1);
+  const Byte* r3 = cache.Get(3);
+  // Both rows stay readable together although the buffer maps one row at a time.
+  EXPECT_EQ(std::memcmp(r1, mem->GetRowPointer(1), 15), 0);
+  EXPECT_EQ(std::memcmp(r3, mem->GetRowPointer(3), 15), 0);
+  SetIEStrictRowViews(false);
 }
