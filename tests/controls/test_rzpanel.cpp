@@ -10,6 +10,7 @@
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "tests/controls/rz_pixels.h"
+#include "tests/controls/theme_look.h"
 #include "tests/support/ui.h"
 
 using rzpix::NewBitmap;
@@ -55,6 +56,7 @@ class TPatternParent : public TCustomControl {
 
 struct RzPanelTest : ::testing::Test {
   std::unique_ptr<TForm> form{testui::NewForm(320, 240)};
+  void SetUp() override { testlook::ApplyLook(TLook::Classic); }
   template <class T>
   T* Add(TWinControl* Parent, Integer L, Integer T_, Integer W, Integer H) {
     auto* c = new T(form.get());
@@ -285,7 +287,7 @@ TEST_F(RzPanelTest, GroupStylesClientAreaThemeAwareAndAccelerator) {
 }
 
 TEST_F(RzPanelTest, GroupBoxPaintsItsStyles) {
-  if (SharedThemeServices()->VisualStylesOn()) GTEST_SKIP() << "classic look only";
+  ASSERT_FALSE(SharedThemeServices()->VisualStylesOn());
   form->Show();
   auto* g = Add<TRzGroupBox>(form.get(), 0, 0, 120, 80);
   g->SetColor(RGB(240, 240, 240));
@@ -414,3 +416,38 @@ TEST_F(RzPanelTest, FormResourceReadsOldNamesWritesNewOnes) {
   EXPECT_EQ(out.find("Height = 105", g), std::string::npos) << out;
   EXPECT_EQ(out.find("BorderOuter", g), std::string::npos) << out;
 }
+
+// With visual styles the group box draws the themed part (unless it is not
+// theme aware); the caption stays readable on both looks.
+class RzGroupBoxLook : public ThemeLookTest {};
+
+TEST_P(RzGroupBoxLook, ThemedPartOnlyWhenThemeAware) {
+  std::unique_ptr<TForm> form(testui::NewForm(320, 240));
+  form->SetColor(clBtnFace);
+  form->Show();
+  auto* g = new TRzGroupBox(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(0, 0, 140, 80);
+  g->SetCaption("Frame Properties");
+  g->SetFlatColor(RGB(0, 0, 160));
+  g->SetFlatColorAdjustment(0);
+  g->Font()->SetColor(clBlack);
+  auto aware = Snapshot(g);
+  EXPECT_GT(InkOf(aware.get(), 0, g->CaptionRect()).Count, 5);
+  Integer blue = InkOf(aware.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count;
+  if (Themed()) {
+    EXPECT_EQ(blue, 0);  // the theme's frame, not the flat colour
+  } else {
+    EXPECT_GT(blue, 100);
+  }
+  g->SetGroupStyle(gsTopLine);  // not theme aware any more
+  g->SetBorderOuter(fsFlat);
+  auto top = Snapshot(g);
+  EXPECT_GT(InkOf(top.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count, 30);  // the line beside the caption
+  rzpix::TSheet sheet(140, 80, 2, 2);
+  sheet.Put(0, "flat", aware.get());
+  sheet.Put(1, "top line", top.get());
+  EXPECT_TRUE(sheet.Save(std::string("rzpanel_groupbox_") + LookName(GetParam()) + ".png"));
+}
+
+INSTANTIATE_LOOKS(RzGroupBoxLook);
