@@ -418,6 +418,16 @@ TEST(RzCommonArrow, DirectionArrowsPointTheWayAsked) {
   }
 }
 
+TEST(RzCommonArrow, ThemedArrowTakesAColourThatShowsOnTheWindow) {
+  auto b = NewBitmap(17, 21, clWhite);
+  PaintDropArrow(b->Canvas(), Rect(0, 0, 17, 21), 1, false, true);
+  TInk ink = InkOf(b.get(), 0xFFFFFF);
+  ASSERT_GT(ink.Count, 10);
+  EXPECT_FALSE(ColorsHardToTell(ink.Color, clWindow)) << std::hex << ink.Color;
+  // Six points: a chevron whose notch leaves the middle column open below the tip.
+  EXPECT_LE(ink.MaxY - ink.MinY, 8);
+}
+
 // ---------------------------------------------------------------------------
 TEST(RzCommonFont, AngledFontAndMetrics) {
   TFont f;

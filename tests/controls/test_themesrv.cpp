@@ -4,11 +4,13 @@
 // call replaced by recording fakes where the answer must be controlled.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "controls/RzThemeSrv.h"
 #include "platform/Forms.h"
+#include "tests/controls/theme_look.h"
 
 namespace {
 
@@ -310,3 +312,33 @@ TEST(RzThemeSrvShared, OneServicesObjectOnTheApplicationWindow) {
   // The version words are the comctl32 file's; both zero only when unreadable.
   EXPECT_NE(CommonControlsVersion().MS, 0u);
 }
+
+// The real light style of the test prefix: the look switch reaches the shared
+// services through WM_THEMECHANGED on the application window.
+class RzThemeSrvLook : public ThemeLookTest {};
+
+TEST_P(RzThemeSrvLook, SharedServicesFollowTheProcessLook) {
+  TThemeServices* s = SharedThemeServices();
+  ASSERT_TRUE(CommonControls6InUse());
+  EXPECT_TRUE(s->StylesInUse());
+  EXPECT_EQ(s->VisualStylesOn(), Themed());
+  HTHEME button = s->ElementThemeHandle(teButton);
+  EXPECT_NE(button, nullptr);  // styles are in use in both looks; only controls are kept classic
+  // A themed push button part paints something into a bitmap.
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, -20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(dc, bmp);
+  std::fill_n(static_cast<uint32_t*>(bits), 40 * 20, 0x00123456u);
+  s->PaintElement(dc, TThemeServices::DetailsFor(tbPushButtonNormal), Rect(0, 0, 40, 20));
+  Integer changed = 0;
+  for (Integer i = 0; i < 40 * 20; ++i) changed += (static_cast<uint32_t*>(bits)[i] & 0xFFFFFF) != 0x123456u;
+  EXPECT_GT(changed, 200);
+  ::SelectObject(dc, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(dc);
+}
+
+INSTANTIATE_LOOKS(RzThemeSrvLook);
