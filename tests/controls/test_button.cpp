@@ -241,6 +241,24 @@ TEST(ControlsButtonKeys, FocusOnAnotherButtonMakesItTheActiveOne) {
   EXPECT_FALSE(other->Active());
 }
 
+TEST(ControlsButtonKeys, AcceleratorOfTheCaptionClicks) {
+  TButtonForm f;
+  TRzButton* open = f.Add(10, 10, "&Open");
+  TRzButton* save = f.Add(100, 10, "&Save");
+  save->SetModalResult(mrYes);
+  Log clicks;
+  open->OnClick = [&](TObject*) { clicks.push_back("open"); };
+  save->OnClick = [&](TObject*) { clicks.push_back("save"); };
+  open->SetFocus();
+  Pump();
+  PostMessageW(open->Handle(), WM_CHAR, 's', 1);
+  Pump();
+  PostMessageW(open->Handle(), WM_CHAR, 'x', 1);
+  Pump();
+  EXPECT_EQ(clicks, Log{"save"});
+  EXPECT_EQ(f.form->ModalResult(), mrYes);
+}
+
 // ---------------------------------------------------------------------------
 // Faces. The editor's buttons: hot tracking on, Color $F0F4F4, HighlightColor
 // $F48D6A, HotTrackColor $3CC7FF.

@@ -223,6 +223,15 @@ TEST(ControlsComboEvents, LeavingWithTextNotInTheListAndTypingPastMaxLength) {
   EXPECT_EQ(f.combo->Text(), "axc") << "a selection may be typed over";
 }
 
+TEST(ControlsComboEvents, DropDownWidthOutlivesANewWindow) {
+  TComboForm f(csDropDownList);
+  f.combo->SetDropDownWidth(250);
+  EXPECT_EQ(SendMessageW(f.combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  f.combo->SetStyle(csDropDown);  // the window is made again
+  EXPECT_EQ(SendMessageW(f.combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  EXPECT_EQ(f.combo->ItemIndex(), -1);
+}
+
 // ---------------------------------------------------------------------------
 class ControlsComboFace : public ThemeLookTest {};
 

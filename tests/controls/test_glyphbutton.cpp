@@ -164,6 +164,36 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   delete form;
 }
 
+TEST(ControlsBitBtnImages, ImageListGlyphsByStateAndTheirRemoval) {
+  TForm* form = testui::NewForm(300, 100);
+  form->Show();
+  auto* images = new TImageList(form);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  images->AddMasked(Strip(48, 16, {clGreen, clBlue, clRed}).get(), clOlive);
+  auto* b = new TRzBitBtn(form);
+  b->SetParent(form);
+  b->SetBounds(10, 10, 100, 50);
+  b->SetCaption("");
+  b->SetImages(images);
+  b->SetImageIndex(1);
+  EXPECT_EQ(b->GetGlyphSize().X, 16);
+  EXPECT_EQ(b->GetGlyphSize().Y, 16);
+  auto enabled = Shot(b);
+  EXPECT_EQ(InkBox(enabled.get(), clBlue), Rect(10, 20, 20, 30));
+  // Disabled: the list greys the image, or a DisabledIndex image shows as it is.
+  b->SetEnabled(false);
+  auto greyed = Shot(b);
+  EXPECT_EQ(InkBox(greyed.get(), clBlue).Right, -1);
+  b->SetDisabledIndex(2);
+  auto disabledImage = Shot(b);
+  EXPECT_EQ(InkBox(disabledImage.get(), clRed), Rect(10, 20, 20, 30));
+  // A list that goes away leaves the button without one.
+  delete images;
+  EXPECT_EQ(b->Images(), nullptr);
+  delete form;
+}
+
 // ---------------------------------------------------------------------------
 class ControlsControlButtonFace : public ThemeLookTest {};
 
