@@ -5,7 +5,9 @@
 // (RzCommon_Frame.cpp).
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Classes.h"
 #include "platform/Controls.h"
@@ -32,6 +34,9 @@ enum TArrowDirection { adUp, adDown, adLeft, adRight };
 
 // Enters the names of the enumerations above for the property tables (idempotent).
 void RegisterRzCommonTypes();
+// Enters the frame controller and the settings store in the class registry
+// with their published properties (idempotent; their constructors call it too).
+void RegisterRzCommonClasses();
 
 // ---------------------------------------------------------------------------
 // Colour arithmetic. Hue, saturation and lightness are bytes on a 0..240 scale.
@@ -85,3 +90,178 @@ Integer FontLineHeight(TFont* Font);
 bool RunningWindowsRelease(Integer Release);
 // Tells a form designer that the control changed; nothing outside a designer.
 void TellDesignerModified(TControl* Control);
+
+// ---------------------------------------------------------------------------
+// Frame controller: one component whose frame and colour settings every
+// control that names it as its FrameController takes, at registration and
+// again whenever a setting changes.
+
+class TRzRegIniFile;
+class TReader;
+class TTimer;
+
+// A control that copies what it needs from its controller itself.
+class IRzFrameClient {
+ public:
+  virtual ~IRzFrameClient() = default;
+  virtual void ApplyFrameLook() = 0;
+};
+
+// Codes of ApplyToControl and PushSettings: 0 all, else the one setting.
+enum TRzFrameSetting {
+  fcAll, fcColor, fcFocusColor, fcDisabledColor, fcParentColor, fcFlatButtonColor, fcFlatButtons, fcFrameColor,
+  fcFrameHotColor, fcFrameHotTrack, fcFrameHotStyle, fcFrameSides, fcFrameStyle, fcFrameVisible,
+  fcFramingPreference
+};
+
+class TRzFrameController : public TComponent {
+ public:
+  T_CLASSNAME(TRzFrameController)
+  explicit TRzFrameController(TComponent* AOwner);
+  ~TRzFrameController() override;
+  void Assign(TPersistent* Source) override;
+
+  // Adds a control (once) and pushes all settings to it.
+  void RegisterControl(TComponent* Control);
+  void UnregisterControl(TComponent* Control);
+  Integer ControlCount() const { return controls_ ? static_cast<Integer>(controls_->size()) : 0; }
+  bool HasControlList() const { return controls_ != nullptr; }
+  // Pushes are held while above 0; the last resume pushes everything.
+  void HoldUpdates() { ++updates_; }
+  void ResumeUpdates();
+  void RefreshAll() { PushSettings(fcAll); }
+  virtual void ApplyToControl(TComponent* Control, Integer Code);
+  virtual void PushSettings(Integer Code);
+
+  TColor Color() const { return color_; }
+  virtual void SetColor(TColor Value);
+  bool ParentColor() const { return parentColor_; }
+  virtual void SetParentColor(bool Value);
+  TColor FlatButtonColor() const { return flatButtonColor_; }
+  virtual void SetFlatButtonColor(TColor Value);
+  bool FlatButtons() const { return flatButtons_; }
+  virtual void SetFlatButtons(bool Value);
+  TColor DisabledColor() const { return disabledColor_; }
+  virtual void SetDisabledColor(TColor Value);
+  TColor FocusColor() const { return focusColor_; }
+  virtual void SetFocusColor(TColor Value);
+  TColor FrameColor() const { return frameColor_; }
+  virtual void SetFrameColor(TColor Value);
+  TColor FrameHotColor() const { return frameHotColor_; }
+  virtual void SetFrameHotColor(TColor Value);
+  bool FrameHotTrack() const { return frameHotTrack_; }
+  virtual void SetFrameHotTrack(bool Value);
+  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+  virtual void SetFrameHotStyle(TFrameStyle Value);
+  TSides FrameSides() const { return frameSides_; }
+  virtual void SetFrameSides(TSides Value);
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  virtual void SetFrameStyle(TFrameStyle Value);
+  bool FrameVisible() const { return frameVisible_; }
+  virtual void SetFrameVisible(bool Value);
+  TFramingPreference FramingPreference() const { return framingPreference_; }
+  virtual void SetFramingPreference(TFramingPreference Value);
+  TRzRegIniFile* RegIniFile() const { return regIniFile_; }
+  virtual void SetRegIniFile(TRzRegIniFile* Value);
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TColor color_ = clWindow;
+  bool parentColor_ = false;
+  std::unique_ptr<std::vector<TComponent*>> controls_;
+  TColor flatButtonColor_ = clBtnFace;
+  bool flatButtons_ = true;
+  TColor disabledColor_ = clBtnFace;
+  TColor focusColor_ = clWindow;
+  TColor frameColor_ = clBtnShadow;
+  TColor frameHotColor_ = clBtnShadow;
+  bool frameHotTrack_ = false;
+  TFrameStyle frameHotStyle_ = fsFlatBold;
+  TSides frameSides_ = sdAllSides;
+  TFrameStyle frameStyle_ = fsFlat;
+  bool frameVisible_ = false;
+  TFramingPreference framingPreference_ = fpXPThemes;
+  Integer updates_ = 0;
+  TRzRegIniFile* regIniFile_ = nullptr;
+};
+
+// Read-and-discard readers for obsolete properties of old form resources.
+class TRzOldPropReader {
+ public:
+  static void SkipBoolean(TReader* Reader);
+  static void SkipIdentifier(TReader* Reader);
+  static void SkipSet(TReader* Reader);
+};
+
+// The process-wide list of controls that may blink, and its phase timer.
+constexpr UINT CM_BLINKQUERY = 0xB3E8;  // answer 1 when blinking
+constexpr UINT CM_BLINKPHASE = 0xB3E9;  // WParam: the new phase (0 or 1)
+
+class TRzBlinkingControlsList : public TObject {
+ public:
+  T_CLASSNAME(TRzBlinkingControlsList)
+  TRzBlinkingControlsList();
+  ~TRzBlinkingControlsList() override;
+  void Enlist(TControl* Control);
+  void Delist(TControl* Control);
+  virtual Integer Size() const { return static_cast<Integer>(controls_.size()); }
+  Byte Phase() const { return phase_; }
+  Word OffInterval() const { return offInterval_; }
+  void SetOffInterval(Word Value) { offInterval_ = Value; }
+  Word OnInterval() const { return onInterval_; }
+  void SetOnInterval(Word Value) { onInterval_ = Value; }
+  TTimer* Timer() const { return timer_.get(); }
+  // The timer's handler: switches the phase and tells the blinking controls.
+  void BlinkTick(TObject* Sender);
+
+ private:
+  Byte phase_ = 1;
+  std::vector<TControl*> controls_;
+  std::unique_ptr<TTimer> timer_;
+  Word offInterval_ = 500;
+  Word onInterval_ = 500;
+};
+
+// The list, nil until the first label makes it.
+TRzBlinkingControlsList* BlinkingControlsList();
+TRzBlinkingControlsList* NeedBlinkingControlsList();
+void ReleaseBlinkListWhenEmpty();
+
+// A settings store component no form of the program uses: its published
+// properties only.
+enum TRzPathType { ptIniFile, ptRegistry };
+enum TRzRegKey {
+  hkeyClassesRoot, hkeyCurrentUser, hkeyLocalMachine, hkeyUsers, hkeyPerformanceData, hkeyCurrentConfig,
+  hkeyDynData
+};
+enum TRzRegAccessKey {
+  keyQueryValue, keySetValue, keyCreateSubKey, keyEnumerateSubKeys, keyNotify, keyCreateLink, keyRead, keyWrite,
+  keyExecute, keyAllAccess
+};
+using TRzRegAccess = TEnumSet<TRzRegAccessKey>;
+
+class TRzRegIniFile : public TComponent {
+ public:
+  T_CLASSNAME(TRzRegIniFile)
+  explicit TRzRegIniFile(TComponent* AOwner) : TComponent(AOwner) {}
+  const std::string& Path() const { return path_; }
+  void SetPath(const std::string& Value);
+  TRzPathType PathType() const { return pathType_; }
+  void SetPathType(TRzPathType Value);
+  TRzRegKey RegKey() const { return regKey_; }
+  void SetRegKey(TRzRegKey Value);
+  TRzRegAccess RegAccess() const { return regAccess_; }
+  void SetRegAccess(TRzRegAccess Value);
+  bool RefreshNeeded() const { return refreshNeeded_; }
+
+ private:
+  std::string path_;
+  TRzPathType pathType_ = ptIniFile;
+  TRzRegKey regKey_ = hkeyCurrentUser;
+  TRzRegAccess regAccess_{keyAllAccess};
+  bool refreshNeeded_ = false;
+};

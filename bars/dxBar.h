@@ -1,0 +1,1439 @@
+// Toolbar and menu framework: the per-form bar manager, command items and
+// their placements (links), categories and groups, bars, the bar window base
+// with its per-link views, and the framework's shared services.
+//
+// Structure (see docs/architecture.md, "bars/"):
+//   TdxBarManager            one per form; owns Bars, Categories, look values
+//   TdxBarItem/TdxBarButton  commands, owned by the form, listed by the manager
+//   TdxBarItemLink(s)        placements of items in a bar or menu
+//   TdxBar/TdxBars           toolbars; a visible bar has a TdxBarControl window
+//   TCustomdxBarControl      a window showing one link collection
+//   TdxBarItemControl        the view of one shown link inside one window
+#pragma once
+
+#include <memory>
+#include <string>
+#include <typeindex>
+#include <vector>
+
+#include "platform/ActnList.h"
+#include "platform/Classes.h"
+#include "platform/ComCtrls.h"
+#include "platform/Controls.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
+#include "platform/Menus.h"
+
+class TdxBarManager;
+class TdxBarItem;
+class TdxBarButton;
+class TdxBarItemLink;
+class TdxBarItemLinks;
+class TdxBar;
+class TdxBars;
+class TdxBarGroup;
+class TdxBarPopupMenu;
+class TdxDockControl;
+class TCustomdxBarControl;
+class TdxBarControl;
+class TdxBarSubMenuControl;
+class TdxBarItemControl;
+class TdxBarButtonControl;
+class TdxBarManagerCategories;
+
+// ---------------------------------------------------------------------------
+// Shared enumerations.
+enum TdxBarItemVisible { ivNever, ivInCustomizing, ivAlways };
+enum TdxBarItemAlign { iaLeft, iaCenter, iaRight, iaClient };
+enum TdxBarButtonStyle { bsDefault, bsChecked, bsDropDown };
+enum TdxBarPaintStyle { psStandard, psCaption, psCaptionInMenu, psCaptionGlyph };
+enum TdxBarUserDefine { udCaption, udGlyph, udPaintStyle, udWidth };
+using TdxBarUserDefines = TEnumSet<TdxBarUserDefine>;
+enum TdxBarDockingStyle { dsNone, dsLeft, dsTop, dsRight, dsBottom };
+using TdxBarDockingStyles = TEnumSet<TdxBarDockingStyle>;
+enum TdxBarManagerStyle { bmsStandard, bmsEnhanced, bmsFlat };
+enum TdxBarMenuAnimations { maNone, maRandom, maUnfold, maSlide };
+enum TdxBarBorderStyle { bbsNone, bbsSingle };
+
+// Messages shared by the windows of the framework.
+constexpr UINT WM_DXBAR_REBUILDLAYOUT = WM_USER + 1;
+constexpr UINT CM_DXBAR_FONTCHANGED = 0xB00E;
+
+// Texts reported by the framework (its resource strings).
+namespace dxBarStrings {
+inline constexpr const char* ResetBar = "Are you sure you want to reset the changes made to the '%s' toolbar?";
+inline constexpr const char* OnlyOneManager = "A Form should contain only a single TdxBarManager";
+inline constexpr const char* OwnerMustBeForm = "TdxBarManager should have as its Owner - TForm (TCustomForm)";
+inline constexpr const char* RecursiveSubItems = "You cannot create recursive subitems";
+inline constexpr const char* RecursiveGroups = "You cannot create recursive groups";
+inline constexpr const char* DefaultCategory = "Default";
+}  // namespace dxBarStrings
+
+using TdxBarEvent = TEvent<TObject*, TdxBar*>;
+using TdxBarVisibleChangeEvent = TEvent<TObject*, TdxBar*>;
+using TdxBarItemLinkEvent = TEvent<TObject*, TdxBarItemLink*>;
+using TdxBarCanDockingEvent = TEvent<TdxBar*, TdxBarDockingStyle, TdxDockControl*, bool&>;
+using TdxBarMenuMergeEvent = TEvent<TObject*, TdxBarManager*, bool>;
+using TdxBarShowPopupEvent = TEvent<TObject*, TdxBarItemLinks*>;
+using TdxBarClickItemEvent = TEvent<TObject*, TdxBarItem*>;
+
+// ---------------------------------------------------------------------------
+// Framework services (start-up, registries, lookups, drawing helpers).
+
+// Item class -> view class. The view of a link is made by the entry of the
+// item's exact class.
+using TdxBarItemControlFactory = std::function<TdxBarItemControl*(TdxBarItemLink*)>;
+struct TdxBarItemClassEntry {
+  std::type_index ItemClass = typeid(void);
+  std::string ItemClassName;
+  TdxBarItemControlFactory MakeView;
+  bool Listed = false;
+};
+
+// Runs the framework's start-up once (counted); the library calls it itself
+// before the first manager exists. Shut-down frees what start-up made.
+void dxBarInitialize();
+void dxBarFinalize();
+
+void RegisterBarItemClass(std::type_index ItemClass, const std::string& Name, TdxBarItemControlFactory View,
+                          bool Listed);
+template <class Item, class View>
+void RegisterBarItemClass(const std::string& Name, bool Listed) {
+  RegisterBarItemClass(typeid(Item), Name, [](TdxBarItemLink* L) -> TdxBarItemControl* { return new View(L); },
+                       Listed);
+}
+void UnregisterBarItemClass(std::type_index ItemClass);
+const TdxBarItemClassEntry* FindBarItemClass(std::type_index ItemClass);
+// The n-th listed entry's item class name (empty when none) and the count.
+std::string GetListedItemClass(Integer N);
+Integer ListedItemClassCount();
+
+void AddLiveBarControl(TCustomdxBarControl* Control);
+void RemoveLiveBarControl(TCustomdxBarControl* Control);
+bool IsLiveBarControl(const TCustomdxBarControl* Control);
+
+// Temporary items made by the framework for its own menus.
+void AddTempItem(TdxBarItem* Item);
+void RemoveTempItem(TdxBarItem* Item);
+void FreeUnusedTempItems();
+Integer TempItemCount();
+
+TdxBarManager* FindBarManagerOfForm(TComponent* Form);
+TCustomdxBarControl* ActiveBarControl();  // top of the active-window stack
+TCustomdxBarControl* RootBarWindow(TCustomdxBarControl* Window);
+TCustomdxBarControl* RootToolbarWindow(TCustomdxBarControl* Window);
+TCustomdxBarControl* RootBarWindowOfView(TdxBarItemControl* View);
+TCustomdxBarControl* RootToolbarOfView(TdxBarItemControl* View);
+TWinControl* ControlOfWindow(HWND Wnd);
+bool IsAncestorWindow(HWND Wnd, HWND Ancestor);
+HWND DeepChildWindowFromPoint(HWND Wnd, POINT ClientPoint);
+HWND DeepWindowFromPoint(POINT ScreenPoint);
+bool IsVerticalToolbar(TCustomdxBarControl* Window);
+bool RotatesWindowItems(TCustomdxBarControl* Window);
+TRect GetWorkAreaAt(POINT ScreenPoint);
+Integer SmallCaptionHeight();
+void ClampItemWidth(Integer& Width);
+TdxBarItemVisible VisibleFromBoolean(bool Flag);
+bool LogicalLeftButtonDown();
+bool LogicalRightButtonDown();
+std::string StripAccelerators(const std::string& Text);
+void PlayMenuSound(Integer Index);
+// The last alias PlayMenuSound played (tests observe menu sounds through it).
+std::string LastMenuSound();
+void PumpMouseMessages();
+void PumpPaintMessages();
+
+// Mouse-leave tracking: TrackMouseEvent when USER32 has it, else a 50 ms poll.
+void BeginMouseLeaveTracking(HWND Wnd);
+bool IsMouseLeaveTracked(HWND Wnd);
+void EndMouseLeaveTracking(HWND Wnd);
+// Tests switch the fallback on to try the polling road.
+void SetMouseLeaveFallback(bool UsePolling);
+
+// Drawing services.
+TColor ShadeSysColor(Integer SysColorIndex, Integer R, Integer G, Integer B);
+TColor ShadeColor(TColor Base, Integer R, Integer G, Integer B);
+TColor NearestColor(TColor Color);
+void FrameHighlightRect(HDC DC, const TRect& R);
+// Arrow size for a rectangle (see DrawArrow).
+Integer ArrowSize(const TRect& R, bool Down);
+void DrawArrow(HDC DC, const TRect& R, bool Down, bool Flat, bool Selected, bool Enabled);
+void DrawBarGlyph(HDC DC, HBRUSH Background, const TRect& Area, TColor ImageListBkColor, bool Down, bool Hot,
+                  bool Flat, bool Greyed, bool Enabled, Integer ImageIndex, TCustomImageList* Images,
+                  TBitmap* Bitmap, const TRect& GlyphRect);
+void FillVerticalGradient(TCanvas* Canvas, const TRect& R, TColor Start, TColor End);
+HBRUSH CheckerBrush();
+void CreateCheckerBrush();
+HFONT CopyFont(HFONT Font);
+void CreateBarFont(TFont* Font, HFONT& Handle, bool Scaled);
+
+// Thread hooks: installed with the first manager, removed with the last.
+bool dxBarHooksInstalled();
+
+// ---------------------------------------------------------------------------
+// Categories: names with a 3-byte visibility record each.
+class TdxBarManagerCategories : public TStringList {
+ public:
+  T_CLASSNAME(TdxBarManagerCategories)
+  explicit TdxBarManagerCategories(TdxBarManager* Manager);
+  ~TdxBarManagerCategories() override;
+  TdxBarManager* BarManager() const { return manager_; }
+  void Delete(Integer Index) override;
+  void Insert(Integer Index, const std::string& S) override;
+  void Exchange(Integer Index1, Integer Index2) override;
+  void Move(Integer CurIndex, Integer NewIndex) override;
+  void Clear() override;
+  void SetItemsCategory(Integer From, Integer To);
+
+  struct TRecord {
+    Byte ItemsVisible = ivAlways;
+    Byte PendingItemsVisible = ivAlways;
+    bool Visible = true;
+  };
+  TRecord* Record(Integer Index) const;
+  TRecord* EnsureRecord(Integer Index);
+
+ protected:
+  void Changed() override;
+  void PutObject(Integer Index, TObject* AObject) override;
+
+ private:
+  friend class TdxBarManager;
+  TdxBarManager* manager_;
+  bool moving_ = false;
+  std::vector<std::unique_ptr<TRecord>> records_;  // parallel to the strings
+};
+
+// ---------------------------------------------------------------------------
+// Groups of items (and groups) switched on and off together.
+class TdxBarGroup : public TComponent {
+ public:
+  T_CLASSNAME(TdxBarGroup)
+  explicit TdxBarGroup(TComponent* AOwner);
+  ~TdxBarGroup() override;
+  TdxBarManager* BarManager() const { return manager_; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool Value);
+  TdxBarItemVisible Visible() const { return visible_; }
+  void SetVisible(TdxBarItemVisible Value);
+  Integer Count() const { return static_cast<Integer>(members_.size()); }
+  TComponent* Items(Integer Index) const;
+  Integer IndexOf(TComponent* C) const;
+  void Add(TComponent* C);
+  void Remove(TComponent* C);
+  void MoveMember(Integer CurIndex, Integer NewIndex);
+  bool Contains(TComponent* C) const;  // at any depth
+  Integer Index() const;
+  void SetIndex(Integer Value);
+
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+  void Loaded() override;
+  void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  friend class TdxBarManager;
+  TdxBarManager* manager_ = nullptr;
+  bool enabled_ = true;
+  TdxBarItemVisible visible_ = ivAlways;
+  std::vector<TComponent*> members_;
+  std::vector<std::string> memberNames_;
+};
+
+// ---------------------------------------------------------------------------
+// The bar manager.
+class TdxBarManager : public TComponent {
+ public:
+  T_CLASSNAME(TdxBarManager)
+  explicit TdxBarManager(TComponent* AOwner);
+  ~TdxBarManager() override;
+
+  // Published.
+  bool AllowCallFromAnotherForm() const { return allowCallFromAnotherForm_; }
+  void SetAllowCallFromAnotherForm(bool V) { allowCallFromAnotherForm_ = V; }
+  bool AllowReset() const { return allowReset_; }
+  void SetAllowReset(bool V) { allowReset_ = V; }
+  bool AlwaysMerge() const { return alwaysMerge_; }
+  void SetAlwaysMerge(bool V) { alwaysMerge_ = V; }
+  bool AlwaysSaveText() const { return alwaysSaveText_; }
+  void SetAlwaysSaveText(bool V) { alwaysSaveText_ = V; }
+  bool AutoDockColor() const { return autoDockColor_; }
+  void SetAutoDockColor(bool V);
+  bool AutoHideEmptyBars() const { return autoHideEmptyBars_; }
+  void SetAutoHideEmptyBars(bool V);
+  bool Scaled() const { return scaled_; }
+  void SetScaled(bool V);
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* V) { font_->Assign(V); }
+  TdxBars* Bars() const { return bars_.get(); }
+  void SetBars(TdxBars* V);
+  Integer ButtonArrowWidth() const { return buttonArrowWidth_; }
+  void SetButtonArrowWidth(Integer V);
+  bool CanCustomize() const { return canCustomize_; }
+  void SetCanCustomize(bool V) { canCustomize_ = V; }
+  TStrings* Categories() const;
+  void SetCategories(TStrings* V);
+  TColor DockColor() const;
+  void SetDockColor(TColor V);
+  bool FlatCloseButton() const { return flatCloseButton_; }
+  void SetFlatCloseButton(bool V);
+  TBitmap* HelpButtonGlyph() const { return helpButtonGlyph_.get(); }
+  void SetHelpButtonGlyph(TBitmap* V) { helpButtonGlyph_->Assign(V); }
+  Integer HelpContext() const { return helpContext_; }
+  void SetHelpContext(Integer V) { helpContext_ = V; }
+  TCustomImageList* HotImages() const { return hotImages_; }
+  void SetHotImages(TCustomImageList* V);
+  TColor ImageListBkColor() const { return imageListBkColor_; }
+  void SetImageListBkColor(TColor V);
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* V);
+  const std::string& IniFileName() const { return iniFileName_; }
+  void SetIniFileName(const std::string& V) { iniFileName_ = V; }
+  TCustomImageList* LargeImages() const { return largeImages_; }
+  void SetLargeImages(TCustomImageList* V);
+  Integer LargeButtonArrowWidth() const { return largeButtonArrowWidth_; }
+  void SetLargeButtonArrowWidth(Integer V);
+  bool LargeIcons() const { return largeIcons_; }
+  void SetLargeIcons(bool V);
+  TdxBarMenuAnimations MenuAnimations() const { return menuAnimations_; }
+  void SetMenuAnimations(TdxBarMenuAnimations V) { menuAnimations_ = V; }
+  bool MenusShowRecentItemsFirst() const { return menusShowRecentItemsFirst_; }
+  void SetMenusShowRecentItemsFirst(bool V) { menusShowRecentItemsFirst_ = V; }
+  Byte MostRecentItemsPercents() const { return mostRecentItemsPercents_; }
+  void SetMostRecentItemsPercents(Byte V);
+  TdxBarDockingStyles NotDocking() const { return notDocking_; }
+  void SetNotDocking(TdxBarDockingStyles V) { notDocking_ = V; }
+  const std::string& RegistryPath() const { return registryPath_; }
+  void SetRegistryPath(const std::string& V) { registryPath_ = V; }
+  bool ShowCloseButton() const { return showCloseButton_; }
+  void SetShowCloseButton(bool V);
+  bool ShowFullMenusAfterDelay() const { return showFullMenusAfterDelay_; }
+  void SetShowFullMenusAfterDelay(bool V) { showFullMenusAfterDelay_ = V; }
+  bool ShowHelpButton() const { return showHelpButton_; }
+  void SetShowHelpButton(bool V) { showHelpButton_ = V; }
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool V) { showHint_ = V; }
+  bool ShowHintForDisabledItems() const { return showHintForDisabledItems_; }
+  void SetShowHintForDisabledItems(bool V) { showHintForDisabledItems_ = V; }
+  bool ShowShortCutInHint() const { return showShortCutInHint_; }
+  void SetShowShortCutInHint(bool V) { showShortCutInHint_ = V; }
+  bool StoreInIniFile() const { return storeInIniFile_; }
+  void SetStoreInIniFile(bool V) { storeInIniFile_ = V; }
+  bool StoreInRegistry() const { return storeInRegistry_; }
+  void SetStoreInRegistry(bool V) { storeInRegistry_ = V; }
+  bool StretchGlyphs() const { return stretchGlyphs_; }
+  void SetStretchGlyphs(bool V) { stretchGlyphs_ = V; }
+  TdxBarManagerStyle Style() const { return style_; }
+  void SetStyle(TdxBarManagerStyle V);
+  bool SunkenBorder() const { return sunkenBorder_; }
+  void SetSunkenBorder(bool V) { sunkenBorder_ = V; }
+  bool UseF10ForMenu() const { return useF10ForMenu_; }
+  void SetUseF10ForMenu(bool V) { useF10ForMenu_ = V; }
+  bool UseFullReset() const { return useFullReset_; }
+  void SetUseFullReset(bool V) { useFullReset_ = V; }
+  bool UseSystemFont() const { return useSystemFont_; }
+  void SetUseSystemFont(bool V);
+  Integer WaitForDockingTime() const { return waitForDockingTime_; }
+  void SetWaitForDockingTime(Integer V);
+
+  // Events.
+  TdxBarEvent OnBarAdd, OnBarAfterReset, OnBarBeforeReset, OnBarClose, OnBarDelete, OnBarDockingStyleChange;
+  TdxBarVisibleChangeEvent OnBarVisibleChange;
+  TdxBarItemLinkEvent OnItemLinkAdd, OnItemLinkChange, OnItemLinkDelete;
+  TNotifyEvent OnCloseButtonClick, OnHelpButtonClick, OnHideCustomizingForm, OnShowCustomizingForm;
+  TdxBarCanDockingEvent OnDocking;
+  TdxBarMenuMergeEvent OnMenuMerge;
+  TdxBarShowPopupEvent OnShowCustomizingPopup, OnShowToolbarsPopup;
+  TdxBarClickItemEvent OnClickItem;
+
+  // Operations.
+  virtual void NotifyClickItem(TdxBarItem* Item);
+  virtual bool CanDock(TdxBar* Bar, TdxBarDockingStyle Style, TdxDockControl* DockControl);
+  void SuspendRedraw(bool Lock);
+  bool RedrawSuspended() const { return updateLock_; }
+  void DesignerModified() {}
+  bool CanReset() const { return readCount_ == 1 && allowReset_; }
+  bool UsesRecentItems() const { return style_ != bmsStandard && menusShowRecentItemsFirst_; }
+  bool IsFlat() const { return style_ == bmsFlat; }
+  bool IsCustomizing() const { return customizing_ || designing_; }
+  bool Designing() const { return designing_; }
+  // Run-time customizing mode (its dialog is built elsewhere); the flag is
+  // what items and windows consult.
+  void SetCustomizing(bool Value);
+  Integer FloatFrameWidth() const;
+  Integer FloatFrameHeight() const;
+  TdxBar* BarByCaption(const std::string& Caption) const;
+  TdxBar* BarByName(const std::string& Name) const;
+  TdxBarItem* ItemByName(const std::string& Name) const;
+  Integer GetItemsOfCategory(Integer Index, std::vector<TdxBarItem*>& List) const;
+  Integer GetVisibleItemsOfCategory(Integer Index, std::vector<TdxBarItem*>& List) const;
+  void MoveItem(Integer CurIndex, Integer NewIndex);
+  void ExchangeItems(Integer Index1, Integer Index2);
+  void CloseActiveMenus();
+  void AddDockControl(TdxDockControl* DockControl);
+  void RemoveDockControl(TdxDockControl* DockControl);
+  Integer DockControlCount() const { return static_cast<Integer>(dockControls_.size()); }
+  TdxDockControl* DockControls(Integer Index) const;
+  Integer ItemCount() const { return static_cast<Integer>(items_.size()); }
+  TdxBarItem* Items(Integer Index) const;
+  Integer IndexOfItem(const TdxBarItem* Item) const;
+  Integer GroupCount() const { return static_cast<Integer>(groups_.size()); }
+  TdxBarGroup* Groups(Integer Index) const;
+  void AddGroup(TdxBarGroup* Group);
+  void RemoveGroup(TdxBarGroup* Group);
+  TdxBarGroup* CreateGroup();
+  TCustomForm* OwnerForm() const { return ownerForm_; }
+  TdxBar* MainMenuBar() const { return mainMenuBar_; }
+  HBRUSH ShadowBrush() const { return shadowBrush_; }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  Integer ReadCount() const { return readCount_; }
+
+  // Categories.
+  TdxBarManagerCategories* CategoryList() const { return categories_.get(); }
+  TdxBarItemVisible GetCategoryItemsVisible(Integer Index) const;
+  bool GetCategoryVisible(Integer Index) const;
+  void SetCategoryItemsVisible(Integer Index, TdxBarItemVisible Value);
+  void SetCategoryVisible(Integer Index, bool Value);
+  Integer VisibleCategoryIndex(Integer N) const;
+
+  // Look (metrics, brushes, fonts).
+  Integer GripThickness() const { return gripThickness_; }
+  Integer GripArea() const { return gripArea_; }
+  Integer MenuSeparatorIndent() const { return menuSeparatorIndent_; }
+  Integer GlyphSize() const { return glyphSize_; }
+  Integer DefaultItemWidth() const { return defaultItemWidth_; }
+  Integer DefaultItemHeight() const { return defaultItemHeight_; }
+  Integer DropDownArrowWidth() const { return dropDownArrowWidth_; }
+  HBRUSH FlatBackgroundBrush() const { return flatBrushes_[0]; }
+  HBRUSH FlatCheckedBrush() const { return flatBrushes_[1]; }
+  HBRUSH FlatCheckedHotBrush() const { return flatBrushes_[2]; }
+  HBRUSH FlatHotBrush() const { return flatBrushes_[3]; }
+  // The face brush of flat menus (the glyph column): the flat background brush.
+  HBRUSH FlatFaceBrush() const { return flatBrushes_[0]; }
+  HFONT BarFontHandle() const { return barFont_; }
+  void UpdateGlyphMetrics();
+  void CreateFlatBrushes();
+  void ApplySystemFont();
+  Integer RecentThreshold() const { return recentThreshold_; }
+  // The owner form's system messages that recompute the look.
+  void SysColorChanged();
+  void SettingChanged(UINT Setting);
+
+  // Selection across windows.
+  TdxBarItemControl* SelectedItemControl() const { return selectedItemControl_; }
+  void SetSelectedItemControl(TdxBarItemControl* Control) { selectedItemControl_ = Control; }
+  // Popup menus bound to the manager (freed by it).
+  void AddPopupMenu(TdxBarPopupMenu* Menu);
+  void RemovePopupMenu(TdxBarPopupMenu* Menu);
+
+  // Refreshes every bar window (repaint) or their layout.
+  void RepaintBars();
+  void RelayoutBars();
+
+  void Loaded() override;
+  void ReadState(TReader* Reader) override;
+  void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void SetName(const std::string& NewName) override;
+
+  // Every live manager (the manager list).
+  static Integer ManagerCount();
+  static TdxBarManager* Managers(Integer Index);
+
+ protected:
+  virtual void DoBarAfterReset(TdxBar* Bar) { OnBarAfterReset(this, Bar); }
+  virtual void DoBarBeforeReset(TdxBar* Bar) { OnBarBeforeReset(this, Bar); }
+  virtual void DoBarClose(TdxBar* Bar) { OnBarClose(this, Bar); }
+  virtual void DoCloseButtonClick() { OnCloseButtonClick(this); }
+  virtual void DoHelpButtonClick() { OnHelpButtonClick(this); }
+  virtual void DoShowCustomizingPopup(TdxBarItemLinks* L) { OnShowCustomizingPopup(this, L); }
+  virtual void DoShowToolbarsPopup(TdxBarItemLinks* L) { OnShowToolbarsPopup(this, L); }
+
+ public:
+  virtual void DoBarDockingStyleChange(TdxBar* Bar);
+
+ private:
+  friend class TdxBarItem;
+  friend class TdxBar;
+  friend class TdxBars;
+  friend class TdxBarManagerCategories;
+  friend class TdxBarGroup;
+  void CompleteLoading();
+  void FontChanged(TObject* Sender);
+  void ImagesChanged(TObject* Sender);
+  void LargeImagesChanged(TObject* Sender);
+  void HotImagesChanged(TObject* Sender);
+  void RefreshImages(int Which);
+  void SetImageList(TCustomImageList*& Slot, TChangeLink* Link, TCustomImageList* Value, int Which);
+  void UpdateRecentThreshold();
+  void SetStyleMetrics();
+  void DeleteFlatBrushes();
+
+  bool constructionFailed_ = true;
+  bool allowCallFromAnotherForm_ = false, allowReset_ = true, alwaysMerge_ = false, alwaysSaveText_ = false;
+  bool autoDockColor_ = true, autoHideEmptyBars_ = false;
+  std::unique_ptr<TdxBars> bars_;
+  Integer buttonArrowWidth_ = 9;
+  bool canCustomize_ = true;
+  bool styleChanging_ = false;
+  std::unique_ptr<TdxBarManagerCategories> categories_;
+  bool designing_ = false;
+  TColor dockColor_ = clBtnFace;
+  std::vector<TdxDockControl*> dockControls_;
+  HFONT barFont_ = nullptr;
+  bool flatCloseButton_ = false;
+  HBRUSH flatBrushes_[4] = {};
+  std::unique_ptr<TFont> font_;
+  std::vector<TdxBarGroup*> groups_;
+  std::unique_ptr<TBitmap> helpButtonGlyph_;
+  Integer helpContext_ = 0;
+  TColor imageListBkColor_ = clFuchsia;
+  TCustomImageList* images_ = nullptr;
+  TCustomImageList* largeImages_ = nullptr;
+  TCustomImageList* hotImages_ = nullptr;
+  std::unique_ptr<TChangeLink> imagesLink_, largeImagesLink_, hotImagesLink_;
+  std::string iniFileName_;
+  bool customizing_ = false;
+  std::vector<TdxBarItem*> items_;
+  Integer largeButtonArrowWidth_ = 14;
+  bool largeIcons_ = false;
+  bool updateLock_ = false;
+  TCustomForm* ownerForm_ = nullptr;
+  TdxBar* mainMenuBar_ = nullptr;
+  TdxBarMenuAnimations menuAnimations_ = maNone;
+  bool menusShowRecentItemsFirst_ = true;
+  Byte mostRecentItemsPercents_ = 95;
+  Integer recentThreshold_ = 20;
+  TdxBarDockingStyles notDocking_;
+  std::vector<TdxBarPopupMenu*> popupMenus_;
+  Integer readCount_ = 0;
+  std::string registryPath_;
+  bool scaled_ = true;
+  TdxBarItemControl* selectedItemControl_ = nullptr;
+  HBRUSH shadowBrush_ = nullptr;
+  bool showCloseButton_ = false, showFullMenusAfterDelay_ = true, showHelpButton_ = false, showHint_ = true;
+  bool showHintForDisabledItems_ = true, showShortCutInHint_ = false, storeInIniFile_ = false;
+  bool storeInRegistry_ = false, stretchGlyphs_ = true;
+  TdxBarManagerStyle style_ = bmsStandard;
+  bool sunkenBorder_ = false;
+  bool useF10ForMenu_ = true, useFullReset_ = false, useSystemFont_ = false;
+  Integer waitForDockingTime_ = 21;
+  Integer gripThickness_ = 2, gripArea_ = 9, menuSeparatorIndent_ = 2;
+  Integer glyphSize_ = 16, defaultItemWidth_ = 23, defaultItemHeight_ = 22, dropDownArrowWidth_ = 9;
+  bool fontChanging_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// Action link of an item.
+class TdxBarItemActionLink : public TActionLink {
+ public:
+  T_CLASSNAME(TdxBarItemActionLink)
+  explicit TdxBarItemActionLink(TObject* Client);
+  TdxBarItem* Client() const { return client_; }
+  bool IsCaptionLinked() const override;
+  bool IsCheckedLinked() const override;
+  bool IsEnabledLinked() const override;
+  bool IsHelpContextLinked() const override;
+  bool IsHintLinked() const override;
+  bool IsImageIndexLinked() const override;
+  bool IsShortCutLinked() const override;
+  bool IsVisibleLinked() const override;
+  bool IsOnExecuteLinked() const override;
+
+ protected:
+  void SetCaption(const std::string& Value) override;
+  void SetChecked(bool Value) override;
+  void SetEnabled(bool Value) override;
+  void SetHelpContext(Integer Value) override;
+  void SetHint(const std::string& Value) override;
+  void SetImageIndex(Integer Value) override;
+  void SetShortCut(TShortCut Value) override;
+  void SetVisible(bool Value) override;
+  void SetOnExecute(const TNotifyEvent& Value) override;
+  void ActionDestroyed() override;
+
+ private:
+  TdxBarItem* client_;
+};
+
+// ---------------------------------------------------------------------------
+// Command items.
+class TdxBarItem : public TComponent {
+ public:
+  T_CLASSNAME(TdxBarItem)
+  explicit TdxBarItem(TComponent* AOwner);
+  ~TdxBarItem() override;
+
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TdxBarItemAlign Align() const { return align_; }
+  void SetAlign(TdxBarItemAlign Value);
+  TdxBarManager* BarManager() const { return manager_; }
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& Value) { WriteCaption(Value); }
+  Integer Category() const { return category_; }
+  void SetCategory(Integer Value) { WriteCategory(Value); }
+  const std::string& Description() const { return description_; }
+  void SetDescription(const std::string& V) { description_ = V; }
+  bool Enabled() const { return ReadEnabled(); }
+  void SetEnabled(bool Value) { WriteEnabled(Value); }
+  Integer HelpContext() const { return helpContext_; }
+  void SetHelpContext(Integer V) { helpContext_ = V; }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& V) { hint_ = V; }
+  TdxBarItemVisible Visible() const { return visible_; }
+  void SetVisible(TdxBarItemVisible Value) { WriteVisible(Value); }
+  TBitmap* Glyph() const { return glyph_.get(); }
+  void SetGlyph(TBitmap* Value) { glyph_->Assign(Value); }
+  Integer ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(Integer Value);
+  TShortCut ShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut Value) { WriteShortCut(Value); }
+  bool UnclickAfterDoing() const { return unclickAfterDoing_; }
+  void SetUnclickAfterDoing(bool V) { unclickAfterDoing_ = V; }
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDestroy;
+
+  bool ReadEnabled() const;
+  void WriteEnabled(bool Value);
+  void WriteVisible(TdxBarItemVisible Value);
+  void WriteCaption(const std::string& Value);
+  void WriteCategory(Integer Value);
+  virtual void WriteShortCut(TShortCut Value);
+  bool IsVisibleNow() const;
+  TdxBarItemLink* ActiveLink() const;
+  Integer LinkCount() const { return static_cast<Integer>(links_.size()); }
+  TdxBarItemLink* Links(Integer Index) const;
+  bool HasViews() const;
+  Integer IndexInManager() const;
+  std::string PlainCaption() const;
+  bool ImageIndexValid() const;
+  TdxBarItemLink* ClickItemLink() const { return clickItemLink_; }
+  void SetClickItemLink(TdxBarItemLink* L) { clickItemLink_ = L; }
+  TdxBarItemActionLink* ActionLink() const { return actionLink_.get(); }
+  bool IsLoading() const;
+
+  virtual void AfterManagerSet() {}
+  virtual bool AcceptsDirectClick() const { return true; }
+  // Whether a caption change carries the hint along (sub items say no).
+  virtual bool HintFollowsCaption() const { return true; }
+  virtual void RefreshLinksCaption();
+  virtual void RefreshLinksEnabled();
+  virtual bool HiddenInCommandList() const { return false; }
+  virtual void RefreshLinksGlyph();
+  virtual bool AcceleratorUsable(TdxBarItemLink* Link) const;
+  virtual void PaintHiddenLink(TdxBarItemControl*) {}
+  virtual void RefreshHotGlyph() {}
+  virtual void RefreshLargeGlyph() {}
+  virtual bool NeedsHiddenLinkPaint() const { return false; }
+  virtual void BarChanged(Integer, TdxBar*) {}
+  virtual void RefreshLinksShortCut();
+  virtual void RepaintLinks();
+  virtual void RelayoutLinks();
+  virtual bool UsesHotImages() const { return false; }
+  virtual bool UsesLargeImages() const { return false; }
+  virtual void ApplyVisibility();
+
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual void AlignChanged();
+  virtual void TryClick();
+  virtual void RunClick();
+  virtual void InvokeOnClick();
+  // Item notices for the design-time lists (nothing at run time).
+  void ItemChanged() {}
+
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
+  void Assign(TPersistent* Source) override;
+  void AssignTo(TPersistent* Dest) override;
+
+  // Stored-property tests (nothing is written that an action supplies).
+  bool IsCaptionStored() const;
+  bool IsEnabledStored() const;
+  bool IsHelpContextStored() const;
+  bool IsHintStored() const;
+  bool IsVisibleStored() const;
+  bool IsImageIndexStored() const;
+  bool IsShortCutStored() const;
+  bool IsOnClickStored() const;
+
+ protected:
+  friend class TdxBarItemLink;
+  friend class TdxBarManager;
+  friend class TdxBarManagerCategories;
+  void SetManagerDirect(TdxBarManager* M);
+
+  std::unique_ptr<TdxBarItemActionLink> actionLink_;
+  TdxBarItemAlign align_ = iaLeft;
+  TdxBarManager* manager_ = nullptr;
+  std::string caption_;
+  Integer category_ = -1;
+  TdxBarItemLink* clickItemLink_ = nullptr;
+  std::string description_;
+  bool enabled_ = true;
+  std::unique_ptr<TBitmap> glyph_;
+  Integer helpContext_ = 0;
+  std::string hint_;
+  Integer imageIndex_ = -1;
+  std::vector<TdxBarItemLink*> links_;
+  TdxBarItemVisible pendingVisible_ = ivAlways;
+  TShortCut shortCut_ = 0;
+  bool unclickAfterDoing_ = false;
+  TdxBarItemVisible visible_ = ivAlways;
+};
+
+class TdxBarButton : public TdxBarItem {
+ public:
+  T_CLASSNAME(TdxBarButton)
+  explicit TdxBarButton(TComponent* AOwner);
+  ~TdxBarButton() override;
+
+  bool AllowAllUp() const { return allowAllUp_; }
+  void SetAllowAllUp(bool V) { WriteAllowAllUp(V); }
+  TdxBarButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(TdxBarButtonStyle V) { WriteButtonStyle(V); }
+  bool CloseSubMenuOnClick() const { return closeSubMenuOnClick_; }
+  void SetCloseSubMenuOnClick(bool V) { closeSubMenuOnClick_ = V; }
+  bool DropDownEnabled() const { return dropDownEnabled_; }
+  void SetDropDownEnabled(bool V);
+  Integer GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(Integer V) { WriteGroupIndex(V); }
+  bool Down() const { return down_; }
+  void SetDown(bool V) { WriteDown(V); }
+  TdxBarPopupMenu* DropDownMenu() const { return dropDownMenu_; }
+  void SetDropDownMenu(TdxBarPopupMenu* V);
+  bool Lowered() const { return lowered_; }
+  void SetLowered(bool V);
+  TdxBarPaintStyle PaintStyle() const { return paintStyle_; }
+  void SetPaintStyle(TdxBarPaintStyle V);
+
+  void WriteDown(bool Value);
+  void WriteGroupIndex(Integer Value);
+  void WriteAllowAllUp(bool Value);
+  void WriteButtonStyle(TdxBarButtonStyle Value);
+  TdxBarButton* FindDownInGroup() const;
+  bool OtherDownInGroup() const;
+
+  virtual void ButtonStyleChanged();
+  virtual bool CanChangePaintStyle() const { return true; }
+  virtual void DownChanged();
+  virtual void DropDownEnabledChanged();
+  virtual void PaintStyleChanged();
+  virtual void DropDown(Integer X, Integer Y, bool ByMouse);
+
+  bool AcceleratorUsable(TdxBarItemLink* Link) const override;
+  void TryClick() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  bool IsDownStored() const;
+
+ private:
+  bool allowAllUp_ = false;
+  TdxBarButtonStyle buttonStyle_ = bsDefault;
+  bool closeSubMenuOnClick_ = true;
+  bool down_ = false;
+  bool dropDownEnabled_ = true;
+  TdxBarPopupMenu* dropDownMenu_ = nullptr;
+  Integer groupIndex_ = 0;
+  bool lowered_ = false;
+  TdxBarPaintStyle paintStyle_ = psStandard;
+};
+
+// A popup menu bound to a manager: its links are the drop-down of buttons.
+// (Opening it at the cursor with its own modal loop belongs to the popup-menu
+// road and is not built here.)
+class TdxBarPopupMenu : public TComponent {
+ public:
+  T_CLASSNAME(TdxBarPopupMenu)
+  explicit TdxBarPopupMenu(TComponent* AOwner);
+  ~TdxBarPopupMenu() override;
+  TdxBarManager* BarManager() const { return manager_; }
+  void SetBarManager(TdxBarManager* Value);
+  TdxBarItemLinks* ItemLinks() const { return itemLinks_.get(); }
+  void SetItemLinks(TdxBarItemLinks* Value);
+  bool UseRecentItems() const { return useRecentItems_; }
+  void SetUseRecentItems(bool V);
+  // Set while it is shown as a button's drop-down.
+  bool ShownAsDropDown() const { return shownAsDropDown_; }
+  void SetShownAsDropDown(bool V) { shownAsDropDown_ = V; }
+  // Shows the menu window at a screen point (no modal loop).
+  void ShowAt(Integer X, Integer Y);
+  void Close();
+  TdxBarSubMenuControl* Window() const;
+  // The button view the open menu belongs to.
+  TdxBarItemControl* OwnerView() const { return ownerView_; }
+  void SetOwnerView(TdxBarItemControl* V) { ownerView_ = V; }
+  void Loaded() override;
+
+ private:
+  friend class TdxBarManager;
+  TdxBarManager* manager_ = nullptr;
+  std::unique_ptr<TdxBarItemLinks> itemLinks_;
+  bool useRecentItems_ = true;
+  bool shownAsDropDown_ = false;
+  TdxBarItemControl* ownerView_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Links.
+class TdxBarItemLink : public TCollectionItem {
+ public:
+  T_CLASSNAME(TdxBarItemLink)
+  explicit TdxBarItemLink(TCollection* Collection);
+  ~TdxBarItemLink() override;
+
+  bool BeginGroup() const { return beginGroup_; }
+  void SetBeginGroup(bool Value);
+  TdxBarItem* Item() const { return item_; }
+  void SetItem(TdxBarItem* Value) { WriteItem(Value); }
+  bool MostRecentlyUsed() const { return mostRecentlyUsed_; }
+  void SetMostRecentlyUsed(bool Value);
+  const std::string& UserCaption() const { return userCaption_; }
+  void SetUserCaption(const std::string& Value);
+  TdxBarUserDefines UserDefine() const { return userDefine_; }
+  void SetUserDefine(TdxBarUserDefines Value);
+  TBitmap* UserGlyph() const { return userGlyph_.get(); }
+  void SetUserGlyph(TBitmap* Value);
+  TdxBarPaintStyle UserPaintStyle() const { return userPaintStyle_; }
+  void SetUserPaintStyle(TdxBarPaintStyle Value);
+  Integer UserWidth() const { return userWidth_; }
+  void SetUserWidth(Integer Value);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool Value);
+
+  TdxBarItemLinks* Links() const;
+  TdxBarManager* BarManager() const;
+  TdxBarItemControl* Control() const { return control_; }
+  void WriteItem(TdxBarItem* Value);
+  Integer AvailableIndex() const;
+  Integer VisibleIndex() const;
+  Integer ShownIndex() const;
+  std::string EffectiveCaption() const;
+  TBitmap* EffectiveGlyph() const;
+  TdxBarPaintStyle EffectivePaintStyle() const;
+  Integer EffectiveWidth() const;
+  bool ReadBeginGroup() const;
+  bool IsVisibleNow() const;
+  bool ContainsItem(TdxBarItem* AItem) const;
+  void CreateItemControl();
+  void FreeItemControl();
+  void Changed();
+  void Assign(TPersistent* Source) override;
+  void ResetUseCount();
+  void CountUse(bool Count);
+  void BringToFront();
+  void SendToBack();
+  void MoveInRecent(Integer Position);
+  Integer RecentIndex() const;
+  bool MatchesAccelerator(Word Key, TShiftState Shift) const;
+
+  void* Data = nullptr;
+  TRect ItemRect;
+  Integer StoredRecentIndex = -1;
+  Integer StoredUseCount = 0;
+  bool PendingVisible = true;
+  TdxBarItemLink* OwnerLink() { return ownerLink_ ? ownerLink_ : this; }
+  TdxBarItemLink* ownerLink_ = nullptr;
+  Integer SavedRecentPosition = -1;
+  Integer RowThickness = 0;
+  Integer UseCount = 0;
+
+ private:
+  friend class TdxBarItemControl;
+  friend class TdxBarItemLinks;
+  bool beginGroup_ = false;
+  TdxBarItemControl* control_ = nullptr;
+  TdxBarItem* item_ = nullptr;
+  bool mostRecentlyUsed_ = true;
+  std::string userCaption_;
+  TdxBarUserDefines userDefine_;
+  std::unique_ptr<TBitmap> userGlyph_;
+  TdxBarPaintStyle userPaintStyle_ = psStandard;
+  Integer userWidth_ = 0;
+  bool visible_ = true;
+  Integer pendingRecentPos_ = -1;
+};
+
+class TdxBarItemLinks : public TCollection {
+ public:
+  T_CLASSNAME(TdxBarItemLinks)
+  TdxBarItemLinks(TdxBarManager* Manager, TPersistent* Owner);
+  ~TdxBarItemLinks() override;
+
+  TdxBarItemLink* Items(Integer Index) const { return static_cast<TdxBarItemLink*>(TCollection::Items(Index)); }
+  TdxBarItemLink* Add() { return static_cast<TdxBarItemLink*>(TCollection::Add()); }
+  TdxBarManager* BarManager() const { return manager_; }
+  void SetBarManager(TdxBarManager* M) { manager_ = M; }
+  TPersistent* GetOwner() const override { return owner_; }
+  TPersistent* Owner() const { return owner_; }
+  TdxBar* OwnerBar() const;
+  TdxBarPopupMenu* OwnerPopupMenu() const;
+  TCustomdxBarControl* BarControl() const { return barControl_; }
+  void SetBarControl(TCustomdxBarControl* C) { barControl_ = C; }
+  TCustomdxBarControl* CreateBarWindow();
+  void FreeBarWindow();
+
+  const std::vector<TdxBarItemLink*>& AvailableLinks() const { return available_; }
+  const std::vector<TdxBarItemLink*>& VisibleLinks() const { return visibleLinks_; }
+  const std::vector<TdxBarItemLink*>& ShownLinks() const { return shown_; }
+  const std::vector<TdxBarItemLink*>& RecentOrder() const { return recent_; }
+  Integer ShownRecentCount() const { return shownRecentCount_; }
+  bool UseRecentItems() const { return useRecentItems_; }
+  void SetUseRecentItems(bool V) { useRecentItems_ = V; }
+  bool Assigning() const { return assigning_; }
+  TNotifyEvent OnChange;
+
+  void RebuildShownLists();
+  Integer FittingCount() const;
+  TdxBarItemLink* FirstSelectable() const;
+  TdxBarItemLink* LastSelectable() const;
+  TdxBarItemLink* NextSelectable(TdxBarItemLink* L) const;
+  TdxBarItemLink* PrevSelectable(TdxBarItemLink* L) const;
+  TdxBarItemLink* FindByAccelerator(Word Key, TShiftState Shift, TdxBarItemLink* After) const;
+  bool ContainsItem(TdxBarItem* Item) const;
+  void UpdateActions();
+  void ClearRects();
+  void Assign(TPersistent* Source) override;
+  void ApplyLoadedState(bool ApplyVisible);
+  void SetShownRecentCount(Integer N);
+  void RestoreShownRecentCount();
+  Integer RecentCutIndex() const;
+  void TakeRecentFlags(TdxBarItemLinks* Other);
+  void CompactRecentOrder();
+  bool EffectiveUseRecentItems() const;
+  bool IsInToolbar() const;
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+ private:
+  friend class TdxBarItemLink;
+  bool Selectable(TdxBarItemLink* L) const;
+  bool assigning_ = false;
+  std::vector<TdxBarItemLink*> available_, visibleLinks_, shown_;
+  TCustomdxBarControl* barControl_ = nullptr;
+  TdxBarManager* manager_;
+  TPersistent* owner_;
+  Integer savedShownRecentCount_ = -1;
+  std::vector<TdxBarItemLink*> recent_;
+  Integer shownRecentCount_ = -1;
+  bool useRecentItems_ = true;
+  bool destroying_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// Dock sites: the four built-in ones at the form's edges. (Rows, columns,
+// docking zones and placed dock-site components belong to the dock-site road;
+// this class keeps toolbars in rows at its edge and sizes itself.)
+class TdxDockControl : public TCustomControl {
+ public:
+  T_CLASSNAME(TdxDockControl)
+  TdxDockControl(TdxBarManager* Manager, TdxBarDockingStyle Style);
+  ~TdxDockControl() override;
+  TdxBarDockingStyle DockingStyle() const { return dockingStyle_; }
+  TdxBarManager* BarManager() const { return manager_; }
+  void InsertBar(TdxBarControl* Window, TPoint ScreenPoint);
+  void RemoveBar(TdxBarControl* Window);
+  void UpdateLayout();
+  Integer Size() const { return size_; }
+  void SetSize(Integer Value);
+  bool IsVertical() const { return dockingStyle_ == dsLeft || dockingStyle_ == dsRight; }
+  bool CanDocking(TdxBar*) const { return true; }
+  Integer BarCount() const { return static_cast<Integer>(bars_.size()); }
+
+ protected:
+  void Paint() override;
+
+ private:
+  TdxBarManager* manager_;
+  TdxBarDockingStyle dockingStyle_;
+  std::vector<TdxBarControl*> bars_;
+  Integer size_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Bars.
+class TdxBar : public TCollectionItem {
+ public:
+  T_CLASSNAME(TdxBar)
+  explicit TdxBar(TCollection* Collection);
+  ~TdxBar() override;
+
+  bool AllowClose() const { return allowClose_; }
+  void SetAllowClose(bool V) { allowClose_ = V; }
+  bool AllowCustomizing() const { return allowCustomizing_; }
+  void SetAllowCustomizing(bool V) { allowCustomizing_ = V; }
+  bool AllowQuickCustomizing() const { return allowQuickCustomizing_; }
+  void SetAllowQuickCustomizing(bool V);
+  bool AllowReset() const { return allowReset_; }
+  void SetAllowReset(bool V) { allowReset_ = V; }
+  TdxBarBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TdxBarBorderStyle V);
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& V) { WriteCaption(V); }
+  TdxDockControl* DockControl() const { return dockControl_; }
+  void SetDockControl(TdxDockControl* V) { WriteDockControl(V); }
+  TdxDockControl* DockedDockControl() const { return dockedDockControl_; }
+  void SetDockedDockControl(TdxDockControl* V);
+  TdxBarDockingStyle DockedDockingStyle() const { return ReadDockedDockingStyle(); }
+  void SetDockedDockingStyle(TdxBarDockingStyle V) { dockedDockingStyle_ = V; }
+  Integer DockedLeft() const { return dockedLeft_; }
+  void SetDockedLeft(Integer V) { dockedLeft_ = V < 0 ? 0 : V; }
+  Integer DockedTop() const { return dockedTop_; }
+  void SetDockedTop(Integer V) { dockedTop_ = V < 0 ? 0 : V; }
+  TdxBarDockingStyle DockingStyle() const { return ReadDockingStyle(); }
+  void SetDockingStyle(TdxBarDockingStyle V) { WriteDockingStyle(V); }
+  Integer FloatLeft() const { return floatLeft_; }
+  void SetFloatLeft(Integer V) { floatLeft_ = V; }
+  Integer FloatTop() const { return floatTop_; }
+  void SetFloatTop(Integer V) { floatTop_ = V; }
+  Integer FloatClientWidth() const { return floatClientWidth_; }
+  void SetFloatClientWidth(Integer V) { floatClientWidth_ = V; }
+  Integer FloatClientHeight() const { return floatClientHeight_; }
+  void SetFloatClientHeight(Integer V) { floatClientHeight_ = V; }
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* V) { font_->Assign(V); }
+  bool Hidden() const { return hidden_; }
+  void SetHidden(bool V) { hidden_ = V; }
+  bool IsMainMenu() const { return isMainMenu_; }
+  void SetIsMainMenu(bool V) { WriteIsMainMenu(V); }
+  TdxBarItemLinks* ItemLinks() const { return itemLinks_.get(); }
+  void SetItemLinks(TdxBarItemLinks* V) { itemLinks_->Assign(V); }
+  bool MultiLine() const { return multiLine_; }
+  void SetMultiLine(bool V);
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& V) { name_ = V; }
+  TdxBarDockingStyles NotDocking() const { return notDocking_; }
+  void SetNotDocking(TdxBarDockingStyles V) { notDocking_ = V; }
+  bool OneOnRow() const { return oneOnRow_; }
+  void SetOneOnRow(bool V) { oneOnRow_ = V; }
+  bool RotateWhenVertical() const { return rotateWhenVertical_; }
+  void SetRotateWhenVertical(bool V);
+  Integer Row() const { return row_; }
+  void SetRow(Integer V) { row_ = V < 0 ? 0 : V; }
+  bool ShowMark() const { return showMark_; }
+  void SetShowMark(bool V);
+  bool SizeGrip() const { return sizeGrip_; }
+  void SetSizeGrip(bool V) { sizeGrip_ = V; }
+  bool UseOwnFont() const { return useOwnFont_; }
+  void SetUseOwnFont(bool V);
+  bool UseRecentItems() const { return useRecentItems_; }
+  void SetUseRecentItems(bool V);
+  bool UseRestSpace() const { return useRestSpace_; }
+  void SetUseRestSpace(bool V);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool V) { WriteVisible(V); }
+  bool WholeRow() const { return wholeRow_; }
+  void SetWholeRow(bool V);
+
+  TdxBars* Bars() const;
+  TdxBarManager* BarManager() const;
+  TdxBarControl* Control() const;
+  bool AutoHidden() const { return autoHidden_; }
+  void SetAutoHidden(bool V) { autoHidden_ = V; }
+  bool FromForm() const { return fromForm_; }
+  HFONT FontHandle() const { return fontHandle_; }
+
+  void WriteCaption(const std::string& V);
+  void WriteVisible(bool V);
+  void WriteDockControl(TdxDockControl* V);
+  void WriteDockingStyle(TdxBarDockingStyle V);
+  void WriteIsMainMenu(bool V);
+  TdxBarDockingStyle ReadDockingStyle() const;
+  TdxBarDockingStyle ReadDockedDockingStyle() const;
+  TdxDockControl* EffectiveDockControl() const;
+  void SetDocking(TdxBarDockingStyle Style, TdxDockControl* Site);
+  void Assign(TPersistent* Source) override;
+  bool ClickShortCut(TShortCut ShortCut);
+  bool InToolbarsList() const;
+  bool CanReset() const { return fromForm_ && allowReset_; }
+  bool IsStatusBarStyle() const;
+  Integer FrameWidth(TdxBarDockingStyle Style) const;
+  Integer FrameHeight(TdxBarDockingStyle Style) const;
+  void ApplyLoaded();
+  void FontChanged(TObject* Sender);
+  // The manager's font, copied when the bar has none of its own.
+  void ManagerFontChanged();
+  bool IsFontStored() const { return useOwnFont_; }
+  bool IsDockingStyleStored() const { return dockControl_ == nullptr; }
+  bool IsDockedDockingStyleStored() const { return dockedDockControl_ == nullptr; }
+
+ private:
+  friend class TdxBarManager;
+  friend class TdxBarControl;
+  void ShowWindow();
+  void StorePosition();
+  bool allowClose_ = true, allowCustomizing_ = true, allowQuickCustomizing_ = true, allowReset_ = true;
+  TdxBarBorderStyle borderStyle_ = bbsSingle;
+  std::string caption_;
+  bool dockingWriterRunning_ = false;
+  TdxDockControl* dockControl_ = nullptr;
+  TdxDockControl* dockedDockControl_ = nullptr;
+  TdxBarDockingStyle dockedDockingStyle_ = dsTop;
+  Integer dockedLeft_ = 0, dockedTop_ = 0;
+  TdxBarDockingStyle dockingStyle_ = dsNone;
+  HFONT fontHandle_ = nullptr;
+  Integer floatLeft_ = 0, floatTop_ = 0, floatClientWidth_ = 0, floatClientHeight_ = 0;
+  std::unique_ptr<TFont> font_;
+  bool hidden_ = false, autoHidden_ = false, isMainMenu_ = false, fromForm_ = false;
+  std::unique_ptr<TdxBarItemLinks> itemLinks_;
+  TdxDockControl* pendingDockControl_ = nullptr;
+  TdxBarDockingStyle pendingDockingStyle_ = dsNone;
+  bool pendingVisible_ = false;
+  bool layoutHold_ = false;
+  std::string name_;
+  TdxBarDockingStyles notDocking_;
+  bool multiLine_ = false, oneOnRow_ = false, rotateWhenVertical_ = true;
+  Integer row_ = 0;
+  bool showMark_ = true, sizeGrip_ = true, useOwnFont_ = false, useRecentItems_ = true, useRestSpace_ = false;
+  bool visible_ = false, wholeRow_ = false;
+  bool fontCopying_ = false;
+};
+
+class TdxBars : public TCollection {
+ public:
+  T_CLASSNAME(TdxBars)
+  explicit TdxBars(TdxBarManager* Manager);
+  ~TdxBars() override;
+  TdxBar* Items(Integer Index) const { return static_cast<TdxBar*>(TCollection::Items(Index)); }
+  TdxBar* Add() { return static_cast<TdxBar*>(TCollection::Add()); }
+  TdxBarManager* BarManager() const { return manager_; }
+  TPersistent* GetOwner() const override;
+  TdxDockControl* DockControl(TdxBarDockingStyle Style) const;
+  void ClearDockControl(TdxDockControl* D);
+  std::string UniqueBarName(const std::string& Caption) const;
+  bool Loading() const { return loading_; }
+  bool Restoring() const { return restoring_; }
+  Integer RowSize() const { return 23; }
+  void Assign(TPersistent* Source) override;
+
+ private:
+  friend class TdxBarManager;
+  TdxBarManager* manager_;
+  TdxDockControl* docks_[4] = {};
+  bool loading_ = false;
+  bool restoring_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// The bar window base.
+class TCustomdxBarControl : public TCustomControl {
+  friend class TdxBarItemLink;
+  friend class TdxBarItemControl;
+
+ public:
+  T_CLASSNAME(TCustomdxBarControl)
+  explicit TCustomdxBarControl(TdxBarManager* AOwner);
+  ~TCustomdxBarControl() override;
+
+  TdxBarManager* BarManager() const { return manager_; }
+  TdxBarItemLinks* ItemLinks() const { return itemLinks_; }
+  void SetItemLinks(TdxBarItemLinks* L) { itemLinks_ = L; }
+  TdxBarItemControl* SelectedControl() const { return selectedControl_; }
+  bool Active() const { return active_; }
+  TCustomdxBarControl* ParentBarWindow() const { return parentWindow_; }
+  void SetParentBarWindow(TCustomdxBarControl* W) { parentWindow_ = W; }
+  TCustomdxBarControl* ChildWindow() const { return childWindow_; }
+  void SetChildWindow(TCustomdxBarControl* W) { childWindow_ = W; }
+  TdxBarDockingStyle DockingStyleOfWindow() const { return dockingStyle_; }
+  TdxDockControl* DockSite() const { return dockSite_; }
+  void SetDockSite(TdxDockControl* D) { dockSite_ = D; }
+  Integer TextRowHeight() const { return textRowHeight_; }
+  Integer MenuRowHeight() const { return menuRowHeight_; }
+  Integer SeparatorStep() const { return separatorStep_; }
+  Integer ArrowColumnWidth() const { return arrowColumnWidth_; }
+  Integer SmallButtonWidth() const { return smallButtonWidth_; }
+  Byte MarkState() const { return markState_; }
+  TdxBarItemControl* PressedControl() const { return pressedControl_; }
+  bool PaintLocked() const { return paintLocked_; }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  // Set once the window's own destructor runs (csDestroying is set earlier,
+  // by an owner that is being destroyed, while the window must still go).
+  bool BeingFreed = false;
+  bool IsFlat() const;
+  bool HasShadow() const;
+  TdxBarItemControl* ItemControlAtPoint(TPoint P) const;
+  bool OwnsItemControl(const TdxBarItemControl* C) const;
+  bool ForwardKeyToSelected(Word Key);
+  void DrawCustomizingFrame(TdxBarItemControl* Control);
+  void PaintItemControlNow(TdxBarItemControl* Control) { PaintItemControl(Control); }
+  HBRUSH ItemBackgroundBrush() const { return itemBackgroundBrush_; }
+
+  virtual void BuildItemControls();
+  virtual void DropItemControls();
+  virtual void MeasureFontMetrics();
+  virtual bool AllowsItemAlign() const { return false; }
+  virtual bool UsesDefaultNonClient() const { return true; }
+  virtual bool AllowsCustomizing() const;
+  virtual Integer BeginGroupSize() const = 0;
+  virtual HFONT FontHandle() const;
+  virtual void GetItemRect(TdxBarItemControl* Control, TRect& R) const;
+  virtual bool InCustomizing() const;
+  virtual void GetItemRectEx(TdxBarItemControl* Control, bool Whole, TRect& R) const;
+  virtual HRGN CreateItemRegion(TdxBarItemControl* Control) const;
+  virtual HBRUSH BackgroundBrush() const;
+  virtual HBRUSH CheckedBrush() const;
+  virtual HBRUSH CheckedHotBrush() const;
+  virtual HBRUSH HotBrush() const;
+  virtual bool IsPopupWindow() const { return false; }
+  virtual bool IsAncestorOf(TCustomdxBarControl* Window) const;
+  virtual TdxBarItemControl* ItemControlAtPointEx(TPoint P, bool& InSeparator, bool& Vertical, bool& Before) const;
+  virtual bool HasMark() const { return false; }
+  virtual bool MouseUnmoved(TPoint P) const;
+  virtual void PaintItemControl(TdxBarItemControl* Control);
+  virtual void RepaintSelection(TdxBarItemControl* Old);
+  virtual void SetDockingStyle(TdxBarDockingStyle Style);
+  virtual void ApplyFont() = 0;
+  virtual void SetActive(bool Value);
+  virtual void SelectItem(TdxBarItemControl* Control);
+  virtual void SetMarkState(Byte State) = 0;
+  virtual void HotTrackTo(TdxBarItemControl* Control);
+  virtual void SetSelectedControl(TdxBarItemControl* Control);
+  virtual void CloseChain();
+  virtual void RebuildLayout() {}
+  virtual bool LeavesClientArea(LRESULT HitTest) const { return HitTest != HTCLIENT; }
+  virtual void DoubleClickItem(TdxBarItemControl* Control);
+  // A menu window (drop-down or popup) rather than a toolbar.
+  virtual bool IsMenuWindow() const { return false; }
+  virtual bool IsToolbarWindow() const { return false; }
+
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void AdjustSize() override {}
+  virtual void WMKeyDownBar(TMessage& M);
+  virtual void WMLButtonDownBar(TMessage& M);
+  virtual void WMLButtonUpBar(TMessage& M);
+  virtual void WMLButtonDblClkBar(TMessage& M);
+  virtual void WMMouseMoveBar(TMessage& M);
+  virtual void WMRButtonDownBar(TMessage& M);
+  virtual void WMMouseLeaveBar(TMessage& M);
+  virtual void WMCaptureChangedBar(TMessage& M);
+  void WMNCPaintShadow(TMessage& M);
+  void UpdateShadowRegion();
+
+  TdxBarManager* manager_;
+  HBRUSH itemBackgroundBrush_ = nullptr;
+  TCustomdxBarControl* childWindow_ = nullptr;
+  TdxBarItemControl* pressedControl_ = nullptr;
+  bool paintLocked_ = false;
+  TdxDockControl* dockSite_ = nullptr;
+  TdxBarDockingStyle dockingStyle_ = dsNone;
+  bool dragPending_ = false;
+  Integer dragStartX_ = 0, dragStartY_ = 0;
+  bool ignoreNextButtonUp_ = false;
+  bool active_ = false;
+  TdxBarItemLinks* itemLinks_ = nullptr;
+  Byte markState_ = 0;
+  bool pressedUnderMouse_ = false;
+  bool regionLocked_ = false;
+  TCustomdxBarControl* parentWindow_ = nullptr;
+  TCustomdxBarControl* previousActive_ = nullptr;
+  TdxBarItemControl* selectedControl_ = nullptr;
+  Integer textRowHeight_ = 0, menuRowHeight_ = 0, separatorStep_ = 4, arrowColumnWidth_ = 0, smallButtonWidth_ = 0;
+  TPoint lastMousePos_{-1, -1};
+};
+
+// Whether menus are shown in full (program-wide).
+bool MenusExpanded();
+void SetMenusExpanded(bool V);
+
+// The toolbar window of a bar: the views in one row after the grip. (Row
+// wrapping, floating frames, the mark and sizing are the toolbar road's.)
+class TdxBarControl : public TCustomdxBarControl {
+ public:
+  T_CLASSNAME(TdxBarControl)
+  TdxBarControl(TdxBarManager* AOwner, TdxBar* Bar);
+  ~TdxBarControl() override;
+  TdxBar* Bar() const { return bar_; }
+  Integer BeginGroupSize() const override;
+  void ApplyFont() override;
+  void SetMarkState(Byte State) override { markState_ = State; }
+  void RebuildLayout() override;
+  bool IsToolbarWindow() const override { return true; }
+  void MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site);
+  // The size the window wants for a docking style (client plus frame).
+  TPoint CalcDockedSize(TdxBarDockingStyle Style);
+  void BeginLock() { ++lock_; }
+  void EndLock() { --lock_; }
+  void SetActive(bool Value) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+
+ private:
+  TdxBar* bar_;
+  Integer lock_ = 0;
+  TPoint CalcLayout(bool Apply);
+};
+
+// A menu window showing a link collection as rows. (Placement on the screen,
+// scrolling, expansion and animation belong to the menu road.)
+class TdxBarSubMenuControl : public TCustomdxBarControl {
+ public:
+  T_CLASSNAME(TdxBarSubMenuControl)
+  explicit TdxBarSubMenuControl(TdxBarManager* AOwner);
+  ~TdxBarSubMenuControl() override;
+  Integer BeginGroupSize() const override { return separatorStep_ + 1; }
+  void ApplyFont() override;
+  void SetMarkState(Byte State) override { markState_ = State; }
+  void RebuildLayout() override;
+  bool IsPopupWindow() const override { return true; }
+  bool IsMenuWindow() const override { return true; }
+  void MeasureFontMetrics() override;
+  // Shows the window at a screen point; the client size comes from the rows.
+  void ShowAt(Integer X, Integer Y);
+  TdxBarItemControl* OwnerView() const { return ownerView_; }
+  void SetOwnerView(TdxBarItemControl* V) { ownerView_ = V; }
+  Integer GlyphBox() const { return IsFlat() ? 20 : 19; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+
+ private:
+  TPoint CalcLayout();
+  TdxBarItemControl* ownerView_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Views.
+class TdxBarItemControl : public TObject {
+ public:
+  T_CLASSNAME(TdxBarItemControl)
+  explicit TdxBarItemControl(TdxBarItemLink* Link);
+  ~TdxBarItemControl() override;
+
+  TRect GroupSeparatorRect;
+  bool RowBreak = false;
+  bool GroupEdge = false;
+  bool HasEditWindow = false;
+  bool Active = false;
+  bool LastShown = false;
+  bool RarelyUsed = false;
+  bool Pressed = false;
+  bool SelectedByMouse = false;
+
+  TdxBarItemLink* Link() const { return link_; }
+  TCustomdxBarControl* Window() const { return window_; }
+  TdxBarItem* Item() const;
+  TdxBarManager* BarManager() const;
+  bool IsFlat() const;
+  TdxBarItemAlign EffectiveAlign() const;
+  TRect ViewRect() const;
+  bool IsMenu() const { return window_ && window_->IsMenuWindow(); }
+
+  virtual void WindowHandleDestroying() {}
+  virtual void BeginGroupChanged();
+  virtual void CaptionChanged();
+  virtual void EnabledChanged();
+  virtual void GlyphChanged();
+  virtual void PressedChanged();
+  virtual void ShortCutChanged();
+  virtual void LayoutChanged();
+  virtual bool ClickRunsItem() const { return true; }
+  virtual bool SameManager() const;
+  virtual bool AllowedWhileCustomizing() const;
+  virtual void PerformClick(bool ByMouse);
+  virtual void EnterActive(bool ByMouse);
+  virtual void LeaveActive(bool ByMouse);
+  virtual void PrepareClick(bool) {}
+  virtual void ExecuteClick(bool ByMouse);
+  virtual bool IsDrawnSelected() const;
+  virtual void KeyDown(Word) {}
+  virtual bool WantsKey(Word) const { return false; }
+  virtual std::string GetCaption() const;
+  virtual bool ItemEnabled() const;
+  virtual TBitmap* Glyph() const;
+  virtual Integer ImageIndex() const;
+  virtual TCustomImageList* Images() const;
+  virtual std::string GetHint() const;
+  virtual TCustomImageList* HotImages() const;
+  virtual TCustomImageList* LargeImages() const;
+  virtual TShortCut ShortCut() const;
+  virtual Integer MenuGlyphColumnWidth() const;
+  virtual Integer GetHeight() const { return 0; }
+  virtual Integer GetMinHeight() const { return 1; }
+  virtual Integer GetMinWidth() const { return 1; }
+  virtual Integer GetWidth() const { return 0; }
+  virtual bool HasHint() const;
+  virtual bool ClickClosesMenus() const { return true; }
+  virtual bool DoubleClickExpands() const { return false; }
+  virtual bool CapturesMouse() const { return false; }
+  virtual void PaintView(const TRect&, Integer) {}
+  virtual void RedrawView();
+  virtual void RelayoutWindow();
+  virtual void DoubleClick() {}
+  virtual bool OpensItemEditorOnDoubleClick() const;
+  bool Selectable() const { return AllowedWhileCustomizing() || ClickRunsItem(); }
+
+  Integer Height() const;
+  Integer Width() const;
+  bool MouseDownOnView() const;
+  bool HasGlyph() const;
+  void SetPressed(bool V);
+
+  // Painting primitives.
+  void DrawLoweredFrame(HDC DC, TRect& R) const;
+  void DrawGlyphCell(HDC DC, const TRect& R, Integer Kind, bool Pressed, bool Down, bool Selected, bool NoGlyph);
+  void DrawCheckMark(HDC DC, const TRect& Cell, bool Enabled) const;
+  void DrawItemText(HDC DC, const std::string& Text, TRect R, bool Rotated, bool ClipToRect, bool Selected,
+                    bool Enabled, Integer Alignment) const;
+  void DrawMenuRow(HDC DC, TRect R, bool Selected, bool ShowGlyph, bool Down);
+  void GetArrowPartColors(bool Selected, bool Open, HBRUSH& Brush, TColor& ArrowColor) const;
+
+ protected:
+  TdxBarItemLink* link_;
+  TCustomdxBarControl* window_;
+};
+
+class TdxBarButtonControl : public TdxBarItemControl {
+ public:
+  T_CLASSNAME(TdxBarButtonControl)
+  explicit TdxBarButtonControl(TdxBarItemLink* Link) : TdxBarItemControl(Link) {}
+  ~TdxBarButtonControl() override;
+  bool DropDownOpen = false;
+
+  TdxBarButton* Button() const;
+  TdxBarButtonStyle ButtonStyle() const;
+  bool Down() const;
+  TdxBarPaintStyle PaintStyleNow() const;
+  bool Rotated() const;
+
+  virtual Integer ArrowPartWidth() const;
+  virtual void ButtonStyleChanged() { RelayoutWindow(); }
+  virtual void DownChanged() { RedrawView(); }
+  virtual void DropDownEnabledChanged() { RedrawView(); }
+  virtual Integer GetThickness() const;
+  virtual Integer GetLength() const;
+  virtual void PaintStyleChanged() { RelayoutWindow(); }
+  virtual void DropDownClosed();
+  virtual void DropDown(bool ByMouse);
+
+  void GlyphChanged() override;
+  void LeaveActive(bool ByMouse) override;
+  void PrepareClick(bool ByMouse) override;
+  void ExecuteClick(bool ByMouse) override;
+  bool IsDrawnSelected() const override;
+  void KeyDown(Word Key) override;
+  bool WantsKey(Word Key) const override;
+  Integer GetHeight() const override;
+  Integer GetWidth() const override;
+  bool ClickClosesMenus() const override;
+  bool CapturesMouse() const override { return !DropDownOpen; }
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ private:
+  bool MouseOnArrowPart() const;
+};
