@@ -68,7 +68,7 @@ struct TButtonForm {
     RegisterRzButtonClasses();
     form = testui::NewForm(W, H);
     form->SetColor(clTeal);
-    form->Show();
+    testshots::ShowActive(form);
   }
   ~TButtonForm() { delete form; }
   template <class B = TRzButton>

@@ -35,7 +35,7 @@ struct TComboForm {
   explicit TComboForm(TComboBoxStyle Style, std::vector<std::string> Items = {"Background", "Black", "Previous"}) {
     RegisterRzComboBoxClasses();
     form = testui::NewForm(300, 160);
-    form->Show();
+    testshots::ShowActive(form);
     combo = new TRzComboBox(form);
     combo->SetParent(form);
     combo->SetBounds(10, 10, 120, 21);

@@ -116,7 +116,7 @@ class ControlsBitBtnFace : public ThemeLookTest {};
 TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   RegisterRzButtonClasses();
   TForm* form = testui::NewForm(400, 200);
-  form->Show();
+  testshots::ShowActive(form);
   auto* b = new TRzBitBtn(form);
   b->SetParent(form);
   b->SetBounds(10, 10, 100, 50);
@@ -144,6 +144,7 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   // Pressed: the glyph moves one down-right (one right with visual styles).
   PostMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(50, 25));
   Pump();
+  ASSERT_TRUE(b->PressedLook()) << "the press took the focus";
   auto pressed = Shot(b);
   PostMessageW(b->Handle(), WM_LBUTTONUP, 0, At(150, 25));
   Pump();
@@ -166,7 +167,7 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
 
 TEST(ControlsBitBtnImages, ImageListGlyphsByStateAndTheirRemoval) {
   TForm* form = testui::NewForm(300, 100);
-  form->Show();
+  testshots::ShowActive(form);
   auto* images = new TImageList(form);
   images->SetWidth(16);
   images->SetHeight(16);
@@ -200,7 +201,7 @@ class ControlsControlButtonFace : public ThemeLookTest {};
 TEST_P(ControlsControlButtonFace, FacesByStyleAndState) {
   TForm* form = testui::NewForm(400, 200);
   form->SetColor(clTeal);
-  form->Show();
+  testshots::ShowActive(form);
   struct Kind {
     const char* Name;
     TRzControlButtonStyle Style;
@@ -280,7 +281,7 @@ INSTANTIATE_LOOKS(ControlsControlButtonFace);
 // more when released over it, none when released elsewhere.
 TEST(ControlsControlButtonRepeat, HeldButtonClicksOnAndStopsAtTheRelease) {
   TForm* form = testui::NewForm(200, 100);
-  form->Show();
+  testshots::ShowActive(form);
   auto* b = new TRzControlButton(form);
   b->SetParent(form);
   b->SetBounds(10, 10, 17, 21);

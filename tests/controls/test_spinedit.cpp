@@ -31,7 +31,7 @@ struct TSpinForm {
   TSpinForm() {
     RegisterRzSpinEditClasses();
     form = testui::NewForm(300, 120);
-    form->Show();
+    testshots::ShowActive(form);
     spin = new TRzSpinEdit(form);
     spin->SetParent(form);
     spin->SetBounds(10, 10, 80, 21);
