@@ -144,7 +144,10 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   // Pressed: the glyph moves one down-right (one right with visual styles).
   PostMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(50, 25));
   Pump();
-  ASSERT_TRUE(b->PressedLook()) << "the press took the focus";
+  ASSERT_TRUE(b->PressedLook()) << "the press took the focus; fg " << (GetForegroundWindow() == form->Handle())
+                                << " active " << (GetActiveWindow() == form->Handle()) << " focus "
+                                << (GetFocus() == b->Handle()) << " focused " << b->Focused() << " enabled "
+                                << b->Enabled() << " capture " << (GetCapture() == b->Handle());
   auto pressed = Shot(b);
   PostMessageW(b->Handle(), WM_LBUTTONUP, 0, At(150, 25));
   Pump();
