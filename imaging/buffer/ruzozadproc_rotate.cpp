@@ -310,7 +310,7 @@ void FlipImage(TIEBitmap* Bitmap, Integer Direction) {
   if (W <= 0 || H <= 0) return;
   const size_t len = static_cast<size_t>(Bitmap->RowLength());
   // In place, one row (or one pair of rows) in memory at a time.
-  std::vector<Byte> a(len), b(len);
+  std::vector<Byte> a(len);
   if (Direction == 0) {
     for (Integer y = 0; y < H; ++y) {
       Byte* row = static_cast<Byte*>(Bitmap->GetRowPointer(y));
@@ -323,11 +323,29 @@ void FlipImage(TIEBitmap* Bitmap, Integer Direction) {
     }
   } else if (Direction == 1) {
     const size_t used = kind == ipkRGB24 ? size_t(3) * W : len;
-    for (Integer y = 0; y < H / 2; ++y) {
-      std::memcpy(a.data(), Bitmap->GetRowPointer(y), used);
-      std::memcpy(b.data(), Bitmap->GetRowPointer(H - 1 - y), used);
-      std::memcpy(Bitmap->GetRowPointer(H - 1 - y), a.data(), used);
-      std::memcpy(Bitmap->GetRowPointer(y), b.data(), used);
+    if (ieproc::StableRows(Bitmap)) {
+      for (Integer y = 0; y < H / 2; ++y) {
+        Byte* upper = static_cast<Byte*>(Bitmap->GetRowPointer(y));
+        Byte* lower = static_cast<Byte*>(Bitmap->GetRowPointer(H - 1 - y));
+        std::memcpy(a.data(), upper, used);
+        std::memcpy(upper, lower, used);
+        std::memcpy(lower, a.data(), used);
+      }
+      return;
+    }
+    // Bands of rows from the top and from the bottom, each read and written
+    // in row order, so that a buffer in a mapped file walks its views
+    // forward instead of jumping between the two ends for every row.
+    const Integer band = IntMax(1, IntMin(H / 2, static_cast<Integer>((size_t(8) << 20) / IntMax(1, static_cast<Integer>(used)))));
+    std::vector<Byte> top(used * band), bottom(used * band);
+    for (Integer y0 = 0; y0 < H / 2; y0 += band) {
+      const Integer n = IntMin(band, H / 2 - y0);
+      const Integer b0 = H - y0 - n;  // the bottom band: rows b0 .. H - 1 - y0
+      for (Integer i = 0; i < n; ++i) std::memcpy(&top[used * i], Bitmap->GetRowPointer(y0 + i), used);
+      for (Integer i = 0; i < n; ++i) std::memcpy(&bottom[used * i], Bitmap->GetRowPointer(b0 + i), used);
+      // Row y0 + i takes row H - 1 - y0 - i = b0 + n - 1 - i, and the other way round.
+      for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(y0 + i), &bottom[used * (n - 1 - i)], used);
+      for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(b0 + i), &top[used * (n - 1 - i)], used);
     }
   }
 }

@@ -285,3 +285,24 @@ TEST(Rotate, AntialiasedGreyOf16BitsBlendsWholeValues) {
   EXPECT_GE(values.size(), 3u);
   EXPECT_NEAR(sum / 25.0, 0x4080, 0x30);
 }
+
+TEST(Flip, TopToBottomOverSeveralBandsOfRows) {
+  // Rows of 300 KB: the flip works through bands of a few dozen rows, the
+  // last band shorter, an odd middle row staying where it is.
+  // A buffer in a mapped file is flipped band by band (the memory one row by row).
+  for (Integer h : {61, 4})
+    for (bool strict : {false, true}) {
+    SetIEStrictRowViews(strict);
+    auto mem = MakeRGB(100000, h, [](Integer x, Integer y) { return Rgb(static_cast<Byte>(x), static_cast<Byte>(y), 7); });
+    auto pic = std::make_unique<TIEBitmap>();
+    pic->SetFileThreshold(1);
+    pic->CopyFromObject(mem.get());
+    ASSERT_EQ(pic->Location(), islMappedFile);
+    FlipImage(pic.get(), 1);
+    for (Integer y = 0; y < h; ++y) {
+      ASSERT_EQ(At(pic.get(), 0, y), Rgb(0, static_cast<Byte>(h - 1 - y), 7)) << h << " row " << y;
+      ASSERT_EQ(At(pic.get(), 99999, y), Rgb(static_cast<Byte>(99999), static_cast<Byte>(h - 1 - y), 7)) << h << " row " << y;
+    }
+    SetIEStrictRowViews(false);
+  }
+}
