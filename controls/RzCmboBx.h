@@ -172,6 +172,7 @@ class TRzCustomComboBox : public TCustomComboBox {
   bool readOnly_ = false;
   bool afterSysKey_ = false;
   bool pasteHappened_ = false;
+  bool clipboardMessage_ = false;  // a WM_PASTE or WM_CUT reached the edit part
   bool inControl_ = false;
   bool overControl_ = false;
   bool focusOutline_ = true;

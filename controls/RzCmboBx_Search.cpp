@@ -218,10 +218,11 @@ void TRzCustomComboBox::EditWndProc(TMessage& Message) {
           break;
         default: break;
       }
+      clipboardMessage_ = false;
       TCustomComboBox::EditWndProc(Message);
       if (pasteHappened_) {
         pasteHappened_ = false;
-        if (allowEdit_) {
+        if (allowEdit_ && !clipboardMessage_) {
           searchText_ = Text();
           MatchText(searchText_, 0);
         }
@@ -237,11 +238,13 @@ void TRzCustomComboBox::EditWndProc(TMessage& Message) {
       break;
     case WM_CUT:
       if (!allowEdit_) return;
+      clipboardMessage_ = true;
       searchText_ = Text();
       MatchText(searchText_, 0);
       break;
     case WM_PASTE:
       if (!allowEdit_) return;
+      clipboardMessage_ = true;
       TCustomComboBox::EditWndProc(Message);
       searchText_ = Text();
       MatchText(searchText_, 0);
@@ -293,9 +296,13 @@ void TRzCustomComboBox::EditWndProc(TMessage& Message) {
         case 22:  // Ctrl+V
         case 24:  // Ctrl+X
           if (!allowEdit_) return;
+          clipboardMessage_ = false;
           TCustomComboBox::EditWndProc(Message);
-          searchText_ = Text();
-          MatchText(searchText_, 0);
+          // An edit that turns the key into WM_PASTE or WM_CUT matched there already.
+          if (!clipboardMessage_) {
+            searchText_ = Text();
+            MatchText(searchText_, 0);
+          }
           return;
         case VK_ESCAPE: {
           bool dropped = DroppedDown();

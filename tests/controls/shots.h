@@ -14,6 +14,15 @@
 
 namespace testshots {
 
+// Shows the form as the active window, so that its controls can take the
+// focus whatever another test process left in the foreground.
+inline void ShowActive(TForm* F) {
+  F->Show();
+  ::SetForegroundWindow(F->Handle());
+  ::SetActiveWindow(F->Handle());
+  Application->ProcessMessages();
+}
+
 // Repaints every window of the control's form at once.
 inline void PaintNow(TControl* C) {
   TControl* top = C;

@@ -68,7 +68,7 @@ struct TButtonForm {
     RegisterRzButtonClasses();
     form = testui::NewForm(W, H);
     form->SetColor(clTeal);
-    form->Show();
+    testshots::ShowActive(form);
   }
   ~TButtonForm() { delete form; }
   template <class B = TRzButton>
@@ -239,6 +239,24 @@ TEST(ControlsButtonKeys, FocusOnAnotherButtonMakesItTheActiveOne) {
   Pump();
   EXPECT_TRUE(ok->Active());
   EXPECT_FALSE(other->Active());
+}
+
+TEST(ControlsButtonKeys, AcceleratorOfTheCaptionClicks) {
+  TButtonForm f;
+  TRzButton* open = f.Add(10, 10, "&Open");
+  TRzButton* save = f.Add(100, 10, "&Save");
+  save->SetModalResult(mrYes);
+  Log clicks;
+  open->OnClick = [&](TObject*) { clicks.push_back("open"); };
+  save->OnClick = [&](TObject*) { clicks.push_back("save"); };
+  open->SetFocus();
+  Pump();
+  PostMessageW(open->Handle(), WM_CHAR, 's', 1);
+  Pump();
+  PostMessageW(open->Handle(), WM_CHAR, 'x', 1);
+  Pump();
+  EXPECT_EQ(clicks, Log{"save"});
+  EXPECT_EQ(f.form->ModalResult(), mrYes);
 }
 
 // ---------------------------------------------------------------------------

@@ -35,7 +35,7 @@ struct TComboForm {
   explicit TComboForm(TComboBoxStyle Style, std::vector<std::string> Items = {"Background", "Black", "Previous"}) {
     RegisterRzComboBoxClasses();
     form = testui::NewForm(300, 160);
-    form->Show();
+    testshots::ShowActive(form);
     combo = new TRzComboBox(form);
     combo->SetParent(form);
     combo->SetBounds(10, 10, 120, 21);
@@ -154,6 +154,43 @@ TEST(ControlsComboAutoComplete, TypingCompletesToTheFirstMatch) {
   }
 }
 
+TEST(ControlsComboAutoComplete, PasteCompletesAndEditingKeysRestartTheSearch) {
+  TComboForm f(csDropDown);
+  Clipboard()->SetAsText("Pre");
+  PostMessageW(f.combo->EditHandle(), WM_CHAR, 22, 1);  // Ctrl+V
+  Pump();
+  EXPECT_EQ(f.combo->Text(), "Previous");
+  EXPECT_EQ(f.Selected(), "vious");
+  EXPECT_EQ(f.combo->SearchText(), "Pre");
+  // Shift+Insert pastes the same way.
+  f.combo->SetText("");
+  std::vector<INPUT> in;
+  for (auto [vk, up] : std::vector<std::pair<WORD, bool>>{{VK_SHIFT, false}, {VK_INSERT, false}, {VK_INSERT, true},
+                                                           {VK_SHIFT, true}}) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  testui::PumpUntil([&] { return !f.combo->Text().empty(); }, 1000);
+  Pump();
+  EXPECT_EQ(f.combo->Text(), "Previous");
+  EXPECT_EQ(f.Selected(), "vious");
+  // Without AllowEdit a paste is refused.
+  f.combo->SetAllowEdit(false);
+  f.combo->SetText("");
+  PostMessageW(f.combo->EditHandle(), WM_CHAR, 22, 1);
+  Pump();
+  EXPECT_EQ(f.combo->Text(), "");
+  // Home and End take the text as it stands as the search.
+  f.combo->SetAllowEdit(true);
+  f.Type(L"ba");
+  f.Key(VK_END);
+  EXPECT_EQ(f.combo->SearchText(), "Background");
+}
+
 TEST(ControlsComboAutoComplete, ReadOnlyBoxTakesNoTypingButCopy) {
   TComboForm f(csDropDown);
   f.combo->SetText("Black");
@@ -221,6 +258,15 @@ TEST(ControlsComboEvents, LeavingWithTextNotInTheListAndTypingPastMaxLength) {
   f.combo->SetSelLength(1);
   f.Type(L"x");
   EXPECT_EQ(f.combo->Text(), "axc") << "a selection may be typed over";
+}
+
+TEST(ControlsComboEvents, DropDownWidthOutlivesANewWindow) {
+  TComboForm f(csDropDownList);
+  f.combo->SetDropDownWidth(250);
+  EXPECT_EQ(SendMessageW(f.combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  f.combo->SetStyle(csDropDown);  // the window is made again
+  EXPECT_EQ(SendMessageW(f.combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  EXPECT_EQ(f.combo->ItemIndex(), -1);
 }
 
 // ---------------------------------------------------------------------------

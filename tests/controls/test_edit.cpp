@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "controls/RzEdit.h"
 #include "controls/RzThemeSrv.h"
@@ -30,7 +31,7 @@ struct TEditForm {
   TEditForm() {
     RegisterRzEditClasses();
     form = testui::NewForm(300, 120);
-    form->Show();
+    testshots::ShowActive(form);
     edit = new TRzCustomEdit(form);
     edit->SetParent(form);
     edit->SetBounds(10, 10, 80, 22);
@@ -184,6 +185,48 @@ TEST(ControlsEditKeys, ValidateErrorHookGivesItsMessageOrLeavesThePlatformOne) {
       EXPECT_STREQ(err.what(), c.Want);
     }
   }
+}
+
+TEST(ControlsEditKeys, EmbeddedDropButtonTakesClicksAndAltDown) {
+  TEditForm f;
+  TRzCustomEdit* e = f.edit;
+  RECT before;
+  GetClientRect(e->Handle(), &before);
+  e->SetDropButtonVisible(true);
+  RECT after;
+  GetClientRect(e->Handle(), &after);
+  Integer strip = GetSystemMetrics(SM_CXVSCROLL) - (SharedThemeServices()->VisualStylesOn() ? 1 : 0);
+  EXPECT_EQ(after.right, before.right - strip) << "the button takes a strip of the client area";
+  std::vector<std::string> log;
+  e->OnDropDown = [&](TObject*) { log.push_back("drop down"); };
+  e->OnCloseUp = [&](TObject*) { log.push_back("close up"); };
+  // A press on the strip (outside the client area) drops down and focuses.
+  POINT p{e->Width() - 4, e->Height() / 2};
+  ClientToScreen(f.form->Handle(), &p);
+  p.x += e->Left();
+  p.y += e->Top();
+  LRESULT hit = SendMessageW(e->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(hit, HTCLIENT) << "the button answers as client area";
+  PostMessageW(e->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e->Width() - 4, 5));
+  PostMessageW(e->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(e->Width() - 4, 5));
+  Pump();
+  EXPECT_TRUE(e->Focused());
+  EXPECT_EQ(log, (std::vector<std::string>{"drop down", "close up"}));
+  EXPECT_EQ(e->ButtonState(), bsUp);
+  // Alt+Down drops down from the keyboard.
+  log.clear();
+  std::vector<INPUT> in;
+  for (auto [vk, up] : std::vector<std::pair<WORD, bool>>{{VK_MENU, false}, {VK_DOWN, false}, {VK_DOWN, true},
+                                                           {VK_MENU, true}}) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  testui::PumpUntil([&] { return log.size() >= 2; }, 1000);
+  EXPECT_EQ(log, (std::vector<std::string>{"drop down", "close up"}));
 }
 
 }  // namespace

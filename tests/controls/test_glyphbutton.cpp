@@ -116,7 +116,7 @@ class ControlsBitBtnFace : public ThemeLookTest {};
 TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   RegisterRzButtonClasses();
   TForm* form = testui::NewForm(400, 200);
-  form->Show();
+  testshots::ShowActive(form);
   auto* b = new TRzBitBtn(form);
   b->SetParent(form);
   b->SetBounds(10, 10, 100, 50);
@@ -144,6 +144,10 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   // Pressed: the glyph moves one down-right (one right with visual styles).
   PostMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(50, 25));
   Pump();
+  ASSERT_TRUE(b->PressedLook()) << "the press took the focus; fg " << (GetForegroundWindow() == form->Handle())
+                                << " active " << (GetActiveWindow() == form->Handle()) << " focus "
+                                << (GetFocus() == b->Handle()) << " focused " << b->Focused() << " enabled "
+                                << b->Enabled() << " capture " << (GetCapture() == b->Handle());
   auto pressed = Shot(b);
   PostMessageW(b->Handle(), WM_LBUTTONUP, 0, At(150, 25));
   Pump();
@@ -164,13 +168,43 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   delete form;
 }
 
+TEST(ControlsBitBtnImages, ImageListGlyphsByStateAndTheirRemoval) {
+  TForm* form = testui::NewForm(300, 100);
+  testshots::ShowActive(form);
+  auto* images = new TImageList(form);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  images->AddMasked(Strip(48, 16, {clGreen, clBlue, clRed}).get(), clOlive);
+  auto* b = new TRzBitBtn(form);
+  b->SetParent(form);
+  b->SetBounds(10, 10, 100, 50);
+  b->SetCaption("");
+  b->SetImages(images);
+  b->SetImageIndex(1);
+  EXPECT_EQ(b->GetGlyphSize().X, 16);
+  EXPECT_EQ(b->GetGlyphSize().Y, 16);
+  auto enabled = Shot(b);
+  EXPECT_EQ(InkBox(enabled.get(), clBlue), Rect(10, 20, 20, 30));
+  // Disabled: the list greys the image, or a DisabledIndex image shows as it is.
+  b->SetEnabled(false);
+  auto greyed = Shot(b);
+  EXPECT_EQ(InkBox(greyed.get(), clBlue).Right, -1);
+  b->SetDisabledIndex(2);
+  auto disabledImage = Shot(b);
+  EXPECT_EQ(InkBox(disabledImage.get(), clRed), Rect(10, 20, 20, 30));
+  // A list that goes away leaves the button without one.
+  delete images;
+  EXPECT_EQ(b->Images(), nullptr);
+  delete form;
+}
+
 // ---------------------------------------------------------------------------
 class ControlsControlButtonFace : public ThemeLookTest {};
 
 TEST_P(ControlsControlButtonFace, FacesByStyleAndState) {
   TForm* form = testui::NewForm(400, 200);
   form->SetColor(clTeal);
-  form->Show();
+  testshots::ShowActive(form);
   struct Kind {
     const char* Name;
     TRzControlButtonStyle Style;
@@ -250,7 +284,7 @@ INSTANTIATE_LOOKS(ControlsControlButtonFace);
 // more when released over it, none when released elsewhere.
 TEST(ControlsControlButtonRepeat, HeldButtonClicksOnAndStopsAtTheRelease) {
   TForm* form = testui::NewForm(200, 100);
-  form->Show();
+  testshots::ShowActive(form);
   auto* b = new TRzControlButton(form);
   b->SetParent(form);
   b->SetBounds(10, 10, 17, 21);

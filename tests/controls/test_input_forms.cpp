@@ -9,6 +9,7 @@
 #include "controls/RzCmboBx.h"
 #include "controls/RzSpnEdt.h"
 #include "platform/FormReader.h"
+#include "platform/TypInfo.h"
 #include "platform/Forms.h"
 
 namespace {
@@ -111,6 +112,86 @@ TEST(ControlsInputForm, OldNamesAreReadAndOnlyNewNamesWritten) {
   spin->SetFrameHotTrack(false);
   spin->SetFrameHotTrack(true);
   EXPECT_EQ(spin->FrameSides(), sdAllSides);
+  delete copy;
+  delete form;
+}
+
+}  // namespace
+
+namespace {
+
+// The editor's arrangement: one controller with only FrameVisible set serves
+// the spin edits and the list combo box.
+const char* const kControlledForm = R"(object frmControlled: TForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  object ctlFrame: TRzFrameController
+    FrameVisible = True
+  end
+  object spinWidth: TRzSpinEdit
+    Left = 8
+    Top = 8
+    FrameController = ctlFrame
+    Max = 10000
+    Min = 1
+    Value = 1
+  end
+  object cboDisposal: TRzComboBox
+    Left = 8
+    Top = 40
+    Style = csDropDownList
+    Ctl3D = False
+    ParentCtl3D = False
+    FrameController = ctlFrame
+    Items.Strings = (
+      'None'
+      'Previous')
+    ItemIndex = 0
+  end
+end
+)";
+
+TEST(ControlsInputForm, FrameControllerSuppliesTheLookWhichIsNotStoredWithTheControls) {
+  RegisterRzCommonClasses();
+  RegisterRzSpinEditClasses();
+  RegisterRzComboBoxClasses();
+  auto* form = new TForm(nullptr);
+  ReadComponentFromText(kControlledForm, form);
+  auto* ctl = dynamic_cast<TRzFrameController*>(form->FindComponent("ctlFrame"));
+  auto* spin = dynamic_cast<TRzSpinEdit*>(form->FindComponent("spinWidth"));
+  auto* cbo = dynamic_cast<TRzComboBox*>(form->FindComponent("cboDisposal"));
+  ASSERT_TRUE(ctl && spin && cbo);
+  for (TObject* c : {static_cast<TObject*>(spin), static_cast<TObject*>(cbo)}) {
+    SCOPED_TRACE(c->ClassName());
+    EXPECT_TRUE(GetOrdProp(c, "FrameVisible"));
+    EXPECT_TRUE(GetOrdProp(c, "FlatButtons")) << "the controller's buttons are flat";
+  }
+  EXPECT_TRUE(spin->FrameVisible());
+  EXPECT_EQ(spin->Text(), "1");
+
+  // A colour set on the controller reaches both controls, focus colour too
+  // where it followed the colour.
+  ctl->SetColor(clInfoBk);
+  EXPECT_EQ(spin->Color(), clInfoBk);
+  EXPECT_EQ(cbo->FocusColor(), clInfoBk);
+
+  std::string written = WriteComponentToText(form);
+  size_t spinAt = written.find("object spinWidth");
+  ASSERT_NE(spinAt, std::string::npos);
+  std::string controls = written.substr(spinAt);
+  EXPECT_NE(controls.find("FrameController = ctlFrame"), std::string::npos) << controls;
+  for (const char* supplied : {"FrameVisible", "FlatButtons", " Color = ", "FocusColor"})
+    EXPECT_EQ(controls.find(supplied), std::string::npos) << supplied << " in\n" << controls;
+
+  auto* copy = new TForm(nullptr);
+  ReadComponentFromText(written, copy);
+  EXPECT_EQ(WriteComponentToText(copy), written);
+  // The controller going away leaves the controls with their look and no reference.
+  delete ctl;
+  EXPECT_EQ(spin->FrameController(), nullptr);
+  EXPECT_EQ(cbo->FrameController(), nullptr);
   delete copy;
   delete form;
 }

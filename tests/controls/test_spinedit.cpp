@@ -31,7 +31,7 @@ struct TSpinForm {
   TSpinForm() {
     RegisterRzSpinEditClasses();
     form = testui::NewForm(300, 120);
-    form->Show();
+    testshots::ShowActive(form);
     spin = new TRzSpinEdit(form);
     spin->SetParent(form);
     spin->SetBounds(10, 10, 80, 21);
@@ -302,6 +302,41 @@ TEST(ControlsSpinTyping, PasteTakesOnlyNumbersAndLeavingClampsWhatWasTyped) {
   PostMessageW(s->Handle(), WM_PASTE, 0, 0);
   f.Key(VK_DELETE);
   EXPECT_EQ(s->Text(), "0");
+}
+
+TEST(ControlsSpinButtonsShape, DirectionOrientationAndGlyphsChooseWhatTheButtonsShow) {
+  TSpinForm f;
+  TRzSpinButtons* b = f.spin->SpinButtons();
+  TRzControlButton* up = b->UpRightButton();
+  TRzControlButton* down = b->DownLeftButton();
+  EXPECT_EQ(up->Style(), cbsUp);
+  EXPECT_EQ(down->Style(), cbsDown);
+  // Stacked: the upper half and the rest less one pixel.
+  EXPECT_EQ(up->BoundsRect(), Rect(0, 0, b->Width(), b->Height() / 2));
+  EXPECT_EQ(down->Top(), b->Height() / 2);
+
+  f.spin->SetDirection(sdLeftRight);
+  EXPECT_EQ(up->Style(), cbsRight);
+  EXPECT_EQ(down->Style(), cbsLeft);
+  Integer w = b->Width();
+  f.spin->SetOrientation(orHorizontal);
+  EXPECT_EQ(b->Width(), 2 * w) << "side by side the pair is twice as wide";
+  EXPECT_EQ(down->Left(), 0);
+  EXPECT_EQ(up->Left(), b->Width() / 2);
+
+  // A glyph of one's own replaces the arrow until it is taken away.
+  TBitmap glyph;
+  glyph.SetSize(16, 8);
+  f.spin->SetButtonUpGlyph(&glyph);
+  EXPECT_EQ(up->Style(), cbsNone);
+  EXPECT_TRUE(b->CustomGlyphUpRight());
+  f.spin->SetButtonUpGlyph(nullptr);
+  EXPECT_EQ(up->Style(), cbsRight);
+  EXPECT_FALSE(b->CustomGlyphUpRight());
+
+  // Too low for its font, the edit grows to the font's line height.
+  f.spin->SetHeight(6);
+  EXPECT_EQ(f.spin->Height(), FontLineHeight(f.spin->Font()));
 }
 
 // ---------------------------------------------------------------------------
