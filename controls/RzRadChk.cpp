@@ -251,7 +251,11 @@ void TRzCustomGlyphButton::Paint() {
 }
 
 void TRzCustomGlyphButton::UpdateDisplay() {
-  if (HandleAllocated()) Repaint();
+  // Painted at once without an erase, so hover and press repaints reuse the
+  // cached background.
+  if (!HandleAllocated() || !::IsWindowVisible(Handle())) return;
+  Paint();
+  if (auto* cc = dynamic_cast<TControlCanvas*>(Canvas())) cc->FreeHandle();
 }
 
 void TRzCustomGlyphButton::KeyPress(char& Key) {

@@ -250,11 +250,16 @@ TEST_F(RzRadChkTest, HotTrackGlyphMapsTheResourceColours) {
   EXPECT_EQ(Px(b.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));        // red accent at rest: the window colour
   ASSERT_TRUE(ScreenHasFullColor());
   // The mouse over the glyph: the accents take the hot-track shades.
-  radio->Perform(CM_MOUSEENTER, 0, 0);
+  // The pointer comes over the button, as the window sees it.
+  ::PostMessageW(radio->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  ASSERT_TRUE(testui::PumpUntil([&] { return radio->MouseOver(); }));
   auto over = Snapshot(radio);
   EXPECT_EQ(Px(over.get(), g.Left + 5, g.Top + 3), Rgb(ColorDarkenedBy(hot, 30)));
   EXPECT_EQ(Px(over.get(), g.Left + 9, g.Top + 5), Rgb(ColorLightenedBy(hot, 30)));
-  radio->Perform(CM_MOUSELEAVE, 0, 0);
+  ::PostMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 250));
+  ASSERT_TRUE(testui::PumpUntil([&] { return !radio->MouseOver(); }));
+  auto left = Snapshot(radio);
+  EXPECT_EQ(Px(left.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));
   radio->SetEnabled(false);
   auto off = Snapshot(radio);
   EXPECT_EQ(Px(off.get(), g.Left + 6, g.Top + 6), Rgb(clBtnShadow));

@@ -375,6 +375,23 @@ TEST_F(RzPanelTest, DockSiteGetsTheCaptionBarManager) {
   ASSERT_NE(mgr, nullptr);
   EXPECT_EQ(mgr->GrabberSize(), 14);
   EXPECT_TRUE(p->DoubleBuffered());
+  // A docked client gets a caption bar of 14 pixels on top (the panel is not
+  // aligned to the top or bottom) in the inactive caption colour.
+  form->Show();
+  auto* client = new TRzPanel(form.get());
+  client->SetParent(form.get());
+  client->SetBounds(250, 150, 60, 40);
+  client->SetCaption("Tools");
+  ASSERT_TRUE(client->ManualDock(p));
+  EXPECT_EQ(client->Parent(), p);
+  EXPECT_GE(client->Top(), 14);
+  auto b = Snapshot(p);
+  TRect frame;
+  mgr->GetControlBounds(client, frame);
+  EXPECT_EQ(Px(b.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
+  p->SetShowDockClientCaptions(false);
+  auto plain = Snapshot(p);
+  EXPECT_NE(Px(plain.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
 }
 
 TEST_F(RzPanelTest, FormResourceReadsOldNamesWritesNewOnes) {
