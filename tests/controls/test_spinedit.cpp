@@ -379,6 +379,20 @@ TEST_P(ControlsSpinFace, FrameAndButtonsByState) {
   EXPECT_EQ(Px(focused.get(), 1, 1), clBlue);
   EXPECT_EQ(Px(focused.get(), 78, 22), clBlue);
   EXPECT_EQ(Px(disabled.get(), 1, 1), clSilver) << "the disabled colour";
+  // Flat buttons come forward while the edit is hot: raised with visual
+  // styles, in FlatButtonColor without.
+  s->SetFlatButtonColor(clLime);
+  s->SetFocus();
+  Pump();
+  if (Themed()) {
+    EXPECT_FALSE(s->SpinButtons()->Flat());
+  } else {
+    EXPECT_EQ(s->SpinButtons()->Color(), clLime);
+  }
+  f.other->SetFocus();
+  Pump();
+  EXPECT_TRUE(s->SpinButtons()->Flat());
+  EXPECT_EQ(s->SpinButtons()->Color(), s->Color());
   // The buttons sit inside the right edge, the text stays clear of them.
   TRzSpinButtons* b = s->SpinButtons();
   EXPECT_EQ(b->Width(), 17);
