@@ -175,7 +175,7 @@ TEST(ControlsComboAutoComplete, PasteCompletesAndEditingKeysRestartTheSearch) {
   }
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
   testui::PumpUntil([&] { return !f.combo->Text().empty(); }, 1000);
-  Pump();
+  testshots::SettleInput();
   EXPECT_EQ(f.combo->Text(), "Previous");
   EXPECT_EQ(f.Selected(), "vious");
   // Without AllowEdit a paste is refused.

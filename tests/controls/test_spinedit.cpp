@@ -217,6 +217,7 @@ TEST(ControlsSpinStep, SpinButtonsStepOnClickAndRepeatWhileHeld) {
   HWND w = buttons->Handle();
 
   // A click on the up button focuses the edit and steps once, at the release.
+  testshots::PointAt(buttons, up->Left() + 4, up->Top() + 3);
   PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, upAt);
   Pump();
   EXPECT_TRUE(s->Focused());
