@@ -603,20 +603,8 @@ void AddButtonProps(TClassBuilder<C>& b) {
   b.Str("Caption", &TControl::Caption, &TControl::SetCaption)
       .Stored([](C* c) { return c->IsCaptionStored(); })
       .Color("Color", &TControl::Color, &TControl::SetColor, clBtnFace)
-      .Stored([](C* c) { return !c->ParentColor(); })
-      .Enum("AlignmentVertical", &C::AlignmentVertical, &C::SetAlignmentVertical, avCenter)
-      .Color("HighlightColor", &C::HighlightColor, &C::SetHighlightColor, clHighlight)
-      .Bool("HotTrack", &C::HotTrack, &C::SetHotTrack, false)
-      .Color("HotTrackColor", &C::HotTrackColor, &C::SetHotTrackColor, clHighlight)
-      .Enum("HotTrackColorType", &C::HotTrackColorType, &C::SetHotTrackColorType, htctComplement)
-      .Bool("LightTextStyle", &C::LightTextStyle, &C::SetLightTextStyle, false)
-      .Color("TextHighlightColor", &C::TextHighlightColor, &C::SetTextHighlightColor, clBtnHighlight)
-      .Color("TextShadowColor", &C::TextShadowColor, &C::SetTextShadowColor, clBtnShadow)
-      .Int("TextShadowDepth", &C::TextShadowDepth, &C::SetTextShadowDepth, 2)
-      .Enum("TextStyle", &C::TextStyle, &C::SetTextStyle, tsNormal)
-      .Bool("ThemeAware", &C::ThemeAware, &C::SetThemeAware, true)
-      .Event("OnMouseEnter", &C::OnMouseEnter)
-      .Event("OnMouseLeave", &C::OnMouseLeave);
+      .Stored([](C* c) { return !c->ParentColor(); });
+  AddRzButtonLookProps(b);
 }
 
 }  // namespace

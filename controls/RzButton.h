@@ -17,6 +17,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Controls.h"
 #include "platform/Timer.h"
+#include "platform/TypInfo.h"
 
 enum TRzHotTrackColorType { htctComplement, htctActual };
 
@@ -322,6 +323,25 @@ class TRzControlButton : public TGraphicControl {
 // bottom-left colour.
 void DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, TNumGlyphs NumGlyphs, bool Enabled, TColor Color,
                      const TRect& Rect);
+
+// The caption-style and hot-track properties every button-like control
+// publishes with these defaults (the push button, check box, radio button).
+template <class C>
+void AddRzButtonLookProps(TClassBuilder<C>& b) {
+  b.Enum("AlignmentVertical", &C::AlignmentVertical, &C::SetAlignmentVertical, avCenter)
+      .Color("HighlightColor", &C::HighlightColor, &C::SetHighlightColor, clHighlight)
+      .Bool("HotTrack", &C::HotTrack, &C::SetHotTrack, false)
+      .Color("HotTrackColor", &C::HotTrackColor, &C::SetHotTrackColor, clHighlight)
+      .Enum("HotTrackColorType", &C::HotTrackColorType, &C::SetHotTrackColorType, htctComplement)
+      .Bool("LightTextStyle", &C::LightTextStyle, &C::SetLightTextStyle, false)
+      .Color("TextHighlightColor", &C::TextHighlightColor, &C::SetTextHighlightColor, clBtnHighlight)
+      .Color("TextShadowColor", &C::TextShadowColor, &C::SetTextShadowColor, clBtnShadow)
+      .Int("TextShadowDepth", &C::TextShadowDepth, &C::SetTextShadowDepth, 2)
+      .Enum("TextStyle", &C::TextStyle, &C::SetTextStyle, tsNormal)
+      .Bool("ThemeAware", &C::ThemeAware, &C::SetThemeAware, true)
+      .Event("OnMouseEnter", &C::OnMouseEnter)
+      .Event("OnMouseLeave", &C::OnMouseLeave);
+}
 
 // Enters the buttons' published properties (idempotent).
 void RegisterRzButtonClasses();

@@ -16,11 +16,31 @@ namespace testshots {
 
 // Shows the form as the active window, so that its controls can take the
 // focus whatever another test process left in the foreground.
+inline void SettleInput(DWORD Ms = 100);
+
 inline void ShowActive(TForm* F) {
   F->Show();
   ::SetForegroundWindow(F->Handle());
   ::SetActiveWindow(F->Handle());
-  Application->ProcessMessages();
+  SettleInput(50);
+}
+
+// Runs the message loop for a while, so that every input event sent so far
+// (SendInput) has reached its window before the next step or test.
+inline void SettleInput(DWORD Ms) {
+  DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < Ms) {
+    Application->ProcessMessages();
+    ::Sleep(5);
+  }
+}
+
+// Puts the real pointer where a posted mouse message says it is: the moves
+// the system makes up when the capture changes then agree with the message
+// (another test process may have left the pointer anywhere).
+inline void PointAt(TControl* C, Integer X, Integer Y) {
+  TPoint p = C->ClientToScreen(Point(X, Y));
+  ::SetCursorPos(p.X, p.Y);
 }
 
 // Repaints every window of the control's form at once.

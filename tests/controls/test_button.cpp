@@ -36,6 +36,7 @@ void Pump() {
 
 // A left click (press and release at the same point) through the queue.
 void ClickAt(TWinControl* C, Integer X = 5, Integer Y = 5) {
+  testshots::PointAt(C, X, Y);
   PostMessageW(C->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(X, Y));
   PostMessageW(C->Handle(), WM_LBUTTONUP, 0, At(X, Y));
   Pump();
@@ -56,10 +57,7 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
     in.push_back(i);
   }
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-  for (int i = 0; i < 10; ++i) {
-    Sleep(5);
-    Application->ProcessMessages();
-  }
+  testshots::SettleInput();
 }
 
 struct TButtonForm {
@@ -137,6 +135,7 @@ TEST(ControlsButtonPress, DraggingOffAndBackAndSpaceShowThePressedFace) {
   btn->OnClick = [&](TObject*) { ++clicks; };
   HWND w = btn->Handle();
 
+  testshots::PointAt(btn, 5, 5);
   PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
   Pump();
   EXPECT_TRUE(btn->PressedLook());
@@ -214,10 +213,7 @@ TEST(ControlsButtonKeys, EnterAndEscapeReachTheDefaultAndCancelButtonsOnlyWithou
       in.push_back(i);
     }
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-    for (int i = 0; i < 10; ++i) {
-      Sleep(5);
-      Application->ProcessMessages();
-    }
+    testshots::SettleInput();
     EXPECT_EQ(clicks, c.Want);
     EXPECT_EQ(f.form->ModalResult(), c.Want.empty() ? mrNone : c.Want[0] == "ok" ? mrOk : mrCancel);
   }
@@ -285,6 +281,7 @@ TEST_P(ControlsButtonFace, HotTrackLookFollowsTheMouseAndTheFocus) {
   btn->SetFocus();
   Pump();
   auto focused = Shot(btn);
+  testshots::PointAt(btn, 5, 5);
   PostMessageW(btn->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
   Pump();
   auto pressed = Shot(btn);
@@ -349,6 +346,7 @@ TEST_P(ControlsButtonFace, ClassicFaceShowsFocusPressAndTheDownPattern) {
   btn->SetFocus();
   Pump();
   auto focused = Shot(btn);
+  testshots::PointAt(btn, 5, 5);
   PostMessageW(btn->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
   Pump();
   auto pressed = Shot(btn);

@@ -175,7 +175,7 @@ TEST(ControlsComboAutoComplete, PasteCompletesAndEditingKeysRestartTheSearch) {
   }
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
   testui::PumpUntil([&] { return !f.combo->Text().empty(); }, 1000);
-  Pump();
+  testshots::SettleInput();
   EXPECT_EQ(f.combo->Text(), "Previous");
   EXPECT_EQ(f.Selected(), "vious");
   // Without AllowEdit a paste is refused.
@@ -267,6 +267,30 @@ TEST(ControlsComboEvents, DropDownWidthOutlivesANewWindow) {
   f.combo->SetStyle(csDropDown);  // the window is made again
   EXPECT_EQ(SendMessageW(f.combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
   EXPECT_EQ(f.combo->ItemIndex(), -1);
+}
+
+TEST(ControlsComboEvents, OwnerDrawnSelectionGetsTheFocusOutlineAndItemDataIsHandedOver) {
+  TComboForm f(csOwnerDrawFixed, {});
+  int data1 = 1, data2 = 2;
+  f.combo->Items()->AddObject("One", reinterpret_cast<TObject*>(&data1));
+  f.combo->Items()->AddObject("Two", reinterpret_cast<TObject*>(&data2));
+  f.combo->SetItemIndex(0);
+  f.combo->SetFocus();
+  Pump();
+  auto outlined = Shot(f.combo);
+  f.combo->SetFocusOutline(false);
+  auto plain = Shot(f.combo);
+  Integer dots = 0, other = 0;
+  for (Integer y = 0; y < outlined->Height(); ++y)
+    for (Integer x = 0; x < outlined->Width(); ++x)
+      if (Px(outlined.get(), x, y) != Px(plain.get(), x, y)) (Px(outlined.get(), x, y) == 0 ? dots : other)++;
+  EXPECT_GT(dots, 10) << "a dotted black outline around the selected item";
+  EXPECT_EQ(other, 0);
+
+  std::vector<void*> deleted;
+  f.combo->OnDeleteItem = [&](TObject*, void* Item) { deleted.push_back(Item); };
+  f.combo->Items()->Delete(1);
+  EXPECT_EQ(deleted, (std::vector<void*>{&data2}));
 }
 
 // ---------------------------------------------------------------------------

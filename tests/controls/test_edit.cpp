@@ -226,6 +226,7 @@ TEST(ControlsEditKeys, EmbeddedDropButtonTakesClicksAndAltDown) {
   }
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
   testui::PumpUntil([&] { return log.size() >= 2; }, 1000);
+  testshots::SettleInput();
   EXPECT_EQ(log, (std::vector<std::string>{"drop down", "close up"}));
 }
 

@@ -142,6 +142,7 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   }
   b->SetLayout(blGlyphLeft);
   // Pressed: the glyph moves one down-right (one right with visual styles).
+  testshots::PointAt(b, 50, 25);
   PostMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(50, 25));
   Pump();
   ASSERT_TRUE(b->PressedLook()) << "the press took the focus; fg " << (GetForegroundWindow() == form->Handle())
@@ -228,6 +229,7 @@ TEST_P(ControlsControlButtonFace, FacesByStyleAndState) {
     Pump();
     EXPECT_TRUE(b->MouseOver());
     auto hot = Shot(b);
+    testshots::PointAt(form, 25, 25);
     PostMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(25, 25));
     Pump();
     EXPECT_TRUE(b->IsDown());
@@ -304,6 +306,7 @@ TEST(ControlsControlButtonRepeat, HeldButtonClicksOnAndStopsAtTheRelease) {
   for (const Case& c : {Case{"released over it", At(15, 15), 1}, Case{"released elsewhere", At(150, 80), 0}}) {
     SCOPED_TRACE(c.What);
     clicks = 0;
+    testshots::PointAt(form, 15, 15);
     PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, At(15, 15));
     Pump();
     DWORD start = GetTickCount();

@@ -217,6 +217,7 @@ TEST(ControlsSpinStep, SpinButtonsStepOnClickAndRepeatWhileHeld) {
   HWND w = buttons->Handle();
 
   // A click on the up button focuses the edit and steps once, at the release.
+  testshots::PointAt(buttons, up->Left() + 4, up->Top() + 3);
   PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, upAt);
   Pump();
   EXPECT_TRUE(s->Focused());
@@ -379,6 +380,20 @@ TEST_P(ControlsSpinFace, FrameAndButtonsByState) {
   EXPECT_EQ(Px(focused.get(), 1, 1), clBlue);
   EXPECT_EQ(Px(focused.get(), 78, 22), clBlue);
   EXPECT_EQ(Px(disabled.get(), 1, 1), clSilver) << "the disabled colour";
+  // Flat buttons come forward while the edit is hot: raised with visual
+  // styles, in FlatButtonColor without.
+  s->SetFlatButtonColor(clLime);
+  s->SetFocus();
+  Pump();
+  if (Themed()) {
+    EXPECT_FALSE(s->SpinButtons()->Flat());
+  } else {
+    EXPECT_EQ(s->SpinButtons()->Color(), clLime);
+  }
+  f.other->SetFocus();
+  Pump();
+  EXPECT_TRUE(s->SpinButtons()->Flat());
+  EXPECT_EQ(s->SpinButtons()->Color(), s->Color());
   // The buttons sit inside the right edge, the text stays clear of them.
   TRzSpinButtons* b = s->SpinButtons();
   EXPECT_EQ(b->Width(), 17);
