@@ -97,9 +97,9 @@ void TGIFColorMap::ReadEntries(TStream* Stream, Integer Count) {
   NotifyChanged();
 }
 
-void TGIFColorMap::WriteEntries(TStream* Stream) const {
+void TGIFColorMap::WriteEntries(TStream* Stream, Integer MinBits) const {
   if (count_ == 0) return;
-  const Integer total = 1 << BitsForColorCount(count_);
+  const Integer total = 1 << std::max(BitsForColorCount(count_), std::min(MinBits, 8));
   std::vector<TGIFColor> out(total, TGIFColor{0, 0, 0});
   std::copy(entries_.begin(), entries_.begin() + count_, out.begin());
   Stream->WriteBuffer(out.data(), total * 3);

@@ -186,7 +186,9 @@ void TGIFHeader::PreparePacked() {
     packed = 0x80;
     if (colorMap_->Sorted()) packed |= 0x08;
   }
-  const Integer resolution = image_ ? image_->ColorResolution() : ColorResolution();
+  // A loaded header keeps the resolution it was read with.
+  const Integer resolution =
+      readResolution_ >= 0 ? readResolution_ : (image_ ? image_->ColorResolution() : ColorResolution());
   packed |= Byte((resolution << 4) & 0x70);
   if (colorMap_->Count() > 0)
     packed |= Byte((colorMap_->BitsPerEntry() - 1) & 7);
@@ -454,12 +456,14 @@ void TGIFImage::ClearDocument() {
   header_->ColorMap()->Clear();
   header_->Screen.Width = 0;
   header_->Screen.Height = 0;
+  header_->ForgetReadFields();
   header_->PreparePacked();
   SetPaletteHandle(nullptr);
 }
 
 TGIFFormatVersion TGIFImage::RequiredVersion() {
-  if (frames_->ItemCount() == 0) return fvUnknown;
+  // A document read without images is written back as it was read.
+  if (frames_->ItemCount() == 0) return header_->ReadVersion();
   TGIFFormatVersion v = fvUnknown;
   for (Integer i = 0; i < frames_->ItemCount(); ++i) {
     const TGIFFormatVersion f = frames_->FrameAt(i)->RequiredVersion();
@@ -538,8 +542,10 @@ bool TGIFImage::UsesDither() const {
 }
 
 HPALETTE TGIFImage::PaletteHandle() {
+  // Re-entered from frame 0 when neither it nor the document has a colour table.
+  if (BuildingPalette) RaiseGIFError("No global or local color table defined");
+  if (composite_ && composite_->Palette()) return composite_->Palette();
   if (globalPalette_) return globalPalette_;
-  if (BuildingPalette) return nullptr;
   HPALETTE p = nullptr;
   if (UsesDither()) {
     p = MakeNetscapePalette();
@@ -547,11 +553,10 @@ HPALETTE TGIFImage::PaletteHandle() {
     p = GlobalColorMap()->CreatePaletteHandle();
   } else {
     if (frames_->ItemCount() == 0) return nullptr;
-    TGIFSubImage* f = frames_->FrameAt(0);
-    if (f->ColorMap()->Count() == 0) RaiseGIFError("No global or local color table defined");
+    // Frame 0's palette: its bitmap's, its cached one or its local map's.
     BuildingPalette = true;
     try {
-      p = f->PaletteHandle();
+      p = frames_->FrameAt(0)->PaletteHandle();
     } catch (...) {
       BuildingPalette = false;
       throw;

@@ -124,6 +124,14 @@ static_assert(sizeof(TGIFScreenRecord) == 7 && sizeof(TGIFDescriptorRecord) == 1
               sizeof(TGIFControlRecord) == 6 && sizeof(TGIFPlainTextRecord) == 13 &&
               sizeof(TGIFAppIdent) == 11 && sizeof(TGIFColor) == 3);
 
+// One byte of LZW data stands for at most 4097 values in a code of 12 bits,
+// about 2,730 pixels; a load may allocate that many per byte of its data, and
+// a fixed allowance besides (what a small damaged file may still show).
+constexpr Int64 GIFMaxPixelsPerDataByte = 2731;
+constexpr Int64 GIFFreePixelAllowance = Int64(1) << 20;
+// A frame's pixel buffer is addressed with 32-bit sizes.
+constexpr Int64 GIFMaxFramePixels = 0x7FFFFFFF;
+
 // ---------------------------------------------------------------------------
 // Helpers.
 [[noreturn]] void RaiseGIFError(const std::string& Message);
@@ -187,8 +195,9 @@ class TGIFColorMap : public TPersistent {
   void ReplaceColor(Integer Index, TColor Color);
   // Clears the map, then reads Count RGB triples.
   void ReadEntries(TStream* Stream, Integer Count);
-  // The entries padded with zero triples to a power of two.
-  void WriteEntries(TStream* Stream) const;
+  // The entries padded with zero triples to a power of two (to 2^MinBits
+  // entries at least).
+  void WriteEntries(TStream* Stream, Integer MinBits = 0) const;
   void LoadFromPaletteHandle(HPALETTE Palette);
   void LoadFromEntries(const TGIFColor* Entries, Integer Count);
   void LoadFromRGBQuads(const RGBQUAD* Quads, Integer Count);
@@ -288,11 +297,26 @@ class TGIFHeader : public TGIFItem {
   void SetBackgroundIndex(Integer Index);
   void SetBackgroundFromColor(TColor Color);
   TGIFGlobalColorMap* ColorMap() const { return colorMap_.get(); }
+  // What a loaded header said: the version (fvUnknown for a document that was
+  // not read) and the colour resolution (-1: computed when writing).
+  TGIFFormatVersion ReadVersion() const { return readVersion_; }
+  Integer ReadResolution() const { return readResolution_; }
+  // While a document is written: the bits of its widest colour table as
+  // written (maps padded to their pixel values); 0 otherwise.
+  Integer WritingBits() const { return writingBits_; }
+  void EndWriting() { writingBits_ = 0; }
+  void ForgetReadFields() {
+    readVersion_ = fvUnknown;
+    readResolution_ = -1;
+  }
 
   TGIFScreenRecord Screen{};
 
  private:
   std::unique_ptr<TGIFGlobalColorMap> colorMap_;
+  TGIFFormatVersion readVersion_ = fvUnknown;
+  Integer readResolution_ = -1;
+  Integer writingBits_ = 0;
 };
 
 class TGIFTrailer : public TGIFItem {
@@ -392,6 +416,8 @@ class TGIFSubImage : public TGIFItem {
   void DecodePixels(TStream* Stream);
   // Writes the pixel buffer as image data.
   void WriteImageData(TStream* Stream);
+  // Bits that the largest pixel value needs (0 without pixels).
+  Integer PixelBits() const;
 
   // Rendering caches.
   void FreeBitmap();
@@ -566,6 +592,8 @@ class TGIFApplicationExtension : public TGIFExtension {
   void SetIdentText(const std::string& Text);
 
   TGIFAppIdent Ident{};
+  // Bytes of an identification block longer than 11, kept to be written back.
+  std::vector<Byte> IdentExtra;
 };
 
 // A raw data sub-block.
@@ -606,6 +634,8 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
   static TGIFExtensionClass StaticClass();
   void WriteAppData(TStream* Stream) override;
   void ReadAppData(TStream* Stream) override;
+  // True when a loop or buffer sub-block was too short to hold its value.
+  bool Malformed() const { return malformed_; }
   Word Loops() const { return loops_; }
   void SetLoops(Word Value) { loops_ = Value; }
   Cardinal BufferSize() const { return bufferSize_; }
@@ -614,6 +644,7 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
  private:
   Word loops_ = 0;
   Cardinal bufferSize_ = 0;
+  bool malformed_ = false;
 };
 
 // Registry: label byte to extension class.
@@ -745,6 +776,8 @@ class TGIFEncoder : public TObject {
 class TLZWEncoder : public TGIFEncoder {
  public:
   T_CLASSNAME(TLZWEncoder)
+  TLZWEncoder();
+  ~TLZWEncoder() override;
 
  protected:
   void EmitCode(Integer Code) override;
@@ -755,7 +788,10 @@ class TLZWEncoder : public TGIFEncoder {
   inline void Put(Integer Code);
 
   Integer nextFree_ = 0;
-  std::unique_ptr<THashTable> hash_;
+  // Strings of the table: (prefix code, pixel) to code, found with one probe
+  // into open slots sized for the 4096 codes (GIFLZW.cpp).
+  struct TCodeTable;
+  std::unique_ptr<TCodeTable> table_;
 };
 
 class TRLEEncoder : public TGIFEncoder {
@@ -846,6 +882,10 @@ class TGIFImage : public TGraphic {
 
   void LoadGIFStream(TStream* Stream);
   void SaveGIFStream(TStream* Stream);
+  // While a stream loads: takes a frame's pixels from what the data can
+  // encode, or raises when they exceed it. Outside a load it does nothing.
+  void ChargePixels(Int64 Pixels);
+  bool Loading() const { return pixelBudget_ >= 0; }
   void PasteClipboardData(Word AFormat, HANDLE AData, HPALETTE APalette);
   void PutClipboardData(Word& AFormat, HANDLE& AData, HPALETTE& APalette);
 
@@ -922,6 +962,9 @@ class TGIFImage : public TGraphic {
   TThreadPriority painterPriority_;
   Integer animationSpeed_;
   TColor paintBackground_ = GIFNoPaintBackground;
+  Int64 pixelBudget_ = -1;  // pixels a load may still allocate; -1 outside a load
+
+  void ReadDocument(TStream* Stream);
 
   // --- Document operations, rendering, painting, optimisation, colour-map merging
   // (GIFDocument.cpp, GIFRender.cpp, GIFPainter.cpp, GIFOptimize.cpp, GIFMerge.cpp) ---

@@ -1,5 +1,6 @@
 // LZW decoding of image data, and the LZW and run-length encoders.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "gif/GIFImage.h"
@@ -27,11 +28,35 @@ std::vector<Integer> RowOrder(Integer Height, bool Interlaced) {
   return rows;
 }
 
+// Copies a string of the output. Most are a few bytes long: those go as one
+// 8-byte move when the buffer has room for it (bytes past Count are written
+// over later, or by the fill of an unfinished frame).
+inline void CopyString(Byte* Dst, const Byte* Src, Integer Count, const Byte* Limit) {
+  if (Count <= 8 && Dst + 8 <= Limit && Src + 8 <= Limit) {
+    uint64_t v;
+    std::memcpy(&v, Src, 8);
+    std::memcpy(Dst, &v, 8);
+  } else {
+    std::memcpy(Dst, Src, size_t(Count));
+  }
+}
+
 // Working storage and state of decoding one frame. Everything lives here for
 // the duration of the call; codes are read straight from the byte buffer.
+// From a memory stream the sub-blocks are taken from its block directly.
 class TLZWDecoder {
  public:
-  TLZWDecoder(TStream* Stream, TGIFSubImage* Frame) : stream_(Stream), frame_(Frame) {}
+  TLZWDecoder(TStream* Stream, TGIFSubImage* Frame) : stream_(Stream), frame_(Frame) {
+    if (auto* m = dynamic_cast<TCustomMemoryStream*>(Stream)) {
+      memory_ = static_cast<const Byte*>(m->Memory());
+      memSize_ = m->Size();
+      memPos_ = std::clamp<Int64>(m->Position(), 0, memSize_);
+    }
+  }
+  // Leaves the stream after what was read.
+  void Finish() {
+    if (memory_) stream_->SetPosition(memPos_);
+  }
 
   // Decodes up to Count values into Out; returns the number stored.
   Integer Decode(Integer MinCodeSize, Byte* Out, Integer Count);
@@ -43,6 +68,21 @@ class TLZWDecoder {
   Integer UnderRun();
   bool Refill();
   void ResetTable();
+  bool NextByte(Byte& Value) {
+    if (!memory_) return StreamReadByte(stream_, Value);
+    if (memPos_ >= memSize_) return false;
+    Value = memory_[memPos_++];
+    return true;
+  }
+  Int64 BytesLeft() { return memory_ ? memSize_ - memPos_ : stream_->Size() - stream_->Position(); }
+  // Reads up to Count bytes; returns how many came.
+  Integer NextBytes(Byte* Buffer, Integer Count) {
+    if (!memory_) return stream_->Read(Buffer, Count);
+    const Integer n = Integer(std::min<Int64>(Count, memSize_ - memPos_));
+    std::memcpy(Buffer, memory_ + memPos_, size_t(n));
+    memPos_ += n;
+    return n;
+  }
 
   inline Integer ReadCode(Integer Size) {
     if (bitPos_ + Size < bitEnd_) {
@@ -57,6 +97,9 @@ class TLZWDecoder {
 
   TStream* stream_;
   TGIFSubImage* frame_;
+  const Byte* memory_ = nullptr;
+  Int64 memSize_ = 0;
+  Int64 memPos_ = 0;
   // 2 carried bytes, up to 255 bytes of the sub-block, and slack for reading
   // three bytes at the last bit position.
   Byte buffer_[2 + 255 + 4] = {};
@@ -73,14 +116,14 @@ class TLZWDecoder {
   // Each entry's string as it stands in the output: offset and length.
   Integer pos_[TableSize];
   Word len_[TableSize];
-  Byte stack_[StackSize + 1];
+  Byte stack_[StackSize + 8];  // slack for 8-byte copies of short strings
 };
 
 bool TLZWDecoder::Refill() {
   buffer_[0] = buffer_[held_ - 2];
   buffer_[1] = buffer_[held_ - 1];
   Byte n;
-  if (streamEnded_ || !StreamReadByte(stream_, n)) {
+  if (streamEnded_ || !NextByte(n)) {
     streamEnded_ = true;
     return false;
   }
@@ -89,12 +132,12 @@ bool TLZWDecoder::Refill() {
     terminatorSeen_ = true;
     exhausted_ = true;
   } else {
-    Int64 left = stream_->Size() - stream_->Position();
+    const Int64 left = BytesLeft();
     if (count > left) {
       frame_->ReportWarning("Premature end of data");
       count = left > 0 ? Integer(left) : 0;
     }
-    if (count > 0) ReadExact(stream_, buffer_ + 2, count);
+    if (count > 0 && NextBytes(buffer_ + 2, count) != count) RaiseGIFError("Premature end of data");
   }
   // Bits past the held bytes read as zero, never as stale data.
   std::memset(buffer_ + 2 + count, 0, sizeof(buffer_) - 2 - count);
@@ -134,8 +177,8 @@ void TLZWDecoder::SkipToTerminator() {
   Byte scratch[255];
   for (;;) {
     Byte n;
-    if (!StreamReadByte(stream_, n) || n == 0) break;
-    if (stream_->Read(scratch, n) < n) break;
+    if (!NextByte(n) || n == 0) break;
+    if (NextBytes(scratch, n) < n) break;
   }
   terminatorSeen_ = true;
 }
@@ -206,13 +249,13 @@ Integer TLZWDecoder::Decode(Integer MinCodeSize, Byte* Out, Integer Count) {
         len = len_[code];
         const Byte* src = Out + pos_[code];
         first = *src;
-        std::memcpy(o, src, size_t(std::min(len, room)));
+        CopyString(o, src, std::min(len, room), oend);
       } else {
         // Not in the table yet: the previous string and its own first value.
         len = prevLen + 1;
         const Byte* src = Out + prevStart;
         first = *src;
-        std::memcpy(o, src, size_t(std::min(prevLen, room)));
+        CopyString(o, src, std::min(prevLen, room), oend);
         if (prevLen < room) o[prevLen] = Byte(first);
       }
       if (nextFree < TableSize) {
@@ -274,7 +317,13 @@ Integer TLZWDecoder::Decode(Integer MinCodeSize, Byte* Out, Integer Count) {
       o += room;
       break;
     }
-    std::memcpy(o, sp, size_t(n));
+    if (n <= 8 && o + 8 <= oend) {
+      uint64_t v;
+      std::memcpy(&v, sp, 8);
+      std::memcpy(o, &v, 8);
+    } else {
+      std::memcpy(o, sp, size_t(n));
+    }
     o += n;
     code = ReadCode(codeSize);
     if (code < 0) break;
@@ -282,41 +331,50 @@ Integer TLZWDecoder::Decode(Integer MinCodeSize, Byte* Out, Integer Count) {
   return Integer(o - Out);
 }
 
-// Frames larger than this many pixels must be justified by the data left in
-// the stream: one byte of LZW data cannot stand for more than about 11000
-// pixels (4097 values per code of at least 3 bits).
-constexpr Int64 FreePixelAllowance = 1 << 20;
-constexpr Int64 MaxPixelsPerDataByte = 11000;
-
 }  // namespace
 
 void TGIFSubImage::DecodePixels(TStream* Stream) {
   const Int64 pixels = Int64(Descriptor.Width) * Descriptor.Height;
-  if (pixels > FreePixelAllowance) {
-    Int64 left = Stream->Size() - Stream->Position();
-    if (left < 0) left = 0;
-    if (pixels > left * MaxPixelsPerDataByte) RaiseGIFError("Premature end of data");
+  // Interlaced rows are moved with 32-bit offsets, and the buffer's size is one.
+  if (pixels > GIFMaxFramePixels) RaiseGIFError("Image is too large");
+  if (image_ && image_->Loading()) {
+    image_->ChargePixels(pixels);
+  } else {
+    // Outside a document load: the data left in the stream must justify the frame.
+    const Int64 left = std::max<Int64>(Stream->Size() - Stream->Position(), 0);
+    if (pixels > GIFFreePixelAllowance + left * GIFMaxPixelsPerDataByte)
+      RaiseGIFError("Image size exceeds what the GIF data can encode");
   }
-  NewPixels();
+  // Not zeroed: the decoder writes every value, and what it does not reach
+  // gets the fill value below.
+  data_.reset();
+  dataSize_ = 0;
+  if (pixels > 0) {
+    data_.reset(new Byte[size_t(pixels)]);
+    dataSize_ = Integer(pixels);
+  }
   Byte fill = 0;
   if (Transparent() && GraphicControl()) fill = GraphicControl()->TransparentIndex();
-  if (dataSize_ > 0) std::memset(data_.get(), fill, dataSize_);
 
   Byte minCodeSize;
-  if (!StreamReadByte(Stream, minCodeSize)) return;
+  if (!StreamReadByte(Stream, minCodeSize)) {
+    if (dataSize_ > 0) std::memset(data_.get(), fill, size_t(dataSize_));
+    return;
+  }
   if (minCodeSize > 11) RaiseGIFError("Invalid GIF data");
 
   auto decoder = std::make_unique<TLZWDecoder>(Stream, this);
   if (dataSize_ > 0) {
     if (!Interlaced()) {
-      decoder->Decode(minCodeSize, data_.get(), dataSize_);
+      const Integer done = decoder->Decode(minCodeSize, data_.get(), dataSize_);
+      std::memset(data_.get() + done, fill, size_t(dataSize_ - done));
     } else {
       // Decode in data order, then put each row in its place; rows never
       // reached keep the fill value either way.
-      std::unique_ptr<Byte[]> linear(new Byte[dataSize_]);
-      std::memset(linear.get(), fill, dataSize_);
-      decoder->Decode(minCodeSize, linear.get(), dataSize_);
-      const Integer w = Width();
+      std::unique_ptr<Byte[]> linear(new Byte[size_t(dataSize_)]);
+      const Integer done = decoder->Decode(minCodeSize, linear.get(), dataSize_);
+      std::memset(linear.get() + done, fill, size_t(dataSize_ - done));
+      const size_t w = size_t(Width());
       std::vector<Integer> rows = RowOrder(Height(), true);
       for (size_t i = 0; i < rows.size(); ++i)
         std::memcpy(data_.get() + size_t(rows[i]) * w, linear.get() + i * w, w);
@@ -325,6 +383,7 @@ void TGIFSubImage::DecodePixels(TStream* Stream) {
   // Whatever follows the pixels (the end code, surplus codes) is consumed up
   // to the data's zero-size sub-block, so the next block is read in step.
   decoder->SkipToTerminator();
+  decoder->Finish();
 }
 
 // ---------------------------------------------------------------------------
@@ -436,6 +495,22 @@ void TGIFEncoder::WalkPixels(F&& Fn) {
 
 // LZW ----------------------------------------------------------------------
 
+// Open addressing over twice as many slots as there are codes: a string is
+// mostly found, or found missing, at its first slot. A slot holds the key
+// (prefix code shl 8 + pixel) shl 12 + code; all ones is empty (the prefix
+// of a key is never 4095).
+struct TLZWEncoder::TCodeTable {
+  static constexpr Integer Bits = 13;
+  static constexpr Cardinal Mask = (1u << Bits) - 1;
+  static constexpr Cardinal Empty = 0xFFFFFFFFu;
+  Cardinal slots[1u << Bits];
+  void Reset() { std::memset(slots, 0xFF, sizeof(slots)); }
+  static Cardinal Home(Cardinal Key) { return (Key * 2654435761u) >> (32 - Bits); }
+};
+
+TLZWEncoder::TLZWEncoder() = default;
+TLZWEncoder::~TLZWEncoder() = default;
+
 inline void TLZWEncoder::Put(Integer Code) {
   EmitBits(Code);
   if (nextFree_ > maxCode_ || clearFlag_) {
@@ -454,16 +529,17 @@ void TLZWEncoder::EmitCode(Integer Code) { Put(Code); }
 
 void TLZWEncoder::EmitClear() {
   TGIFEncoder::EmitClear();
-  hash_->Reset();
+  table_->Reset();
   nextFree_ = clearCode_ + 2;
 }
 
 void TLZWEncoder::EncodePixels() {
-  hash_ = std::make_unique<THashTable>();
+  table_ = std::make_unique<TCodeTable>();
   nextFree_ = 0;
   EmitClear();
   Integer prefix = -1;
   const Integer colors = colorCount_;
+  Cardinal* const slots = table_->slots;
   WalkPixels([&](const Byte* p, Integer n) {
     Integer i = 0;
     if (prefix < 0) {
@@ -474,10 +550,13 @@ void TLZWEncoder::EncodePixels() {
     for (; i < n; ++i) {
       const Integer c = p[i];
       if (c >= colors) ColorNotInTable();
-      const Cardinal key = (Cardinal(prefix) << 8) + Cardinal(c);
-      const Integer found = hash_->Find(key);
-      if (found >= 0) {
-        prefix = found;
+      const Cardinal key = (Cardinal(prefix) << 8) | Cardinal(c);
+      const Cardinal want = key << 12;
+      Cardinal at = TCodeTable::Home(key);
+      Cardinal s;
+      while ((s = slots[at]) != TCodeTable::Empty && (s & 0xFFFFF000u) != want) at = (at + 1) & TCodeTable::Mask;
+      if (s != TCodeTable::Empty) {
+        prefix = Integer(s & 0xFFF);
         continue;
       }
       Put(prefix);
@@ -485,13 +564,14 @@ void TLZWEncoder::EncodePixels() {
       if (nextFree_ > 4094) {
         EmitClear();
       } else {
-        hash_->Store(key, nextFree_);
+        // The empty slot the search ended on is where the new string goes.
+        slots[at] = want | Cardinal(nextFree_);
         ++nextFree_;
       }
     }
   });
   Put(prefix);
-  hash_.reset();
+  table_.reset();
 }
 
 // Run-length -------------------------------------------------------------
@@ -656,15 +736,26 @@ void TRLEEncoder::EncodePixels() {
 
 // ---------------------------------------------------------------------------
 
+Integer TGIFSubImage::PixelBits() const {
+  if (!data_ || dataSize_ <= 0) return 0;
+  // The highest bit set in any value is the highest bit of the largest.
+  const Byte* p = data_.get();
+  Byte any = 0;
+  for (Integer i = 0; i < dataSize_; ++i) any |= p[i];
+  Integer bits = 1;
+  while (bits < 8 && (any >> bits) != 0) ++bits;
+  return bits;
+}
+
 void TGIFSubImage::WriteImageData(TStream* Stream) {
-  Integer bits, colors;
-  if (colorMap_->Count() > 0) {
-    bits = colorMap_->BitsPerEntry();
-    colors = colorMap_->Count();
-  } else {
-    bits = image_->BitsPerPixel();
-    colors = 1 << bits;
-  }
+  // The colour table is written with 2^bits entries, padded past the map
+  // when pixel values lie beyond it (SaveToStream), so every value below
+  // 2^bits is in it.
+  Integer bits = colorMap_->BitsPerEntry();
+  if (colorMap_->Count() == 0 && image_)
+    bits = image_->Header()->WritingBits() > 0 ? image_->Header()->WritingBits() : image_->BitsPerPixel();
+  bits = std::max(bits, PixelBits());
+  const Integer colors = 1 << bits;
   std::unique_ptr<TGIFEncoder> encoder;
   if (image_->CompressionKind() == ckRLE)
     encoder = std::make_unique<TRLEEncoder>();

@@ -19,6 +19,87 @@ Byte DisposalOf(TGIFSubImage* Frame) {
   return Frame->GraphicControl() ? Frame->GraphicControl()->DisposalMethod() : 0;
 }
 
+// Counts what an encoder writes, keeping nothing.
+class TCountingStream : public TStream {
+ public:
+  Integer Read(void*, Integer) override { return 0; }
+  Integer Write(const void*, Integer Count) override {
+    size_ += Count;
+    return Count;
+  }
+  Int64 Seek(Int64, TSeekOrigin) override { return size_; }
+  Int64 Written() const { return size_; }
+
+ private:
+  Int64 size_ = 0;
+};
+
+// Bytes the frame's image data and colour table would take once trimmed to
+// the pixels it does not leave transparent (as the trimming step does).
+Int64 CodedFrameSize(TGIFSubImage* Frame) {
+  if (Frame->IsEmpty()) return 0;
+  const Integer w = Frame->Width(), h = Frame->Height();
+  const Byte* data = Frame->Data();
+  Integer x0 = 0, y0 = 0, x1 = w - 1, y1 = h - 1;
+  TGIFGraphicControlExtension* gce = Frame->GraphicControl();
+  if (Frame->Transparent() && gce) {
+    const Byte t = gce->TransparentIndex();
+    x0 = w, y0 = h, x1 = -1, y1 = -1;
+    for (Integer y = 0; y < h; ++y)
+      for (Integer x = 0; x < w; ++x)
+        if (data[size_t(y) * w + x] != t) {
+          x0 = std::min(x0, x), x1 = std::max(x1, x);
+          y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    if (x1 < 0) return 0;
+  }
+  const Integer cw = x1 - x0 + 1, ch = y1 - y0 + 1;
+  std::vector<Byte> box(size_t(cw) * ch);
+  for (Integer y = 0; y < ch; ++y) std::copy_n(data + size_t(y + y0) * w + x0, cw, box.data() + size_t(y) * cw);
+  const Integer bits = std::max(Frame->EffectiveColorMap()->BitsPerEntry(), Frame->PixelBits());
+  TCountingStream out;
+  TLZWEncoder encoder;
+  encoder.Encode(&out, bits, 1 << bits, box.data(), false, ch, cw);
+  const Integer local = Frame->ColorMap()->Count();
+  return out.Written() + (local > 0 ? 3 * (Int64(1) << BitsForColorCount(local)) : 0);
+}
+
+// What merging may change in a frame, to put back when it does not pay.
+struct TMergeUndo {
+  std::vector<Byte> pixels;
+  Integer extensionCount = 0;
+  bool transparent = false;
+  bool hadControl = false;
+  TGIFControlRecord control{};
+  TGIFColorMap* map = nullptr;
+  Integer mapCount = 0;
+  bool mapSorted = false;
+
+  explicit TMergeUndo(TGIFSubImage* Frame)
+      : pixels(Frame->Data(), Frame->Data() + Frame->DataSize()),
+        extensionCount(Frame->Extensions()->ItemCount()),
+        transparent(Frame->Transparent()),
+        hadControl(Frame->GraphicControl() != nullptr),
+        map(Frame->ColorMap()->Count() > 0 || !Frame->Image() ? static_cast<TGIFColorMap*>(Frame->ColorMap())
+                                                               : Frame->Image()->GlobalColorMap()),
+        mapCount(map->Count()),
+        mapSorted(map->Sorted()) {
+    if (hadControl) control = Frame->GraphicControl()->Control;
+  }
+
+  void Restore(TGIFSubImage* Frame) {
+    std::copy(pixels.begin(), pixels.end(), Frame->Data());
+    while (Frame->Extensions()->ItemCount() > extensionCount)
+      Frame->Extensions()->RemoveAndFree(Frame->Extensions()->ItemAt(Frame->Extensions()->ItemCount() - 1));
+    if (hadControl) Frame->GraphicControl()->Control = control;
+    Frame->SetTransparent(transparent);
+    while (map->Count() > mapCount) map->RemoveEntry(map->Count() - 1);
+    map->SetSorted(mapSorted);
+    Frame->FreeBitmap();
+    Frame->FreeMask();
+  }
+};
+
 }  // namespace
 
 void TGIFSubImage::TrimToContent() {
@@ -194,7 +275,14 @@ void TGIFImage::OptimizeFrames(TGIFOptimizeFlags Flags, TGIFColorReduction Metho
         ++P;
         Integer j = i - 1;
         while (j > 0 && DisposalOf(frames_->FrameAt(j)) == 3 && frames_->FrameAt(j)->GraphicControl()) --j;
-        frames_->FrameAt(i)->MergeWithPrevious(frames_->FrameAt(j));
+        // Making pixels that repeat the previous frame transparent can make
+        // the frame cost more (it breaks runs the coder had); the smaller
+        // form stays, so that no file grows.
+        TGIFSubImage* f = frames_->FrameAt(i);
+        TMergeUndo undo(f);
+        const Int64 before = CodedFrameSize(f);
+        f->MergeWithPrevious(frames_->FrameAt(j));
+        if (CodedFrameSize(f) > before) undo.Restore(f);
         report();
       }
     } else {

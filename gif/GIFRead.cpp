@@ -1,4 +1,5 @@
 // Reading GIF streams into a document.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -13,6 +14,14 @@ void SkipBytes(TStream* Stream, Integer Count) {
     ReadExact(Stream, scratch, n);
     Count -= n;
   }
+}
+
+// Passes over data sub-blocks up to the zero-size one or the end of the stream.
+void SkipSubBlocks(TStream* Stream) {
+  Byte size;
+  Byte scratch[255];
+  while (StreamReadByte(Stream, size) && size != 0)
+    if (Stream->Read(scratch, size) < size) return;
 }
 
 bool IsGIFSignature(const Byte* Sig) {
@@ -36,22 +45,78 @@ void ReadTextSubBlocks(TStream* Stream, TStringList* Lines) {
 void TGIFImage::LoadGIFStream(TStream* Stream) {
   DoProgress(psStarting, 0, false, "Loading...");
   try {
-    ClearDocument();
-    const Int64 start = Stream->Position();
-    try {
-      header_->LoadFromStream(Stream);
-      frames_->ReadAll(Stream, this);
-      TGIFTrailer trailer(this);
-      trailer.LoadFromStream(Stream);
-    } catch (...) {
-      Stream->SetPosition(start);
-      throw;
+    if (dynamic_cast<TCustomMemoryStream*>(Stream)) {
+      ReadDocument(Stream);
+    } else {
+      // Everything after the position is read in one go: the reader then
+      // costs no system call per sub-block.
+      const Int64 start = Stream->Position();
+      const Int64 left = Stream->Size() - start;
+      TMemoryStream buffer;
+      if (left > 0) {
+        buffer.SetCapacity(left);
+        buffer.CopyFrom(Stream, left);
+        buffer.SetPosition(0);
+      }
+      try {
+        ReadDocument(&buffer);
+      } catch (...) {
+        Stream->SetPosition(start);
+        throw;
+      }
+      Stream->SetPosition(start + buffer.Position());
     }
   } catch (...) {
     DoProgress(psEnding, 0, true, "Loading...");
     throw;
   }
   DoProgress(psEnding, 100, true, "Loading...");
+}
+
+void TGIFImage::ReadDocument(TStream* Stream) {
+  StopAllPainters();
+  DropComposite();
+  // The new content is read beside the old one, which comes back when reading fails.
+  std::unique_ptr<TGIFImageList> oldFrames = std::move(frames_);
+  std::unique_ptr<TGIFHeader> oldHeader = std::move(header_);
+  frames_ = std::make_unique<TGIFImageList>(this);
+  header_ = std::make_unique<TGIFHeader>(this);
+  header_->Screen.BackgroundIndex = oldHeader->Screen.BackgroundIndex;
+  header_->Screen.AspectRatio = oldHeader->Screen.AspectRatio;
+  header_->PreparePacked();
+  SetPaletteHandle(nullptr);
+  const Int64 start = Stream->Position();
+  // However the frames declare their sizes, the document never holds more
+  // pixels than its data can encode.
+  const Int64 available = std::max<Int64>(Stream->Size() - start, 0);
+  pixelBudget_ = GIFFreePixelAllowance + available * GIFMaxPixelsPerDataByte;
+  try {
+    header_->LoadFromStream(Stream);
+    frames_->ReadAll(Stream, this);
+    TGIFTrailer trailer(this);
+    trailer.LoadFromStream(Stream);
+  } catch (...) {
+    pixelBudget_ = -1;
+    Stream->SetPosition(start);
+    StopAllPainters();
+    DropComposite();
+    std::swap(frames_, oldFrames);
+    std::swap(header_, oldHeader);
+    oldFrames.reset();
+    oldHeader.reset();
+    if (globalPalette_) ::DeleteObject(globalPalette_);
+    globalPalette_ = nullptr;
+    throw;
+  }
+  pixelBudget_ = -1;
+  oldFrames.reset();
+  oldHeader.reset();
+}
+
+void TGIFImage::ChargePixels(Int64 Pixels) {
+  if (pixelBudget_ < 0) return;
+  if (Pixels > pixelBudget_) RaiseGIFError("Image size exceeds what the GIF data can encode");
+  pixelBudget_ -= Pixels;
 }
 
 void TGIFHeader::LoadFromStream(TStream* Stream) {
@@ -64,10 +129,15 @@ void TGIFHeader::LoadFromStream(TStream* Stream) {
     if (Stream->Read(sig, 6) != 6 || !IsGIFSignature(sig)) RaiseGIFError("Invalid GIF signature");
   }
   ReadExact(Stream, &Screen, sizeof(Screen));
-  if (Screen.Packed & 0x80)
+  if (Screen.Packed & 0x80) {
     colorMap_->ReadEntries(Stream, 2 << (Screen.Packed & 7));
-  else
+    colorMap_->SetSorted((Screen.Packed & 0x08) != 0);
+  } else {
     colorMap_->Clear();
+  }
+  // Kept to be written back as read.
+  readResolution_ = (Screen.Packed >> 4) & 7;
+  readVersion_ = (sig[3] == '8' && sig[4] == '7' && (sig[5] | 0x20) == 'a') ? fv87a : fv89a;
 }
 
 void TGIFImageList::ReadAll(TStream* Stream, TPersistent* /*Owner*/) {
@@ -85,6 +155,8 @@ void TGIFImageList::ReadAll(TStream* Stream, TPersistent* /*Owner*/) {
     }
     auto frame = std::make_unique<TGIFSubImage>(image_);
     frame->LoadFromStream(Stream);
+    // Extensions passed over can leave a frame with nothing to keep.
+    if (frame->IsEmpty() && frame->Extensions()->ItemCount() == 0) continue;
     Append(std::move(frame));
     const Int64 pos = Stream->Position();
     const Byte percent = size > 0 ? Byte(pos * 100 / size) : 100;
@@ -107,8 +179,21 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
     }
     ReportWarning("Image exceeds Logical Screen size");
   }
-  if (Descriptor.Packed & 0x80) colorMap_->ReadEntries(Stream, 2 << (Descriptor.Packed & 7));
+  if (Descriptor.Packed & 0x80) {
+    colorMap_->ReadEntries(Stream, 2 << (Descriptor.Packed & 7));
+    colorMap_->SetSorted((Descriptor.Packed & 0x20) != 0);
+  }
   DecodePixels(Stream);
+  if (colorMap_->Count() == 0 && image_ && image_->GlobalColorMap()->Count() == 0 && !IsEmpty()) {
+    // No colour table anywhere: the frame gets one of its own, a grey ramp
+    // over the values it uses, so that it shows and saves as it is read.
+    const Integer n = 1 << PixelBits();
+    colorMap_->EnsureCapacity(n);
+    for (Integer i = 0; i < n; ++i) {
+      const Integer v = i * 255 / (n - 1);
+      colorMap_->AppendColor(TColor(v | (v << 8) | (v << 16)));
+    }
+  }
   if (GIFDefaults.RenderWhileLoading) RenderedBitmap();
 }
 
@@ -117,6 +202,10 @@ void TGIFExtensionList::ReadAll(TStream* Stream, TPersistent* Owner) {
   for (;;) {
     Byte b;
     if (!StreamReadByte(Stream, b)) return;
+    // Stray zero bytes between blocks are passed over here as between frames:
+    // ending the frame at them would split one frame in two that the writer
+    // then writes as one.
+    if (b == 0x00) continue;
     if (b == 0x2C || b == 0x3B) {
       Stream->Seek(-1, soCurrent);
       return;
@@ -127,10 +216,22 @@ void TGIFExtensionList::ReadAll(TStream* Stream, TPersistent* Owner) {
       return;
     }
     TGIFExtensionClass cls = ResolveExtensionClass(Stream);
-    if (!cls) RaiseGIFError("Unknown extension type");
+    if (!cls) {
+      // An extension of a kind not known here is passed over, as other readers do.
+      Byte label;
+      if (!StreamReadByte(Stream, label)) RaiseGIFError("Premature end of data");
+      ReportWarning("Unknown extension type");
+      SkipSubBlocks(Stream);
+      continue;
+    }
     Stream->Seek(-1, soCurrent);
     std::unique_ptr<TGIFExtension> ext = cls->Create(frame);
     ext->LoadFromStream(Stream);
+    if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(ext.get()); loop && loop->Malformed()) {
+      // A loop block whose value does not fit its sub-block costs the loop, not the file.
+      ReportWarning("Invalid GIF data");
+      continue;
+    }
     Append(std::move(ext));
   }
 }
@@ -220,7 +321,8 @@ void TGIFApplicationExtension::LoadFromStream(TStream* Stream) {
     reinterpret_cast<Byte*>(&Ident)[10] = 0;
   } else {
     ReadExact(Stream, &Ident, sizeof(Ident));
-    SkipBytes(Stream, size - 11);
+    IdentExtra.assign(size_t(size - 11), 0);
+    ReadExact(Stream, IdentExtra.data(), size - 11);
   }
   ReadAppData(Stream);
 }
@@ -232,12 +334,20 @@ void TGIFAppExtNSLoop::ReadAppData(TStream* Stream) {
     ReadExact(Stream, &id, 1);
     switch (id & 7) {
       case 1:
-        if (size < 3) RaiseGIFError("Invalid GIF data");
+        if (size < 3) {
+          malformed_ = true;
+          SkipBytes(Stream, size - 1);
+          break;
+        }
         ReadExact(Stream, &loops_, 2);
         SkipBytes(Stream, size - 3);
         break;
       case 2:
-        if (size < 5) RaiseGIFError("Invalid GIF data");
+        if (size < 5) {
+          malformed_ = true;
+          SkipBytes(Stream, size - 1);
+          break;
+        }
         ReadExact(Stream, &bufferSize_, 4);
         SkipBytes(Stream, size - 5);
         break;

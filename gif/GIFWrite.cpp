@@ -1,4 +1,5 @@
 // Writing a document as a GIF stream, and the sub-block writer.
+#include <algorithm>
 #include <cstring>
 
 #include "gif/GIFImage.h"
@@ -68,11 +69,19 @@ void TGIFWriter::FlushBlock() {
 void TGIFImage::SaveGIFStream(TStream* Stream) {
   DoProgress(psStarting, 0, false, "Saving...");
   try {
-    header_->SaveToStream(Stream);
-    frames_->WriteAll(Stream);
+    auto* direct = dynamic_cast<TMemoryStream*>(Stream);
+    // Any other stream (a file) gets the whole file in one write instead of
+    // one call per sub-block.
+    TMemoryStream buffer;
+    TStream* target = direct ? Stream : &buffer;
+    header_->SaveToStream(target);
+    frames_->WriteAll(target);
     TGIFTrailer trailer(this);
-    trailer.SaveToStream(Stream);
+    trailer.SaveToStream(target);
+    header_->EndWriting();
+    if (!direct) buffer.SaveToStream(Stream);
   } catch (...) {
+    header_->EndWriting();
     DoProgress(psEnding, 0, true, "Saving...");
     throw;
   }
@@ -83,11 +92,33 @@ void TGIFHeader::SaveToStream(TStream* Stream) {
   const TGIFFormatVersion version = image_ ? image_->RequiredVersion() : fvUnknown;
   if (version == fvUnknown) RaiseGIFError("Unsupported GIF version");
   PreparePacked();
+  // Pixel values must lie in the table as written: a map shorter than the
+  // values of a frame that uses it is padded. Frames without a map of their
+  // own are coded with the bits of the widest table as written, so that the
+  // file reads back into a document that writes the same bytes again.
+  Integer globalUse = 0, widest = colorMap_->BitsPerEntry();
+  if (image_) {
+    for (Integer i = 0; i < image_->Frames()->ItemCount(); ++i) {
+      TGIFSubImage* f = image_->Frames()->FrameAt(i);
+      const Integer bits = f->PixelBits();
+      if (f->ColorMap()->Count() > 0)
+        widest = std::max({widest, f->ColorMap()->BitsPerEntry(), bits});
+      else
+        globalUse = std::max(globalUse, bits);
+    }
+  }
+  const Integer globalBits = std::max(colorMap_->BitsPerEntry(), globalUse);
+  widest = std::max(widest, globalBits);
+  writingBits_ = widest;
+  if (colorMap_->Count() > 0)
+    Screen.Packed = Byte((Screen.Packed & ~7) | ((globalBits - 1) & 7));
+  else
+    Screen.Packed = Byte((Screen.Packed & ~7) | ((widest - 1) & 7));
   std::string sig = "GIF" + GIFDefaults.VersionSignatures[version];
   sig.resize(6, ' ');
   Stream->WriteBuffer(sig.data(), 6);
   Stream->WriteBuffer(&Screen, sizeof(Screen));
-  if (Screen.Packed & 0x80) colorMap_->WriteEntries(Stream);
+  if (Screen.Packed & 0x80) colorMap_->WriteEntries(Stream, globalBits);
 }
 
 void TGIFImageList::WriteAll(TStream* Stream) {
@@ -102,8 +133,17 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
   extensions_->WriteAll(Stream);
   if (IsEmpty()) return;
   PreparePacked();
+  Integer bits = 0;
+  if (colorMap_->Count() > 0) {
+    // A local map shorter than the pixel values is padded (see the header).
+    bits = std::max(colorMap_->BitsPerEntry(), PixelBits());
+    Descriptor.Packed = Byte((Descriptor.Packed & ~7) | ((bits - 1) & 7));
+  }
+  // The reader takes a descriptor after extensions whatever its first byte;
+  // written back, anything but the separator would end the file's frames.
+  Descriptor.Separator = 0x2C;
   Stream->WriteBuffer(&Descriptor, sizeof(Descriptor));
-  colorMap_->WriteEntries(Stream);
+  colorMap_->WriteEntries(Stream, bits);
   WriteImageData(Stream);
 }
 
@@ -133,8 +173,12 @@ void TGIFCommentExtension::SaveToStream(TStream* Stream) {
 
 void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
   TGIFExtension::SaveToStream(Stream);
-  StreamWriteByte(Stream, 11);
+  // A longer identification goes back as it was read: cut to 11 bytes it
+  // could name a block whose data does not fit it.
+  const size_t extra = std::min<size_t>(IdentExtra.size(), 255 - 11);
+  StreamWriteByte(Stream, Byte(11 + extra));
   Stream->WriteBuffer(&Ident, sizeof(Ident));
+  if (extra > 0) Stream->WriteBuffer(IdentExtra.data(), Integer(extra));
   WriteAppData(Stream);
 }
 

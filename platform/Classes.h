@@ -62,6 +62,8 @@ class THandleStream : public TStream {
   Integer Read(void* Buffer, Integer Count) override;
   Integer Write(const void* Buffer, Integer Count) override;
   Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
+  // The file's size in one call, without moving the position.
+  Int64 Size() override;
   void SetSize(Int64 NewSize) override;
   HANDLE Handle() const { return handle_; }
 

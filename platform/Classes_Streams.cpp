@@ -68,6 +68,12 @@ Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
   return result.QuadPart;
 }
 
+Int64 THandleStream::Size() {
+  LARGE_INTEGER size;
+  if (::GetFileSizeEx(handle_, &size)) return size.QuadPart;
+  return TStream::Size();  // not a disk file: measure by seeking
+}
+
 void THandleStream::SetSize(Int64 NewSize) {
   Seek(NewSize, soBeginning);
   Win32Check(::SetEndOfFile(handle_) != 0);
@@ -167,7 +173,11 @@ Int64 RoundToDelta(Int64 n) { return (n + kMemoryDelta - 1) & ~(kMemoryDelta - 1
 void TMemoryStream::SetSize(Int64 NewSize) {
   if (NewSize < 0) NewSize = 0;
   const Int64 oldPosition = position_;
-  if (NewSize > capacity_ || NewSize < capacity_ / 2) SetCapacity(RoundToDelta(NewSize));
+  // Growing step by step costs a copy per step unless the block grows geometrically.
+  if (NewSize > capacity_)
+    SetCapacity(RoundToDelta(std::max(NewSize, capacity_ + capacity_ / 2)));
+  else if (NewSize < capacity_ / 2)
+    SetCapacity(RoundToDelta(NewSize));
   // New bytes are zero rather than whatever the allocator left there.
   if (NewSize > size_) std::memset(memory_ + size_, 0, static_cast<size_t>(NewSize - size_));
   size_ = NewSize;
@@ -197,13 +207,17 @@ void TMemoryStream::Clear() {
 void TMemoryStream::LoadFromStream(TStream* Stream) {
   Stream->SetPosition(0);
   const Int64 count = Stream->Size();
-  SetSize(count);
+  // The block is read into as it is; zeroing it first would only be overwritten.
+  size_ = 0;
+  position_ = 0;
+  if (count > capacity_ || count < capacity_ / 2) SetCapacity(RoundToDelta(count));
   Int64 done = 0;
   while (done < count) {
     const Integer n = static_cast<Integer>(std::min<Int64>(count - done, 1 << 30));
     Stream->ReadBuffer(memory_ + done, n);
     done += n;
   }
+  size_ = count;
 }
 
 void TMemoryStream::LoadFromFile(const std::string& FileName) {

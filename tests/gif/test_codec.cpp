@@ -198,20 +198,47 @@ TEST(Encoders, CodeStreamDetails) {
     EXPECT_EQ(p[s.Size() - 1], 0);
     EXPECT_EQ(p[1], s.Size() - 3);
   }
-  // A pixel equal to the colour count: with no local map the count is 2^BitsPerPixel.
-  img.GlobalColorMap()->AppendColor(clRed);  // 3 colours: 2 bits, 4 allowed
-  f->Data()[5] = 3;
-  EXPECT_NO_THROW(SaveBytes(img));
+  // The encoders refuse a pixel at or above the colour count they are given.
+  const Byte pixels[4] = {0, 1, 3, 2};
+  for (int kind = 0; kind < 2; ++kind) {
+    std::unique_ptr<TGIFEncoder> enc;
+    if (kind == 0)
+      enc = std::make_unique<TLZWEncoder>();
+    else
+      enc = std::make_unique<TRLEEncoder>();
+    TMemoryStream s;
+    EXPECT_EQ(GIFErrorOf([&] { enc->Encode(&s, 2, 3, pixels, false, 1, 4); }), "Color not in color table");
+    TMemoryStream ok;
+    EXPECT_EQ(GIFErrorOf([&] { enc->Encode(&ok, 2, 4, pixels, false, 1, 4); }), "");
+  }
+  // Saving a document pads a map that is shorter than its pixel values, so
+  // what was loaded can always be written: global map of 3 and pixel 4,
+  // then a local map of 3 and pixel 3.
+  img.GlobalColorMap()->AppendColor(clRed);
   f->Data()[5] = 4;
-  EXPECT_EQ(GIFErrorOf([&] { SaveBytes(img); }), "Color not in color table");
-  f->Data()[5] = 0;
-  f->ColorMap()->AppendColor(clRed);
-  f->ColorMap()->AppendColor(clBlue);
-  f->ColorMap()->AppendColor(clLime);  // local map of 3: pixel 3 is out
-  f->Data()[5] = 3;
-  for (TGIFCompressionKind ck : {ckLZW, ckRLE}) {
-    img.SetCompressionKind(ck);
-    EXPECT_EQ(GIFErrorOf([&] { SaveBytes(img); }), "Color not in color table");
+  struct Case {
+    bool local;
+    Byte pixel;
+    Integer tableBits;  // size bits written for the map the frame uses
+  };
+  for (const Case& c : {Case{false, 4, 3}, Case{true, 3, 2}, Case{true, 200, 8}}) {
+    SCOPED_TRACE(std::string(c.local ? "local" : "global") + " map, pixel " + std::to_string(c.pixel));
+    if (c.local && f->ColorMap()->Count() == 0) {
+      f->ColorMap()->AppendColor(clRed);
+      f->ColorMap()->AppendColor(clBlue);
+      f->ColorMap()->AppendColor(clLime);
+    }
+    f->Data()[5] = c.pixel;
+    for (TGIFCompressionKind ck : {ckLZW, ckRLE}) {
+      img.SetCompressionKind(ck);
+      const Bytes out = SaveBytes(img);
+      EXPECT_EQ((c.local ? out[13 + 3 * 4 + 9] : out[10]) & 7, c.tableBits - 1);
+      TGIFImage back;
+      back.SetCompressionKind(ck);
+      LoadBytes(back, out);
+      EXPECT_EQ(back.Frames()->FrameAt(0)->PixelAt(1, 1), c.pixel);
+      EXPECT_EQ(SaveBytes(back), out);
+    }
   }
 }
 

@@ -453,7 +453,7 @@ TEST(Reading, TolerantCases) {
 
 TEST(Reading, HeaderAndApplicationBlocks) {
   Bytes b = Header(2, 2, 1, "87a");
-  b[10] |= 0x08;  // sort bit: ignored when reading
+  b[10] |= 0x08;  // sort bit: kept, and written back
   Append(b, Bytes{0x21, 0xFF, 11});
   Append(b, std::string("NETSCAPE2.0"));
   Append(b, Bytes{3, 1, 5, 0, 0});
@@ -468,7 +468,7 @@ TEST(Reading, HeaderAndApplicationBlocks) {
   b.push_back(0x3B);
   TGIFImage img;
   LoadBytes(img, b);
-  EXPECT_FALSE(img.GlobalColorMap()->Sorted());
+  EXPECT_TRUE(img.GlobalColorMap()->Sorted());
   TGIFSubImage* f = img.Frames()->FrameAt(0);
   ASSERT_EQ(f->Extensions()->ItemCount(), 3);
   auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(f->Extensions()->ExtensionAt(0));
@@ -483,12 +483,80 @@ TEST(Reading, HeaderAndApplicationBlocks) {
   auto* shortId = dynamic_cast<TGIFUnknownAppExtension*>(f->Extensions()->ExtensionAt(2));
   ASSERT_NE(shortId, nullptr);
   EXPECT_EQ(shortId->IdentText(), std::string("SHORTID1.0") + '\0');
-  // Written back: the same identifiers and sub-blocks, block size always 11.
+  // Written back: the same identifiers and sub-blocks, block size at least 11;
+  // the screen's packed fields (sort flag, colour resolution 7) as read.
   const Bytes out = SaveBytes(img);
+  EXPECT_EQ(out[10], b[10]);
   Bytes again = {0x21, 0xFF, 11};
   Append(again, std::string("OTHERAPP1.0"));
   Append(again, Bytes{2, 7, 8, 1, 9, 0});
   EXPECT_NE(std::search(out.begin(), out.end(), again.begin(), again.end()), out.end());
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever the reader accepts, the writer writes so that it reads back the
+// same, and the renderer shows.
+TEST(Reading, WhatLoadsAlsoSavesAndShows) {
+  // A loop block identified by 12 bytes is no loop block: it is kept as an
+  // unknown one and written back with its 12 bytes (cut to 11 it would name a
+  // loop block whose sub-block is too short for one).
+  Bytes longIdent = Header(2, 1, 1);
+  const Bytes block = {0x21, 0xFF, 12, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 'X', 2, 1, 0, 0};
+  Append(longIdent, block);
+  Append(longIdent, Descriptor(0, 0, 2, 1));
+  Append(longIdent, TinyData());
+  longIdent.push_back(0x3B);
+  // No images at all.
+  Bytes noImages = Header(4, 2, 1, "87a");
+  noImages.push_back(0x3B);
+  // No colour table anywhere: values 0, 1, 2.
+  Bytes noTable = Header(3, 1, 0);
+  Append(noTable, Descriptor(0, 0, 3, 1));
+  CodeWriter cw(2);
+  for (int c : {4, 0, 1, 2, 5}) cw.Code(c);
+  Append(noTable, cw.Data());
+  noTable.push_back(0x3B);
+  struct Case {
+    const char* name;
+    const Bytes& stream;
+    int frames;
+    std::vector<TColor> shown;  // frame 0 as rendered
+  };
+  for (const Case& c : {Case{"long application identifier", longIdent, 1, {0xFFFFFF, 0x000000}},
+                        Case{"document without images", noImages, 0, {}},
+                        Case{"frame without a colour table", noTable, 1, {0x000000, 0x555555, 0xAAAAAA}}}) {
+    SCOPED_TRACE(c.name);
+    TGIFImage img;
+    LoadBytes(img, c.stream);
+    ASSERT_EQ(img.Frames()->ItemCount(), c.frames);
+    if (c.frames > 0) {
+      TBitmap* bmp = img.Frames()->FrameAt(0)->RenderedBitmap();
+      ASSERT_NE(bmp, nullptr);
+      std::vector<TColor> shown;
+      for (Integer x = 0; x < bmp->Width(); ++x) shown.push_back(bmp->Canvas()->Pixels(x, 0) & 0xFFFFFF);
+      EXPECT_EQ(shown, c.shown);
+    }
+    Bytes saved;
+    EXPECT_EQ(GIFErrorOf([&] { saved = SaveBytes(img); }), "");
+    TGIFImage back;
+    EXPECT_EQ(GIFErrorOf([&] { LoadBytes(back, saved); }), "");
+    ASSERT_EQ(back.Frames()->ItemCount(), c.frames);
+    EXPECT_EQ(SaveBytes(back), saved);
+    for (Integer i = 0; i < c.frames; ++i) {
+      TGIFSubImage* f = img.Frames()->FrameAt(i);
+      TGIFSubImage* g = back.Frames()->FrameAt(i);
+      EXPECT_EQ(Bytes(g->Data(), g->Data() + g->DataSize()), Bytes(f->Data(), f->Data() + f->DataSize()));
+    }
+  }
+  TGIFImage img;
+  LoadBytes(img, longIdent);
+  const Bytes out = SaveBytes(img);
+  EXPECT_NE(std::search(out.begin(), out.end(), block.begin(), block.end()), out.end());
+  LoadBytes(img, noImages);
+  EXPECT_EQ(SaveBytes(img), noImages);
 }
 
 }  // namespace

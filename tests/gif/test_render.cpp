@@ -178,3 +178,26 @@ TEST(Render, ClipboardRoundTrip) {
   empty.PutClipboardData(format, data, palette);
   EXPECT_EQ(data, nullptr);
 }
+
+TEST(Render, DocumentPaletteFromTheCompositeThenFrameZero) {
+  // The composite bitmap's palette comes first.
+  auto img = MakeImage(2, 1, kColors, {{0, 0, 1, 1, {1}, -1}});
+  const HPALETTE cached = img->PaletteHandle();
+  ASSERT_NE(cached, nullptr);
+  TBitmap* composite = img->NewComposite();
+  ASSERT_NE(composite->Palette(), nullptr);
+  EXPECT_EQ(img->PaletteHandle(), composite->Palette());
+  // Without any map, frame 0's own palette handle serves the document.
+  TGIFImage bare;
+  auto f = std::make_unique<TGIFSubImage>(&bare);
+  f->SetPlacement(0, 0, 1, 2);
+  TGIFSubImage* frame = f.get();
+  bare.AddFrame(std::move(f));
+  EXPECT_EQ(GIFErrorOf([&] { bare.PaletteHandle(); }), "No global or local color table defined");
+  EXPECT_FALSE(bare.BuildingPalette);
+  const HPALETTE own = MakeNetscapePalette();
+  frame->SetPaletteHandle(own);
+  HPALETTE got = nullptr;
+  EXPECT_EQ(GIFErrorOf([&] { got = bare.PaletteHandle(); }), "");
+  EXPECT_EQ(got, own);
+}
