@@ -74,6 +74,15 @@ void TGIFImage::SaveGIFStream(TStream* Stream) {
     // one call per sub-block.
     TMemoryStream buffer;
     TStream* target = direct ? Stream : &buffer;
+    // Room for what the frames most likely take (LZW rarely codes a pixel in
+    // more than 1.5 bytes), so the block is seldom moved while it grows.
+    Int64 estimate = 1024;
+    for (Integer i = 0; i < frames_->ItemCount(); ++i) estimate += frames_->FrameAt(i)->DataSize() * 3 / 2 + 1024;
+    if (direct) {
+      if (direct->Capacity() < direct->Position() + estimate) direct->SetCapacity(direct->Position() + estimate);
+    } else {
+      buffer.SetCapacity(estimate);
+    }
     header_->SaveToStream(target);
     frames_->WriteAll(target);
     TGIFTrailer trailer(this);

@@ -159,8 +159,14 @@ void TMemoryStream::SetCapacity(Int64 NewCapacity) {
     capacity_ = 0;
     return;
   }
-  void* p = std::realloc(memory_, static_cast<size_t>(NewCapacity));
+  // A new block and one memcpy of the data: the heap's own realloc under
+  // Wine copies large blocks byte by byte.
+  void* p = std::malloc(static_cast<size_t>(NewCapacity));
   if (p == nullptr) throw EStreamError("Out of memory while expanding memory stream");
+  if (memory_ != nullptr) {
+    std::memcpy(p, memory_, static_cast<size_t>(std::min(size_, NewCapacity)));
+    std::free(memory_);
+  }
   memory_ = static_cast<Byte*>(p);
   capacity_ = NewCapacity;
 }
@@ -175,7 +181,7 @@ void TMemoryStream::SetSize(Int64 NewSize) {
   const Int64 oldPosition = position_;
   // Growing step by step costs a copy per step unless the block grows geometrically.
   if (NewSize > capacity_)
-    SetCapacity(RoundToDelta(std::max(NewSize, capacity_ + capacity_ / 2)));
+    SetCapacity(RoundToDelta(std::max(NewSize, capacity_ * 2)));
   else if (NewSize < capacity_ / 2)
     SetCapacity(RoundToDelta(NewSize));
   // New bytes are zero rather than whatever the allocator left there.
@@ -188,7 +194,7 @@ Integer TMemoryStream::Write(const void* Buffer, Integer Count) {
   if (position_ < 0 || Count <= 0) return 0;
   const Int64 end = position_ + Count;
   if (end > size_) {
-    if (end > capacity_) SetCapacity(RoundToDelta(std::max(end, capacity_ + capacity_ / 2)));
+    if (end > capacity_) SetCapacity(RoundToDelta(std::max(end, capacity_ * 2)));
     // A gap left by seeking past the end reads as zeros.
     if (position_ > size_) std::memset(memory_ + size_, 0, static_cast<size_t>(position_ - size_));
     size_ = end;
