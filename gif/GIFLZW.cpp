@@ -537,19 +537,62 @@ void TLZWEncoder::EncodePixels() {
   table_ = std::make_unique<TCodeTable>();
   nextFree_ = 0;
   EmitClear();
+  // The coding state lives in locals, and the bytes gather in a local block:
+  // stores through the output would otherwise make the compiler reload every
+  // member for every pixel.
+  uint64_t bucket = bucket_;
+  Integer bits = bitCount_, size = codeSize_, maxCode = maxCode_, nextFree = nextFree_;
+  Byte out[4096];
+  Integer held = 0;
+  auto flush = [&] {
+    writer_->Write(out, held);
+    held = 0;
+  };
+  auto emit = [&](Integer code) {
+    bucket |= uint64_t(code) << bits;
+    bits += size;
+    while (bits >= 8) {
+      out[held++] = Byte(bucket);
+      bucket >>= 8;
+      bits -= 8;
+    }
+    if (held > Integer(sizeof(out)) - 8) flush();
+    if (nextFree > maxCode) {
+      ++size;
+      maxCode = size == 12 ? 4096 : (1 << size) - 1;
+    }
+  };
+  // Clears are rare: they go through the members.
+  auto clear = [&] {
+    flush();
+    bucket_ = Cardinal(bucket);
+    bitCount_ = bits;
+    codeSize_ = size;
+    maxCode_ = maxCode;
+    EmitClear();
+    bucket = bucket_;
+    bits = bitCount_;
+    size = codeSize_;
+    maxCode = maxCode_;
+    nextFree = nextFree_;
+  };
   Integer prefix = -1;
   const Integer colors = colorCount_;
   Cardinal* const slots = table_->slots;
+  auto refuse = [&] {
+    flush();  // what was coded before the bad value still goes out
+    ColorNotInTable();
+  };
   WalkPixels([&](const Byte* p, Integer n) {
     Integer i = 0;
     if (prefix < 0) {
       prefix = p[0];
-      if (prefix >= colors) ColorNotInTable();
+      if (prefix >= colors) refuse();
       i = 1;
     }
     for (; i < n; ++i) {
       const Integer c = p[i];
-      if (c >= colors) ColorNotInTable();
+      if (c >= colors) refuse();
       const Cardinal key = (Cardinal(prefix) << 8) | Cardinal(c);
       const Cardinal want = key << 12;
       Cardinal at = TCodeTable::Home(key);
@@ -559,17 +602,23 @@ void TLZWEncoder::EncodePixels() {
         prefix = Integer(s & 0xFFF);
         continue;
       }
-      Put(prefix);
+      emit(prefix);
       prefix = c;
-      if (nextFree_ > 4094) {
-        EmitClear();
+      if (nextFree > 4094) {
+        clear();
       } else {
         // The empty slot the search ended on is where the new string goes.
-        slots[at] = want | Cardinal(nextFree_);
-        ++nextFree_;
+        slots[at] = want | Cardinal(nextFree);
+        ++nextFree;
       }
     }
   });
+  flush();
+  bucket_ = Cardinal(bucket);
+  bitCount_ = bits;
+  codeSize_ = size;
+  maxCode_ = maxCode;
+  nextFree_ = nextFree;
   Put(prefix);
   table_.reset();
 }

@@ -54,9 +54,16 @@ void TGIFImage::LoadGIFStream(TStream* Stream) {
       const Int64 left = Stream->Size() - start;
       TMemoryStream buffer;
       if (left > 0) {
-        buffer.SetCapacity(left);
-        buffer.CopyFrom(Stream, left);
-        buffer.SetPosition(0);
+        // Read straight into the block, a megabyte per call.
+        buffer.SetSize(left);
+        Byte* p = static_cast<Byte*>(buffer.Memory());
+        Int64 done = 0;
+        while (done < left) {
+          const Integer n = Stream->Read(p + done, Integer(std::min<Int64>(left - done, 1 << 20)));
+          if (n <= 0) break;
+          done += n;
+        }
+        buffer.SetSize(done);
       }
       try {
         ReadDocument(&buffer);

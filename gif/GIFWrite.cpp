@@ -88,7 +88,12 @@ void TGIFImage::SaveGIFStream(TStream* Stream) {
     TGIFTrailer trailer(this);
     trailer.SaveToStream(target);
     header_->EndWriting();
-    if (!direct) buffer.SaveToStream(Stream);
+    if (!direct) {
+      // A megabyte per call: Wine handles very large single writes slowly.
+      const Byte* p = static_cast<const Byte*>(buffer.Memory());
+      for (Int64 done = 0; done < buffer.Size(); done += 1 << 20)
+        Stream->WriteBuffer(p + done, Integer(std::min<Int64>(buffer.Size() - done, 1 << 20)));
+    }
   } catch (...) {
     header_->EndWriting();
     DoProgress(psEnding, 0, true, "Saving...");
