@@ -2,8 +2,11 @@
 
 #include <cstring>
 
-TGifLzwDecoder DefaultGifLzwDecoder = nullptr;
-TGifLzwEncoder DefaultGifLzwEncoder = nullptr;
+#include "gif/GIFLZWHooks.h"
+
+// GIF pixels go through the GIF library's LZW coder unless an application sets other hooks.
+TGifLzwDecoder DefaultGifLzwDecoder = GIFLZWDecodeIndices;
+TGifLzwEncoder DefaultGifLzwEncoder = GIFLZWEncodeIndices;
 TTiffLzwDecoder DefaultTiffLzwDecoder = nullptr;
 TTiffLzwEncoder DefaultTiffLzwEncoder = nullptr;
 Integer IEDefaultDpiX = 0;

@@ -13,8 +13,9 @@
 
 class TRuzozAdIO;
 
-// LZW hooks. The library ships none (the defaults below start nil); a GIF or
-// TIFF filter that needs one and finds none sets the abort flag.
+// LZW hooks. The GIF defaults are the GIF library's coder (gif/GIFLZWHooks.h);
+// the TIFF ones start nil. A filter that needs a hook and finds none sets the
+// abort flag.
 //
 // GIF decoder: the stream stands at the LZW minimum code size byte; fills
 // Width x Height indices (rows from the top, de-interlaced) and leaves the
