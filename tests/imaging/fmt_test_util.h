@@ -41,6 +41,11 @@ inline std::vector<Byte> BytesOf(TMemoryStream& S) {
   return std::vector<Byte>(p, p + S.Size());
 }
 
+inline uint32_t Le32At(const std::vector<Byte>& F, size_t At) {
+  return uint32_t(F[At]) | (uint32_t(F[At + 1]) << 8) | (uint32_t(F[At + 2]) << 16) | (uint32_t(F[At + 3]) << 24);
+}
+inline uint32_t Le16At(const std::vector<Byte>& F, size_t At) { return uint32_t(F[At]) | (uint32_t(F[At + 1]) << 8); }
+
 // A progress record with its own abort flag.
 struct TProgressBox {
   bool Abort = false;
