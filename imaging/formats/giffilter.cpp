@@ -14,8 +14,8 @@ using namespace iefmt;
 namespace {
 
 // Pixels one byte of LZW data can stand for at most (12-bit codes, strings
-// of up to 4096 values).
-constexpr double kLzwPixelsPerByte = 2730.0;
+// of up to 4096 values); the bound's usual slack of 4 is not needed on top.
+constexpr double kLzwPixelsPerByte = 2730.0 / 4;
 
 inline void ReportStage(TIEProgressRecord& P, Integer Percent) {
   if (P.Callback) P.Callback(P.Sender, Percent);
