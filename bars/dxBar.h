@@ -1015,6 +1015,7 @@ class TdxDockControl : public TCustomControl {
 
  protected:
   void Paint() override;
+  void Dispatch(TMessage& Message) override;
 
  private:
   TdxBarManager* manager_;
@@ -1022,6 +1023,7 @@ class TdxDockControl : public TCustomControl {
   std::vector<TdxDockRow> rows_;
   Integer size_ = 0;
   bool arranging_ = false;
+  Integer lastLength_ = -1;
   void ArrangeRows();
   void RemoveFromRows(TdxBarControl* Window);
 };

@@ -776,3 +776,16 @@ void TdxDockControl::Paint() {
   FillRect(Canvas()->Handle(), r.AsRECT(), b);
   DeleteObject(b);
 }
+
+void TdxDockControl::Dispatch(TMessage& M) {
+  TCustomControl::Dispatch(M);
+  // A longer or shorter site lays its rows out again (bars get their mark or
+  // their cut-off items back).
+  if (M.Msg == WM_SIZE) {
+    Integer along = IsVertical() ? ClientHeight() : ClientWidth();
+    if (along != lastLength_) {
+      lastLength_ = along;
+      UpdateLayout();
+    }
+  }
+}

@@ -50,8 +50,11 @@ void TdxBarControl::MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Sit
   dockSite_ = Site;
   // Docked windows are children of their site, floating ones pop-ups owned
   // by the form: a parent change makes the window again in its new form.
-  if (Site && Parent() != Site)
+  if (Site && Parent() != Site) {
+    // A pop-up handle is not re-parented: it goes, the child comes with the parent.
+    if (!Parent() && HandleAllocated()) DestroyHandle();
     SetParent(Site);
+  }
   else if (!Site && Parent())
     SetParent(nullptr);
   if (HandleAllocated())
@@ -471,10 +474,9 @@ void TdxBarControl::PaintWindowTo(HDC Dc) {
   ::ClientToScreen(Handle(), &origin);
   Integer cx = origin.x - wr.left, cy = origin.y - wr.top;
   PaintFrame(Dc);
-  POINT old;
-  SetViewportOrgEx(Dc, cx, cy, &old);
+  OffsetViewportOrgEx(Dc, cx, cy, nullptr);
   Perform(WM_PAINT, reinterpret_cast<WPARAM>(Dc), 0);
-  SetViewportOrgEx(Dc, old.x, old.y, nullptr);
+  OffsetViewportOrgEx(Dc, -cx, -cy, nullptr);
 }
 
 void TdxBarControl::PaintFrame(HDC dc) {
