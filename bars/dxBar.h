@@ -929,9 +929,53 @@ class TdxBarItemLinks : public TCollection {
 };
 
 // ---------------------------------------------------------------------------
-// Dock sites: the four built-in ones at the form's edges. (Rows, columns,
-// docking zones and placed dock-site components belong to the dock-site road;
-// this class keeps toolbars in rows at its edge and sizes itself.)
+// Toolbar item layout, kept apart from windows so any length can be measured.
+// One entry per shown link, in order; "along" is the row direction (down in a
+// vertical bar), "across" the other.
+struct TdxBarLayoutItem {
+  Integer Width = 0, Height = 0;  // the view's size
+  Integer MinLen = 0;             // iaClient: least length along the row
+  bool BeginGroup = false;
+  TdxBarItemAlign Align = iaLeft;
+  bool RowBreak = false;  // wrapping bars: starts a new row (CalcRowBreaks)
+  // Results of dxBarArrangeItems.
+  bool Placed = false;
+  TRect Rect;
+  TRect SeparatorRect;  // the begin-group band before the item within its row
+  Integer RowThickness = 0;
+  bool LastShown = false;
+};
+
+struct TdxBarLayoutParams {
+  bool Vertical = false;
+  bool Wraps = false;
+  Integer MaxLen = 0;         // room along a row
+  Integer CrossExtent = 0;    // wrapping vertical bars: rows run from this edge leftwards
+  Integer RowThickness = 0;   // single row: the client thickness
+  Integer BeginGroupSize = 6;
+};
+
+// Places the items; answers whether an aligned item took the rest of a
+// single row with items after it (the bar is then truncated).
+bool dxBarArrangeItems(std::vector<TdxBarLayoutItem>& Items, const TdxBarLayoutParams& P);
+// Sets RowBreak so that rows fit Limit, keeping begin-group sections together
+// where they fit; Along/Across come in as the least size and leave as the size
+// of the rows.
+void dxBarCalcRowBreaks(std::vector<TdxBarLayoutItem>& Items, bool Vertical, Integer Limit, Integer BeginGroupSize,
+                        Integer& Along, Integer& Across);
+
+// ---------------------------------------------------------------------------
+// Dock sites: the four built-in ones at the form's edges. A site holds its
+// toolbar windows in rows (nearest the form edge first), each row a list of
+// columns along it, and sizes itself to the sum of its rows.
+struct TdxDockCol {
+  TdxBarControl* Window = nullptr;
+  TPoint Pos;  // remembered place in site client coordinates (the along one counts)
+};
+struct TdxDockRow {
+  std::vector<TdxDockCol> Cols;
+};
+
 class TdxDockControl : public TCustomControl {
  public:
   T_CLASSNAME(TdxDockControl)
@@ -939,23 +983,49 @@ class TdxDockControl : public TCustomControl {
   ~TdxDockControl() override;
   TdxBarDockingStyle DockingStyle() const { return dockingStyle_; }
   TdxBarManager* BarManager() const { return manager_; }
+  // Adds a window at a screen point: the row from the point's band across
+  // the site (a locked window takes its bar's stored row), the column from
+  // the point along the row.
   void InsertBar(TdxBarControl* Window, TPoint ScreenPoint);
   void RemoveBar(TdxBarControl* Window);
+  void MoveBarInSite(TdxBarControl* Window, TPoint ScreenPoint);
   void UpdateLayout();
   Integer Size() const { return size_; }
   void SetSize(Integer Value);
   bool IsVertical() const { return dockingStyle_ == dsLeft || dockingStyle_ == dsRight; }
+  bool IsNear() const { return dockingStyle_ == dsLeft || dockingStyle_ == dsTop; }
   bool CanDocking(TdxBar*) const { return true; }
-  Integer BarCount() const { return static_cast<Integer>(bars_.size()); }
+  Integer BarCount() const;
+  Integer RowCount() const { return static_cast<Integer>(rows_.size()); }
+  const TdxDockRow& Rows(Integer Index) const { return rows_[static_cast<size_t>(Index)]; }
+  // The row holding a window, or -1.
+  Integer RowOf(const TdxBarControl* Window) const;
+  Integer RowSize() const { return 23; }
+  Integer RowThickness(Integer Row) const;
+  Integer RowsExtent() const;
+  // Across-extent of a row: [start, start + thickness).
+  void RowRect(Integer Row, TRect& R);
+  // Boundary b (-1 before the first row .. RowCount after the last) split in
+  // three parts across the site: join the row, new row, join the next row.
+  void Band(Integer Boundary, Integer Part, Integer& From, Integer& To);
+  Integer RowAtPoint(TPoint ScreenPoint, bool& NewRow);
+  Integer ColumnIndexAt(Integer Row, TPoint ScreenPoint);
+  // The site's screen rect widened by a row size where a dragged bar docks.
+  TRect DockingZone();
 
  protected:
   void Paint() override;
+  void Dispatch(TMessage& Message) override;
 
  private:
   TdxBarManager* manager_;
   TdxBarDockingStyle dockingStyle_;
-  std::vector<TdxBarControl*> bars_;
+  std::vector<TdxDockRow> rows_;
   Integer size_ = 0;
+  bool arranging_ = false;
+  Integer lastLength_ = -1;
+  void ArrangeRows();
+  void RemoveFromRows(TdxBarControl* Window);
 };
 
 // ---------------------------------------------------------------------------
@@ -1248,8 +1318,9 @@ class TCustomdxBarControl : public TCustomControl {
 bool MenusExpanded();
 void SetMenusExpanded(bool V);
 
-// The toolbar window of a bar: the views in one row after the grip. (Row
-// wrapping, floating frames, the mark and sizing are the toolbar road's.)
+// The toolbar window of a bar: its views in one row (docked) or in rows
+// (floating or multi-line), the mark for links that do not fit, and its own
+// frame: border and grip when docked, frame and caption when floating.
 class TdxBarControl : public TCustomdxBarControl {
  public:
   T_CLASSNAME(TdxBarControl)
@@ -1261,21 +1332,61 @@ class TdxBarControl : public TCustomdxBarControl {
   void SetMarkState(Byte State) override { markState_ = State; }
   void RebuildLayout() override;
   bool IsToolbarWindow() const override { return true; }
+  bool AllowsItemAlign() const override { return !Wraps(dockingStyle_); }
+  bool HasMark() const override { return HasMarkFor(dockingStyle_); }
   void MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site);
   // The size the window wants for a docking style (client plus frame).
   TPoint CalcDockedSize(TdxBarDockingStyle Style);
   void BeginLock() { ++lock_; }
-  void EndLock() { --lock_; }
+  void EndLock() {
+    if (lock_ > 0) --lock_;
+  }
+  bool Locked() const { return lock_ > 0; }
   void SetActive(bool Value) override;
+
+  // Layout (client sizes; "Style" is the docking style measured for).
+  static bool IsVerticalStyle(TdxBarDockingStyle S) { return S == dsLeft || S == dsRight; }
+  bool Wraps(TdxBarDockingStyle S) const { return S == dsNone || bar_->MultiLine(); }
+  bool HasMarkFor(TdxBarDockingStyle S) const;
+  Integer MinBarWidth(TdxBarDockingStyle Style);
+  Integer MinBarHeight(TdxBarDockingStyle Style);
+  Integer FullBarWidth(TdxBarDockingStyle Style);
+  Integer FullBarHeight(TdxBarDockingStyle Style);
+  TPoint CalcSizeForWidth(TdxBarDockingStyle Style, Integer Width);
+  TPoint CalcSizeForHeight(TdxBarDockingStyle Style, Integer Height);
+  void ArrangeItems();
+  TRect MarkRect();
+  // The whole window (frame, then client) painted into a DC at its origin.
+  void PaintWindowTo(HDC Dc);
+  // Set by the dock site when the bar gets less than its full length, and by
+  // an aligned item that takes the rest of a row with links after it.
+  bool Truncated = false;
+  Integer MinLength = 0, FullLength = 0;
+  // What the last WM_NCHITTEST meant to the window itself (HTCAPTION: a drag handle).
+  LRESULT HitCode = 0;
+  // Where a drag holds the window (client of the frame) and its size then.
+  Integer GrabX = 0, GrabY = 0, FloatWidth = 1, FloatHeight = 1;
+  // Where the cursor holds the window in the size it has with a docking style.
+  TPoint GrabOffset(TdxBarDockingStyle Style);
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
   void Paint() override;
+  void WMLButtonDownBar(TMessage& M) override;
 
  private:
   TdxBar* bar_;
   Integer lock_ = 0;
-  TPoint CalcLayout(bool Apply);
+  std::vector<TdxBarLayoutItem> CollectItems(std::vector<TdxBarItemLink*>& Links, bool AllLinks) const;
+  TPoint MeasureSingleRow(TdxBarDockingStyle Style, Integer Length);
+  TPoint MeasureRows(TdxBarDockingStyle Style, Integer Length);
+  void NCCalcSize(RECT& R);
+  void NCPaint();
+  void PaintFrame(HDC Dc);
+  LRESULT NCHitTest(TPoint Screen);
+  void DragLoop(TPoint Start);
+  void MoveBarTo(TPoint Cursor);
 };
 
 // A menu window showing a link collection as rows. (Placement on the screen,

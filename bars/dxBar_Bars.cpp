@@ -174,6 +174,13 @@ void TdxBar::StorePosition() {
     dockedDockControl_ = builtIn ? nullptr : site;
     dockedLeft_ = w->Left();
     dockedTop_ = w->Top();
+    if (site) {
+      Integer r = site->RowOf(w);
+      if (r >= 0) {
+        row_ = r;
+        oneOnRow_ = site->Rows(r).Cols.size() == 1;
+      }
+    }
   }
 }
 
@@ -185,8 +192,10 @@ void TdxBar::ShowWindow() {
   w->BeginLock();
   if (style != dsNone && site) {
     w->MoveToDockSite(style, site);
-    w->EndLock();
+    // Locked, the window takes the bar's stored row and place.
     site->InsertBar(w, site->ClientToScreen(Point(dockedLeft_, dockedTop_)));
+    w->EndLock();
+    w->RebuildLayout();
   } else {
     w->MoveToDockSite(dsNone, nullptr);
     TPoint size = w->CalcDockedSize(dsNone);
@@ -459,11 +468,13 @@ TdxDockControl::~TdxDockControl() {
   if (manager_) manager_->RemoveDockControl(this);
   // The toolbar windows belong to their bars: let any still here go before
   // the control library frees this window's children.
-  for (TdxBarControl* w : std::vector<TdxBarControl*>(bars_)) {
-    w->SetDockSite(nullptr);
-    w->SetParent(nullptr);
-  }
-  bars_.clear();
+  std::vector<TdxDockRow> rows;
+  rows.swap(rows_);
+  for (TdxDockRow& r : rows)
+    for (TdxDockCol& c : r.Cols) {
+      c.Window->SetDockSite(nullptr);
+      c.Window->SetParent(nullptr);
+    }
 }
 
 void TdxDockControl::SetSize(Integer Value) {
@@ -474,39 +485,289 @@ void TdxDockControl::SetSize(Integer Value) {
     SetHeight(Value);
 }
 
-void TdxDockControl::InsertBar(TdxBarControl* Window, TPoint) {
-  if (std::find(bars_.begin(), bars_.end(), Window) == bars_.end()) bars_.push_back(Window);
-  std::stable_sort(bars_.begin(), bars_.end(),
-                   [](TdxBarControl* a, TdxBarControl* b) { return a->Bar()->Row() < b->Bar()->Row(); });
+Integer TdxDockControl::BarCount() const {
+  Integer n = 0;
+  for (const TdxDockRow& r : rows_) n += static_cast<Integer>(r.Cols.size());
+  return n;
+}
+
+Integer TdxDockControl::RowOf(const TdxBarControl* Window) const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    for (const TdxDockCol& c : rows_[i].Cols)
+      if (c.Window == Window) return static_cast<Integer>(i);
+  return -1;
+}
+
+Integer TdxDockControl::RowThickness(Integer Row) const {
+  Integer t = 0;
+  if (Row < 0 || Row >= RowCount()) return 0;
+  for (const TdxDockCol& c : rows_[static_cast<size_t>(Row)].Cols)
+    t = std::max(t, IsVertical() ? c.Window->Width() : c.Window->Height());
+  return t;
+}
+
+Integer TdxDockControl::RowsExtent() const {
+  Integer t = 0;
+  for (Integer i = 0; i < RowCount(); ++i) t += RowThickness(i);
+  return t;
+}
+
+void TdxDockControl::RowRect(Integer Row, TRect& R) {
+  R = TRect{};
+  if (Row < 0 || Row >= RowCount()) return;
+  Integer start = 0;
+  for (Integer i = 0; i < Row; ++i) start += RowThickness(i);
+  Integer t = RowThickness(Row);
+  if (IsVertical())
+    R = Rect(start, 0, start + t, ClientHeight());
+  else
+    R = Rect(0, start, ClientWidth(), start + t);
+}
+
+void TdxDockControl::Band(Integer Boundary, Integer Part, Integer& From, Integer& To) {
+  Integer q, p;
+  Integer S = IsVertical() ? ClientWidth() : ClientHeight();
+  if (Boundary < 0) {
+    q = IsNear() ? -RowSize() : S - RowsExtent() - RowSize();
+    p = q + RowSize();
+  } else if (Boundary >= RowCount()) {
+    q = IsNear() ? RowsExtent() : S;
+    p = q + RowSize();
+  } else {
+    TRect r;
+    RowRect(Boundary, r);
+    q = IsVertical() ? r.Left : r.Top;
+    p = IsVertical() ? r.Right : r.Bottom;
+  }
+  Integer c = IsNear() ? q + (RowSize() - 5) / 2 : p - (RowSize() - 5) / 2 - 5;
+  switch (Part) {
+    case 0: From = q; To = c; break;
+    case 1: From = c; To = c + 5; break;
+    default: From = c + 5; To = p; break;
+  }
+}
+
+Integer TdxDockControl::RowAtPoint(TPoint ScreenPoint, bool& NewRow) {
+  NewRow = true;
+  if (rows_.empty()) return 0;
+  TPoint p = ScreenToClient(ScreenPoint);
+  Integer a = IsVertical() ? p.X : p.Y;
+  for (Integer b = -1; b < RowCount(); ++b)
+    for (Integer part = 0; part < 3; ++part) {
+      Integer from, to;
+      Band(b, part, from, to);
+      if (a < from || a >= to) continue;
+      if (part == 0 && b < 0) continue;
+      NewRow = part == 1;
+      Integer row = part == 0 ? b : b + 1;
+      if (row >= RowCount()) NewRow = true;
+      return row;
+    }
+  NewRow = true;
+  return a < RowsExtent() ? 0 : RowCount();
+}
+
+Integer TdxDockControl::ColumnIndexAt(Integer Row, TPoint ScreenPoint) {
+  if (Row < 0 || Row >= RowCount()) return 0;
+  TPoint p = ScreenToClient(ScreenPoint);
+  const auto& cols = rows_[static_cast<size_t>(Row)].Cols;
+  for (size_t i = 0; i < cols.size(); ++i) {
+    TdxBar* b = cols[i].Window->Bar();
+    if ((IsVertical() ? b->DockedTop() : b->DockedLeft()) >= (IsVertical() ? p.Y : p.X))
+      return static_cast<Integer>(i);
+  }
+  return static_cast<Integer>(cols.size());
+}
+
+TRect TdxDockControl::DockingZone() {
+  TPoint o = ClientToScreen(Point(0, 0));
+  TRect r = Bounds(o.X, o.Y, Width(), Height());
+  r.Left -= RowSize();
+  r.Right += RowSize();
+  if (!IsVertical()) {
+    r.Top -= RowSize();
+    r.Bottom += RowSize();
+  }
+  return r;
+}
+
+void TdxDockControl::RemoveFromRows(TdxBarControl* Window) {
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    auto& cols = rows_[i].Cols;
+    auto it = std::find_if(cols.begin(), cols.end(), [&](const TdxDockCol& c) { return c.Window == Window; });
+    if (it == cols.end()) continue;
+    cols.erase(it);
+    if (cols.empty()) rows_.erase(rows_.begin() + static_cast<long>(i));
+    return;
+  }
+}
+
+void TdxDockControl::InsertBar(TdxBarControl* Window, TPoint ScreenPoint) {
+  if (!manager_) return;
+  RemoveFromRows(Window);
   Window->SetDockSite(this);
-  Window->SetParent(this);
+  if (Window->Parent() != this) Window->SetParent(this);
+  TdxBar* bar = Window->Bar();
+  bool newRow = false;
+  Integer row;
+  if (Window->Locked()) {
+    // Placed from the bar's stored place.
+    row = bar->Row();
+    newRow = bar->OneOnRow();
+  } else {
+    row = RowAtPoint(ScreenPoint, newRow);
+  }
+  if (bar->WholeRow()) newRow = true;
+  row = std::max<Integer>(0, std::min(row, newRow ? RowCount() : RowCount() - 1));
+  if (row >= RowCount()) newRow = true;
+  if (!newRow)
+    for (const TdxDockCol& c : rows_[static_cast<size_t>(row)].Cols)
+      if (c.Window->Bar()->WholeRow()) newRow = true;
+  TPoint p = ScreenToClient(ScreenPoint);
+  if (IsVertical())
+    p.Y = std::max<Integer>(p.Y, 0);
+  else
+    p.X = std::max<Integer>(p.X, 0);
+  TdxDockCol col{Window, p};
+  if (newRow) {
+    rows_.insert(rows_.begin() + row, TdxDockRow{});
+    rows_[static_cast<size_t>(row)].Cols.push_back(col);
+  } else {
+    Integer at = ColumnIndexAt(row, ScreenPoint);
+    auto& cols = rows_[static_cast<size_t>(row)].Cols;
+    cols.insert(cols.begin() + at, col);
+  }
+  if (!Window->Locked()) Window->SetBounds(p.X, p.Y, Window->Width(), Window->Height());
   UpdateLayout();
+  for (TdxDockRow& r : rows_)
+    for (TdxDockCol& c : r.Cols)
+      if (c.Window == Window) c.Pos = Point(Window->Left(), Window->Top());
 }
 
 void TdxDockControl::RemoveBar(TdxBarControl* Window) {
-  bars_.erase(std::remove(bars_.begin(), bars_.end(), Window), bars_.end());
+  RemoveFromRows(Window);
   if (Window->DockSite() == this) Window->SetDockSite(nullptr);
   UpdateLayout();
 }
 
-// One bar per row, rows in Row order; the site takes the sum of the rows.
+void TdxDockControl::MoveBarInSite(TdxBarControl* Window, TPoint ScreenPoint) {
+  RemoveFromRows(Window);
+  InsertBar(Window, ScreenPoint);
+}
+
 void TdxDockControl::UpdateLayout() {
   // A site on its way out lays nothing out: its window may be gone already.
-  if (bars_.empty() || ComponentState().Contains(csDestroying)) return;
-  Integer pos = 0;
-  for (TdxBarControl* w : bars_) {
-    TPoint size = w->CalcDockedSize(dockingStyle_);
-    if (IsVertical())
-      w->SetBounds(pos, 0, size.X, size.Y);
-    else
-      w->SetBounds(0, pos, size.X, size.Y);
-    pos += IsVertical() ? size.X : size.Y;
+  if (!manager_ || ComponentState().Contains(csDestroying) || arranging_) return;
+  arranging_ = true;
+  try {
+    ArrangeRows();
+  } catch (...) {
+    arranging_ = false;
+    throw;
   }
-  size_ = pos;
-  if (IsVertical())
-    SetWidth(pos);
-  else
-    SetHeight(pos);
+  arranging_ = false;
+  // The site takes the sum of its rows.
+  Integer t = RowsExtent();
+  if (t != size_ || (IsVertical() ? Width() : Height()) != t) SetSize(t);
+}
+
+// Places the windows of every row: all at full length when they fit, else
+// from the last to the first, each shortened (down to its minimum) to what is
+// left after the windows before it; every window of a row is as thick as the row.
+void TdxDockControl::ArrangeRows() {
+  bool vertical = IsVertical();
+  Integer length = vertical ? ClientHeight() : ClientWidth();
+  bool standard = manager_->Style() == bmsStandard;
+  Integer start = 0;
+  for (TdxDockRow& row : rows_) {
+    size_t n = row.Cols.size();
+    if (n == 0) continue;
+    std::vector<Integer> minLen(n), fullLen(n), x(n), len(n);
+    Integer sumFull = 0;
+    for (size_t i = 0; i < n; ++i) {
+      TdxBarControl* w = row.Cols[i].Window;
+      w->Truncated = false;
+      if (w->ItemLinks()) w->ItemLinks()->SetShownRecentCount(-1);
+      TdxBar* b = w->Bar();
+      Integer frame = vertical ? b->FrameHeight(dockingStyle_) : b->FrameWidth(dockingStyle_);
+      minLen[i] = (vertical ? w->MinBarHeight(dockingStyle_) : w->MinBarWidth(dockingStyle_)) + frame;
+      fullLen[i] = (vertical ? w->FullBarHeight(dockingStyle_) : w->FullBarWidth(dockingStyle_)) + frame;
+      if (!w->HasMark() && minLen[i] != fullLen[i]) minLen[i] += 11;
+      w->MinLength = minLen[i];
+      w->FullLength = fullLen[i];
+      sumFull += fullLen[i];
+    }
+    auto sumBefore = [&](const std::vector<Integer>& v, size_t i) {
+      Integer s = 0;
+      for (size_t k = 0; k < i; ++k) s += v[k];
+      return s;
+    };
+    auto along = [&](const TdxDockCol& c) { return vertical ? c.Pos.Y : c.Pos.X; };
+    TdxBarControl* first = row.Cols[0].Window;
+    if (first->Bar()->WholeRow()) {
+      x[0] = 0;
+      len[0] = std::max(length, minLen[0]);
+      first->Truncated = !first->Wraps(dockingStyle_) && len[0] < fullLen[0];
+    } else if (length < sumFull) {
+      Integer avail = length;
+      for (size_t k = n; k-- > 0;) {
+        TdxBarControl* w = row.Cols[k].Window;
+        Integer lo = sumBefore(minLen, k), hi = sumBefore(fullLen, k);
+        Integer pos = std::min(std::max(along(row.Cols[k]), lo), hi);
+        Integer space = avail - pos;
+        if (space < fullLen[k]) {
+          w->Truncated = !w->Wraps(dockingStyle_) && minLen[k] != fullLen[k];
+          len[k] = std::max(minLen[k], space);
+        } else {
+          len[k] = fullLen[k];
+        }
+        if (k == 0) len[k] = std::max(len[k], avail);
+        x[k] = std::min(std::max(avail - len[k], lo), hi);
+        avail -= len[k];
+      }
+    } else {
+      Integer right = length;
+      for (size_t k = n; k-- > 0;) {
+        len[k] = fullLen[k];
+        Integer pos = along(row.Cols[k]);
+        x[k] = pos + len[k] <= right ? pos : right - len[k];
+        x[k] = std::max(x[k], sumBefore(fullLen, k));
+        right = x[k];
+      }
+    }
+    for (size_t k = 0; k < n; ++k)
+      if (row.Cols[k].Window->Bar()->UseRestSpace()) {
+        Integer from = k == 0 ? 0 : x[k - 1] + len[k - 1];
+        Integer to = k + 1 < n ? x[k + 1] : length;
+        x[k] = from;
+        len[k] = std::max(to - from, minLen[k]);
+      }
+    // Thickness of each window for its length; the row takes the largest.
+    std::vector<Integer> sizeAcross(n);
+    Integer thick = 0;
+    for (size_t k = 0; k < n; ++k) {
+      TdxBarControl* w = row.Cols[k].Window;
+      if (w->Truncated && k + 1 == n) len[k] = std::max(length - x[k], minLen[k]);
+      TdxBar* b = w->Bar();
+      Integer frameAlong = vertical ? b->FrameHeight(dockingStyle_) : b->FrameWidth(dockingStyle_);
+      Integer frameAcross = vertical ? b->FrameWidth(dockingStyle_) : b->FrameHeight(dockingStyle_);
+      Integer l = len[k] - frameAlong - (w->Truncated && standard ? 11 : 0);
+      TPoint s = vertical ? w->CalcSizeForHeight(dockingStyle_, l) : w->CalcSizeForWidth(dockingStyle_, l);
+      sizeAcross[k] = (vertical ? s.X : s.Y) + frameAcross;
+      thick = std::max(thick, sizeAcross[k]);
+    }
+    for (size_t k = 0; k < n; ++k) {
+      TdxBarControl* w = row.Cols[k].Window;
+      TRect r = vertical ? Bounds(start, x[k], thick, len[k]) : Bounds(x[k], start, len[k], thick);
+      if (w->Left() != r.Left || w->Top() != r.Top || w->Width() != r.Width() || w->Height() != r.Height())
+        w->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+      if (w->HandleAllocated()) {
+        w->ArrangeItems();
+        w->Invalidate();
+      }
+    }
+    start += thick;
+  }
 }
 
 void TdxDockControl::Paint() {
@@ -514,4 +775,17 @@ void TdxDockControl::Paint() {
   TRect r = ClientRect();
   FillRect(Canvas()->Handle(), r.AsRECT(), b);
   DeleteObject(b);
+}
+
+void TdxDockControl::Dispatch(TMessage& M) {
+  TCustomControl::Dispatch(M);
+  // A longer or shorter site lays its rows out again (bars get their mark or
+  // their cut-off items back).
+  if (M.Msg == WM_SIZE) {
+    Integer along = IsVertical() ? ClientHeight() : ClientWidth();
+    if (along != lastLength_) {
+      lastLength_ = along;
+      UpdateLayout();
+    }
+  }
 }

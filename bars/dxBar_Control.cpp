@@ -1,7 +1,6 @@
 // The bar window base: one view per visible link, selection, hot tracking,
 // menu mode with the chain of active windows, the flat drop shadow, and the
-// routing of keys and mouse messages to the views. Also the toolbar window's
-// single-row placement and the menu window's rows.
+// routing of keys and mouse messages to the views. Also the menu window's rows.
 #include <algorithm>
 
 #include "bars/dxBar.h"
@@ -627,125 +626,6 @@ void TCustomdxBarControl::WMCaptureChangedBar(TMessage& M) {
   TCustomControl::Dispatch(M);
   if (dragPending_) dragPending_ = false;
   pressedControl_ = nullptr;
-}
-
-// --- Toolbar window ---------------------------------------------------------------------------------
-TdxBarControl::TdxBarControl(TdxBarManager* AOwner, TdxBar* Bar) : TCustomdxBarControl(AOwner), bar_(Bar) {
-  SetCaption(Bar->Caption());
-}
-
-TdxBarControl::~TdxBarControl() {
-  BeingFreed = true;
-  Destroying();
-  if (dockSite_) dockSite_->RemoveBar(this);
-}
-
-void TdxBarControl::CreateParams(TCreateParams& Params) {
-  TCustomdxBarControl::CreateParams(Params);
-  if (!Parent()) {
-    Params.Style = WS_POPUP | WS_CLIPSIBLINGS;
-    Params.ExStyle |= WS_EX_TOOLWINDOW;
-    if (manager_->OwnerForm() && manager_->OwnerForm()->HandleAllocated())
-      Params.WndParent = manager_->OwnerForm()->Handle();
-  }
-}
-
-Integer TdxBarControl::BeginGroupSize() const { return manager_->Style() == bmsStandard ? 6 : 8; }
-
-void TdxBarControl::ApplyFont() {
-  if (bar_->UseOwnFont() && bar_->FontHandle())
-    Canvas()->Font()->SetHandle(CopyFont(bar_->FontHandle()));
-  else
-    Canvas()->Font()->SetHandle(CopyFont(manager_->BarFontHandle()));
-}
-
-void TdxBarControl::SetActive(bool Value) { TCustomdxBarControl::SetActive(Value); }
-
-void TdxBarControl::MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site) {
-  SetDockingStyle(Style);
-  if (!Site && dockSite_) dockSite_->RemoveBar(this);
-  dockSite_ = Site;
-}
-
-// One row: the grip, then each shown view (group separators between).
-TPoint TdxBarControl::CalcLayout(bool Apply) {
-  Integer grip = dockingStyle_ == dsNone ? 2 : manager_->GripArea() + 2;
-  Integer x = grip, thickness = manager_->DefaultItemHeight();
-  if (!itemLinks_) return Point(x + 2, thickness + 4);
-  for (TdxBarItemLink* l : itemLinks_->ShownLinks())
-    if (l->Control()) thickness = std::max(thickness, l->Control()->Height());
-  bool first = true;
-  for (TdxBarItemLink* l : itemLinks_->ShownLinks()) {
-    TdxBarItemControl* c = l->Control();
-    if (!c) {
-      if (Apply) l->ItemRect = TRect{};
-      continue;
-    }
-    if (!first && l->ReadBeginGroup()) {
-      if (Apply) c->GroupSeparatorRect = Rect(x, 2, x + BeginGroupSize(), 2 + thickness);
-      x += BeginGroupSize();
-    } else if (Apply) {
-      c->GroupSeparatorRect = TRect{};
-    }
-    Integer w = c->Width();
-    if (Apply) l->ItemRect = Rect(x, 2, x + w, 2 + thickness);
-    x += w;
-    first = false;
-  }
-  return Point(x + 2, thickness + 4);
-}
-
-TPoint TdxBarControl::CalcDockedSize(TdxBarDockingStyle) {
-  if (!HandleAllocated()) HandleNeeded();
-  return CalcLayout(false);
-}
-
-void TdxBarControl::RebuildLayout() {
-  if (lock_ > 0 || !HandleAllocated()) return;
-  CalcLayout(true);
-  if (dockSite_)
-    dockSite_->UpdateLayout();
-  else {
-    TPoint s = CalcLayout(false);
-    SetBounds(Left(), Top(), s.X, s.Y);
-  }
-  Invalidate();
-}
-
-void TdxBarControl::Paint() {
-  HDC dc = Canvas()->Handle();
-  TRect r = ClientRect();
-  FillRect(dc, r.AsRECT(), BackgroundBrush());
-  // Grip: raised lines in standard style, a dotted column otherwise.
-  if (dockingStyle_ != dsNone) {
-    Integer t = manager_->GripThickness();
-    TRect g = Rect(2, 3, 2 + 3, r.Bottom - 3);
-    if (manager_->Style() == bmsStandard) {
-      for (int i = 0; i < t; ++i) {
-        TRect gi = Rect(g.Left + i * 3, g.Top, g.Left + i * 3 + 3, g.Bottom);
-        DrawEdge(dc, gi.AsRECT(), BDR_RAISEDINNER, BF_RECT);
-      }
-    } else {
-      TRect gi = Rect(g.Left, g.Top, g.Left + 3, g.Bottom);
-      DrawEdge(dc, gi.AsRECT(), BDR_RAISEDINNER, BF_RECT);
-    }
-  }
-  HGDIOBJ oldFont = SelectObject(dc, FontHandle());
-  if (itemLinks_)
-    for (TdxBarItemLink* l : itemLinks_->ShownLinks()) {
-      TdxBarItemControl* c = l->Control();
-      if (!c) continue;
-      TRect s = c->GroupSeparatorRect;
-      if (s.Width() > 0) {
-        Integer mid = (s.Left + s.Right) / 2 - 1;
-        TRect line = Rect(mid, s.Top + 1, mid + 2, s.Bottom - 1);
-        DrawEdge(dc, line.AsRECT(), EDGE_ETCHED, BF_LEFT);
-      }
-      itemBackgroundBrush_ = BackgroundBrush();
-      c->PaintView(l->ItemRect, RotatesWindowItems(this) ? 2 : 0);
-      DrawCustomizingFrame(c);
-    }
-  SelectObject(dc, oldFont);
 }
 
 // --- Menu window ------------------------------------------------------------------------------------
