@@ -10,6 +10,7 @@
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
 #include "tests/controls/rz_pixels.h"
+#include "tests/controls/shots.h"
 #include "tests/controls/theme_look.h"
 #include "tests/support/ui.h"
 
@@ -26,6 +27,7 @@ std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
 }
 
 void ClickAt(TWinControl* C, Integer X, Integer Y) {
+  testshots::PointAt(C, X, Y);
   ::PostMessageW(C->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
   ::PostMessageW(C->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
   testui::PumpUntil([] { return false; }, 30);
@@ -86,6 +88,7 @@ TEST_F(RzRadChkTest, MouseChecksOnReleaseKeyboardFocusChecksAtOnce) {
   edit->SetFocus();
   ASSERT_TRUE(testui::PumpUntil([&] { return edit->Focused(); }));
   // Press on B: focused by the mouse, not yet checked; the release checks it.
+  testshots::PointAt(b, 5, 5);
   ::PostMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   ASSERT_TRUE(testui::PumpUntil([&] { return b->Focused(); }));
   EXPECT_FALSE(b->Checked());
@@ -94,6 +97,7 @@ TEST_F(RzRadChkTest, MouseChecksOnReleaseKeyboardFocusChecksAtOnce) {
   ASSERT_TRUE(testui::PumpUntil([&] { return b->Checked(); }));
   EXPECT_FALSE(a->Checked());
   // A press dragged off before release checks nothing.
+  testshots::PointAt(a, 5, 5);
   ::PostMessageW(a->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   ::PostMessageW(a->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
   ::PostMessageW(a->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 5));
