@@ -28,30 +28,30 @@ struct ErrorManager {
   bool* abort;
 };
 
-extern "C" void JpegErrorExit(j_common_ptr cinfo) {
+void IEJpegErrorExit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
   if (err->abort) *err->abort = true;
   std::longjmp(err->jump, 1);
 }
 
-extern "C" void JpegEmitMessage(j_common_ptr cinfo, int level) {
+void IEJpegEmitMessage(j_common_ptr cinfo, int level) {
   if (level == -1) cinfo->err->num_warnings++;
 }
 
-extern "C" void JpegOutputMessage(j_common_ptr) {}
-extern "C" void JpegFormatMessage(j_common_ptr, char* buffer) { buffer[0] = 0; }
-extern "C" void JpegResetErrorMgr(j_common_ptr cinfo) {
+void IEJpegOutputMessage(j_common_ptr) {}
+void IEJpegFormatMessage(j_common_ptr, char* buffer) { buffer[0] = 0; }
+void IEJpegResetErrorMgr(j_common_ptr cinfo) {
   cinfo->err->num_warnings = 0;
   cinfo->err->msg_code = 0;
 }
 
 void InitErrorManager(ErrorManager& err, bool* abort) {
   jpeg_std_error(&err.pub);
-  err.pub.error_exit = JpegErrorExit;
-  err.pub.emit_message = JpegEmitMessage;
-  err.pub.output_message = JpegOutputMessage;
-  err.pub.format_message = JpegFormatMessage;
-  err.pub.reset_error_mgr = JpegResetErrorMgr;
+  err.pub.error_exit = IEJpegErrorExit;
+  err.pub.emit_message = IEJpegEmitMessage;
+  err.pub.output_message = IEJpegOutputMessage;
+  err.pub.format_message = IEJpegFormatMessage;
+  err.pub.reset_error_mgr = IEJpegResetErrorMgr;
   err.abort = abort;
 }
 
@@ -66,11 +66,11 @@ struct StreamSource {
   JOCTET* buffer;
 };
 
-extern "C" void SourceInit(j_decompress_ptr cinfo) {
+void IESourceInit(j_decompress_ptr cinfo) {
   reinterpret_cast<StreamSource*>(cinfo->src)->startOfFile = true;
 }
 
-extern "C" boolean SourceFill(j_decompress_ptr cinfo) {
+boolean IESourceFill(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
   Integer got = 0;
   try {
@@ -92,18 +92,18 @@ extern "C" boolean SourceFill(j_decompress_ptr cinfo) {
   return TRUE;
 }
 
-extern "C" void SourceSkip(j_decompress_ptr cinfo, long count) {
+void IESourceSkip(j_decompress_ptr cinfo, long count) {
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
   if (count <= 0) return;
   while (count > static_cast<long>(src->pub.bytes_in_buffer)) {
     count -= static_cast<long>(src->pub.bytes_in_buffer);
-    SourceFill(cinfo);
+    IESourceFill(cinfo);
   }
   src->pub.next_input_byte += count;
   src->pub.bytes_in_buffer -= static_cast<size_t>(count);
 }
 
-extern "C" void SourceTerm(j_decompress_ptr) {}
+void IESourceTerm(j_decompress_ptr) {}
 
 void InstallSource(j_decompress_ptr cinfo, TStream* stream, bool* abort, std::exception_ptr* thrown) {
   if (cinfo->src == nullptr) {
@@ -114,11 +114,11 @@ void InstallSource(j_decompress_ptr cinfo, TStream* stream, bool* abort, std::ex
     cinfo->src = &src->pub;
   }
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
-  src->pub.init_source = SourceInit;
-  src->pub.fill_input_buffer = SourceFill;
-  src->pub.skip_input_data = SourceSkip;
+  src->pub.init_source = IESourceInit;
+  src->pub.fill_input_buffer = IESourceFill;
+  src->pub.skip_input_data = IESourceSkip;
   src->pub.resync_to_restart = jpeg_resync_to_restart;
-  src->pub.term_source = SourceTerm;
+  src->pub.term_source = IESourceTerm;
   src->stream = stream;
   src->abort = abort;
   src->thrown = thrown;
@@ -148,7 +148,7 @@ void DestWrite(StreamDest* dest, size_t count) {
   if (put != static_cast<Integer>(count) && dest->abort) *dest->abort = true;
 }
 
-extern "C" void DestInit(j_compress_ptr cinfo) {
+void IEDestInit(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<StreamDest*>(cinfo->dest);
   dest->buffer = static_cast<JOCTET*>(
       (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBufferSize));
@@ -156,7 +156,7 @@ extern "C" void DestInit(j_compress_ptr cinfo) {
   dest->pub.free_in_buffer = kBufferSize;
 }
 
-extern "C" boolean DestEmpty(j_compress_ptr cinfo) {
+boolean IEDestEmpty(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<StreamDest*>(cinfo->dest);
   DestWrite(dest, kBufferSize);
   dest->pub.next_output_byte = dest->buffer;
@@ -164,7 +164,7 @@ extern "C" boolean DestEmpty(j_compress_ptr cinfo) {
   return TRUE;
 }
 
-extern "C" void DestTerm(j_compress_ptr cinfo) {
+void IEDestTerm(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<StreamDest*>(cinfo->dest);
   DestWrite(dest, kBufferSize - dest->pub.free_in_buffer);
 }
@@ -418,9 +418,9 @@ void RunWrite(WriteJob* job) {
   }
   jpeg_create_compress(&cinfo);
   std::memset(&dest, 0, sizeof dest);
-  dest.pub.init_destination = DestInit;
-  dest.pub.empty_output_buffer = DestEmpty;
-  dest.pub.term_destination = DestTerm;
+  dest.pub.init_destination = IEDestInit;
+  dest.pub.empty_output_buffer = IEDestEmpty;
+  dest.pub.term_destination = IEDestTerm;
   dest.stream = job->stream;
   dest.abort = abort;
   dest.thrown = job->thrown;

@@ -24,7 +24,7 @@ struct ReadIo {
   std::exception_ptr* thrown;
 };
 
-extern "C" void PngReadCallback(png_structp png, png_bytep data, png_size_t length) {
+void PngReadCallback(png_structp png, png_bytep data, png_size_t length) {
   auto* io = static_cast<ReadIo*>(png_get_io_ptr(png));
   Integer got = 0;
   try {
@@ -37,12 +37,12 @@ extern "C" void PngReadCallback(png_structp png, png_bytep data, png_size_t leng
   if (got != static_cast<Integer>(length)) png_error(png, "Read error");
 }
 
-extern "C" void PngReadErrorCallback(png_structp png, png_const_charp) {
+void PngReadErrorCallback(png_structp png, png_const_charp) {
   if (bool* abort = static_cast<bool*>(png_get_error_ptr(png))) *abort = true;
   png_longjmp(png, 1);
 }
 
-extern "C" void PngWarningCallback(png_structp, png_const_charp) {}
+void PngWarningCallback(png_structp, png_const_charp) {}
 
 struct ReadJob {
   TStream* stream;
@@ -315,7 +315,7 @@ struct WriteIo {
   std::exception_ptr* thrown;
 };
 
-extern "C" void PngWriteCallback(png_structp png, png_bytep data, png_size_t length) {
+void PngWriteCallback(png_structp png, png_bytep data, png_size_t length) {
   auto* io = static_cast<WriteIo*>(png_get_io_ptr(png));
   Integer put = 0;
   try {
@@ -327,9 +327,9 @@ extern "C" void PngWriteCallback(png_structp png, png_bytep data, png_size_t len
   if (put != static_cast<Integer>(length) && io->abort) *io->abort = true;
 }
 
-extern "C" void PngFlushCallback(png_structp) {}
+void PngFlushCallback(png_structp) {}
 
-extern "C" void PngWriteErrorCallback(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWriteErrorCallback(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 struct WriteJob {
   png_structp png;
