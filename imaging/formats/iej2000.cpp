@@ -216,17 +216,20 @@ void Jpeg2000LoadFromStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& P
   const Int64 width = Int64(image->x1) - image->x0;
   const Int64 height = Int64(image->y1) - image->y0;
   // Colour space: the file's, or from the component count for code streams.
-  enum { csGrey, csRGB, csYCbCr, csOther } space = csOther;
-  switch (image->color_space) {
-    case OPJ_CLRSPC_GRAY: space = csGrey; break;
-    case OPJ_CLRSPC_SRGB: space = image->numcomps >= 3 ? csRGB : csOther; break;
-    case OPJ_CLRSPC_SYCC: space = image->numcomps >= 3 ? csYCbCr : csOther; break;
-    case OPJ_CLRSPC_UNSPECIFIED:
-    case OPJ_CLRSPC_UNKNOWN:
-      space = image->numcomps == 1 ? csGrey : (image->numcomps == 3 ? csRGB : csOther);
-      break;
-    default: break;
-  }
+  // A JP2 file's own colour box is applied only by the decoding, so the
+  // space is looked at again afterwards.
+  enum Space { csGrey, csRGB, csYCbCr, csOther };
+  auto spaceOf = [](const opj_image_t* im) {
+    switch (im->color_space) {
+      case OPJ_CLRSPC_GRAY: return csGrey;
+      case OPJ_CLRSPC_SRGB: return im->numcomps >= 3 ? csRGB : csOther;
+      case OPJ_CLRSPC_SYCC: return im->numcomps >= 3 ? csYCbCr : csOther;
+      case OPJ_CLRSPC_UNSPECIFIED:
+        return im->numcomps == 1 ? csGrey : (im->numcomps == 3 ? csRGB : csOther);
+      default: return csOther;
+    }
+  };
+  Space space = spaceOf(image.get());
   if (space == csOther) {
     IEFilterFail(Progress, "Unsupported JPEG 2000 color space");
     return;
@@ -256,6 +259,11 @@ void Jpeg2000LoadFromStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& P
   if (thrown) std::rethrow_exception(thrown);
   if (!ok) {
     IEFilterFail(Progress, error.empty() ? "Corrupt JPEG 2000 data" : error);
+    return;
+  }
+  space = spaceOf(image.get());
+  if (space == csOther || (space == csGrey) != (used == 1)) {
+    IEFilterFail(Progress, "Unsupported JPEG 2000 color space");
     return;
   }
   for (Integer c = 0; c < used; ++c)
