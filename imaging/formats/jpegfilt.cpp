@@ -190,6 +190,25 @@ struct ReadJob {
 
 enum Phase { phCreate, phTables, phHeader, phDecode, phFinish, phDone };
 
+// A progressive file may hold any number of scans, each costing a pass over
+// the whole picture; real files have a dozen. Far more is hostile.
+constexpr int kMaxScans = 500;
+
+struct ScanLimit {
+  jpeg_progress_mgr pub;
+  ReadJob* job;
+};
+
+void IEJpegScanMonitor(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > kMaxScans) {
+    reinterpret_cast<ScanLimit*>(cinfo->progress)->job->reason = "Too many scans in a progressive JPEG";
+    cinfo->err->msg_code = JERR_NOTIMPL;
+    (*cinfo->err->error_exit)(cinfo);
+  }
+}
+
 // Calls the progress handler; an exception from it stops the read.
 bool StepRows(ReadJob* job) {
   try {
@@ -204,6 +223,7 @@ bool StepRows(ReadJob* job) {
 void RunRead(ReadJob* job) {
   jpeg_decompress_struct cinfo;
   ErrorManager err;
+  ScanLimit scanLimit;
   volatile Phase phase = phCreate;
   bool* abort = job->progress->Abort;
   InitErrorManager(err, abort);
@@ -222,6 +242,9 @@ void RunRead(ReadJob* job) {
   }
   jpeg_create_decompress(&cinfo);
   cinfo.mem->max_memory_to_use = 1024L * 1024L * 1024L;
+  scanLimit.pub.progress_monitor = IEJpegScanMonitor;
+  scanLimit.job = job;
+  cinfo.progress = &scanLimit.pub;
   phase = phTables;
   if (abort && *abort) goto cleanup;
   if (job->tables != nullptr && job->tables != job->stream) {
