@@ -16,9 +16,9 @@
 namespace {
 
 // A code stream of flat data is very small; beyond this many pixels per byte
-// (and a floor of 4 M pixels) the header cannot describe real data.
+// (and a floor of 1 M pixels) the header cannot describe real data.
 constexpr Int64 kMaxPixelsPerByte = 4096;
-constexpr Int64 kPixelFloor = Int64(1) << 22;
+constexpr Int64 kPixelFloor = Int64(1) << 20;
 
 struct StreamCtx {
   TStream* stream;

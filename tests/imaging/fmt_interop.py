@@ -89,7 +89,7 @@ def to_rgb8(pnm, deep_high_byte=True):
 
 
 def compare(ours_path, ref, tolerance, what):
-    w, h, _, _, mine = read_pnm(ours_path)
+    w, h, mine = to_rgb8(read_pnm(ours_path))
     rw, rh, rs = ref
     if (w, h) != (rw, rh):
         fail(f"{what}: size {w}x{h}, reference {rw}x{rh}")
@@ -117,7 +117,8 @@ built_ins = {
     "dot": ["-size", "1x1", "xc:orange"],
 }
 for name, args in built_ins.items():
-    subprocess.run([IM] + args + ["-depth", "8", "ppm:" + os.path.join(src, name + ".ppm")], check=True)
+    subprocess.run([IM] + args + ["-strip", "-type", "TrueColor", "-depth", "8", "ppm:" + os.path.join(src, name + ".ppm")],
+                   check=True)
 # netpbm's own patterns.
 with open(os.path.join(src, "ramp.ppm"), "wb") as f:
     ramp = run(["pgmramp", "-diagonal", "40", "30"]).stdout
