@@ -146,6 +146,28 @@ Integer ScaleSample(Integer Sample, const opj_image_comp_t& C) {
   return static_cast<Integer>(s * 255 / maxv);
 }
 
+// Tiles of the first image-and-tile-size segment (FF51) within the first
+// 64 KB, or -1 when there is none to read. The codec sets up every tile of
+// the grid while it reads the header, before any data is looked at.
+Int64 TileCountOf(TStream* Stream) {
+  const Int64 pos = Stream->Position();
+  std::vector<Byte> b(65536);
+  const Integer got = Stream->Read(b.data(), Integer(b.size()));
+  Stream->SetPosition(pos);
+  for (Integer i = 0; i + 4 <= got; ++i) {
+    if (b[i] != 0xFF || b[i + 1] != 0x4F || b[i + 2] != 0xFF || b[i + 3] != 0x51) continue;
+    if (i + 42 > got) return -1;
+    auto u32 = [&](Integer at) {
+      return Int64(b[at]) << 24 | Int64(b[at + 1]) << 16 | Int64(b[at + 2]) << 8 | Int64(b[at + 3]);
+    };
+    const Int64 xsiz = u32(i + 8), ysiz = u32(i + 12);
+    const Int64 xtsiz = u32(i + 24), ytsiz = u32(i + 28), xtosiz = u32(i + 32), ytosiz = u32(i + 36);
+    if (xtsiz == 0 || ytsiz == 0 || xtosiz >= xsiz || ytosiz >= ysiz) return -1;  // the codec refuses these
+    return ((xsiz - xtosiz + xtsiz - 1) / xtsiz) * ((ysiz - ytosiz + ytsiz - 1) / ytsiz);
+  }
+  return -1;
+}
+
 }  // namespace
 
 const TJ2kYCbCrTables& J2kYCbCrTables() {
@@ -189,6 +211,13 @@ void Jpeg2000LoadFromStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& P
   const bool jp2 = Jpeg2000HasSignatureBox(Stream);
   if (!jp2 && !Jpeg2000HasCodestreamStart(Stream)) {
     IEFilterFail(Progress, "Not a JPEG 2000 file");
+    return;
+  }
+  // Every tile takes at least a 14-byte tile-part header in the data; a grid
+  // of more tiles than that describes nothing real, and setting it up is slow.
+  const Int64 tiles = TileCountOf(Stream);
+  if (tiles > 1 + (Stream->Size() - Stream->Position()) / 14) {
+    IEFilterFail(Progress, "JPEG 2000 tile grid is not plausible for its data");
     return;
   }
   std::exception_ptr thrown;

@@ -90,6 +90,7 @@ void Hammer(const char* name, const std::vector<std::vector<Byte>>& seeds, const
   Rng rng{seedValue};
   long refused = 0;
   double slowest = 0;
+  std::vector<Byte> slowestInput;
   for (long i = 0; i < count; ++i) {
     std::vector<Byte> input = Mutate(seeds[size_t(i) % seeds.size()], rng);
     if (fixPngCrcs && (i & 1)) FixPngCrcs(input);
@@ -111,7 +112,16 @@ void Hammer(const char* name, const std::vector<std::vector<Byte>>& seeds, const
       }
     }
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (took > slowest) slowest = took;
+    if (took > slowest) {
+      slowest = took;
+      slowestInput = input;
+    }
+    if (took >= 5.0) {
+      // Keep the input for a look with other tools.
+      TMemoryStream keep;
+      LoadBytes(keep, input);
+      keep.SaveToFile(TempPath(std::string("fmt_slow_") + name + ".bin"));
+    }
     ASSERT_LT(took, 5.0) << name << " mutation " << i;
     if (pr.abort) ++refused;
     const Int64 pixels = Int64(bmp.Width()) * bmp.Height();
@@ -120,6 +130,11 @@ void Hammer(const char* name, const std::vector<std::vector<Byte>>& seeds, const
     for (Integer y = 0; y < bmp.Height(); ++y) static_cast<Byte*>(bmp.GetRowPointer(y))[0] ^= 1;
   }
   std::printf("%s: %ld mutations, %ld refused, slowest %.3f s\n", name, count, refused, slowest);
+  if (env) {
+    TMemoryStream keep;
+    LoadBytes(keep, slowestInput);
+    keep.SaveToFile(TempPath(std::string("fmt_slowest_") + name + ".bin"));
+  }
 }
 
 std::vector<Byte> Jpeg(TIEBitmap& pic, const std::function<void(TIOParamsVals&)>& setup) {

@@ -191,6 +191,11 @@ TEST(FmtJ2k, ParamsOnlyAndRefusedData) {
   };
   const Case cases[] = {
       {"huge size", [siz](std::vector<Byte>& b) { for (int i = 6; i < 14; ++i) b[siz + i] = 0x7F; }},
+      {"one tile per pixel, data for one tile",
+       [siz](std::vector<Byte>& b) {
+         for (int i = 22; i < 30; ++i) b[siz + i] = 0;
+         b[siz + 25] = b[siz + 29] = 1;
+       }},
       {"truncated", [](std::vector<Byte>& b) { b.resize(b.size() / 3); }},
       {"no components", [siz](std::vector<Byte>& b) { b[siz + 38] = 0; b[siz + 39] = 0; }},
       {"junk", [](std::vector<Byte>& b) { std::fill(b.begin() + 10, b.end(), 0x33); }},
