@@ -49,7 +49,7 @@ print(out.strip())
 ours = {}
 for line in out.splitlines():
     if line.startswith("ours "):
-        name = line[5:27].strip()
+        name = line[5:22].strip()
         ours[name] = float(line.split("(")[1].split(" s")[0])
 print(f"\n{'operation':<18} {'ours MP/s':>10} {'tool':>10} {'tool MP/s':>10} {'tool/ours':>10}")
 for op, entries in tools.items():
