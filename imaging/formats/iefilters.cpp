@@ -27,6 +27,9 @@ bool IEImageSizeAllowed(Int64 Width, Int64 Height, Integer BitsPerPixel, Int64 I
 
 bool IEAllocateImage(TIEBitmap* Bitmap, Integer Width, Integer Height, TIEPixelKind Kind,
                      TIEProgressRecord& Progress) {
+  if (Bitmap->Width() == Width && Bitmap->Height() == Height && Bitmap->PixelKind() == Kind &&
+      Bitmap->PaletteCount() == 0 && !Bitmap->HasAlphaChannel())
+    return true;
   try {
     Bitmap->AllocateImage(Width, Height, Kind);
     return true;
