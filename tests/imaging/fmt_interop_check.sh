@@ -1,6 +1,6 @@
 #!/bin/sh
 # fmt_interop_check.sh TEST_EXE OUT_DIR [EMULATOR]
-# Has imaging_fmt_interop write every writer's kinds into OUT_DIR, then checks
+# Has test_fmt_interop.cpp (in imaging_tests) write every writer's kinds into OUT_DIR, then checks
 # that ImageMagick's identify accepts each file and that an independent decoder
 # gives the pixels written (NAME.rgba): ImageMagick, except netpbm's pcxtoppm
 # for PCX and tgatoppm for Targa (this ImageMagick reads a Targa file's rows
@@ -14,7 +14,7 @@ IM=/usr/bin/convert-im6.q16
 ID=/usr/bin/identify-im6.q16
 rm -rf "$out"
 mkdir -p "$out"
-FMT_INTEROP_DIR="Z:$out" $emu "$exe" >"$out/run.log" 2>&1 || { cat "$out/run.log"; exit 1; }
+FMT_INTEROP_DIR="Z:$out" $emu "$exe" --test-file=fmt_interop >"$out/run.log" 2>&1 || { cat "$out/run.log"; exit 1; }
 fail=0 checked=0
 for f in "$out"/*.bmp "$out"/*.pbm "$out"/*.pgm "$out"/*.ppm "$out"/*.pcx "$out"/*.tga "$out"/*.gif; do
   [ -f "$f" ] || continue

@@ -85,13 +85,18 @@ class TfrmProgress : public TForm {
   }
 };
 
-const bool registered = [] {
-  RegisterClassInfo<TfrmProgress, TForm>("TfrmProgress");
-  RegisterHandlers<TfrmProgress>({{"ImageGIFProgress", &TfrmProgress::ImageGIFProgress}});
-  RegisterFields<TfrmProgress>({{"ImageGIF", &TfrmProgress::ImageGIF}});
-  TPicture::RegisterFileFormat("slowimg", "Slow images", GraphicClassOf<TSlowGraphic>());
-  return true;
-}();
+// Registered by the test that needs them, not at start-up: the file format
+// would show in the picture filters of every test sharing this executable.
+void RegisterProgressForm() {
+  static const bool registered = [] {
+    RegisterClassInfo<TfrmProgress, TForm>("TfrmProgress");
+    RegisterHandlers<TfrmProgress>({{"ImageGIFProgress", &TfrmProgress::ImageGIFProgress}});
+    RegisterFields<TfrmProgress>({{"ImageGIF", &TfrmProgress::ImageGIF}});
+    TPicture::RegisterFileFormat("slowimg", "Slow images", GraphicClassOf<TSlowGraphic>());
+    return true;
+  }();
+  (void)registered;
+}
 
 const char* const kProgressForm =
     "object frmProgress: TfrmProgress\n"
@@ -103,7 +108,8 @@ const char* const kProgressForm =
     "  end\n"
     "end\n";
 
-TEST(Image, ProgressOfThePicturesGraphicReachesTheBoundHandler) {
+TEST(ImageProgress, ProgressOfThePicturesGraphicReachesTheBoundHandler) {
+  RegisterProgressForm();
   TfrmProgress form(nullptr);
   ReadComponentFromText(kProgressForm, &form);
   ASSERT_NE(form.ImageGIF, nullptr);
@@ -180,7 +186,7 @@ TEST(Panel, LockedIsReadFromTheFormFile) {
 }
 
 // ---------------------------------------------------------------------------
-TEST(ListBox, LongEntryScrollsHorizontallyToItsEnd) {
+TEST(ListBoxScrolling, LongEntryScrollsHorizontallyToItsEnd) {
   TForm* form = NewForm();
   form->SetColor(clWhite);
   auto* box = new TListBox(form);
@@ -210,7 +216,7 @@ TEST(ListBox, LongEntryScrollsHorizontallyToItsEnd) {
   delete form;
 }
 
-TEST(ListBox, TabWidthSetsTheTabStops) {
+TEST(ListBoxScrolling, TabWidthSetsTheTabStops) {
   TForm* form = NewForm();
   auto* box = new TListBox(form);
   box->SetParent(form);
@@ -240,7 +246,7 @@ TEST(ListBox, TabWidthSetsTheTabStops) {
 }
 
 // ---------------------------------------------------------------------------
-TEST(PageControl, TabPositionMovesThePagesAndHotTrackSetsTheStyle) {
+TEST(PageControlLook, TabPositionMovesThePagesAndHotTrackSetsTheStyle) {
   TForm* form = NewForm(300, 200);
   auto* pc = new TPageControl(form);
   pc->SetParent(form);
@@ -314,7 +320,7 @@ class TGuardedCombo : public TComboBox {
   }
 };
 
-TEST(ComboBox, EditPartRunsTheKeyEventsAndCanBeIntercepted) {
+TEST(ComboBoxEditPart, EditPartRunsTheKeyEventsAndCanBeIntercepted) {
   TForm* form = NewForm();
   auto* other = new TEdit(form);
   other->SetParent(form);
@@ -382,7 +388,7 @@ TEST(ComboBox, EditPartRunsTheKeyEventsAndCanBeIntercepted) {
   delete form;
 }
 
-TEST(ComboBox, AutoDropDownOpensTheListOnTyping) {
+TEST(ComboBoxEditPart, AutoDropDownOpensTheListOnTyping) {
   struct Case {
     TComboBoxStyle Style;
     wchar_t Char;
@@ -416,7 +422,7 @@ TEST(ComboBox, AutoDropDownOpensTheListOnTyping) {
   }
 }
 
-TEST(ComboBox, EditPartShowsTheControlsColours) {
+TEST(ComboBoxEditPart, EditPartShowsTheControlsColours) {
   TForm* form = NewForm();
   auto* combo = new TComboBox(form);
   combo->SetParent(form);
@@ -428,7 +434,7 @@ TEST(ComboBox, EditPartShowsTheControlsColours) {
   delete form;
 }
 
-TEST(ComboBox, SelectionOfTheEditPart) {
+TEST(ComboBoxEditPart, SelectionOfTheEditPart) {
   TForm* form = NewForm();
   auto* combo = new TComboBox(form);
   combo->SetParent(form);
@@ -471,7 +477,7 @@ TEST(ComboBox, SelectionOfTheEditPart) {
 }
 
 // ---------------------------------------------------------------------------
-TEST(Edit, PasswordCharSelTextAndOEMConvert) {
+TEST(EditExtras, PasswordCharSelTextAndOEMConvert) {
   TForm* form = NewForm();
   auto* edit = new TEdit(form);
   edit->SetParent(form);
