@@ -1,4 +1,4 @@
-// Decode and encode speed of the JPEG, PNG and JPEG-2000 filters on one large
+// Decode and encode speed of the JPEG, PNG, BMP, Targa and JPEG-2000 filters on one large
 // picture, in megapixels per second (best of three, in memory, file reading
 // excluded). bench/formats_bench.py runs it next to the command-line tools.
 //
@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "imaging/formats/bmpfilt.h"
 #include "imaging/formats/iej2000.h"
+#include "imaging/formats/ietgafil.h"
 #include "imaging/formats/jpegfilt.h"
 #include "imaging/formats/pngfilt.h"
 
@@ -117,6 +119,31 @@ int main(int argc, char** argv) {
            p.PngCompression = 6;  // the level pnmtopng uses
            p.PngFilter = 3;       // the codec's adaptive filtering, as pnmtopng
            WritePngStream(&out, pic.get(), p, nullptr, progress);
+         }));
+
+  // BMP and Targa decode what our own writers made of the same picture.
+  TMemoryStream bmp;
+  Report("ours bmp encode", mp, Best(3, [&] {
+           TIOParamsVals p;
+           bmp.Clear();
+           WriteBmpStream(&bmp, pic.get(), p, progress);
+         }));
+  Report("ours bmp decode", mp, Best(4, [&] {
+           TIOParamsVals p;
+           bmp.SetPosition(0);
+           ReadBmpStream(&bmp, &out, p, progress, false, bmp.Size());
+         }));
+  TMemoryStream tga;
+  Report("ours tga encode", mp, Best(3, [&] {
+           TIOParamsVals p;
+           tga.Clear();
+           WriteTgaStream(&tga, pic.get(), p, progress, nullptr);
+         }));
+  Report("ours tga decode", mp, Best(4, [&] {
+           TIOParamsVals p;
+           std::unique_ptr<TIEMask> alpha;
+           tga.SetPosition(0);
+           ReadTgaStream(&tga, &out, p, progress, false, true, alpha);
          }));
 
   if (argc > 4) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """formats_bench.py FORMATS_BENCH_EXE WORK_DIR [EMULATOR]
 
-Speed of our JPEG and PNG filters on a 24-megapixel photograph-like picture
+Speed of our JPEG, PNG, BMP and Targa filters on a 24-megapixel photograph-like picture
 (ImageMagick's rose, enlarged, with sensor-like noise), next to libjpeg-turbo's
-djpeg/cjpeg, netpbm's pngtopnm/pnmtopng and ImageMagick's convert, measured in
+djpeg/cjpeg, netpbm's pngtopnm/pnmtopng, bmptopnm/ppmtobmp and
+tgatoppm/pamtotga, and ImageMagick's convert, measured in
 one run. The tools' times include their file reading and writing (to /dev/null
 where they can); ours are in memory. Prints megapixels per second and the
 ratio tool time / our time (above 1: we are faster)."""
@@ -16,7 +17,7 @@ exe, work = sys.argv[1], sys.argv[2]
 emu = sys.argv[3].split() if len(sys.argv) > 3 and sys.argv[3] else []
 IM = "/usr/bin/convert-im6.q16"
 os.makedirs(work, exist_ok=True)
-ppm, jpg, png, jp2 = (os.path.join(work, "photo." + e) for e in ("ppm", "jpg", "png", "jp2"))
+ppm, jpg, png, jp2, bmp, tga = (os.path.join(work, "photo." + e) for e in ("ppm", "jpg", "png", "jp2", "bmp", "tga"))
 W, H = 6000, 4000
 MP = W * H / 1e6
 
@@ -24,8 +25,9 @@ if not os.path.exists(ppm):
     subprocess.run([IM, "rose:", "-resize", f"{W}x{H}!", "-seed", "1", "-attenuate", "0.4", "+noise", "Gaussian",
                     "-depth", "8", "ppm:" + ppm], check=True)
 subprocess.run(["cjpeg", "-quality", "90", "-outfile", jpg, ppm], check=True)
-with open(png, "wb") as f:
-    subprocess.run(["pnmtopng", ppm], stdout=f, check=True)
+for path, tool in ((png, ["pnmtopng", ppm]), (bmp, ["ppmtobmp", ppm]), (tga, ["pamtotga", ppm])):
+    with open(path, "wb") as f:
+        subprocess.run(tool, stdout=f, check=True)
 
 
 def best(args, runs=3, stdin=None):
@@ -43,6 +45,10 @@ tools = {
     "jpeg encode q90": [("cjpeg", ["cjpeg", "-quality", "90", ppm]), ("convert", [IM, ppm, "-quality", "90", "jpg:-"])],
     "png decode": [("pngtopnm", ["pngtopnm", png]), ("convert", [IM, png, "ppm:-"])],
     "png encode": [("pnmtopng", ["pnmtopng", ppm]), ("convert", [IM, ppm, "png:-"])],
+    "bmp decode": [("bmptopnm", ["bmptopnm", bmp]), ("convert", [IM, bmp, "ppm:-"])],
+    "bmp encode": [("ppmtobmp", ["ppmtobmp", ppm]), ("convert", [IM, ppm, "bmp:-"])],
+    "tga decode": [("tgatoppm", ["tgatoppm", tga]), ("convert", [IM, tga, "ppm:-"])],
+    "tga encode": [("pamtotga", ["pamtotga", ppm]), ("convert", [IM, ppm, "tga:-"])],
 }
 out = subprocess.run(emu + [exe, ppm, jpg, png], stdout=subprocess.PIPE, check=True).stdout.decode()
 print(out.strip())

@@ -2,6 +2,7 @@
 
 #include "imaging/buffer/ruzozadproc_component.h"
 #include "imaging/buffer/zezivori.h"
+#include "imaging/formats/ruzozadio.h"
 #include "imaging/views/ieview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/TypInfo.h"
@@ -38,4 +39,33 @@ void RegisterImagingClasses() {
       .Ref("AttachedTImage", &TRuzozAdProc::AttachedTImage, &TRuzozAdProc::SetAttachedTImage)
       .Int("UndoLimit", &TRuzozAdProc::UndoLimit, &TRuzozAdProc::SetUndoLimit, 1)
       .Event("OnProgress", &TRuzozAdProc::OnProgress);
+
+  RegisterEnum<TIOPreviewsParamsItems>("TIOPreviewsParamsItems", {"ioppDefaultLockPreview", "ioppApplyButton"});
+  RegisterEnum<TIEDialogsMeasureUnit>("TIEDialogsMeasureUnit",
+                                      {"ieduInches", "ieduCm", "ieduSelectableDefInches", "ieduSelectableDefCm"});
+  using IO = TRuzozAdIO;
+  RegisterClassInfo<IO, TComponent>("TRuzozAdIO")
+      .Ref("AttachedRuzozAd", &IO::AttachedRuzozAd, &IO::SetAttachedRuzozAd)
+      .Ref("AttachedTImage", &IO::AttachedTImage, &IO::SetAttachedTImage)
+      .Color("Background", &IO::Background, &IO::SetBackground)
+      .Enum("MsgLanguage", [](IO* c) { return c->MsgLanguage; }, [](IO* c, TMsgLanguage v) { c->MsgLanguage = v; },
+            msSystem)
+      .Set<TIOPreviewsParamsItems>("PreviewsParams", [](IO* c) { return c->PreviewsParams; },
+                                   [](IO* c, TIOPreviewsParams v) { c->PreviewsParams = v; }, TIOPreviewsParams(0))
+      .Bool("SimplifiedParamsDialogs", [](IO* c) { return c->SimplifiedParamsDialogs; },
+            [](IO* c, bool v) { c->SimplifiedParamsDialogs = v; }, true)
+      .Bool("StreamHeaders", [](IO* c) { return c->StreamHeaders; }, [](IO* c, bool v) { c->StreamHeaders = v; },
+            false)
+      .Object("PreviewFont", &IO::PreviewFont, &IO::SetPreviewFont)
+      .Enum("DialogsMeasureUnit", [](IO* c) { return c->DialogsMeasureUnit; },
+            [](IO* c, TIEDialogsMeasureUnit v) { c->DialogsMeasureUnit = v; }, ieduInches)
+      .Bool("AutoAdjustDPI", [](IO* c) { return c->AutoAdjustDPI; }, [](IO* c, bool v) { c->AutoAdjustDPI = v; },
+            false)
+      .Bool("FilteredAdjustDPI", [](IO* c) { return c->FilteredAdjustDPI; },
+            [](IO* c, bool v) { c->FilteredAdjustDPI = v; }, false)
+      .Event("OnDoPreviews", &IO::OnDoPreviews)
+      .Event("OnIOPreview", &IO::OnIOPreview)
+      .Event("OnProgress", &IO::OnProgress)
+      .Event("OnFinishWork", &IO::OnFinishWork)
+      .Event("OnAcquireBitmap", &IO::OnAcquireBitmap);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "imaging/buffer/ruzozadproc_component.h"
+#include "imaging/formats/ruzozadio.h"
 #include "imaging/views/ieview.h"
 #include "imaging/views/imaging_classes.h"
 #include "platform/ExtCtrls.h"
@@ -40,6 +41,15 @@ const char* const kForm = R"(object frmImaging: TfrmImaging
     PreviewFont.Name = 'Arial'
     UndoLimit = 5
   end
+  object IO: TRuzozAdIO
+    AttachedRuzozAd = View
+    PreviewsParams = [ioppApplyButton]
+    SimplifiedParamsDialogs = False
+    StreamHeaders = True
+    DialogsMeasureUnit = ieduCm
+    AutoAdjustDPI = True
+    FilteredAdjustDPI = True
+  end
 end
 )";
 
@@ -70,6 +80,16 @@ TEST(ImagingClasses, FormWithViewAndProcessingComponentReadsAndWritesBack) {
   EXPECT_TRUE(proc->PreviewsParams().Contains(prppDefaultLockPreview));
   EXPECT_EQ(proc->PreviewFont()->Name(), "Arial");
   EXPECT_EQ(proc->UndoLimit(), 5);
+  auto* io = dynamic_cast<TRuzozAdIO*>(form->FindComponent("IO"));
+  ASSERT_NE(io, nullptr);
+  EXPECT_EQ(io->AttachedRuzozAd(), view);
+  EXPECT_EQ(io->PreviewsParams, TIOPreviewsParams(1u << ioppApplyButton));
+  EXPECT_FALSE(io->SimplifiedParamsDialogs);
+  EXPECT_TRUE(io->StreamHeaders);
+  EXPECT_EQ(io->DialogsMeasureUnit, ieduCm);
+  EXPECT_TRUE(io->AutoAdjustDPI);
+  EXPECT_TRUE(io->FilteredAdjustDPI);
+  EXPECT_EQ(io->MsgLanguage, msSystem);
 
   const std::string once = WriteComponentToText(form);
   EXPECT_EQ(once.find("Ctl3D"), std::string::npos) << "defaults are not written\n" << once;
