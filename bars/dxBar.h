@@ -1387,6 +1387,7 @@ class TdxBarControl : public TCustomdxBarControl {
   LRESULT NCHitTest(TPoint Screen);
   void DragLoop(TPoint Start);
   void MoveBarTo(TPoint Cursor);
+  void SizeFloating(UINT Edge, RECT& R);
 };
 
 // A menu window showing a link collection as rows. (Placement on the screen,

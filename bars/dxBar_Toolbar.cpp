@@ -607,6 +607,24 @@ LRESULT TdxBarControl::NCHitTest(TPoint Screen) {
   RECT wr;
   GetWindowRect(Handle(), &wr);
   if (Screen.X < wr.left || Screen.X >= wr.right || Screen.Y < wr.top || Screen.Y >= wr.bottom) return HTNOWHERE;
+  if (dockingStyle_ == dsNone) {
+    Integer f = manager_->FloatFrameWidth(), g = manager_->FloatFrameHeight();
+    Integer x = Screen.X - wr.left, y = Screen.Y - wr.top;
+    Integer w = wr.right - wr.left - (manager_->IsFlat() ? 2 : 0), h = wr.bottom - wr.top - (manager_->IsFlat() ? 2 : 0);
+    LRESULT edge = 0;
+    if (y < g)
+      edge = HTTOP;
+    else if (y >= h - g)
+      edge = HTBOTTOM;
+    else if (x < f)
+      edge = HTLEFT;
+    else if (x >= w - f)
+      edge = HTRIGHT;
+    if (edge) {
+      HitCode = edge;
+      return edge;
+    }
+  }
   TPoint p = ScreenToClient(Screen);
   bool inClient = p.X >= 0 && p.Y >= 0 && p.X < ClientWidth() && p.Y < ClientHeight();
   HitCode = 0;
@@ -642,6 +660,18 @@ void TdxBarControl::Dispatch(TMessage& M) {
       return;
     case WM_NCHITTEST:
       M.Result = NCHitTest(MessagePoint(M.LParam));
+      return;
+    case WM_SIZING:
+      if (dockingStyle_ == dsNone) {
+        SizeFloating(static_cast<UINT>(M.WParam), *reinterpret_cast<RECT*>(M.LParam));
+        M.Result = 1;
+        return;
+      }
+      break;
+    case WM_WINDOWPOSCHANGED:
+      TCustomdxBarControl::Dispatch(M);
+      // A floating bar's place and size live in its bar between shows.
+      if (dockingStyle_ == dsNone && !Locked() && !BeingFreed && bar_->Visible()) bar_->StorePosition();
       return;
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
@@ -767,4 +797,37 @@ void TdxBarControl::MoveBarTo(TPoint Cursor) {
   ArrangeItems();
   ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   Invalidate();
+}
+
+// A floating bar sized by an edge takes the nearest layout that fits the new
+// length; a corner changes nothing; the caption stays reachable at the top.
+void TdxBarControl::SizeFloating(UINT Edge, RECT& R) {
+  Integer fw = bar_->FrameWidth(dsNone), fh = bar_->FrameHeight(dsNone);
+  switch (Edge) {
+    case WMSZ_LEFT:
+    case WMSZ_RIGHT: {
+      TPoint s = CalcSizeForWidth(dsNone, R.right - R.left - fw);
+      if (Edge == WMSZ_LEFT)
+        R.left = R.right - (s.X + fw);
+      else
+        R.right = R.left + s.X + fw;
+      R.bottom = R.top + fh + s.Y;
+      break;
+    }
+    case WMSZ_TOP:
+    case WMSZ_BOTTOM: {
+      TPoint s = CalcSizeForHeight(dsNone, R.bottom - R.top - fh);
+      R.right = R.left + fw + s.X;
+      if (Edge == WMSZ_TOP)
+        R.top = R.bottom - (s.Y + fh);
+      else
+        R.bottom = R.top + s.Y + fh;
+      break;
+    }
+    default: GetWindowRect(Handle(), &R); break;
+  }
+  if (R.top < -15) {
+    R.bottom += -15 - R.top;
+    R.top = -15;
+  }
 }

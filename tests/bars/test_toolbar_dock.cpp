@@ -343,3 +343,57 @@ TEST(ToolbarDrag, DraggedOffTheTopItFloatsAndDroppedAtTheLeftEdgeItTakesAColumn)
   EXPECT_EQ(bar->Control()->DockSite(), left);
   EXPECT_EQ(Point(bar->Control()->Left(), bar->Control()->Top()), place);
 }
+
+TEST(ToolbarFloating, OnlyEdgesSizeItAndTheWidthSnapsToALayout) {
+  TDockModel m(420, 300);
+  TdxBar* bar = m.AddBar("Sized", 0, 6, dsNone);
+  TdxBarControl* w = bar->Control();
+  ASSERT_NE(w, nullptr);
+  TRect r = ScreenRect(w);
+  Integer f = m.manager->FloatFrameWidth();
+  // Frame edges size, corners count as an edge, the caption and empty space drag.
+  struct Hit {
+    TPoint at;
+    LRESULT code;
+  } hits[] = {{Point(r.Left + 1, (r.Top + r.Bottom) / 2), HTLEFT},
+              {Point(r.Right - 1, (r.Top + r.Bottom) / 2), HTRIGHT},
+              {Point((r.Left + r.Right) / 2, r.Top), HTTOP},
+              {Point((r.Left + r.Right) / 2, r.Bottom - 1), HTBOTTOM},
+              {Point(r.Left + 1, r.Top + 1), HTTOP},
+              {Point(r.Right - 1, r.Bottom - 1), HTBOTTOM},
+              {Point(r.Left + f + 20, r.Top + f + 3), HTCLIENT}};
+  for (const Hit& h : hits)
+    EXPECT_EQ(SendMessageW(w->Handle(), WM_NCHITTEST, 0, MAKELPARAM(h.at.X, h.at.Y)), h.code) << h.at.X << "," << h.at.Y;
+  EXPECT_EQ(w->HitCode, HTCAPTION);
+
+  Integer fw = bar->FrameWidth(dsNone), fh = bar->FrameHeight(dsNone);
+  Integer itemW = bar->ItemLinks()->ShownLinks()[0]->ItemRect.Width();
+  Integer itemH = bar->ItemLinks()->ShownLinks()[0]->ItemRect.Height();
+  struct Size {
+    UINT edge;
+    Integer width, top;
+    Integer wantWidth, wantHeight, wantTop;  // -1: unchanged
+  } sizes[] = {
+      {WMSZ_RIGHT, fw + 3 * itemW + 5, 100, fw + 3 * itemW, fh + 2 * itemH, 100},
+      {WMSZ_LEFT, fw + 2 * itemW + 2, 100, fw + 2 * itemW, fh + 3 * itemH, 100},
+      {WMSZ_RIGHT, fw + 1, 100, fw + itemW, fh + 6 * itemH, 100},
+      {WMSZ_BOTTOMRIGHT, fw + 2 * itemW, 100, -1, -1, -1},
+      {WMSZ_RIGHT, fw + 3 * itemW, -40, fw + 3 * itemW, fh + 2 * itemH, -15},
+  };
+  for (const Size& s : sizes) {
+    TRect cur = ScreenRect(w);
+    RECT rc{100, s.top, 100 + s.width, s.top + 50};
+    if (s.edge == WMSZ_LEFT) rc = RECT{300 - s.width, s.top, 300, s.top + 50};
+    SendMessageW(w->Handle(), WM_SIZING, s.edge, reinterpret_cast<LPARAM>(&rc));
+    if (s.wantWidth < 0) {
+      EXPECT_EQ(Rect(rc.left, rc.top, rc.right, rc.bottom), cur) << "a corner leaves the size";
+      continue;
+    }
+    EXPECT_EQ(rc.right - rc.left, s.wantWidth) << s.width;
+    EXPECT_EQ(rc.bottom - rc.top, s.wantHeight) << s.width;
+    EXPECT_EQ(rc.top, s.wantTop) << s.width;
+    if (s.edge == WMSZ_LEFT) {
+      EXPECT_EQ(rc.right, 300) << "the other edge stays";
+    }
+  }
+}
