@@ -139,11 +139,10 @@ void TRzTabRegionCache::ChangeCapacity(Integer N) {
 // ---------------------------------------------------------------------------
 // The control.
 TRzCustomTabControl::TRzCustomTabControl(TComponent* AOwner) : TCustomControl(AOwner) {
-  SetBounds(Left(), Top(), 300, 100);
   controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks};
   offScreen_ = std::make_unique<TBitmap>();
   offScreen_->SetPixelFormat(pf24bit);
-  offScreen_->SetSize(Width(), Height());
+  offScreen_->SetSize(300, 100);
   tabs_ = std::make_unique<TRzTabDataList>();
   tabColors_ = std::make_unique<TRzTabColors>(this);
   textColors_ = std::make_unique<TRzTextColors>(this);
@@ -151,6 +150,7 @@ TRzCustomTabControl::TRzCustomTabControl(TComponent* AOwner) : TCustomControl(AO
   workFont_->Assign(Font());
   regionCache_ = std::make_unique<TRzTabRegionCache>(1);
   SetTabStop(true);
+  SetBounds(Left(), Top(), 300, 100);
   layoutDirty_ = true;
 }
 
@@ -339,10 +339,7 @@ void TRzCustomTabControl::NotifyChange() {
 }
 
 void TRzCustomTabControl::AlignControls(TControl* AControl, TRect& Rect) {
-  TRect page = PageRect();
-  page.Right += 1;  // inclusive to exclusive
-  page.Bottom += 1;
-  Rect = page;
+  Rect = PageRect();
   TCustomControl::AlignControls(AControl, Rect);
   lastPageRect_ = PageRect();
 }
