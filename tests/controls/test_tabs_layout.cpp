@@ -223,7 +223,9 @@ TEST_F(TabsLayoutTest, ScrolledStripShowsOnlyWholeTabsBeforeScrollerAndCloseButt
   EXPECT_EQ(cb.Left, 297 - s - 1);
   EXPECT_EQ(sc2.Right, cb.Left - 2);
   for (Integer i = 0; i < 10; ++i) {
-    if (tabs->IsTabShown(i)) EXPECT_LE(ClientTab(i).Right, sc2.Left) << i;
+    if (tabs->IsTabShown(i)) {
+      EXPECT_LE(ClientTab(i).Right, sc2.Left) << i;
+    }
   }
 
   // Reverse: scroller and close button go to the far (left) end.
