@@ -27,7 +27,7 @@ if not os.path.exists(ppm):
 subprocess.run(["cjpeg", "-quality", "90", "-outfile", jpg, ppm], check=True)
 for path, tool in ((png, ["pnmtopng", ppm]), (bmp, ["ppmtobmp", ppm]), (tga, ["pamtotga", ppm])):
     with open(path, "wb") as f:
-        subprocess.run(tool, stdout=f, check=True)
+        subprocess.run(tool, stdout=f, stderr=subprocess.DEVNULL, check=True)
 
 
 def best(args, runs=3, stdin=None):
@@ -35,7 +35,7 @@ def best(args, runs=3, stdin=None):
     for _ in range(runs):
         with open(stdin, "rb") if stdin else open(os.devnull, "rb") as i, open(os.devnull, "wb") as o:
             t0 = time.perf_counter()
-            subprocess.run(args, stdin=i, stdout=o, check=True)
+            subprocess.run(args, stdin=i, stdout=o, stderr=subprocess.DEVNULL, check=True)
             t = min(t, time.perf_counter() - t0)
     return t
 
