@@ -49,6 +49,9 @@ TThemedElementDetails Lookup(TThemedElement Element, Integer Ordinal, const std:
 }
 
 std::unique_ptr<TThemeServices>& SharedSlot() {
+  // The subclass map must outlive the shared services, whose destructor at
+  // exit erases their window from it: statics die in reverse order of making.
+  Hooked();
   static std::unique_ptr<TThemeServices> services;
   return services;
 }

@@ -1,5 +1,3 @@
-// own-process: sharing the controls test executable, this file's run crashed at
-// exit while the property tables were being destroyed; kept apart until found.
 // The framed edit on a shown form: colours for the normal, focused and
 // disabled states, the frame in the non-client area with hot tracking by
 // mouse and focus (pixels, classic and themed), Enter-as-Tab, alignment and

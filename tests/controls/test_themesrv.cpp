@@ -313,6 +313,32 @@ TEST(RzThemeSrvShared, OneServicesObjectOnTheApplicationWindow) {
   EXPECT_NE(CommonControlsVersion().MS, 0u);
 }
 
+// The shared services are destroyed at process exit and then un-subclass the
+// application window. A copy of this program runs just the test above and must
+// end cleanly; the heap checks turn a use of freed memory at exit into a crash.
+TEST(RzThemeSrvShared, ProcessEndsCleanlyAfterUsingTheSharedServices) {
+  wchar_t exe[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+  std::wstring command = L"\"" + std::wstring(exe) +
+                         L"\" --test-file=themesrv --gtest_filter=RzThemeSrvShared.OneServicesObjectOnTheApplicationWindow";
+  wchar_t oldDebug[256] = L"";
+  const DWORD hadDebug = ::GetEnvironmentVariableW(L"WINEDEBUG", oldDebug, 256);
+  ::SetEnvironmentVariableW(L"WINEDEBUG", L"-all,warn+heap");
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &si, &pi);
+  ::SetEnvironmentVariableW(L"WINEDEBUG", hadDebug ? oldDebug : nullptr);
+  ASSERT_TRUE(started);
+  ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u);
+}
+
 // The real light style of the test prefix: the look switch reaches the shared
 // services through WM_THEMECHANGED on the application window.
 class RzThemeSrvLook : public ThemeLookTest {};
