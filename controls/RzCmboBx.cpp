@@ -137,12 +137,7 @@ void TRzCustomComboBox::SetFramingPreference(TFramingPreference Value) {
 }
 
 void TRzCustomComboBox::SetFrameController(TRzFrameController* Value) {
-  if (frameController_) frameController_->UnregisterControl(this);
-  frameController_ = Value;
-  if (Value) {
-    Value->RegisterControl(this);
-    Value->FreeNotification(this);
-  }
+  TRzFrameController::Link(this, frameController_, Value);
 }
 
 void TRzCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {

@@ -121,6 +121,9 @@ class TRzFrameController : public TComponent {
   ~TRzFrameController() override;
   void Assign(TPersistent* Source) override;
 
+  // Points a control's controller slot at Value: leaves the old controller,
+  // joins the new one (which pushes its settings) and hears of its freeing.
+  static void Link(TComponent* Control, TRzFrameController*& Slot, TRzFrameController* Value);
   // Adds a control (once) and pushes all settings to it.
   void RegisterControl(TComponent* Control);
   void UnregisterControl(TComponent* Control);

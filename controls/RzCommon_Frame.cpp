@@ -54,6 +54,16 @@ TRzFrameController::~TRzFrameController() {
   controls_.reset();
 }
 
+void TRzFrameController::Link(TComponent* Control, TRzFrameController*& Slot, TRzFrameController* Value) {
+  if (Value == Slot) return;
+  if (Slot) Slot->UnregisterControl(Control);
+  Slot = Value;
+  if (Value) {
+    Value->RegisterControl(Control);
+    Value->FreeNotification(Control);
+  }
+}
+
 void TRzFrameController::RegisterControl(TComponent* Control) {
   if (!controls_) controls_ = std::make_unique<std::vector<TComponent*>>();
   if (std::find(controls_->begin(), controls_->end(), Control) != controls_->end()) return;

@@ -121,12 +121,7 @@ void TRzCustomEdit::SetFramingPreference(TFramingPreference Value) {
 }
 
 void TRzCustomEdit::SetFrameController(TRzFrameController* Value) {
-  if (frameController_) frameController_->UnregisterControl(this);
-  frameController_ = Value;
-  if (Value) {
-    Value->RegisterControl(this);
-    Value->FreeNotification(this);
-  }
+  TRzFrameController::Link(this, frameController_, Value);
 }
 
 void TRzCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {

@@ -162,13 +162,7 @@ void TRzLabel::SetFlyByEnabled(bool Value) {
 }
 
 void TRzLabel::SetFrameController(TRzFrameController* Value) {
-  if (Value == frameController_) return;
-  if (frameController_) frameController_->UnregisterControl(this);
-  frameController_ = Value;
-  if (Value) {
-    Value->RegisterControl(this);
-    Value->FreeNotification(this);
-  }
+  TRzFrameController::Link(this, frameController_, Value);
 }
 
 void TRzLabel::Notification(TComponent* AComponent, TOperation Operation) {

@@ -105,13 +105,7 @@ void TRzCustomPanel::SetTransparent(bool Value) {
 }
 
 void TRzCustomPanel::SetFrameController(TRzFrameController* Value) {
-  if (Value == frameController_) return;
-  if (frameController_) frameController_->UnregisterControl(this);
-  frameController_ = Value;
-  if (Value) {
-    Value->RegisterControl(this);
-    Value->FreeNotification(this);
-  }
+  TRzFrameController::Link(this, frameController_, Value);
 }
 
 void TRzCustomPanel::Notification(TComponent* AComponent, TOperation Operation) {

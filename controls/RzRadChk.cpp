@@ -113,13 +113,7 @@ void TRzCustomGlyphButton::SetTransparent(bool Value) {
 }
 
 void TRzCustomGlyphButton::SetFrameController(TRzFrameController* Value) {
-  if (Value == frameController_) return;
-  if (frameController_) frameController_->UnregisterControl(this);
-  frameController_ = Value;
-  if (Value) {
-    Value->RegisterControl(this);
-    Value->FreeNotification(this);
-  }
+  TRzFrameController::Link(this, frameController_, Value);
 }
 
 void TRzCustomGlyphButton::Notification(TComponent* AComponent, TOperation Operation) {
