@@ -908,6 +908,9 @@ class TdxBarItemLinks : public TCollection {
   void CompactRecentOrder();
   bool EffectiveUseRecentItems() const;
   bool IsInToolbar() const;
+  // Takes a link out of the recent order (a container's own link while its
+  // generated entries stand in for it).
+  void ForgetRecent(TdxBarItemLink* L);
 
  protected:
   void Update(TCollectionItem* Item) override;
@@ -1229,7 +1232,7 @@ class TCustomdxBarControl : public TCustomControl {
   bool BeingFreed = false;
   bool IsFlat() const;
   bool HasShadow() const;
-  TdxBarItemControl* ItemControlAtPoint(TPoint P) const;
+  virtual TdxBarItemControl* ItemControlAtPoint(TPoint P) const;
   bool OwnsItemControl(const TdxBarItemControl* C) const;
   bool ForwardKeyToSelected(Word Key);
   void DrawCustomizingFrame(TdxBarItemControl* Control);
@@ -1364,6 +1367,9 @@ class TdxBarControl : public TCustomdxBarControl {
   Integer MinLength = 0, FullLength = 0;
   // What the last WM_NCHITTEST meant to the window itself (HTCAPTION: a drag handle).
   LRESULT HitCode = 0;
+  // Set while the bar shows (or is about to show) a drop-down menu: sub items
+  // on it then open their menus.
+  bool KeyboardDropDown = false;
   // Where a drag holds the window (client of the frame) and its size then.
   Integer GrabX = 0, GrabY = 0, FloatWidth = 1, FloatHeight = 1;
   // Where the cursor holds the window in the size it has with a docking style.
@@ -1388,35 +1394,6 @@ class TdxBarControl : public TCustomdxBarControl {
   void DragLoop(TPoint Start);
   void MoveBarTo(TPoint Cursor);
   void SizeFloating(UINT Edge, RECT& R);
-};
-
-// A menu window showing a link collection as rows. (Placement on the screen,
-// scrolling, expansion and animation belong to the menu road.)
-class TdxBarSubMenuControl : public TCustomdxBarControl {
- public:
-  T_CLASSNAME(TdxBarSubMenuControl)
-  explicit TdxBarSubMenuControl(TdxBarManager* AOwner);
-  ~TdxBarSubMenuControl() override;
-  Integer BeginGroupSize() const override { return separatorStep_ + 1; }
-  void ApplyFont() override;
-  void SetMarkState(Byte State) override { markState_ = State; }
-  void RebuildLayout() override;
-  bool IsPopupWindow() const override { return true; }
-  bool IsMenuWindow() const override { return true; }
-  void MeasureFontMetrics() override;
-  // Shows the window at a screen point; the client size comes from the rows.
-  void ShowAt(Integer X, Integer Y);
-  TdxBarItemControl* OwnerView() const { return ownerView_; }
-  void SetOwnerView(TdxBarItemControl* V) { ownerView_ = V; }
-  Integer GlyphBox() const { return IsFlat() ? 20 : 19; }
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
-  void Paint() override;
-
- private:
-  TPoint CalcLayout();
-  TdxBarItemControl* ownerView_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -1549,3 +1526,354 @@ class TdxBarButtonControl : public TdxBarItemControl {
  private:
   bool MouseOnArrowPart() const;
 };
+
+// ===========================================================================
+// Sub items and container items, their views, and the drop-down menu window
+// with its input, scrolling, expansion and opening animation.
+class TCustomdxBarSubItem;
+class TCustomdxBarContainerItem;
+class TdxBarSubItemControl;
+
+using TdxBarPaintSubMenuBarEvent = TEvent<TObject*, TCanvas*, const TRect&>;
+
+// An item whose click opens a menu of its own links.
+class TCustomdxBarSubItem : public TdxBarItem {
+ public:
+  T_CLASSNAME(TCustomdxBarSubItem)
+  explicit TCustomdxBarSubItem(TComponent* AOwner);
+  ~TCustomdxBarSubItem() override;
+
+  Integer BarSize() const { return barSize_; }
+  void SetBarSize(Integer V);
+  bool Detachable() const { return detachable_; }
+  void SetDetachable(bool V) { detachable_ = V; }
+  // The index of the detaching bar in the manager's bars (it follows reordering), or -1.
+  Integer DetachingBar() const;
+  void SetDetachingBar(Integer V) { WriteDetachingBar(V); }
+  void WriteDetachingBar(Integer Index);
+  TdxBar* DetachingBarObject() const { return detachingBar_; }
+  TdxBarItemLinks* ItemLinks() const { return itemLinks_.get(); }
+  void SetItemLinks(TdxBarItemLinks* V) { itemLinks_->Assign(V); }
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool V);
+  bool AllowCustomizing() const { return allowCustomizing_; }
+  void SetAllowCustomizing(bool V) { allowCustomizing_ = V; }
+
+  TNotifyEvent OnCloseUp, OnDetaching, OnPopup;
+  TdxBarPaintSubMenuBarEvent OnPaintBar;
+
+  // Whether Item may be placed in the links owned by Owner (no sub item may
+  // end up inside itself, at any depth).
+  static bool AcceptsLink(TPersistent* Owner, TdxBarItem* Item);
+
+  void AfterManagerSet() override;
+  bool AcceptsDirectClick() const override { return false; }
+  bool HintFollowsCaption() const override { return false; }
+  void BarChanged(Integer Change, TdxBar* Bar) override;
+  virtual void PaintBar(TCanvas* Canvas, const TRect& R) { OnPaintBar(this, Canvas, R); }
+  virtual void DoCloseUp() { OnCloseUp(this); }
+  virtual void DoDetaching() { OnDetaching(this); }
+  virtual void DoPopup() { OnPopup(this); }
+  // The open menu window of the links, or none.
+  TdxBarSubMenuControl* MenuWindow() const;
+
+ private:
+  Integer barSize_ = 0;
+  bool detachable_ = false;
+  TdxBar* detachingBar_ = nullptr;
+  std::unique_ptr<TdxBarItemLinks> itemLinks_;
+  bool showCaption_ = true;
+  bool allowCustomizing_ = true;
+};
+
+class TdxBarSubItem : public TCustomdxBarSubItem {
+ public:
+  T_CLASSNAME(TdxBarSubItem)
+  explicit TdxBarSubItem(TComponent* AOwner) : TCustomdxBarSubItem(AOwner) {}
+};
+
+// A sub item that, in a menu, puts generated entries in its own place.
+class TCustomdxBarContainerItem : public TCustomdxBarSubItem {
+ public:
+  T_CLASSNAME(TCustomdxBarContainerItem)
+  explicit TCustomdxBarContainerItem(TComponent* AOwner) : TCustomdxBarSubItem(AOwner) {}
+  ~TCustomdxBarContainerItem() override;
+  TNotifyEvent OnGetData;
+  // Base part: stale data cleared, OnGetData on the first expansion of a build.
+  virtual void InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBarItemLink* Link, bool First);
+  virtual void RemoveLinks(TdxBarItemLinks*, Integer) {}
+  virtual void ClearData() { stale_ = false; }
+  virtual bool ReplacesOwnLink() const { return true; }
+  void MarkStale() { stale_ = true; }
+  bool Stale() const { return stale_; }
+
+ protected:
+  bool stale_ = false;
+};
+
+// Numbered entries made from a string list ("-" separates groups).
+class TdxBarListItem : public TCustomdxBarContainerItem {
+ public:
+  T_CLASSNAME(TdxBarListItem)
+  explicit TdxBarListItem(TComponent* AOwner);
+  ~TdxBarListItem() override;
+  Integer DataIndex() const;
+  void SetDataIndex(Integer V);
+  Integer ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer V) { itemIndex_ = V; }
+  TStrings* Items() const { return items_.get(); }
+  void SetItems(TStrings* V) { items_->Assign(V); }
+  bool ShowCheck() const { return showCheck_; }
+  void SetShowCheck(bool V) { showCheck_ = V; }
+  bool ShowNumbers() const { return showNumbers_; }
+  void SetShowNumbers(bool V) { showNumbers_ = V; }
+  virtual std::string GetEntryCaption(const std::string& S) const { return S; }
+  Integer GeneratedButtonCount() const { return static_cast<Integer>(buttons_.size()); }
+  TdxBarButton* GeneratedButton(Integer I) const { return buttons_[static_cast<size_t>(I)]; }
+
+  void RunClick() override;
+  void InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBarItemLink* Link, bool First) override;
+  void RemoveLinks(TdxBarItemLinks* Links, Integer Position) override;
+  void ClearData() override;
+
+ private:
+  void EntryClick(TObject* Sender);
+  void FreeButtons();
+  std::unique_ptr<TStringList> items_;
+  Integer itemIndex_ = -1;
+  bool showCheck_ = false, showNumbers_ = true;
+  std::vector<TdxBarButton*> buttons_;
+};
+
+// Inlines the links of its own collection.
+class TdxBarContainerItem : public TCustomdxBarContainerItem {
+ public:
+  T_CLASSNAME(TdxBarContainerItem)
+  explicit TdxBarContainerItem(TComponent* AOwner) : TCustomdxBarContainerItem(AOwner) {}
+  void InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBarItemLink* Link, bool First) override;
+  void RemoveLinks(TdxBarItemLinks* Links, Integer Position) override;
+};
+
+// The view of a sub item: opens and closes its menu (with the hover delay).
+class TdxBarSubItemControl : public TdxBarItemControl {
+ public:
+  T_CLASSNAME(TdxBarSubItemControl)
+  explicit TdxBarSubItemControl(TdxBarItemLink* Link) : TdxBarItemControl(Link) {}
+  ~TdxBarSubItemControl() override;
+  // Set when the mouse opened the view; its next menu animates.
+  bool OpenedByMouse = false;
+
+  TCustomdxBarSubItem* SubItem() const { return dynamic_cast<TCustomdxBarSubItem*>(Item()); }
+  virtual TdxBarSubMenuControl* SubMenuWindow() const;
+  virtual TdxBarSubMenuControl* CreateSubMenuWindow();
+  virtual Integer GetThickness() const;
+  virtual Integer GetLength() const;
+  virtual bool CanOpen() const { return true; }
+
+  void GlyphChanged() override { RelayoutWindow(); }
+  bool ClickRunsItem() const override { return false; }
+  void EnterActive(bool ByMouse) override;
+  void LeaveActive(bool ByMouse) override;
+  void PrepareClick(bool ByMouse) override;
+  void KeyDown(Word Key) override;
+  bool WantsKey(Word Key) const override { return Key == VK_RIGHT && IsMenu(); }
+  Integer GetHeight() const override;
+  Integer GetWidth() const override;
+  bool ClickClosesMenus() const override { return false; }
+  bool DoubleClickExpands() const override { return true; }
+  bool OpensItemEditorOnDoubleClick() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  void DrawSubMenuArrow(HDC DC, const TRect& R, Integer Kind, bool Selected);
+};
+
+// The view of a container item where it does not expand in place.
+class TdxBarContainerItemControl : public TdxBarSubItemControl {
+ public:
+  T_CLASSNAME(TdxBarContainerItemControl)
+  explicit TdxBarContainerItemControl(TdxBarItemLink* Link) : TdxBarSubItemControl(Link) {}
+  TdxBarSubMenuControl* CreateSubMenuWindow() override;
+  std::string GetCaption() const override;
+  bool DoubleClickExpands() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+};
+
+// The hover state shared by every sub-item view: the view waiting for its
+// delayed open or close (400 ms), or none.
+TdxBarSubItemControl* PendingSubItem();
+constexpr UINT SubItemHoverDelay = 400;
+
+// The drop-down menu window: the links of a sub item, a popup menu or a
+// drop-down button's menu as rows, placed on the monitor of its anchor.
+class TdxBarSubMenuControl : public TCustomdxBarControl {
+ public:
+  T_CLASSNAME(TdxBarSubMenuControl)
+  explicit TdxBarSubMenuControl(TdxBarManager* AOwner);
+  ~TdxBarSubMenuControl() override;
+
+  // Opening and closing. The opener sets Left/Top (screen, the anchor), the
+  // exclusion extent, ParentSubItem, the parent/child links and Animate, then
+  // calls ShowSubMenuWindow. CloseMenu destroys the window and frees the object
+  // (later, when it is called from inside the window's own messages).
+  void ShowSubMenuWindow();
+  void CloseMenu();
+  // Shortcut for openers without a parent row: Left/Top := (X, Y), then shown.
+  void ShowAt(Integer X, Integer Y);
+
+  TdxBarSubItemControl* ParentSubItem() const { return parentSubItem_; }
+  void SetParentSubItem(TdxBarSubItemControl* V) { parentSubItem_ = V; }
+  // The drop-down button view whose menu this is, or none.
+  TdxBarItemControl* OwnerView() const { return ownerView_; }
+  void SetOwnerView(TdxBarItemControl* V) { ownerView_ = V; }
+  Integer ExclusionWidth = 0, ExclusionHeight = 0;
+  bool Animate = false;
+  HWND OwnerWindow = nullptr;
+  TNotifyEvent OnCloseUp, OnPopup;
+  TdxBarMenuAnimations AnimationKind() const { return animationKind_; }
+  bool FlippedLeft() const { return flippedLeft_; }
+  bool FlippedUp() const { return flippedUp_; }
+  Integer TopIndex() const { return topIndex_; }
+  void SetTopIndex(Integer N);
+  Integer MarkHeight() const { return markHeight_; }
+  Integer GlyphBox() const { return IsFlat() ? 20 : 19; }
+  Integer BarSize() const;
+  bool HasDragBar() const;
+  bool ClosingMenu() const { return closing_; }
+  bool ExpandsContainer(TCustomdxBarContainerItem* Item) const;
+  HBRUSH RareRowBrush() const { return rareRowBrush_; }
+  // Rows that fit (at least 1) and whether the scroll bands are shown.
+  Integer FittingRows() const { return fittingRows_; }
+  bool ScrolledUp() const { return topIndex_ > 0; }
+  bool MoreBelow() const { return moreBelow_; }
+  TRect UpBandRect() const;
+  TRect DownBandRect() const;
+  TRect MarkRect() const;
+  // Recreates the open menu with all items (the expansion).
+  void Expand();
+  // Stops this menu's animation, if it runs, and handles what it sent meanwhile.
+  void WaitForAnimation();
+  bool Animating() const;
+  // Paints the whole client area into a DC (the animation's picture).
+  void PaintClientTo(HDC DC);
+
+  Integer BeginGroupSize() const override { return IsFlat() ? 5 : 10; }
+  void ApplyFont() override;
+  HFONT FontHandle() const override;
+  bool AllowsCustomizing() const override;
+  void GetItemRectEx(TdxBarItemControl* Control, bool Whole, TRect& R) const override;
+  bool IsPopupWindow() const override { return true; }
+  bool IsMenuWindow() const override { return true; }
+  bool HasMark() const override;
+  TdxBarItemControl* ItemControlAtPoint(TPoint P) const override;
+  TdxBarItemControl* ItemControlAtPointEx(TPoint P, bool& InSeparator, bool& Vertical, bool& Before) const override;
+  void BuildItemControls() override;
+  void DropItemControls() override;
+  void MeasureFontMetrics() override;
+  void PaintItemControl(TdxBarItemControl* Control) override;
+  void RebuildLayout() override;
+  void CloseChain() override;
+  void SetActive(bool Value) override;
+  void SetMarkState(Byte State) override;
+  void SetSelectedControl(TdxBarItemControl* Control) override;
+  void WndProc(TMessage& Message) override;
+
+  virtual void DoCloseUp() { OnCloseUp(this); }
+  virtual void DoPopup() { OnPopup(this); }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void Paint() override;
+  void WMKeyDownBar(TMessage& M) override;
+  void WMLButtonDownBar(TMessage& M) override;
+  void WMMouseMoveBar(TMessage& M) override;
+  void WMMouseLeaveBar(TMessage& M) override;
+  // The owner's side bar painter (sub item or popup menu), if any.
+  virtual void PaintSideBar(const TRect& R);
+
+  friend class TdxBarSubItemControl;
+  friend struct TdxBarMenuAnimator;
+  bool containerExpanding_ = false;
+  bool dragBarHot_ = false;
+  bool recreating_ = false;
+  bool closing_ = false;
+  bool freePending_ = false;
+  bool creating_ = false;
+  bool inPaint_ = false;
+  Integer wndProcDepth_ = 0;
+  UINT_PTR markTimer_ = 0, scrollTimer_ = 0;
+  HBRUSH rareRowBrush_ = nullptr;
+  HPALETTE rareRowPalette_ = nullptr;
+  Integer markHeight_ = 0;
+  TdxBarMenuAnimations animationKind_ = maNone;
+  Integer savedLeft_ = 0, savedTop_ = 0;
+  bool flippedLeft_ = false, flippedUp_ = false;
+  struct TContainerEntry {
+    TdxBarItemLink* Link;
+    Integer Index;
+    bool Replaced;
+  };
+  std::vector<TContainerEntry> containerLinks_;
+  Integer topIndex_ = 0;
+  Integer fittingRows_ = 1;
+  bool moreBelow_ = false;
+  TdxBarSubItemControl* parentSubItem_ = nullptr;
+  TdxBarItemControl* ownerView_ = nullptr;
+
+ private:
+  TPoint MeasureSize();
+  void LayoutRows();
+  void PlaceOnScreen();
+  void CreateRareRowBrush();
+  void DeleteRareRowBrush();
+  void PaintScrollArrow(HDC DC, const TRect& Band, bool Up);
+  void PaintMark(HDC DC, const TRect& R);
+  void ApplyShownCount();
+  void ExpandContainers();
+  void CollapseContainers();
+  void OnScrollTimer();
+  void OnMarkTimer(UINT_PTR Id);
+  void UpdateDragBarHot(bool Hot);
+  TRect DragBarRect() const;
+  void NCCalcSize(TMessage& M);
+  void NCPaint();
+};
+
+// The menu window a container view opens on a toolbar.
+class TContainerItemSubMenuControl : public TdxBarSubMenuControl {
+ public:
+  T_CLASSNAME(TContainerItemSubMenuControl)
+  TContainerItemSubMenuControl(TdxBarManager* AOwner, TCustomdxBarContainerItem* Container)
+      : TdxBarSubMenuControl(AOwner), container_(Container) {}
+  ~TContainerItemSubMenuControl() override;
+  TCustomdxBarContainerItem* Container() const { return container_; }
+  bool InCustomizing() const override { return false; }
+  void DoCloseUp() override;
+
+ private:
+  TCustomdxBarContainerItem* container_;
+};
+
+// Menu animation: one at a time, program-wide. A worker thread grows the
+// window step by step, copying the matching part of the finished picture.
+struct TdxBarAnimationFrame {
+  Integer Index = 0;       // 1..n
+  TRect WindowRect;        // screen rect of the window in this frame
+  TRect ClientPart;        // the part of the picture shown (picture coordinates)
+};
+// Starts the animation of a placed menu (its Animate set); called by CreateWnd.
+void PrepareMenuAnimation(TdxBarSubMenuControl* Menu, bool FlippedLeft, bool FlippedUp);
+TdxBarSubMenuControl* AnimatingMenu();
+// Frame geometry of an animation: the count and the client size of frame i.
+Integer MenuAnimationFrameCount(TdxBarMenuAnimations Kind, Integer ClientWidth, Integer ClientHeight);
+TPoint MenuAnimationFrameSize(TdxBarMenuAnimations Kind, Integer ClientWidth, Integer ClientHeight, Integer I);
+// Called on the worker thread after each frame is drawn, with the window's DC
+// (tests record the frames); none by default.
+using TdxBarAnimationFrameHook = std::function<void(const TdxBarAnimationFrame&, HDC WindowDC)>;
+void SetMenuAnimationFrameHook(TdxBarAnimationFrameHook Hook);
+// Worker threads started and still running (for leak checks).
+Integer MenuAnimationThreadsStarted();
+Integer MenuAnimationThreadsRunning();

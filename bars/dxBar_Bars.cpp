@@ -24,6 +24,8 @@ TdxBar::~TdxBar() {
     m->DesignerModified();
     m->OnBarDelete(m, this);
   }
+  if (m)
+    for (Integer i = 0; i < m->ItemCount(); ++i) m->Items(i)->BarChanged(0, this);
   visible_ = true;
   if (Control()) {
     itemLinks_->FreeBarWindow();

@@ -1,6 +1,6 @@
 // The bar window base: one view per visible link, selection, hot tracking,
 // menu mode with the chain of active windows, the flat drop shadow, and the
-// routing of keys and mouse messages to the views. Also the menu window's rows.
+// routing of keys and mouse messages to the views.
 #include <algorithm>
 
 #include "bars/dxBar.h"
@@ -248,6 +248,7 @@ void TCustomdxBarControl::SelectItem(TdxBarItemControl* C) {
   if (selectedControl_ == C) return;
   if (selectedControl_ && selectedControl_->Active) selectedControl_->LeaveActive(true);
   if (!IsLiveBarControl(this)) return;
+  if (auto* sub = dynamic_cast<TdxBarSubItemControl*>(C)) sub->OpenedByMouse = false;
   if (C) C->SelectedByMouse = false;
   SetSelectedControl(C);
 }
@@ -257,6 +258,11 @@ void TCustomdxBarControl::HotTrackTo(TdxBarItemControl* C) {
   if (selectedControl_ && selectedControl_->Active) selectedControl_->LeaveActive(false);
   if (C) C->SelectedByMouse = true;
   SetSelectedControl(C);
+  // A hovered sub item opens (after its delay in menus).
+  if (auto* sub = dynamic_cast<TdxBarSubItemControl*>(C); sub && IsLiveBarControl(this) && selectedControl_ == C) {
+    sub->OpenedByMouse = true;
+    sub->EnterActive(false);
+  }
 }
 
 void TCustomdxBarControl::SetSelectedControl(TdxBarItemControl* C) {
@@ -626,98 +632,4 @@ void TCustomdxBarControl::WMCaptureChangedBar(TMessage& M) {
   TCustomControl::Dispatch(M);
   if (dragPending_) dragPending_ = false;
   pressedControl_ = nullptr;
-}
-
-// --- Menu window ------------------------------------------------------------------------------------
-TdxBarSubMenuControl::TdxBarSubMenuControl(TdxBarManager* AOwner) : TCustomdxBarControl(AOwner) {}
-
-TdxBarSubMenuControl::~TdxBarSubMenuControl() {
-  BeingFreed = true;
-  Destroying();
-  if (auto* b = dynamic_cast<TdxBarButtonControl*>(ownerView_))
-    if (itemLinks_ && itemLinks_->OwnerPopupMenu()) b->DropDownClosed();
-  if (itemLinks_ && itemLinks_->OwnerPopupMenu()) itemLinks_->OwnerPopupMenu()->SetOwnerView(nullptr);
-}
-
-void TdxBarSubMenuControl::CreateParams(TCreateParams& Params) {
-  TCustomdxBarControl::CreateParams(Params);
-  Params.Style = WS_POPUP | WS_BORDER | WS_CLIPSIBLINGS;
-  Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  if (IsFlat()) Params.Style &= ~WS_BORDER;
-  if (manager_->OwnerForm() && manager_->OwnerForm()->HandleAllocated())
-    Params.WndParent = manager_->OwnerForm()->Handle();
-}
-
-void TdxBarSubMenuControl::ApplyFont() { Canvas()->Font()->SetHandle(CopyFont(manager_->BarFontHandle())); }
-
-void TdxBarSubMenuControl::MeasureFontMetrics() {
-  TCustomdxBarControl::MeasureFontMetrics();
-  if (IsFlat()) ++textRowHeight_;
-  arrowColumnWidth_ = textRowHeight_ / 4 * 3 + 1;
-}
-
-TPoint TdxBarSubMenuControl::CalcLayout() {
-  Integer y = 0, w = 60;
-  if (itemLinks_) {
-    for (TdxBarItemLink* l : itemLinks_->ShownLinks())
-      if (l->Control()) w = std::max(w, l->Control()->Width());
-    bool first = true;
-    for (TdxBarItemLink* l : itemLinks_->ShownLinks()) {
-      TdxBarItemControl* c = l->Control();
-      if (!c) continue;
-      if (!first && l->ReadBeginGroup()) {
-        c->GroupSeparatorRect = Rect(0, y, w, y + BeginGroupSize());
-        y += BeginGroupSize();
-      } else {
-        c->GroupSeparatorRect = TRect{};
-      }
-      Integer h = c->Height();
-      l->ItemRect = Rect(0, y, w, y + h);
-      y += h;
-      first = false;
-    }
-  }
-  return Point(w, y);
-}
-
-void TdxBarSubMenuControl::RebuildLayout() {
-  if (!HandleAllocated()) return;
-  TPoint s = CalcLayout();
-  RECT r{0, 0, s.X, s.Y};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
-  Integer extra = HasShadow() ? 2 : 0;
-  SetBounds(Left(), Top(), r.right - r.left + extra, r.bottom - r.top + extra);
-  Invalidate();
-}
-
-void TdxBarSubMenuControl::ShowAt(Integer X, Integer Y) {
-  HandleNeeded();
-  PlayMenuSound(0);
-  SetBounds(X, Y, Width(), Height());
-  RebuildLayout();
-  ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-  SetActive(true);
-}
-
-void TdxBarSubMenuControl::Paint() {
-  HDC dc = Canvas()->Handle();
-  TRect r = ClientRect();
-  FillRect(dc, r.AsRECT(), BackgroundBrush());
-  HGDIOBJ oldFont = SelectObject(dc, FontHandle());
-  if (itemLinks_)
-    for (TdxBarItemLink* l : itemLinks_->ShownLinks()) {
-      TdxBarItemControl* c = l->Control();
-      if (!c) continue;
-      TRect s = c->GroupSeparatorRect;
-      if (s.Height() > 0) {
-        Integer indent = manager_->MenuSeparatorIndent();
-        Integer mid = (s.Top + s.Bottom) / 2 - 1;
-        TRect line = Rect(s.Left + indent, mid, s.Right, mid + 2);
-        DrawEdge(dc, line.AsRECT(), EDGE_ETCHED, BF_TOP);
-      }
-      itemBackgroundBrush_ = BackgroundBrush();
-      c->PaintView(l->ItemRect, 1);
-    }
-  SelectObject(dc, oldFont);
 }

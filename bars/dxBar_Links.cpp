@@ -160,6 +160,8 @@ void TdxBarItemLink::SetVisible(bool Value) {
 
 void TdxBarItemLink::WriteItem(TdxBarItem* Value) {
   if (item_ == Value) return;
+  if (Value && Links() && !TCustomdxBarSubItem::AcceptsLink(Links()->Owner(), Value))
+    throw Exception(dxBarStrings::RecursiveSubItems);
   if (item_) {
     if (control_) FreeItemControl();
     auto& v = item_->links_;
@@ -323,7 +325,9 @@ void TdxBarItemLink::CountUse(bool Count) {
       m->Style() != bmsStandard && w->HandleAllocated())
     PostMessageW(w->Handle(), WM_DXBAR_REBUILDLAYOUT, 0, 0);
   // The menu above counts the click too.
-  if (TdxBarPopupMenu* pm = links->OwnerPopupMenu())
+  if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(links->Owner())) {
+    if (TdxBarItemLink* al = sub->ActiveLink()) al->OwnerLink()->CountUse(Count);
+  } else if (TdxBarPopupMenu* pm = links->OwnerPopupMenu())
     if (pm->OwnerView() && pm->OwnerView()->Item())
       if (TdxBarItemLink* al = pm->OwnerView()->Item()->ActiveLink()) al->OwnerLink()->CountUse(Count);
 }
@@ -602,6 +606,10 @@ void TdxBarItemLinks::CompactRecentOrder() {
   recent_ = vis;
   recent_.insert(recent_.end(), rest.begin(), rest.end());
   RebuildShownLists();
+}
+
+void TdxBarItemLinks::ForgetRecent(TdxBarItemLink* L) {
+  recent_.erase(std::remove(recent_.begin(), recent_.end(), L), recent_.end());
 }
 
 void TdxBarItemLinks::TakeRecentFlags(TdxBarItemLinks* Other) {

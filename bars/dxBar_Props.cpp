@@ -218,6 +218,36 @@ void dxBarRegisterClasses() {
       .Event("OnClick", [](Bt* b) -> TNotifyEvent& { return b->OnClick; })
       .Stored([](Bt* b) { return b->IsOnClickStored(); });
 
+  using Sb = TCustomdxBarSubItem;
+  RegisterClassInfo<Sb, TdxBarItem>("TCustomdxBarSubItem")
+      .Int("BarSize", &Sb::BarSize, &Sb::SetBarSize, 0)
+      .Bool("Detachable", &Sb::Detachable, &Sb::SetDetachable, false)
+      .Int("DetachingBar", &Sb::DetachingBar, &Sb::SetDetachingBar, -1)
+      .Object("Glyph", &Sb::Glyph, &Sb::SetGlyph)
+      .Int("ImageIndex", &Sb::ImageIndex, &Sb::SetImageIndex, -1)
+      .Stored([](Sb* b) { return b->IsImageIndexStored(); })
+      .Bool("ShowCaption", &Sb::ShowCaption, &Sb::SetShowCaption, true)
+      .Event("OnClick", [](Sb* b) -> TNotifyEvent& { return b->OnClick; })
+      .Stored([](Sb* b) { return b->IsOnClickStored(); })
+      .Event("OnDetaching", [](Sb* b) -> TNotifyEvent& { return b->OnDetaching; });
+  using Si = TdxBarSubItem;
+  RegisterClassInfo<Si, TCustomdxBarSubItem>("TdxBarSubItem")
+      .Bool("AllowCustomizing", &Si::AllowCustomizing, &Si::SetAllowCustomizing, true)
+      .Object("ItemLinks", &Si::ItemLinks)
+      .Event("OnCloseUp", [](Si* b) -> TNotifyEvent& { return b->OnCloseUp; })
+      .Event("OnPopup", [](Si* b) -> TNotifyEvent& { return b->OnPopup; });
+  using Ci = TCustomdxBarContainerItem;
+  RegisterClassInfo<Ci, TCustomdxBarSubItem>("TCustomdxBarContainerItem")
+      .Event("OnGetData", [](Ci* b) -> TNotifyEvent& { return b->OnGetData; });
+  using Li = TdxBarListItem;
+  RegisterClassInfo<Li, TCustomdxBarContainerItem>("TdxBarListItem")
+      .Int("ItemIndex", &Li::ItemIndex, &Li::SetItemIndex, -1)
+      .Object("Items", &Li::Items, &Li::SetItems)
+      .Bool("ShowCheck", &Li::ShowCheck, &Li::SetShowCheck, false)
+      .Bool("ShowNumbers", &Li::ShowNumbers, &Li::SetShowNumbers, true);
+  RegisterClassInfo<TdxBarContainerItem, TCustomdxBarContainerItem>("TdxBarContainerItem")
+      .Object("ItemLinks", &TdxBarContainerItem::ItemLinks);
+
   RegisterClassInfo<TdxBarGroup, TComponent>("TdxBarGroup")
       .Bool("Enabled", &TdxBarGroup::Enabled, &TdxBarGroup::SetEnabled, true)
       .Enum("Visible", &TdxBarGroup::Visible, &TdxBarGroup::SetVisible, ivAlways);

@@ -77,6 +77,9 @@ void dxBarInitialize() {
         reinterpret_cast<decltype(&::TrackMouseEvent)>(reinterpret_cast<void*>(GetProcAddress(s.user32, "TrackMouseEvent")));
   CreateCheckerBrush();
   RegisterBarItemClass<TdxBarButton, TdxBarButtonControl>("TdxBarButton", true);
+  RegisterBarItemClass<TdxBarSubItem, TdxBarSubItemControl>("TdxBarSubItem", true);
+  RegisterBarItemClass<TdxBarListItem, TdxBarContainerItemControl>("TdxBarListItem", true);
+  RegisterBarItemClass<TdxBarContainerItem, TdxBarContainerItemControl>("TdxBarContainerItem", true);
 }
 
 void dxBarFinalize() {
