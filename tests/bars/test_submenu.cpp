@@ -144,3 +144,344 @@ TEST(SubMenuPaint, RowsSeparatorsChecksDisabledAndArrowInEveryStyle) {
     EXPECT_EQ(ActiveBarControl(), nullptr);
   }
 }
+
+namespace {
+// A menu of Count plain rows.
+TdxBarSubItem* LongMenu(TMenuModel& M, const std::string& Name, int Count) {
+  TdxBarSubItem* s = M.Sub(Name);
+  for (int i = 0; i < Count; ++i)
+    M.Add(s->ItemLinks(), M.Button(Name + "_" + std::to_string(i), "Row " + std::to_string(i)));
+  return s;
+}
+// Opens the menu of Sub at (X, Y) beside a row of width ExW or below an item of height ExH.
+TdxBarSubMenuControl* OpenAnchored(TdxBarSubItem* Sub, Integer X, Integer Y, Integer ExW, Integer ExH) {
+  auto* w = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarWindow());
+  w->ExclusionWidth = ExW;
+  w->ExclusionHeight = ExH;
+  w->ShowAt(X, Y);
+  Application->ProcessMessages();
+  return Sub->MenuWindow();
+}
+}  // namespace
+
+// The menu stays on the monitor's work area wherever it is asked to open:
+// at a point it moves in (or opens above the point), beside a row it opens on
+// the other side when there is more room there, below a toolbar item it opens
+// above the item or is shortened.
+TEST(SubMenuPlacement, EveryEdgeKeepsTheMenuOnTheWorkArea) {
+  TMenuModel m;
+  TdxBarSubItem* small = LongMenu(m, "small", 4);
+  TRect wa = GetWorkAreaAt(POINT{200, 200});
+  TdxBarSubMenuControl* probe = m.OpenAt(small, wa.Left + 10, wa.Top + 10);
+  ASSERT_NE(probe, nullptr);
+  Integer w = probe->Width(), h = probe->Height();
+  Integer rowH = probe->TextRowHeight();
+  probe->CloseMenu();
+  TdxBarSubItem* tall = LongMenu(m, "tall", static_cast<int>(wa.Height() / rowH) + 8);
+  struct Case {
+    const char* name;
+    TdxBarSubItem* sub;
+    Integer x, y, exW, exH;
+    Integer left, top;  // expected (-1: not checked)
+    bool flippedLeft, flippedUp;
+    Integer height;  // expected window height (-1: the menu's own)
+  } cases[] = {
+      {"point inside", small, wa.Left + 100, wa.Top + 100, 0, 0, wa.Left + 100, wa.Top + 100, false, false, -1},
+      {"point at the right edge moves left", small, wa.Right - 10, wa.Top + 100, 0, 0, wa.Right - w, wa.Top + 100,
+       false, false, -1},
+      {"point left of the work area", small, wa.Left - 50, wa.Top + 100, 0, 0, wa.Left, wa.Top + 100, false, false,
+       -1},
+      {"point at the bottom opens above it", small, wa.Left + 100, wa.Bottom - 5, 0, 0, wa.Left + 100,
+       wa.Bottom - 5 - h, false, true, -1},
+      {"point above the work area", small, wa.Left + 100, wa.Top - 40, 0, 0, wa.Left + 100, wa.Top, false, false, -1},
+      {"beside a row near the right edge flips left", small, wa.Right - 20, wa.Top + 100, 120, 0,
+       wa.Right - 20 - 120 - w, wa.Top + 100, true, false, -1},
+      {"beside a row near the left edge stays right", small, wa.Left + 130, wa.Top + 100, 120, 0, wa.Left + 130,
+       wa.Top + 100, false, false, -1},
+      {"beside a row near the bottom moves up", small, wa.Left + 100, wa.Bottom - 10, 120, 0, wa.Left + 100,
+       wa.Bottom - h, false, false, -1},
+      {"below an item near the bottom opens above it", small, wa.Left + 100, wa.Bottom - 10, 0, 22, wa.Left + 100,
+       wa.Bottom - 10 - 22 - h, false, true, -1},
+      {"below an item near the top is shortened", tall, wa.Left + 100, wa.Top + 60, 0, 22, wa.Left + 100,
+       wa.Top + 60, false, false, wa.Bottom - (wa.Top + 60)},
+      {"taller than the screen at a point", tall, wa.Left + 100, wa.Top + 60, 0, 0, wa.Left + 100, wa.Top, false,
+       false, wa.Height()},
+      {"taller than the screen, flipped above an item low down", tall, wa.Left + 100, wa.Bottom - 10, 0, 22,
+       wa.Left + 100, wa.Top, false, true, wa.Bottom - 10 - 22 - wa.Top},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TdxBarSubMenuControl* menu = OpenAnchored(c.sub, c.x, c.y, c.exW, c.exH);
+    ASSERT_NE(menu, nullptr);
+    TRect r = WindowRectOf(menu);
+    EXPECT_GE(r.Left, wa.Left);
+    EXPECT_GE(r.Top, wa.Top);
+    EXPECT_LE(r.Right, wa.Right);
+    EXPECT_LE(r.Bottom, wa.Bottom);
+    if (c.left >= 0) {
+      EXPECT_EQ(r.Left, c.left);
+    }
+    if (c.top >= 0) {
+      EXPECT_EQ(r.Top, c.top);
+    }
+    EXPECT_EQ(menu->FlippedLeft(), c.flippedLeft);
+    EXPECT_EQ(menu->FlippedUp(), c.flippedUp);
+    if (c.height >= 0) {
+      EXPECT_EQ(r.Height(), c.height);
+    }
+    menu->CloseMenu();
+    Application->ProcessMessages();
+  }
+}
+
+// A menu taller than the screen shows a down band in place of its last
+// fitting row; the keyboard scrolls it to keep the selection in view; resting
+// the pointer on a band scrolls a row per 80 ms and leaving the band stops it.
+TEST(SubMenuScroll, TallMenuScrollsByKeysAndByTheBands) {
+  TMenuModel m;
+  TRect wa = GetWorkAreaAt(POINT{200, 200});
+  TdxBarSubItem* probeSub = LongMenu(m, "probe", 1);
+  TdxBarSubMenuControl* probe = m.OpenAt(probeSub, 100, 100);
+  Integer rowH = probe->TextRowHeight();
+  probe->CloseMenu();
+  int count = static_cast<int>(wa.Height() / rowH) + 12;
+  TdxBarSubItem* tall = LongMenu(m, "tall", count);
+  // A separator on the row that will come right after the up band.
+  tall->ItemLinks()->Items(6)->SetBeginGroup(true);
+  TdxBarSubMenuControl* menu = m.OpenAt(tall, wa.Left + 100, wa.Top + 40);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Height(), wa.Height());
+  ASSERT_TRUE(menu->MoreBelow());
+  EXPECT_EQ(menu->TopIndex(), 0);
+  const auto& shown = tall->ItemLinks()->ShownLinks();
+  Integer fit = menu->FittingRows();
+  EXPECT_LT(fit, count);
+  TRect down = menu->DownBandRect();
+  EXPECT_EQ(down.Top, shown[static_cast<size_t>(fit - 1)]->ItemRect.Top);
+  // No row answers under the band.
+  EXPECT_EQ(menu->ItemControlAtPoint(Point(down.Left + 10, down.Top + 2)), nullptr);
+  auto shot = Snapshot(menu);
+  SaveBitmapAsPng(shot.get(), "submenu_scroll_top.png");
+  // The band shows the down arrow (button text) and no row text.
+  EXPECT_GT(CountColor(shot.get(), down, Sys(COLOR_BTNTEXT)), 3);
+  Integer cx = menu->ClientWidth() / 2;
+  EXPECT_EQ(CountColor(shot.get(), Rect(down.Left, down.Top, cx - rowH, down.Bottom), Sys(COLOR_BTNTEXT)), 0);
+
+  // End selects the last row: the menu scrolls so that it is the last one shown.
+  Key(menu, VK_END);
+  TdxBarItemControl* last = shown.back()->Control();
+  EXPECT_EQ(menu->SelectedControl(), last);
+  EXPECT_GT(menu->TopIndex(), 0);
+  EXPECT_FALSE(menu->MoreBelow());
+  EXPECT_GT(shown.back()->ItemRect.Height(), 0);
+  TRect up = menu->UpBandRect();
+  EXPECT_GT(up.Height(), 0);
+  auto endShot = Snapshot(menu);
+  SaveBitmapAsPng(endShot.get(), "submenu_scroll_end.png");
+  EXPECT_GT(CountColor(endShot.get(), up, Sys(COLOR_BTNTEXT)), 3);
+  // Up walks back; at the top row shown it scrolls one row.
+  Integer top = menu->TopIndex();
+  for (Integer i = static_cast<Integer>(shown.size()) - 1; i > top + 1; --i) Key(menu, VK_UP);
+  EXPECT_EQ(menu->TopIndex(), top);
+  Key(menu, VK_UP);
+  EXPECT_EQ(menu->TopIndex(), top - 1);
+  EXPECT_EQ(menu->SelectedControl(), shown[static_cast<size_t>(top)]->Control());
+  // Home goes back to the first row and the top.
+  Key(menu, VK_HOME);
+  EXPECT_EQ(menu->TopIndex(), 0);
+  EXPECT_TRUE(menu->MoreBelow());
+
+  // The pointer on the down band scrolls by itself, one row per 80 ms.
+  down = menu->DownBandRect();
+  TPoint onDown = menu->ClientToScreen(Point(down.Left + 20, (down.Top + down.Bottom) / 2));
+  MoveMouseTo(Point(onDown.X, onDown.Y - rowH * 3));
+  MoveMouseTo(onDown, 0);
+  DWORD t0 = GetTickCount();
+  testui::PumpUntil([&] { return menu->TopIndex() >= 4; }, 2000);
+  DWORD took = GetTickCount() - t0;
+  EXPECT_GE(menu->TopIndex(), 4);
+  EXPECT_GE(took, 4u * 80u - 60u);
+  EXPECT_EQ(menu->SelectedControl(), nullptr);
+  // Leaving the band stops it; the row under the pointer is hot again.
+  TRect mid = shown[static_cast<size_t>(menu->TopIndex() + 3)]->ItemRect;
+  MoveMouseTo(menu->ClientToScreen(Point(mid.Left + 20, (mid.Top + mid.Bottom) / 2)));
+  Integer stopped = menu->TopIndex();
+  testui::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(menu->TopIndex(), stopped);
+  EXPECT_NE(menu->SelectedControl(), nullptr);
+  // Scrolled, the row after the up band shows no separator.
+  menu->SetTopIndex(5);
+  Snapshot(menu);
+  EXPECT_EQ(shown[6]->Control()->GroupSeparatorRect.Height(), 0);
+  EXPECT_EQ(shown[6]->ItemRect.Top, menu->UpBandRect().Bottom);
+  // The up band scrolls back the same way.
+  up = menu->UpBandRect();
+  MoveMouseTo(menu->ClientToScreen(Point(up.Left + 20, (up.Top + up.Bottom) / 2)));
+  EXPECT_TRUE(testui::PumpUntil([&] { return menu->TopIndex() == 0; }, 2000));
+  menu->CloseMenu();
+}
+
+// The keyboard in a chain opened from a toolbar entry: Enter on the entry
+// opens File with its first row selected, arrows move, Right opens the
+// cascade (first row selected), Esc and Left go back one level each, Enter
+// on a row runs it once with every menu closed first.
+TEST(SubMenuKeys, ArrowsEnterEscapeAndLeftRightThroughACascade) {
+  TFileMenu m;
+  TdxBarControl* tb = m.bar->Control();
+  ASSERT_NE(tb, nullptr);
+  auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
+  // Menu mode on the bar (the toolbar's own road), then the keyboard opens File.
+  tb->SetActive(true);
+  tb->KeyboardDropDown = true;
+  tb->SelectItem(fileView);
+  m.Clear();
+  fileView->PrepareClick(false);
+  TdxBarSubMenuControl* file = m.file->MenuWindow();
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(m.log, (std::vector<std::string>{"popup:subFile", "item:subFile", "click:subFile"}));
+  // Below its entry, with the entry's height as the exclusion.
+  TRect entry = m.bar->ItemLinks()->Items(0)->ItemRect;
+  EXPECT_EQ(file->Left(), tb->ClientToScreen(Point(entry.Left, entry.Bottom)).X);
+  EXPECT_EQ(file->Top(), tb->ClientToScreen(Point(entry.Left, entry.Bottom)).Y);
+  EXPECT_EQ(file->ParentBarWindow(), tb);
+  EXPECT_EQ(tb->ChildWindow(), file);
+  auto sel = [&](TCustomdxBarControl* W) {
+    return W && W->SelectedControl() ? W->SelectedControl()->Item()->Name() : std::string("-");
+  };
+  EXPECT_EQ(sel(file), "btnNew");
+  Key(file, VK_DOWN);
+  Key(file, VK_DOWN);
+  Key(file, VK_DOWN);
+  EXPECT_EQ(sel(file), "subRecent");
+  m.Clear();
+  Key(file, VK_RIGHT);
+  TdxBarSubMenuControl* recent = m.recent->MenuWindow();
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(sel(recent), "f_one");
+  EXPECT_EQ(recent->ParentBarWindow(), file);
+  EXPECT_EQ(m.log, (std::vector<std::string>{"popup:subRecent", "item:subRecent", "click:subRecent"}));
+  // Beside the row: its left edge at the row's right edge.
+  TRect recR = m.Link(m.recent)->ItemRect;
+  EXPECT_EQ(recent->Left(), file->ClientToScreen(Point(recR.Right, 0)).X);
+  // Esc closes one level; File keeps its row selected.
+  m.Clear();
+  Key(recent, VK_ESCAPE);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(m.file->MenuWindow(), file);
+  EXPECT_EQ(sel(file), "subRecent");
+  EXPECT_EQ(m.log, (std::vector<std::string>{"closeup:subRecent"}));
+  EXPECT_EQ(ActiveBarControl(), file);
+  // Right again, then Left: back one level as well.
+  Key(file, VK_RIGHT);
+  recent = m.recent->MenuWindow();
+  ASSERT_NE(recent, nullptr);
+  Key(recent, VK_LEFT);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(sel(file), "subRecent");
+  // Enter opens the cascade too; Down, Enter runs "two" once, everything closes first.
+  Key(file, VK_RETURN);
+  recent = m.recent->MenuWindow();
+  ASSERT_NE(recent, nullptr);
+  Key(recent, VK_DOWN);
+  EXPECT_EQ(sel(recent), "f_two");
+  m.Clear();
+  bool menusOpenAtClick = true;
+  static_cast<TdxBarItem*>(m.form->FindComponent("f_two"))->OnClick = [&](TObject* S) {
+    m.log.push_back("click:" + static_cast<TComponent*>(S)->Name());
+    menusOpenAtClick = m.file->MenuWindow() != nullptr || m.recent->MenuWindow() != nullptr;
+  };
+  Key(recent, VK_RETURN);
+  testui::PumpUntil([] { return false; }, 50);
+  std::vector<std::string> ran;
+  for (const std::string& e : m.log)
+    if (e.rfind("item:", 0) == 0 || e.rfind("click:", 0) == 0) ran.push_back(e);
+  EXPECT_EQ(ran, (std::vector<std::string>{"item:f_two", "click:f_two"}));
+  EXPECT_FALSE(menusOpenAtClick);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(recent));
+  EXPECT_FALSE(IsLiveBarControl(file));
+
+  // Esc in File (opened from the bar) closes File and leaves the bar its entry.
+  tb->SetActive(true);
+  tb->KeyboardDropDown = true;
+  tb->SelectItem(fileView);
+  fileView->PrepareClick(false);
+  file = m.file->MenuWindow();
+  ASSERT_NE(file, nullptr);
+  Key(file, VK_ESCAPE);
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_EQ(tb->SelectedControl(), fileView);
+  // Esc in a root menu (a popup) closes it.
+  file = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(file, nullptr);
+  Key(file, VK_ESCAPE);
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  tb->SetActive(false);
+}
+
+// The pointer: resting on a cascading row opens its menu after the hover
+// delay, moving on within it cancels the opening, leaving an open cascade's
+// row closes it after the delay; a click opens at once; the pointer inside
+// the cascade keeps its row selected; a click on a row runs it once.
+TEST(SubMenuHover, CascadesOpenAndCloseAfterTheDelay) {
+  TFileMenu m;
+  TdxBarSubMenuControl* file = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(file, nullptr);
+  TPoint recentRow = RowCenter(file, m.Link(m.recent));
+  TPoint exitRow = RowCenter(file, m.Link(m.exit));
+  TPoint newRow = RowCenter(file, m.Link(m.newB));
+  MoveMouseTo(newRow);
+  // Hover: nothing at once, the menu after about 400 ms.
+  MoveMouseTo(recentRow, 0);
+  DWORD t0 = GetTickCount();
+  testui::PumpUntil([] { return false; }, 150);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(PendingSubItem(), m.Link(m.recent)->Control());
+  ASSERT_TRUE(testui::PumpUntil([&] { return m.recent->MenuWindow() != nullptr; }, 1500));
+  DWORD took = GetTickCount() - t0;
+  EXPECT_GE(took, SubItemHoverDelay - 60);
+  EXPECT_LE(took, SubItemHoverDelay + 400);
+  EXPECT_EQ(PendingSubItem(), nullptr);
+  TdxBarSubMenuControl* recent = m.recent->MenuWindow();
+  // Inside the cascade the row stays selected in File.
+  MoveMouseTo(RowCenter(recent, m.recent->ItemLinks()->Items(1)));
+  EXPECT_EQ(file->SelectedControl(), m.Link(m.recent)->Control());
+  EXPECT_EQ(recent->SelectedControl(), m.recent->ItemLinks()->Items(1)->Control());
+  // Leaving the row for Exit: still open at once, closed after the delay.
+  MoveMouseTo(exitRow, 0);
+  testui::PumpUntil([] { return false; }, 100);
+  EXPECT_NE(m.recent->MenuWindow(), nullptr);
+  EXPECT_TRUE(testui::PumpUntil([&] { return m.recent->MenuWindow() == nullptr; }, 1500));
+  EXPECT_EQ(file->SelectedControl(), m.Link(m.exit)->Control());
+  // Moving on within the delay cancels the opening.
+  MoveMouseTo(recentRow, 0);
+  testui::PumpUntil([] { return false; }, 120);
+  MoveMouseTo(exitRow, 0);
+  testui::PumpUntil([] { return false; }, SubItemHoverDelay + 250);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  // A click opens at once.
+  m.Clear();
+  ClickAt(recentRow);
+  EXPECT_NE(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(m.log, (std::vector<std::string>{"popup:subRecent", "item:subRecent", "click:subRecent"}));
+  // A click on a row of the cascade runs it once and closes the chain.
+  m.Clear();
+  ClickAt(RowCenter(m.recent->MenuWindow(), m.recent->ItemLinks()->Items(2)));
+  testui::PumpUntil([] { return false; }, 50);
+  std::vector<std::string> ran;
+  for (const std::string& e : m.log)
+    if (e.rfind("item:", 0) == 0 || e.rfind("click:", 0) == 0) ran.push_back(e);
+  EXPECT_EQ(ran, (std::vector<std::string>{"item:f_three", "click:f_three"}));
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  // A click on a disabled row runs nothing and leaves the menu open.
+  file = m.OpenAt(m.file, 150, 150);
+  m.Clear();
+  ClickAt(RowCenter(file, m.Link(m.save)));
+  EXPECT_TRUE(m.log.empty());
+  EXPECT_EQ(m.file->MenuWindow(), file);
+  file->CloseMenu();
+}
