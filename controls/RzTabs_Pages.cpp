@@ -233,13 +233,14 @@ void TRzPageControl::ShowPage(TRzTabSheet* Page) {
 
 void TRzPageControl::SetActivePage(TRzTabSheet* Page) {
   if (Page && Page->pageControl_ != this) return;
-  if (Page) Page->TControl::SetVisible(true);
   if (ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) {
     activePage_ = Page;
     return;
   }
+  // The page shows once its tab is selected: a refused selection must leave
+  // the pages as they were, so nothing is shown beforehand.
   Integer t = Page ? Page->TabIndex() : -1;
-  if (t < 0) ShowPage(Page);
+  if (t < 0 || t == TabIndex()) ShowPage(Page);
   SetTabIndex(t);
 }
 

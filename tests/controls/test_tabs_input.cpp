@@ -398,10 +398,11 @@ TEST_P(TabsInputButtonsLook, ArrowsGreyOutAtTheEndsAndCloseGreysOutWithoutSelect
   sheet.Add("nothing selected", testshots::Shot(tabs).get());
   // Wine's light style draws its small close button alike in every state;
   // the classic button greys out.
-  if (!Themed())
+  if (!Themed()) {
     EXPECT_GT(ink(closeOn.get(), 2, cb->Width() - 2, cb->Height()),
               ink(closeOff.get(), 2, cb->Width() - 2, cb->Height()))
         << "the close button greys out without a selected tab";
+  }
   sheet.NewRow();
   for (auto* b : {start.get(), end.get(), closeOn.get(), closeOff.get()}) sheet.Add("", b);
   EXPECT_TRUE(sheet.Save(std::string("tabs_buttons_") + LookName(GetParam()) + ".png"));
