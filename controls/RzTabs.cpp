@@ -139,6 +139,7 @@ void TRzTabRegionCache::ChangeCapacity(Integer N) {
 // ---------------------------------------------------------------------------
 // The control.
 TRzCustomTabControl::TRzCustomTabControl(TComponent* AOwner) : TCustomControl(AOwner) {
+  RegisterRzTabsClasses();
   controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks};
   offScreen_ = std::make_unique<TBitmap>();
   offScreen_->SetPixelFormat(pf24bit);
@@ -155,6 +156,7 @@ TRzCustomTabControl::TRzCustomTabControl(TComponent* AOwner) : TCustomControl(AO
 }
 
 TRzCustomTabControl::~TRzCustomTabControl() {
+  StopHotTimer();
   for (HFONT f : fontStack_) ::DeleteObject(f);
 }
 
@@ -162,6 +164,9 @@ void TRzCustomTabControl::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   // The whole control is repainted off screen; a resize needs no full redraw.
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+  // The scroller and the close button are child windows over the strip; the
+  // strip's paint must not cover them.
+  Params.Style |= WS_CLIPCHILDREN;
 }
 
 Integer TRzCustomTabControl::AddTab(const std::string& Caption) {
@@ -226,13 +231,13 @@ void TRzCustomTabControl::SetCutCornerSize(Integer Value) {
   cutCornerSize_ = Value;
   if (tabStyle_ == tsCutCorner) RequestLayout();
 }
-RZ_TAB_WRITER(SetFlatColor, TColor, flatColor_, FullRepaint())
-RZ_TAB_INT_WRITER(SetFlatColorAdjustment, flatColorAdjustment_, FullRepaint())
+RZ_TAB_WRITER(SetFlatColor, TColor, flatColor_, PushFrameColor(); FullRepaint())
+RZ_TAB_INT_WRITER(SetFlatColorAdjustment, flatColorAdjustment_, PushFrameColor(); FullRepaint())
 RZ_TAB_WRITER(SetImagePosition, TRzImagePosition, imagePosition_, RequestLayout())
 RZ_TAB_WRITER(SetImageAlignment, TRzHorizontalAlignment, imageAlignment_, RequestLayout())
 RZ_TAB_INT_WRITER(SetImageMargin, imageMargin_, RequestLayout())
 RZ_TAB_WRITER(SetImageAlignmentVertical, TRzVerticalAlignment, imageAlignmentVertical_, RequestLayout())
-RZ_TAB_WRITER(SetHotTrack, bool, hotTrack_, (void)0)
+RZ_TAB_WRITER(SetHotTrack, bool, hotTrack_, if (!Value && !tabHints_) StopHotTimer())
 RZ_TAB_WRITER(SetHotTrackColor, TColor, hotTrackColor_, FullRepaint())
 RZ_TAB_WRITER(SetHotTrackColorType, TRzHotTrackColorType, hotTrackColorType_, FullRepaint())
 RZ_TAB_WRITER(SetHotTrackStyle, TRzHotTrackStyle, hotTrackStyle_, FullRepaint())
@@ -248,7 +253,14 @@ RZ_TAB_INT_WRITER(SetRowIndent, rowIndent_, RequestLayout())
 RZ_TAB_INT_WRITER(SetRowOverlap, rowOverlap_, RequestLayout())
 RZ_TAB_WRITER(SetShowCard, bool, showCard_, RequestLayout())
 RZ_TAB_WRITER(SetShowCardFrame, bool, showCardFrame_, RequestLayout())
-RZ_TAB_WRITER(SetShowCloseButton, bool, showCloseButton_, RequestLayout(); FullRepaint())
+void TRzCustomTabControl::SetShowCloseButton(bool Value) {
+  if (Value == showCloseButton_) return;
+  showCloseButton_ = Value;
+  if (Value) EnsureCloseButton();
+  if (closeButton_) closeButton_->SetVisible(Value);
+  RequestLayout();
+  FullRepaint();
+}
 RZ_TAB_WRITER(SetShowFocusRect, bool, showFocusRect_, Invalidate())
 void TRzCustomTabControl::SetShowFullFrame(bool Value) {
   if (Value == showFullFrame_) return;
@@ -272,7 +284,7 @@ void TRzCustomTabControl::SetTextOrientation(TOrientation Value) {
   RequestLayout();
 }
 RZ_TAB_INT_WRITER(SetTabHeight, tabHeight_, RequestLayout())
-RZ_TAB_WRITER(SetTabHints, bool, tabHints_, (void)0)
+RZ_TAB_WRITER(SetTabHints, bool, tabHints_, if (!Value && !hotTrack_) StopHotTimer())
 void TRzCustomTabControl::SetTabOrientation(TRzTabOrientation Value) {
   if (Value == tabOrientation_) return;
   tabOrientation_ = Value;
@@ -292,30 +304,6 @@ RZ_TAB_WRITER(SetTransparent, bool, transparent_, FullRepaint())
 RZ_TAB_WRITER(SetUseGradients, bool, useGradients_, FullRepaint())
 #undef RZ_TAB_WRITER
 #undef RZ_TAB_INT_WRITER
-
-bool TRzCustomTabControl::CanSelect(Integer I) {
-  if (I < 0 || I >= tabs_->Count()) return false;
-  TRzTabData* t = tabs_->Items(I);
-  if (!t->Visible || !t->Enabled) return false;
-  if (I == tabIndex_) return true;
-  bool allow = true;
-  DoChanging(I, allow);
-  return allow;
-}
-
-void TRzCustomTabControl::SetTabIndex(Integer Value) {
-  if (Value == tabIndex_) return;
-  if (Value < -1 || Value >= tabs_->Count()) return;
-  if (Value >= 0 && !selectionGuard_ && !ComponentState().Contains(csLoading)) {
-    bool allow = true;
-    DoChanging(Value, allow);
-    if (!allow) return;
-  }
-  tabIndex_ = Value;
-  if (multiLine_ && Value >= 0 && !scrollerNeeded_ && !layoutDirty_) RotateRows();
-  FullRepaint();
-  NotifyChange();
-}
 
 void TRzCustomTabControl::DoChanging(Integer NewIndex, bool& AllowChange) {
   if (OnChanging) OnChanging(this, NewIndex, AllowChange);
@@ -339,6 +327,7 @@ void TRzCustomTabControl::NotifyChange() {
 }
 
 void TRzCustomTabControl::AlignControls(TControl* AControl, TRect& Rect) {
+  PlaceButtons();
   Rect = PageRect();
   TCustomControl::AlignControls(AControl, Rect);
   lastPageRect_ = PageRect();
@@ -346,6 +335,7 @@ void TRzCustomTabControl::AlignControls(TControl* AControl, TRect& Rect) {
 
 void TRzCustomTabControl::Loaded() {
   TCustomControl::Loaded();
+  savedHint_ = Hint();
   layoutDirty_ = true;
   if (textOrientation_ == orVertical && !FontIsTrueType(Font())) Font()->SetName("Verdana");
   Integer index = tabIndex_;

@@ -27,6 +27,71 @@ enum TRzVerticalAlignment { vaTop, vaCenter, vaBottom };
 enum TRzHotTrackStyle { htsTab, htsText };
 
 class TRzCustomTabControl;
+class TRzTabSheet;
+class TRzPageControl;
+
+// The pair of scroll arrows of a single-line strip that does not fit.
+class TRzTabScroller : public TCustomControl {
+ public:
+  T_CLASSNAME(TRzTabScroller)
+  explicit TRzTabScroller(TComponent* AOwner);
+  TColor FrameColor() const { return frameColor_; }
+  virtual void SetFrameColor(TColor Value);
+  TOrientation Orientation() const { return orientation_; }
+  virtual void SetOrientation(TOrientation Value);
+  // 0 = down/left half, 1 = up/right half.
+  Integer PressedHalf() const { return pressedHalf_; }
+  bool Tracking() const { return tracking_; }
+  bool Inside() const { return inside_; }
+
+  TNotifyEvent OnUpRightClick;
+  TNotifyEvent OnDownLeftClick;
+
+ protected:
+  virtual void DoDownLeftClick();
+  virtual void DoUpRightClick();
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+ private:
+  Integer HalfAt(Integer X, Integer Y) const;
+  // Whether the half scrolls forward / can scroll now, asked of the owner.
+  bool HalfEnabled(Integer Half) const;
+  TColor frameColor_ = clBtnShadow;
+  TOrientation orientation_ = orHorizontal;
+  TRzCustomTabControl* owner_;
+  bool tracking_ = false;
+  bool inside_ = false;
+  Integer pressedHalf_ = 0;
+};
+
+// The button at the end of the strip that closes the selected tab.
+class TRzTabCloseButton : public TCustomControl {
+ public:
+  T_CLASSNAME(TRzTabCloseButton)
+  explicit TRzTabCloseButton(TComponent* AOwner);
+  TColor FrameColor() const { return frameColor_; }
+  virtual void SetFrameColor(TColor Value);
+  bool Tracking() const { return tracking_; }
+  bool Inside() const { return inside_; }
+
+  TNotifyEvent OnClose;
+
+ protected:
+  virtual void ClickClose();
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+ private:
+  TColor frameColor_ = clBtnShadow;
+  TRzCustomTabControl* owner_;
+  bool tracking_ = false;
+  bool inside_ = false;
+};
 
 class TRzTabData : public TPersistent {
  public:
@@ -279,6 +344,31 @@ class TRzCustomTabControl : public TCustomControl {
   // The tab whose outline holds client point P, -1 when none.
   Integer TabAtPos(Integer X, Integer Y);
 
+  // --- interaction (RzTabs_Input.cpp)
+  // Visible, enabled and allowed by OnChanging (the current tab is taken without asking).
+  bool CanSelectTab(Integer I);
+  bool AllowTabDragging() const { return allowTabDragging_; }
+  void SetAllowTabDragging(bool Value) { allowTabDragging_ = Value; }
+  void ScrollTabs(bool Forward);
+  void ScrollUpRight();
+  void ScrollDownLeft();
+  // The direction the up/right half of the scroller moves the view.
+  bool UpRightScrollsForward() const;
+  void ClearHotTab();
+  void StopHotTimer();
+  bool HotTimerRunning() const { return hotTimer_ != 0; }
+  void CloseRequested();
+  TRzTabScroller* Scroller() const { return scroller_; }
+  TRzTabCloseButton* CloseButton() const { return closeButton_; }
+  // Where the drag marker is and whether it shows (empty when not).
+  bool DragMarkerShown() const { return markerShown_; }
+  TRect DragMarkerRect() const { return markerRect_; }
+  Integer DragTarget() const { return dragTarget_; }
+  // The marker rectangle for dropping the selected tab on tab Target.
+  TRect DragMarkerRectFor(Integer Target);
+  virtual void HideAllTabs() {}
+  virtual void ShowAllTabs() {}
+
   // The canvas every layer is drawn on first.
   TBitmap* OffScreen() { return offScreen_.get(); }
 
@@ -298,9 +388,24 @@ class TRzCustomTabControl : public TCustomControl {
   virtual void DoPaintCardBackground(TCanvas* ACanvas, Integer ARow, const TRect& ARect, bool& Handled);
   virtual void DoPaintTabBackground(TCanvas* ACanvas, Integer ATabIndex, const TRect& ARect, bool& Handled);
   virtual void NotifyChange();
-  // Visible, enabled and allowed by OnChanging (the current tab is taken without asking).
-  bool CanSelect(Integer I);
+  virtual void DoTabClick();
+  virtual bool QueryClose();
+  virtual void CloseActiveTab() {}
+  virtual void MoveActiveTab(Integer /*AIndex*/) {}
+  virtual void DrawDragMarker(const TRect& ARect);
   void FullRepaint();
+  // The TabIndex writer without asking OnChanging (a change already allowed).
+  void SetTabIndexGuarded(Integer Value);
+  // Puts the scroller and the close button where the layout wants them.
+  void PlaceButtons();
+
+  void Dispatch(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  void DragDrop(TObject* Source, Integer X, Integer Y) override;
+  void CMDialogChar(TMessage& Message) override;
 
   void Paint() override;
   void CreateParams(TCreateParams& Params) override;
@@ -356,7 +461,20 @@ class TRzCustomTabControl : public TCustomControl {
   bool Vertical() const { return textOrientation_ == orVertical; }
   bool SideStrip() const { return tabOrientation_ == toLeft || tabOrientation_ == toRight; }
 
+  void EnsureScroller();
+  void EnsureCloseButton();
+  void PushFrameColor();
+
   std::unique_ptr<TBitmap> offScreen_;
+  TRzTabScroller* scroller_ = nullptr;
+  TRzTabCloseButton* closeButton_ = nullptr;
+  UINT_PTR hotTimer_ = 0;
+  std::string savedHint_;
+  bool hintReplaced_ = false;
+  bool allowTabDragging_ = false;
+  TRect markerRect_{0, 0, 0, 0};
+  Integer dragTarget_ = -1;
+  bool markerShown_ = false;
   bool layoutDirty_ = true;
   bool selectionGuard_ = false;
   std::vector<Integer> outline_;  // outline command list
@@ -418,3 +536,121 @@ class TRzCustomTabControl : public TCustomControl {
   bool transparent_ = false;
   bool useGradients_ = true;
 };
+
+// One page of a page control: a client-aligned container whose caption,
+// colour, images and tab flags make up one tab.
+class TRzTabSheet : public TCustomControl {
+  friend class TRzPageControl;
+
+ public:
+  T_CLASSNAME(TRzTabSheet)
+  explicit TRzTabSheet(TComponent* AOwner);
+  ~TRzTabSheet() override;
+
+  TColor Color() const { return TControl::Color(); }
+  virtual void SetColor(TColor Value);
+  Integer DisabledIndex() const { return disabledIndex_; }
+  virtual void SetDisabledIndex(Integer Value);
+  Integer ImageIndex() const { return imageIndex_; }
+  virtual void SetImageIndex(Integer Value);
+  TRzPageControl* PageControl() const { return pageControl_; }
+  virtual void SetPageControl(TRzPageControl* Value);
+  virtual Integer PageIndex() const;
+  virtual void SetPageIndex(Integer Value);
+  bool TabEnabled() const { return tabEnabled_; }
+  virtual void SetTabEnabled(bool Value);
+  // Position among the tabs, -1 while the tab is hidden or without a page control.
+  virtual Integer TabIndex() const;
+  bool TabVisible() const { return tabVisible_; }
+  virtual void SetTabVisible(bool Value);
+  bool Visible() const { return TControl::Visible(); }
+  // Pages are shown and hidden by their page control only: always raises.
+  virtual void SetVisible(bool Value);
+  // Fills a tab record from the page.
+  void AssignTo(TRzTabData* Tab) const;
+
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+
+  TRzPaintBackgroundEvent OnPaintBackground;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void RenderPage();
+  void WMEraseBkgnd(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+
+ private:
+  void Changed();
+  Integer disabledIndex_ = -1;
+  Integer imageIndex_ = -1;
+  TRzPageControl* pageControl_ = nullptr;
+  bool tabEnabled_ = true;
+  bool tabVisible_ = true;
+};
+
+// The styled tab control with pages: one tab for every page whose tab is
+// visible, exactly one page shown.
+class TRzPageControl : public TRzCustomTabControl {
+  friend class TRzTabSheet;
+
+ public:
+  T_CLASSNAME(TRzPageControl)
+  explicit TRzPageControl(TComponent* AOwner);
+  ~TRzPageControl() override;
+
+  virtual TRzTabSheet* Pages(Integer Index) const;
+  virtual Integer PageCount() const { return static_cast<Integer>(pages_.size()); }
+  TRzTabSheet* ActivePage() const { return activePage_; }
+  virtual void SetActivePage(TRzTabSheet* Page);
+  TRzTabSheet* ActivePageDefault() const { return activePageDefault_; }
+  void SetActivePageDefault(TRzTabSheet* Page) { activePageDefault_ = Page; }
+  virtual Integer ActivePageIndex() const;
+  virtual void SetActivePageIndex(Integer Value);
+  bool SaveResources() const { return saveResources_; }
+  virtual void SetSaveResources(bool Value);
+  // The page whose tab is I, nullptr when none.
+  TRzTabSheet* PageForTab(Integer I) const;
+  TRzTabSheet* NextPage(TRzTabSheet* From, bool Forward, bool TabVisibleOnly) const;
+  void SelectAdjacentPage(bool Forward);
+  void RequestLayout() override;
+  void SetUseColoredTabs(bool Value) override;
+  void HideAllTabs() override;
+  void ShowAllTabs() override;
+
+  // For the form reader and writer.
+  TComponent* ActivePageComponent() const { return activePage_; }
+  void SetActivePageComponent(TComponent* Value) { SetActivePage(dynamic_cast<TRzTabSheet*>(Value)); }
+  TComponent* ActivePageDefaultComponent() const { return activePageDefault_; }
+  void SetActivePageDefaultComponent(TComponent* Value) {
+    SetActivePageDefault(dynamic_cast<TRzTabSheet*>(Value));
+  }
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+ protected:
+  void DoChanging(Integer NewIndex, bool& AllowChange) override;
+  void DoPaintCardBackground(TCanvas* ACanvas, Integer ARow, const TRect& ARect, bool& Handled) override;
+  void CloseActiveTab() override;
+  void MoveActiveTab(Integer AIndex) override;
+  void NotifyChange() override;
+  void CreateParams(TCreateParams& Params) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void ShowControl(TControl* AControl) override;
+  void CMDialogKey(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
+  void ShowPage(TRzTabSheet* Page);
+
+ private:
+  void AttachPage(TRzTabSheet* Page);
+  void DetachPage(TRzTabSheet* Page);
+  TRzTabSheet* activePage_ = nullptr;
+  TRzTabSheet* activePageDefault_ = nullptr;
+  std::vector<TRzTabSheet*> pages_;
+  bool saveResources_ = false;
+  bool completingLoad_ = false;
+};
+
+// Enters the tab controls' published properties and classes in the registry.
+void RegisterRzTabsClasses();

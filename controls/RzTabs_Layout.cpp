@@ -428,10 +428,10 @@ void TRzCustomTabControl::UpdateLayout() {
   Integer target = -1;
   if (firstVis >= 0 && tabIndex_ >= 0) {
     Integer i = tabIndex_;
-    while (i < n && !CanSelect(i)) ++i;
+    while (i < n && !CanSelectTab(i)) ++i;
     if (i >= n) {
       i = std::min(tabIndex_, n - 1);
-      while (i >= 0 && !CanSelect(i)) --i;
+      while (i >= 0 && !CanSelectTab(i)) --i;
     }
     target = i;
   }
@@ -630,26 +630,4 @@ std::vector<TPoint> TRzCustomTabControl::TabShapePoints(Integer I) {
     case tsRoundCorners: break;
   }
   return {Point(L, B), Point(L, T + 2), Point(L + 2, T), Point(R - 2, T), Point(R, T + 2), Point(R, B)};
-}
-
-Integer TRzCustomTabControl::TabAtPos(Integer X, Integer Y) {
-  UpdateLayout();
-  auto hit = [&](Integer i) {
-    if (!IsTabShown(i) || i < firstShown_) return false;
-    std::vector<POINT> pts;
-    for (const TPoint& p : TabShapePoints(i)) {
-      TPoint c = TabToClient(p);
-      pts.push_back(POINT{c.X, c.Y});
-    }
-    if (pts.size() < 3) return false;
-    HRGN rgn = ::CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), ALTERNATE);
-    bool in = rgn && ::PtInRegion(rgn, X, Y);
-    if (rgn) ::DeleteObject(rgn);
-    return in;
-  };
-  // The selected tab lies over all, earlier tabs over later ones.
-  if (tabIndex_ >= 0 && hit(tabIndex_)) return tabIndex_;
-  for (Integer i = 0; i < tabs_->Count(); ++i)
-    if (i != tabIndex_ && hit(i)) return i;
-  return -1;
 }

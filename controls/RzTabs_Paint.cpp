@@ -49,6 +49,7 @@ void TRzCustomTabControl::Paint() { RenderTabs(); }
 void TRzCustomTabControl::RenderTabs() {
   paintedOnce_ = true;
   UpdateLayout();
+  PlaceButtons();
   if (offScreen_->Width() != Width() || offScreen_->Height() != Height()) offScreen_->SetSize(Width(), Height());
   TCanvas* cv = offScreen_->Canvas();
   TRect box = ClientBox();

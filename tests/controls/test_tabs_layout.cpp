@@ -334,6 +334,10 @@ TEST_F(TabsLayoutTest, SelectionSkipsHiddenAndDisabledTabsAtLayout) {
   tabs->UpdateLayout();
   EXPECT_EQ(tabs->TabIndex(), 0);
   EXPECT_EQ(asked, 0);
+  // A disabled tab is refused without asking; an enabled one is asked.
+  tabs->SetTabIndex(2);
+  EXPECT_EQ(asked, 0);
+  tabs->Tabs()->Items(2)->Enabled = true;
   tabs->SetTabIndex(2);
   EXPECT_EQ(tabs->TabIndex(), 0);
   EXPECT_EQ(asked, 1);
