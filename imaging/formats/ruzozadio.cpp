@@ -239,7 +239,8 @@ void TRuzozAdIO::LoadEpilogue(std::unique_ptr<TIEMask>& Alpha, const std::string
     ieBitmap_->GetAlphaChannel()->CopyFromMask(Alpha.get());
     Alpha.reset();
   }
-  if (AutoAdjustDPI) AdjustDpi();
+  // A load that failed leaves the picture alone: no resampling by stale values.
+  if (AutoAdjustDPI && !Aborting) AdjustDpi();
   params_->FileName = FileName ? *FileName : std::string();
   params_->FileType = FileType;
   if (view_ != nullptr && ViewResolution) view_->StoreResolution(params_->DpiX, params_->DpiY);
@@ -247,16 +248,16 @@ void TRuzozAdIO::LoadEpilogue(std::unique_ptr<TIEMask>& Alpha, const std::string
 }
 
 void TRuzozAdIO::RunLoad(const std::string* FileName, TStream* Stream, Integer FileType, bool ViewResolution,
-                         const TLoadCall& Filter) {
+                         const TLoadCall& Filter, bool FilterOpens) {
   try {
-    Aborting = FileName != nullptr;
+    Aborting = FileName != nullptr && !FilterOpens;
     TIEProgressRecord progress;
     progress.Abort = &Aborting;
     if (ieBitmap_ != nullptr) {
       if (targetBitmap_) ieBitmap_->AttachTBitmap(targetBitmap_, false);
       params_->ClearPerImage();
       std::unique_ptr<TFileStream> file;
-      if (FileName) {
+      if (FileName && !FilterOpens) {
         file = std::make_unique<TFileStream>(*FileName, fmOpenRead | fmShareDenyWrite);
         Stream = file.get();
         Aborting = false;
@@ -264,8 +265,9 @@ void TRuzozAdIO::RunLoad(const std::string* FileName, TStream* Stream, Integer F
       FillProgress(progress);
       ieBitmap_->FreeAlphaChannel();
       std::unique_ptr<TIEMask> alpha;
+      stopLoad_ = false;
       Filter(Stream, progress, alpha);
-      LoadEpilogue(alpha, FileName, FileType, ViewResolution);
+      if (!stopLoad_) LoadEpilogue(alpha, FileName, FileType, ViewResolution);
     }
   } catch (...) {
     SignalWorkDone();
@@ -274,16 +276,16 @@ void TRuzozAdIO::RunLoad(const std::string* FileName, TStream* Stream, Integer F
   SignalWorkDone();
 }
 
-void TRuzozAdIO::RunSave(const std::string* FileName, TStream* Stream, const TSaveCall& Filter) {
+void TRuzozAdIO::RunSave(const std::string* FileName, TStream* Stream, const TSaveCall& Filter, bool FilterOpens) {
   try {
-    Aborting = FileName != nullptr;
+    Aborting = FileName != nullptr && !FilterOpens;
     TIEProgressRecord progress;
     progress.Abort = &Aborting;
     if (ieBitmap_ != nullptr) {
       if (targetBitmap_) ieBitmap_->AttachTBitmap(targetBitmap_, false);
       if (ieBitmap_->PixelKind() != ipkRGB24 && ieBitmap_->PixelKind() != ipkBW1) ieBitmap_->ConvertToKind(ipkRGB24);
       std::unique_ptr<TFileStream> file;
-      if (FileName) {
+      if (FileName && !FilterOpens) {
         file = std::make_unique<TFileStream>(*FileName, fmCreate);
         Stream = file.get();
         Aborting = false;
@@ -303,22 +305,38 @@ void TRuzozAdIO::RunSave(const std::string* FileName, TStream* Stream, const TSa
 void TRuzozAdIO::JpegFromFile(const std::string& FileName) {
   RunLoad(&FileName, nullptr, 3, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>&) {
     ReadJpegStream(s, nullptr, ieBitmap_, false, false, p, *params_);
+    TakeJpegMetadata();
   });
 }
 
 void TRuzozAdIO::JpegFromStream(TStream* Stream) {
   RunLoad(nullptr, Stream, 3, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>&) {
+    // A "JFIF" frame is looked for whether StreamHeaders is on or not.
+    const Int64 start = s->Position();
+    std::string tag;
+    Int64 length = 0;
+    const bool framed = ReadFrameHead(s, tag, length) && tag == "JFIF";
+    if (!framed) s->SetPosition(start);
     ReadJpegStream(s, nullptr, ieBitmap_, false, false, p, *params_);
+    TakeJpegMetadata();
+    if (framed && length >= 0) s->SetPosition(start + 12 + length);
   });
 }
 
 void TRuzozAdIO::JpegToFile(const std::string& FileName) {
-  RunSave(&FileName, nullptr,
-          [this](TStream* s, TIEProgressRecord& p) { WriteJpegStream(s, ieBitmap_, *params_, p); });
+  RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) {
+    PutJpegIptc();
+    WriteJpegStream(s, ieBitmap_, *params_, p);
+  });
 }
 
 void TRuzozAdIO::JpegToStream(TStream* Stream) {
-  RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) { WriteJpegStream(s, ieBitmap_, *params_, p); });
+  RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
+    const Int64 start = BeginStreamHeader(s);
+    PutJpegIptc();
+    WriteJpegStream(s, ieBitmap_, *params_, p);
+    EndStreamHeader(s, start, "JFIF");
+  });
 }
 
 // --- PNG ---------------------------------------------------------------------
@@ -338,10 +356,9 @@ void TRuzozAdIO::PngFromStream(TStream* Stream) {
   });
 }
 
-namespace {
-// The buffer's alpha channel as a mask, with its Full flag from the values
-// themselves (the channel's own flag is not kept up to date by every edit).
-std::unique_ptr<TIEMask> AlphaMaskOf(TIEBitmap* Bitmap) {
+// The mask's Full flag comes from the values themselves (the channel's own
+// flag is not kept up to date by every edit).
+std::unique_ptr<TIEMask> TRuzozAdIO::AlphaMaskOf(TIEBitmap* Bitmap) {
   if (!Bitmap->HasAlphaChannel()) return nullptr;
   TIEBitmap* a = Bitmap->GetAlphaChannel();
   if (a->PixelKind() != ipkGray8 || a->Width() != Bitmap->Width() || a->Height() != Bitmap->Height()) return nullptr;
@@ -359,7 +376,6 @@ std::unique_ptr<TIEMask> AlphaMaskOf(TIEBitmap* Bitmap) {
   mask->SetFull(full);
   return mask;
 }
-}  // namespace
 
 void TRuzozAdIO::PngToFile(const std::string& FileName) {
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) {

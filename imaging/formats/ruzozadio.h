@@ -105,8 +105,9 @@ class TRuzozAdIO : public TComponent {
   virtual void FireAcquireBitmap(TIEBitmap* Bitmap, bool& Handled);
   virtual void AcceptAcquiredBitmap(TIEBitmap* Bitmap, TIOParamsVals*& AParams);
   virtual void ResetAcquireState() { acquireCount_ = 0; }
-  // Resampling so that both resolutions agree; the per-format glue supplies it.
-  virtual void AdjustDpi() {}
+  // Resamples the buffer so that its horizontal and vertical resolution agree
+  // (nothing when they do, or when either is 0 or less).
+  virtual void AdjustDpi();
   // True on one of this component's worker threads (there are none yet).
   bool InWorkerThread() const { return false; }
 
@@ -128,15 +129,63 @@ class TRuzozAdIO : public TComponent {
   void Jp2ToStream(TStream* Stream);
   void J2kToStream(TStream* Stream);
 
+  // --- Entry points of the other formats, dispatchers, per-format glue ---------
+  // GIF and TIFF loads return the number of images the file holds (0 when the
+  // filter did not get that far).
+  Integer GifFromFile(const std::string& FileName);
+  Integer GifFromStream(TStream* Stream);
+  void GifToFile(const std::string& FileName);
+  void GifToStream(TStream* Stream);
+  void PcxFromFile(const std::string& FileName);
+  void PcxFromStream(TStream* Stream);
+  void PcxToFile(const std::string& FileName);
+  void PcxToStream(TStream* Stream);
+  void BmpFromFile(const std::string& FileName);
+  void BmpFromStream(TStream* Stream);
+  void BmpToFile(const std::string& FileName);
+  void BmpToStream(TStream* Stream);
+  void IcoFromFile(const std::string& FileName);
+  void IcoFromStream(TStream* Stream);
+  void CurFromFile(const std::string& FileName);
+  void CurFromStream(TStream* Stream);
+  void TgaFromFile(const std::string& FileName);
+  void TgaFromStream(TStream* Stream);
+  void TgaToFile(const std::string& FileName);
+  void TgaToStream(TStream* Stream);
+  void PxmFromFile(const std::string& FileName);
+  void PxmFromStream(TStream* Stream);
+  void PxmToFile(const std::string& FileName);
+  void PxmToStream(TStream* Stream);
+  // A WMF or EMF file drawn at Width x Height pixels (a negative side follows
+  // the other in the file's proportions; both negative: the file's size).
+  void MetafileFromFile(const std::string& FileName, Integer Width, Integer Height);
+
+  // By the file's extension (any case), by type number, by the stream's
+  // content; what the built-in table does not know goes to the format registry.
+  virtual void LoadFileByExtension(const std::string& FileName);
+  virtual void SaveFileByExtension(const std::string& FileName);
+  virtual void LoadFileOfType(const std::string& FileName, Integer FileType);
+  virtual void LoadStreamOfType(TStream* Stream, Integer FileType);
+  virtual void LoadStreamDetected(TStream* Stream);
+  virtual void SaveStreamOfType(TStream* Stream, Integer FileType);
+
+  // Fill Params only, without pixels; never raise. FileType ends 0 on failure.
+  virtual void ReadParamsOfFile(const std::string& FileName);
+  virtual void ReadParamsOfFileType(const std::string& FileName, Integer FileType);
+  virtual void ReadParamsOfStream(TStream* Stream);
+  virtual void ReadParamsOfStreamType(TStream* Stream, Integer FileType);
+
   // The common protocol, for every filter. Load: a file (opened here, shared for
   // reading) or a stream; the filter gets the stream, the buffer, the parameters
   // and the progress record, and may hand back an alpha mask. ViewResolution:
   // the attached view receives the parameters' resolution afterwards.
   using TLoadCall = std::function<void(TStream* Stream, TIEProgressRecord& Progress, std::unique_ptr<TIEMask>& Alpha)>;
   using TSaveCall = std::function<void(TStream* Stream, TIEProgressRecord& Progress)>;
+  // FilterOpens: the filter opens or creates the named file itself (it gets a
+  // nil stream), so a missing file does not leave Aborting set.
   void RunLoad(const std::string* FileName, TStream* Stream, Integer FileType, bool ViewResolution,
-               const TLoadCall& Filter);
-  void RunSave(const std::string* FileName, TStream* Stream, const TSaveCall& Filter);
+               const TLoadCall& Filter, bool FilterOpens = false);
+  void RunSave(const std::string* FileName, TStream* Stream, const TSaveCall& Filter, bool FilterOpens = false);
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -150,6 +199,33 @@ class TRuzozAdIO : public TComponent {
   void LoadEpilogue(std::unique_ptr<TIEMask>& Alpha, const std::string* FileName, Integer FileType,
                     bool ViewResolution);
   void LoadJpeg2000(const std::string* FileName, TStream* Stream, Integer FileType);
+  // The table roads of the dispatchers: false for a type they do not know.
+  bool LoadFileOfBuiltInType(const std::string& FileName, Integer FileType);
+  bool LoadStreamOfBuiltInType(TStream* Stream, Integer FileType);
+  bool SaveFileOfBuiltInType(const std::string& FileName, Integer FileType);
+  bool SaveStreamOfBuiltInType(TStream* Stream, Integer FileType);
+  // Background from the GIF just read (its transparent colour when it has one).
+  void TakeGifBackground();
+  // Called by a load's filter call: the load stops without its epilogue.
+  void StopLoad() { stopLoad_ = true; }
+  bool stopLoad_ = false;
+  // The buffer's alpha channel as a mask for a writer, or nil.
+  static std::unique_ptr<TIEMask> AlphaMaskOf(TIEBitmap* Bitmap);
+  // Per-format glue: IPTC and EXIF after a JPEG read, IPTC before a JPEG write.
+  void TakeJpegMetadata();
+  void PutJpegIptc();
+  // The registry's road for a load of a type or extension the table lacks.
+  void LoadThroughRegistry(const std::string* FileName, TStream* Stream, const struct TIEFormatRegistration* Format);
+  void ReadParamsCore(TStream* Stream, Integer FileType, Int64 DataLength, TIEProgressRecord& Progress);
+  void ImportMetafile(const std::string& FileName, Integer Width, Integer Height);
+  // The 12-byte StreamHeader: tag of four letters, four zero bytes, the payload
+  // length (int32, little-endian). ReadFrameHead is false when fewer than 12
+  // bytes are left; Tag is the text of the first five bytes up to a zero.
+  static bool ReadFrameHead(TStream* Stream, std::string& Tag, Int64& Length);
+  // With StreamHeaders on: writes a 12-byte placeholder and returns where it
+  // starts; -1 otherwise, and EndStreamHeader then does nothing.
+  Int64 BeginStreamHeader(TStream* Stream);
+  void EndStreamHeader(TStream* Stream, Int64 Start, const char* Tag);
   void SaveJpeg2000(const std::string* FileName, TStream* Stream, Integer Format);
 
   TBitmap* targetBitmap_ = nullptr;
