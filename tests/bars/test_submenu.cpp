@@ -485,3 +485,177 @@ TEST(SubMenuHover, CascadesOpenAndCloseAfterTheDelay) {
   EXPECT_EQ(m.file->MenuWindow(), file);
   file->CloseMenu();
 }
+
+namespace {
+// File menu of TFileMenu in enhanced style showing recent items first: Save,
+// Wrap and Exit are not recently used.
+struct TRecentMenu : TFileMenu {
+  TRecentMenu() : TFileMenu(bmsEnhanced) {
+    for (TdxBarItem* i : {static_cast<TdxBarItem*>(save), static_cast<TdxBarItem*>(wrap), static_cast<TdxBarItem*>(exit)})
+      Link(i)->SetMostRecentlyUsed(false);
+  }
+  std::string Shown() {
+    std::string s;
+    for (TdxBarItemLink* l : file->ItemLinks()->ShownLinks()) s += (s.empty() ? "" : " ") + l->Item()->Name();
+    return s;
+  }
+};
+void CtrlDown(TCustomdxBarControl* W) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_CONTROL;
+  SendInput(1, &in, sizeof(INPUT));
+  testui::PumpUntil([] { return GetKeyState(VK_CONTROL) < 0; }, 300);
+  Key(W, VK_DOWN);
+  in.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof(INPUT));
+  testui::PumpUntil([] { return GetKeyState(VK_CONTROL) >= 0; }, 300);
+}
+}  // namespace
+
+// Menus that show recently used items first: the expand mark (a double
+// chevron in a band at the bottom), and the roads to the full menu — Ctrl+Down,
+// Down on the last shown row (the selection lands on the first row that
+// appeared below it), two clicks on the mark, the timer — with the rarely used
+// rows on their lighter background; expanded stays expanded until menu mode
+// starts afresh.
+TEST(SubMenuExpand, RecentItemsFirstThenTheFullMenu) {
+  struct Case {
+    const char* name;
+    std::function<void(TRecentMenu&, TdxBarSubMenuControl*)> expand;
+    const char* selected;  // after the expansion
+  } cases[] = {
+      {"Ctrl+Down", [](TRecentMenu&, TdxBarSubMenuControl* M) { CtrlDown(M); }, "-"},
+      {"Down on the last shown row",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         Key(M, VK_END);
+         Key(M, VK_DOWN);
+       },
+       "btnWrap"},
+      {"the pointer on the mark and a click",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         TPoint p = M->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2));
+         MoveMouseTo(p);
+         EXPECT_EQ(M->MarkState(), 1);  // hot under the pointer
+         ClickAt(p);
+       },
+       "-"},
+      {"two clicks on the mark away from the pointer",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         LPARAM at = MAKELPARAM((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2);
+         Key(M, VK_HOME);
+         PostMessageW(M->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+         PostMessageW(M->Handle(), WM_LBUTTONUP, 0, at);
+         Application->ProcessMessages();
+         EXPECT_EQ(M->MarkState(), 1);  // the first makes it hot and clears the selection
+         EXPECT_EQ(M->SelectedControl(), nullptr);
+         EXPECT_TRUE(M->HasMark());
+         PostMessageW(M->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+         PostMessageW(M->Handle(), WM_LBUTTONUP, 0, at);
+         Application->ProcessMessages();
+       },
+       "-"},
+      {"the pointer resting on the mark for a second",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         MoveMouseTo(M->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2)), 0);
+         DWORD t0 = GetTickCount();
+         EXPECT_TRUE(testui::PumpUntil([&] { return MenusExpanded(); }, 2500));
+         EXPECT_GE(GetTickCount() - t0, 900u);
+       },
+       "-"},
+      {"the full-menu timer",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         PostMessageW(M->Handle(), WM_TIMER, 3, 0);
+         Application->ProcessMessages();
+       },
+       "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRecentMenu m;
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen subRecent");
+    ASSERT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    // The band of one row height under the rows, the chevron in its mark.
+    Integer lastBottom = m.Link(m.recent)->ItemRect.Bottom;
+    EXPECT_EQ(menu->ClientHeight(), lastBottom + menu->TextRowHeight() + 2);
+    auto shot = Snapshot(menu);
+    if (c.name[0] == 'C') SaveBitmapAsPng(shot.get(), "submenu_recent_collapsed.png");
+    TRect mark = menu->MarkRect();
+    EXPECT_GT(CountColor(shot.get(), mark, Sys(COLOR_BTNTEXT)), 4);
+    EXPECT_EQ(menu->ItemControlAtPoint(Point(mark.Left + 3, mark.Top + 2)), nullptr);
+    c.expand(m, menu);
+    ASSERT_EQ(m.file->MenuWindow(), menu);  // the same window, recreated
+    EXPECT_TRUE(MenusExpanded());
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen btnSave subRecent btnWrap btnExit");
+    EXPECT_FALSE(menu->HasMark());
+    testui::PumpUntil([&] { return !menu->Animating(); }, 2000);
+    std::string sel = menu->SelectedControl() ? menu->SelectedControl()->Item()->Name() : "-";
+    EXPECT_EQ(sel, c.selected);
+    // Rarely used rows on the lighter background, with a shadow line where the group changes.
+    EXPECT_TRUE(m.Link(m.save)->Control()->RarelyUsed);
+    EXPECT_FALSE(m.Link(m.open)->Control()->RarelyUsed);
+    EXPECT_TRUE(m.Link(m.save)->Control()->GroupEdge);
+    auto full = Snapshot(menu);
+    if (c.name[0] == 'C') SaveBitmapAsPng(full.get(), "submenu_recent_expanded.png");
+    COLORREF face = Sys(COLOR_BTNFACE);
+    COLORREF rare = RGB(std::min(GetRValue(face) + 20, 255), std::min(GetGValue(face) + 20, 255),
+                        std::min(GetBValue(face) + 20, 255));
+    TRect exitR = m.Link(m.exit)->ItemRect;
+    if (sel != "btnExit") {
+      EXPECT_EQ(Px(full.get(), exitR.Right - 4, (exitR.Top + exitR.Bottom) / 2), rare);
+    }
+    TRect openR = m.Link(m.open)->ItemRect;
+    if (sel != "btnOpen") {
+      EXPECT_EQ(Px(full.get(), openR.Right - 4, (openR.Top + openR.Bottom) / 2), face);
+    }
+    // Another menu opened in the same menu mode opens full too.
+    menu->SetActive(true);
+    TdxBarSubMenuControl* recent = nullptr;
+    m.Link(m.recent)->Control()->PerformClick(false);
+    recent = m.recent->MenuWindow();
+    ASSERT_NE(recent, nullptr);
+    EXPECT_TRUE(MenusExpanded());
+    menu->CloseMenu();
+    Application->ProcessMessages();
+    EXPECT_EQ(ActiveBarControl(), nullptr);
+    // Menu mode afresh: collapsed again.
+    menu = m.OpenAt(m.file, 150, 150);
+    EXPECT_FALSE(MenusExpanded());
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen subRecent");
+    menu->CloseMenu();
+  }
+}
+
+// Without ShowFullMenusAfterDelay no timer expands the menu; in standard style
+// there is no recent-items menu at all.
+TEST(SubMenuExpand, NoTimerWithoutTheDelayAndNoMarkInStandardStyle) {
+  {
+    TRecentMenu m;
+    m.manager->SetShowFullMenusAfterDelay(false);
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    ASSERT_TRUE(menu->HasMark());
+    // Pointing at the mark only makes it hot; resting there expands nothing.
+    TRect mark = menu->MarkRect();
+    MoveMouseTo(menu->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2)));
+    EXPECT_EQ(menu->MarkState(), 1);
+    testui::PumpUntil([] { return false; }, 1300);
+    EXPECT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    menu->CloseMenu();
+  }
+  {
+    TFileMenu m(bmsStandard);
+    for (TdxBarItem* i : {static_cast<TdxBarItem*>(m.save), static_cast<TdxBarItem*>(m.exit)})
+      m.Link(i)->SetMostRecentlyUsed(false);
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    EXPECT_FALSE(menu->HasMark());
+    EXPECT_EQ(m.file->ItemLinks()->ShownLinks().size(), 6u);
+    menu->CloseMenu();
+  }
+}
