@@ -1635,6 +1635,7 @@ class TdxBarListItem : public TCustomdxBarContainerItem {
   void InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBarItemLink* Link, bool First) override;
   void RemoveLinks(TdxBarItemLinks* Links, Integer Position) override;
   void ClearData() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void EntryClick(TObject* Sender);
