@@ -328,6 +328,58 @@ TEST(SubItemToolbar, ViewsSizeThemselvesAndDrawTheDropDownArrow) {
   ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 + 6, (vr.Top + vr.Bottom) / 2)));
   EXPECT_EQ(view->MenuWindow(), nullptr);
   bar->SetActive(false);
+  // Enhanced and flat styles keep it open on the second click.
+  for (TdxBarManagerStyle style : {bmsEnhanced, bmsFlat}) {
+    SCOPED_TRACE(style);
+    m.manager->SetStyle(style);
+    Application->ProcessMessages();
+    bar = m.bar->Control();
+    vr = m.bar->ItemLinks()->Items(1)->ItemRect;
+    bar->SetActive(true);
+    bar->KeyboardDropDown = true;
+    ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 - 6, (vr.Top + vr.Bottom) / 2)));
+    ASSERT_NE(view->MenuWindow(), nullptr);
+    testui::PumpUntil([] { return false; }, GetDoubleClickTime() + 50);
+    ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 + 6, (vr.Top + vr.Bottom) / 2)));
+    EXPECT_NE(view->MenuWindow(), nullptr);
+    bar->SetActive(false);
+    EXPECT_EQ(view->MenuWindow(), nullptr);
+  }
+}
+
+// A list item on a toolbar opens a menu of its generated entries; choosing
+// one runs the list item's click; closing takes the entries away again.
+TEST(SubItemToolbar, ListItemOnAToolbarOpensItsEntries) {
+  TMenuModel m;
+  auto* list = new TdxBarListItem(m.form.get());
+  list->SetName("lstZoom");
+  list->SetCaption("Zoom");
+  list->SetCategory(0);
+  list->OnClick = [&](TObject*) { m.log.push_back("click:lstZoom"); };
+  for (const char* s : {"50%", "100%", "200%"}) list->Items()->Add(s);
+  m.OnBar(list);
+  m.ShowBar();
+  TdxBarControl* bar = m.bar->Control();
+  TRect r = m.bar->ItemLinks()->Items(0)->ItemRect;
+  // In menu mode with a drop-down shown, pointing at the entry opens it at once.
+  bar->SetActive(true);
+  bar->KeyboardDropDown = true;
+  MoveMouseTo(bar->ClientToScreen(Point((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+  TdxBarSubMenuControl* w = list->MenuWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_NE(dynamic_cast<TContainerItemSubMenuControl*>(w), nullptr);
+  EXPECT_EQ(Captions(list->ItemLinks()), (std::vector<std::string>{"&1 50%", "&2 100%", "&3 200%"}));
+  m.Clear();
+  ClickAt(RowCenter(w, list->ItemLinks()->Items(2)));
+  std::vector<std::string> clicks;
+  for (const std::string& e : m.log)
+    if (e.rfind("click:", 0) == 0) clicks.push_back(e);
+  EXPECT_EQ(clicks, std::vector<std::string>{"click:lstZoom"});
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(list->MenuWindow(), nullptr);
+  EXPECT_EQ(list->ItemLinks()->Count(), 0);
+  EXPECT_TRUE(list->Stale());
+  bar->SetActive(false);
 }
 
 // A form with a main menu of sub items and a list item is read and written back unchanged.

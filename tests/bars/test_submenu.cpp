@@ -659,3 +659,30 @@ TEST(SubMenuExpand, NoTimerWithoutTheDelayAndNoMarkInStandardStyle) {
     menu->CloseMenu();
   }
 }
+
+// A sub item with BarSize 20 leaves a side bar of 20 pixels at the left of
+// its menu that the sub item's OnPaintBar paints; the rows start after it.
+TEST(SubMenuPaint, SideBarIsPaintedByTheOwner) {
+  TFileMenu m;
+  m.file->SetBarSize(20);
+  TRect painted;
+  int calls = 0;
+  m.file->OnPaintBar = [&](TObject* Sender, TCanvas* Canvas, const TRect& R) {
+    EXPECT_EQ(Sender, m.file);
+    ++calls;
+    painted = R;
+    Canvas->Brush()->SetColor(clNavy);
+    Canvas->FillRect(R);
+  };
+  TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(menu, nullptr);
+  auto shot = Snapshot(menu);
+  SaveBitmapAsPng(shot.get(), "submenu_sidebar.png");
+  EXPECT_GT(calls, 0);
+  EXPECT_EQ(painted.Width(), 20);
+  EXPECT_EQ(painted.Left, 2);
+  for (TdxBarItemLink* l : m.file->ItemLinks()->ShownLinks()) EXPECT_EQ(l->ItemRect.Left, 22);
+  EXPECT_EQ(Px(shot.get(), 10, menu->ClientHeight() / 2), static_cast<COLORREF>(ColorToRGB(clNavy)) & 0xFFFFFF);
+  EXPECT_NE(Px(shot.get(), 30, menu->ClientHeight() / 2), static_cast<COLORREF>(ColorToRGB(clNavy)) & 0xFFFFFF);
+  menu->CloseMenu();
+}
