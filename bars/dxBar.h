@@ -1752,6 +1752,12 @@ class TdxBarSubMenuControl : public TCustomdxBarControl {
   TRect MarkRect() const;
   // Recreates the open menu with all items (the expansion).
   void Expand();
+  // Tears a detachable sub item's menu off into its detaching bar while the
+  // mouse drags its drag bar (runs its own message loop until the button is up).
+  void DetachByDragBar();
+  bool DragBarHot() const { return dragBarHot_; }
+  // The drag bar in window coordinates (detachable menus).
+  TRect DragBarRect() const;
   // Stops this menu's animation, if it runs, and handles what it sent meanwhile.
   void WaitForAnimation();
   bool Animating() const;
@@ -1838,7 +1844,6 @@ class TdxBarSubMenuControl : public TCustomdxBarControl {
   void OnScrollTimer();
   void OnMarkTimer(UINT_PTR Id);
   void UpdateDragBarHot(bool Hot);
-  TRect DragBarRect() const;
   void NCCalcSize(TMessage& M);
   void NCPaint();
 };

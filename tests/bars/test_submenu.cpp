@@ -686,3 +686,126 @@ TEST(SubMenuPaint, SideBarIsPaintedByTheOwner) {
   EXPECT_NE(Px(shot.get(), 30, menu->ClientHeight() / 2), static_cast<COLORREF>(ColorToRGB(clNavy)) & 0xFFFFFF);
   menu->CloseMenu();
 }
+
+namespace {
+std::unique_ptr<TBitmap> GrabWindow(TWinControl* W) {
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(r.right - r.left, r.bottom - r.top);
+  HDC dc = GetWindowDC(W->Handle());
+  BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+  ReleaseDC(W->Handle(), dc);
+  return bmp;
+}
+void MouseButton(bool Down) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(INPUT));
+}
+void MoveInput(TPoint P) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(P.X) * 65536 + sw - 1) / sw);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(P.Y) * 65536 + sh - 1) / sh);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+}
+}  // namespace
+
+// A detachable menu has a drag bar; dragged by it out of its 15-pixel zone
+// the menu closes and its detaching bar floats under the cursor and follows
+// it; released, the bar stays; dragged back into the zone the menu reopens
+// and the bar hides again; Esc cancels.
+TEST(SubMenuDetach, DraggingTheDragBarTearsTheMenuOffIntoItsBar) {
+  enum Road { Drop, BackInside, Escape };
+  for (Road road : {Drop, BackInside, Escape}) {
+    SCOPED_TRACE(road);
+    TMenuModel m;
+    TdxBar* tear = m.manager->Bars()->Add();
+    tear->SetCaption("Tools");
+    tear->SetName("Tools");
+    TdxBarSubItem* tools = m.Sub("subTools", "&Tools");
+    for (const char* n : {"btnPen", "btnFill"}) {
+      TdxBarButton* b = m.Button(n);
+      m.Add(tools->ItemLinks(), b);
+      m.Add(tear->ItemLinks(), b);
+    }
+    tools->SetDetachable(true);
+    tools->SetDetachingBar(tear->Index());
+    int detaching = 0;
+    tools->OnDetaching = [&](TObject*) { ++detaching; };
+    m.OnBar(tools);
+    m.ShowBar();
+    TdxBarControl* tb = m.bar->Control();
+    tb->SetActive(true);
+    tb->KeyboardDropDown = true;
+    TRect e = m.bar->ItemLinks()->Items(0)->ItemRect;
+    MoveMouseTo(tb->ClientToScreen(Point((e.Left + e.Right) / 2, (e.Top + e.Bottom) / 2)));
+    TdxBarSubMenuControl* menu = tools->MenuWindow();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(menu->HasDragBar());
+    TRect wr = WindowRectOf(menu);
+    TRect d = menu->DragBarRect();
+    // The drag bar lies above the first row, in the frame.
+    EXPECT_EQ(menu->ClientToScreen(Point(0, 0)).Y, wr.Top + 1 + 10);
+    TPoint onBar = Point(wr.Left + d.Left + 12, wr.Top + d.Top + 3);
+    MoveMouseTo(onBar);
+    EXPECT_TRUE(menu->DragBarHot());
+    auto shot = GrabWindow(menu);
+    if (road == Drop) SaveBitmapAsPng(shot.get(), "submenu_dragbar.png");
+    EXPECT_EQ(Px(shot.get(), d.Left + 20, d.Top + 3), Sys(COLOR_ACTIVECAPTION));
+    TPoint out = Point(onBar.X + 120, onBar.Y + 140);
+    TPoint further = Point(out.X + 40, out.Y + 25);
+    std::vector<std::unique_ptr<testui::TOneShot>> steps;
+    bool reopened = false, hiddenWhileOpen = false;
+    steps.push_back(std::make_unique<testui::TOneShot>(60, [&] {
+      if (road == Escape) {
+        INPUT k = {};
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = VK_ESCAPE;
+        SendInput(1, &k, sizeof(INPUT));
+        k.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &k, sizeof(INPUT));
+      } else {
+        MoveInput(out);
+      }
+    }));
+    steps.push_back(std::make_unique<testui::TOneShot>(160, [&] {
+      if (road == Drop) MoveInput(further);
+      if (road == BackInside) MoveInput(onBar);
+    }));
+    steps.push_back(std::make_unique<testui::TOneShot>(260, [&] {
+      reopened = tools->MenuWindow() != nullptr;
+      hiddenWhileOpen = !tear->Visible();
+      MouseButton(false);
+    }));
+    for (auto& s : steps) s->timer->SetEnabled(true);
+    MouseButton(true);
+    testui::PumpUntil([] { return false; }, 450);
+    EXPECT_EQ(detaching, 1);
+    if (road == Drop) {
+      EXPECT_EQ(tools->MenuWindow(), nullptr);
+      EXPECT_FALSE(IsLiveBarControl(menu));
+      ASSERT_TRUE(tear->Visible());
+      EXPECT_EQ(tear->DockingStyle(), dsNone);
+      TdxBarControl* w = tear->Control();
+      ASSERT_NE(w, nullptr);
+      TRect br = WindowRectOf(w);
+      EXPECT_EQ(br.Left, further.X - br.Width() / 2);
+      EXPECT_EQ(br.Top, further.Y - SmallCaptionHeight() / 2);
+      EXPECT_EQ(ActiveBarControl(), nullptr);
+    } else {
+      EXPECT_TRUE(reopened || road == Escape);
+      EXPECT_TRUE(hiddenWhileOpen);
+      EXPECT_NE(tools->MenuWindow(), nullptr);
+      EXPECT_FALSE(tear->Visible());
+    }
+    MouseButton(false);
+    if (tools->MenuWindow()) tools->MenuWindow()->CloseMenu();
+    tb->SetActive(false);
+  }
+}
