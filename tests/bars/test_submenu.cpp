@@ -636,6 +636,18 @@ TEST(SubMenuExpand, RecentItemsFirstThenTheFullMenu) {
 // there is no recent-items menu at all.
 TEST(SubMenuExpand, NoTimerWithoutTheDelayAndNoMarkInStandardStyle) {
   {
+    // With the delay, moving the selection's timer (4 s, injected here) only makes the mark hot.
+    TRecentMenu m;
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    Key(menu, VK_DOWN);
+    PostMessageW(menu->Handle(), WM_TIMER, 2, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(menu->MarkState(), 1);
+    EXPECT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    menu->CloseMenu();
+  }
+  {
     TRecentMenu m;
     m.manager->SetShowFullMenusAfterDelay(false);
     TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
@@ -808,4 +820,48 @@ TEST(SubMenuDetach, DraggingTheDragBarTearsTheMenuOffIntoItsBar) {
     if (tools->MenuWindow()) tools->MenuWindow()->CloseMenu();
     tb->SetActive(false);
   }
+}
+
+// An open menu follows its links: a longer caption widens it, a hidden item's
+// row goes and the menu gets shorter, a new link adds a row; its bar hidden
+// under it closes it.
+TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
+  TFileMenu m;
+  TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(menu, nullptr);
+  Integer w0 = menu->Width(), h0 = menu->Height();
+  m.exit->SetCaption("E&xit the program and everything else");
+  Application->ProcessMessages();
+  ASSERT_EQ(m.file->MenuWindow(), menu);
+  EXPECT_GT(menu->Width(), w0 + 50);
+  EXPECT_EQ(WindowRectOf(menu).Left, 150);
+  m.newB->SetVisible(ivNever);
+  Application->ProcessMessages();
+  EXPECT_EQ(menu->Height(), h0 - menu->TextRowHeight());
+  EXPECT_EQ(m.file->ItemLinks()->ShownLinks().front()->Item(), m.open);
+  EXPECT_EQ(m.Link(m.open)->ItemRect.Top, 2);
+  m.Add(m.file->ItemLinks(), m.Button("btnAbout", "&About"));
+  Application->ProcessMessages();
+  EXPECT_EQ(menu->Height(), h0);
+  EXPECT_NE(m.file->ItemLinks()->ShownLinks().back()->Control(), nullptr);
+  auto shot = Snapshot(menu);
+  TRect about = m.file->ItemLinks()->ShownLinks().back()->ItemRect;
+  EXPECT_GT(CountColor(shot.get(), about, Sys(COLOR_BTNTEXT)), 10);
+  menu->CloseMenu();
+
+  // Opened from the bar, then the bar hidden: the entry's view goes and takes the menu along.
+  TdxBarControl* tb = m.bar->Control();
+  auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
+  tb->SetActive(true);
+  tb->KeyboardDropDown = true;
+  tb->SelectItem(fileView);
+  fileView->PrepareClick(false);
+  menu = m.file->MenuWindow();
+  ASSERT_NE(menu, nullptr);
+  m.bar->SetVisible(false);
+  Application->ProcessMessages();
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(menu));
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  EXPECT_EQ(PendingSubItem(), nullptr);
 }
