@@ -302,10 +302,11 @@ void TdxBarSubItemControl::EnterActive(bool ByMouse) {
   }
   if (!ByMouse && !ManagerBusy(m)) {
     if (pendingView && pendingView != this) {
+      // The other view's wait ends; unless it is the row this menu was opened
+      // from, it leaves now (a sibling's open menu closes).
       TdxBarSubItemControl* other = pendingView;
-      bool otherOpen = pendingOpen;
       KillPending();
-      if (!otherOpen && other->Window() != window_) {
+      if (other->Window() != window_->ParentBarWindow()) {
         try {
           other->LeaveActive(true);
         } catch (...) {

@@ -461,6 +461,21 @@ TEST(SubMenuHover, CascadesOpenAndCloseAfterTheDelay) {
   MoveMouseTo(exitRow, 0);
   testui::PumpUntil([] { return false; }, SubItemHoverDelay + 250);
   EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  // From one open cascade to another: the first closes when the second opens.
+  TdxBarSubItem* more = m.Sub("subMore", "&More");
+  m.Add(more->ItemLinks(), m.Button("btnMore1", "More one"));
+  m.Add(m.file->ItemLinks(), more);
+  Application->ProcessMessages();
+  TPoint moreRow = RowCenter(file, m.file->ItemLinks()->Items(m.file->ItemLinks()->Count() - 1));
+  MoveMouseTo(recentRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return m.recent->MenuWindow() != nullptr; }, 1500));
+  MoveMouseTo(moreRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return more->MenuWindow() != nullptr; }, 1500));
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(file->ChildWindow(), more->MenuWindow());
+  EXPECT_FALSE(m.Link(m.recent)->Control()->Active);
+  MoveMouseTo(exitRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return more->MenuWindow() == nullptr; }, 1500));
   // A click opens at once.
   m.Clear();
   ClickAt(recentRow);
