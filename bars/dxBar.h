@@ -1635,6 +1635,7 @@ class TdxBarListItem : public TCustomdxBarContainerItem {
   void InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBarItemLink* Link, bool First) override;
   void RemoveLinks(TdxBarItemLinks* Links, Integer Position) override;
   void ClearData() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void EntryClick(TObject* Sender);
@@ -1751,6 +1752,12 @@ class TdxBarSubMenuControl : public TCustomdxBarControl {
   TRect MarkRect() const;
   // Recreates the open menu with all items (the expansion).
   void Expand();
+  // Tears a detachable sub item's menu off into its detaching bar while the
+  // mouse drags its drag bar (runs its own message loop until the button is up).
+  void DetachByDragBar();
+  bool DragBarHot() const { return dragBarHot_; }
+  // The drag bar in window coordinates (detachable menus).
+  TRect DragBarRect() const;
   // Stops this menu's animation, if it runs, and handles what it sent meanwhile.
   void WaitForAnimation();
   bool Animating() const;
@@ -1837,7 +1844,6 @@ class TdxBarSubMenuControl : public TCustomdxBarControl {
   void OnScrollTimer();
   void OnMarkTimer(UINT_PTR Id);
   void UpdateDragBarHot(bool Hot);
-  TRect DragBarRect() const;
   void NCCalcSize(TMessage& M);
   void NCPaint();
 };

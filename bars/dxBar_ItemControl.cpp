@@ -189,6 +189,14 @@ bool TdxBarItemControl::HasGlyph() const {
 }
 
 // --- Painting primitives ---------------------------------------------------------------------
+namespace {
+// The background under a menu row: what the window chose for the row being
+// painted (rarely used rows have their own).
+HBRUSH MenuRowBrush(TCustomdxBarControl* W) {
+  return W->ItemBackgroundBrush() ? W->ItemBackgroundBrush() : W->BackgroundBrush();
+}
+}  // namespace
+
 void TdxBarItemControl::DrawLoweredFrame(HDC DC, TRect& R) const {
   if (IsFlat())
     FrameRect(DC, R.AsRECT(), GetSysColorBrush(COLOR_BTNSHADOW));
@@ -234,7 +242,7 @@ void TdxBarItemControl::DrawGlyphCell(HDC DC, const TRect& R, Integer Kind, bool
   else if (IsFlat() && Kind == 1)
     brush = m->FlatFaceBrush();
   else
-    brush = window_->BackgroundBrush();
+    brush = (Kind == 1 ? MenuRowBrush(window_) : window_->BackgroundBrush());
   Integer need = glyph ? std::max(gw, gh) : m->GlyphSize();
   bool fits = (glyph ? gw : need) + 2 <= cw && (glyph ? gh : need) + 2 <= ch;
   TRect fill = fits ? Rect(cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Bottom - 1) : cell;
@@ -340,7 +348,7 @@ void TdxBarItemControl::DrawMenuRow(HDC DC, TRect R, bool Selected, bool ShowGly
       TRect glyphPart = Rect(R.Left, R.Top, R.Left + R.Height() + 1, R.Bottom);
       FrameRect(DC, glyphPart.AsRECT(), m->FlatFaceBrush());
       TRect rest = Rect(glyphPart.Right - 1, R.Top, R.Right, R.Bottom);
-      FrameRect(DC, rest.AsRECT(), window_->BackgroundBrush());
+      FrameRect(DC, rest.AsRECT(), MenuRowBrush(window_));
     }
     R = Rect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
   }
@@ -351,10 +359,10 @@ void TdxBarItemControl::DrawMenuRow(HDC DC, TRect R, bool Selected, bool ShowGly
   TRect gapRect = Rect(cell.Right, R.Top, cell.Right + gap, R.Bottom);
   HBRUSH gapBrush = Selected && (IsFlat() || (noGlyph && !Down)) ? window_->HotBrush()
                     : IsFlat()                                  ? m->FlatFaceBrush()
-                                                                : window_->BackgroundBrush();
+                                                                : MenuRowBrush(window_);
   FillRect(DC, gapRect.AsRECT(), gapBrush);
   TRect text = Rect(gapRect.Right, R.Top, R.Right, R.Bottom);
-  FillRect(DC, text.AsRECT(), Selected ? window_->HotBrush() : window_->BackgroundBrush());
+  FillRect(DC, text.AsRECT(), Selected ? window_->HotBrush() : MenuRowBrush(window_));
   text.Left += IsFlat() ? 8 : 2;
   DrawItemText(DC, GetCaption(), text, false, false, Selected, ItemEnabled(), 0);
 }

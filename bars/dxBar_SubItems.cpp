@@ -153,6 +153,8 @@ void TdxBarListItem::InsertLinks(TdxBarItemLinks* Links, Integer Position, TdxBa
       b->SetTag(i);
       b->OnClick = TNotifyEvent(this, &TdxBarListItem::EntryClick);
       b->SetEnabled(ReadEnabled());
+      // The form owns the buttons and may free them first (it frees its components last to first).
+      b->FreeNotification(this);
       buttons_.push_back(b);
     }
     if (n >= static_cast<Integer>(buttons_.size())) break;
@@ -177,8 +179,15 @@ void TdxBarListItem::FreeButtons() {
   while (!buttons_.empty()) {
     TdxBarButton* b = buttons_.back();
     buttons_.pop_back();
+    b->RemoveFreeNotification(this);
     delete b;
   }
+}
+
+void TdxBarListItem::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomdxBarContainerItem::Notification(AComponent, Operation);
+  if (Operation == opRemove)
+    buttons_.erase(std::remove(buttons_.begin(), buttons_.end(), AComponent), buttons_.end());
 }
 
 void TdxBarListItem::ClearData() {
@@ -293,10 +302,11 @@ void TdxBarSubItemControl::EnterActive(bool ByMouse) {
   }
   if (!ByMouse && !ManagerBusy(m)) {
     if (pendingView && pendingView != this) {
+      // The other view's wait ends; unless it is the row this menu was opened
+      // from, it leaves now (a sibling's open menu closes).
       TdxBarSubItemControl* other = pendingView;
-      bool otherOpen = pendingOpen;
       KillPending();
-      if (!otherOpen && other->Window() != window_) {
+      if (other->Window() != window_->ParentBarWindow()) {
         try {
           other->LeaveActive(true);
         } catch (...) {

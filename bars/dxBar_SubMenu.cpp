@@ -610,17 +610,20 @@ void TdxBarSubMenuControl::Dispatch(TMessage& M) {
       TCustomdxBarControl::Dispatch(M);
       NCPaint();
       return;
-    case WM_NCHITTEST: {
-      TCustomdxBarControl::Dispatch(M);
+    case WM_NCHITTEST:
       if (HasDragBar() && HandleAllocated()) {
         RECT wr;
         GetWindowRect(Handle(), &wr);
         POINT p{static_cast<short>(LOWORD(M.LParam)) - wr.left, static_cast<short>(HIWORD(M.LParam)) - wr.top};
         TRect d = DragBarRect();
-        if (p.x >= d.Left && p.x < d.Right && p.y >= d.Top && p.y < d.Bottom) M.Result = HTCLIENT;
+        if (p.x >= d.Left && p.x < d.Right && p.y >= d.Top && p.y < d.Bottom) {
+          // The drag bar answers as client area (the pointer has not left the menu).
+          M.Result = HTCLIENT;
+          return;
+        }
       }
+      TCustomdxBarControl::Dispatch(M);
       return;
-    }
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
       return;

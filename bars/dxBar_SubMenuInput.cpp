@@ -75,6 +75,10 @@ void TdxBarSubMenuControl::WMLButtonDownBar(TMessage& M) {
   TPoint p = MessagePoint(M.LParam);
   TCustomdxBarControl::WMLButtonDownBar(M);
   if (!IsLiveBarControl(this) || closing_ || !HandleAllocated()) return;
+  if (dragBarHot_) {
+    DetachByDragBar();
+    return;
+  }
   if (HasMark() && PtIn(MarkRect(), p)) {
     if (markState_ == 1 || markState_ == 2) {
       SetMarkState(2);
@@ -252,4 +256,99 @@ void TdxBarSubMenuControl::Expand() {
   // The keyboard goes on from the row it was on.
   if (IsLiveBarControl(this) && !closing_ && selected && selected->Links() == itemLinks_ && selected->Control())
     SelectItem(selected->Control());
+}
+
+// --- Detaching -------------------------------------------------------------------------------------
+void TdxBarSubMenuControl::DetachByDragBar() {
+  TdxBarSubItemControl* view = parentSubItem_;
+  auto* sub = view ? view->SubItem() : nullptr;
+  if (!sub) return;
+  sub->DoDetaching();
+  if (!IsLiveBarControl(this) || closing_) return;
+  TdxBar* bar = sub->DetachingBarObject();
+  TCustomdxBarControl* root = RootToolbarWindow(this);
+  if (!HasDragBar() || !bar || (bar->Control() && bar->Control() == root)) return;
+  TCustomdxBarControl* parent = parentWindow_;
+  if (!parent || !IsLiveBarControl(parent) || !parent->HandleAllocated()) return;
+  // Everything below runs on locals: the menu closes (and goes) on the way.
+  RECT wr;
+  GetWindowRect(Handle(), &wr);
+  TRect d = DragBarRect();
+  TRect area = Rect(wr.left + d.Left - 15, wr.top + d.Top - 15, wr.left + d.Right + 15, wr.top + d.Bottom + 15);
+  TdxBarManager* manager = manager_;
+  HWND capture = parent->Handle();
+  SetCapture(capture);
+  bool dragging = false, dropped = false;
+  POINT last{-1, -1};
+  auto viewAlive = [&] { return IsLiveBarControl(parent) && parent->OwnsItemControl(view); };
+  while (GetCapture() == capture) {
+    MSG msg;
+    if (!GetMessageW(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+      if (msg.wParam == VK_ESCAPE) {
+        if (dragging) bar->SetVisible(false);
+        dragging = false;
+        ReleaseCapture();
+        if (viewAlive() && !sub->MenuWindow()) view->EnterActive(true);
+        break;
+      }
+      continue;
+    }
+    if (msg.message == WM_MOUSEMOVE) {
+      POINT c;
+      GetCursorPos(&c);
+      if (c.x == last.x && c.y == last.y) continue;
+      last = c;
+      bool inside = c.x >= area.Left && c.x < area.Right && c.y >= area.Top && c.y < area.Bottom;
+      if (!dragging) {
+        if (inside) continue;
+        if (viewAlive()) view->LeaveActive(true);
+        if (bar->DockingStyle() != dsNone) {
+          bar->SetVisible(false);
+          bar->SetDockingStyle(dsNone);
+        }
+        if (!bar->Visible()) {
+          bar->SetFloatLeft(c.x - 100);
+          bar->SetFloatTop(c.y - SmallCaptionHeight() / 2);
+          bar->SetVisible(true);
+        }
+        dragging = true;
+        if (GetCapture() != capture && IsLiveBarControl(parent)) SetCapture(capture);
+        continue;
+      }
+      if (inside) {
+        bar->SetVisible(false);
+        dragging = false;
+        ReleaseCapture();
+        if (viewAlive()) view->EnterActive(true);
+        break;
+      }
+      if (TdxBarControl* w = bar->Control())
+        if (w->HandleAllocated())
+          SetWindowPos(w->Handle(), nullptr, c.x - w->Width() / 2, c.y - SmallCaptionHeight() / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      continue;
+    }
+    if (msg.message == WM_LBUTTONUP) {
+      dropped = dragging;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (GetCapture() == capture) ReleaseCapture();
+  if (dropped) {
+    if (TdxBarControl* w = bar->Control()) {
+      RECT br;
+      GetWindowRect(w->Handle(), &br);
+      bar->SetFloatLeft(br.left);
+      bar->SetFloatTop(br.top);
+    }
+    manager->CloseActiveMenus();
+  } else if (dragging) {
+    bar->SetVisible(false);
+  }
 }

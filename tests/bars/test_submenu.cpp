@@ -461,6 +461,21 @@ TEST(SubMenuHover, CascadesOpenAndCloseAfterTheDelay) {
   MoveMouseTo(exitRow, 0);
   testui::PumpUntil([] { return false; }, SubItemHoverDelay + 250);
   EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  // From one open cascade to another: the first closes when the second opens.
+  TdxBarSubItem* more = m.Sub("subMore", "&More");
+  m.Add(more->ItemLinks(), m.Button("btnMore1", "More one"));
+  m.Add(m.file->ItemLinks(), more);
+  Application->ProcessMessages();
+  TPoint moreRow = RowCenter(file, m.file->ItemLinks()->Items(m.file->ItemLinks()->Count() - 1));
+  MoveMouseTo(recentRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return m.recent->MenuWindow() != nullptr; }, 1500));
+  MoveMouseTo(moreRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return more->MenuWindow() != nullptr; }, 1500));
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(file->ChildWindow(), more->MenuWindow());
+  EXPECT_FALSE(m.Link(m.recent)->Control()->Active);
+  MoveMouseTo(exitRow, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return more->MenuWindow() == nullptr; }, 1500));
   // A click opens at once.
   m.Clear();
   ClickAt(recentRow);
@@ -484,4 +499,384 @@ TEST(SubMenuHover, CascadesOpenAndCloseAfterTheDelay) {
   EXPECT_TRUE(m.log.empty());
   EXPECT_EQ(m.file->MenuWindow(), file);
   file->CloseMenu();
+}
+
+namespace {
+// File menu of TFileMenu in enhanced style showing recent items first: Save,
+// Wrap and Exit are not recently used.
+struct TRecentMenu : TFileMenu {
+  TRecentMenu() : TFileMenu(bmsEnhanced) {
+    for (TdxBarItem* i : {static_cast<TdxBarItem*>(save), static_cast<TdxBarItem*>(wrap), static_cast<TdxBarItem*>(exit)})
+      Link(i)->SetMostRecentlyUsed(false);
+  }
+  std::string Shown() {
+    std::string s;
+    for (TdxBarItemLink* l : file->ItemLinks()->ShownLinks()) s += (s.empty() ? "" : " ") + l->Item()->Name();
+    return s;
+  }
+};
+void CtrlDown(TCustomdxBarControl* W) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_CONTROL;
+  SendInput(1, &in, sizeof(INPUT));
+  testui::PumpUntil([] { return GetKeyState(VK_CONTROL) < 0; }, 300);
+  Key(W, VK_DOWN);
+  in.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof(INPUT));
+  testui::PumpUntil([] { return GetKeyState(VK_CONTROL) >= 0; }, 300);
+}
+}  // namespace
+
+// Menus that show recently used items first: the expand mark (a double
+// chevron in a band at the bottom), and the roads to the full menu — Ctrl+Down,
+// Down on the last shown row (the selection lands on the first row that
+// appeared below it), two clicks on the mark, the timer — with the rarely used
+// rows on their lighter background; expanded stays expanded until menu mode
+// starts afresh.
+TEST(SubMenuExpand, RecentItemsFirstThenTheFullMenu) {
+  struct Case {
+    const char* name;
+    std::function<void(TRecentMenu&, TdxBarSubMenuControl*)> expand;
+    const char* selected;  // after the expansion
+  } cases[] = {
+      {"Ctrl+Down", [](TRecentMenu&, TdxBarSubMenuControl* M) { CtrlDown(M); }, "-"},
+      {"Down on the last shown row",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         Key(M, VK_END);
+         Key(M, VK_DOWN);
+       },
+       "btnWrap"},
+      {"the pointer on the mark and a click",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         TPoint p = M->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2));
+         MoveMouseTo(p);
+         EXPECT_EQ(M->MarkState(), 1);  // hot under the pointer
+         ClickAt(p);
+       },
+       "-"},
+      {"two clicks on the mark away from the pointer",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         LPARAM at = MAKELPARAM((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2);
+         Key(M, VK_HOME);
+         PostMessageW(M->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+         PostMessageW(M->Handle(), WM_LBUTTONUP, 0, at);
+         Application->ProcessMessages();
+         EXPECT_EQ(M->MarkState(), 1);  // the first makes it hot and clears the selection
+         EXPECT_EQ(M->SelectedControl(), nullptr);
+         EXPECT_TRUE(M->HasMark());
+         PostMessageW(M->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+         PostMessageW(M->Handle(), WM_LBUTTONUP, 0, at);
+         Application->ProcessMessages();
+       },
+       "-"},
+      {"the pointer resting on the mark for a second",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         TRect mark = M->MarkRect();
+         MoveMouseTo(M->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2)), 0);
+         DWORD t0 = GetTickCount();
+         EXPECT_TRUE(testui::PumpUntil([&] { return MenusExpanded(); }, 2500));
+         EXPECT_GE(GetTickCount() - t0, 900u);
+       },
+       "-"},
+      {"the full-menu timer",
+       [](TRecentMenu&, TdxBarSubMenuControl* M) {
+         PostMessageW(M->Handle(), WM_TIMER, 3, 0);
+         Application->ProcessMessages();
+       },
+       "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRecentMenu m;
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen subRecent");
+    ASSERT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    // The band of one row height under the rows, the chevron in its mark.
+    Integer lastBottom = m.Link(m.recent)->ItemRect.Bottom;
+    EXPECT_EQ(menu->ClientHeight(), lastBottom + menu->TextRowHeight() + 2);
+    auto shot = Snapshot(menu);
+    if (c.name[0] == 'C') SaveBitmapAsPng(shot.get(), "submenu_recent_collapsed.png");
+    TRect mark = menu->MarkRect();
+    EXPECT_GT(CountColor(shot.get(), mark, Sys(COLOR_BTNTEXT)), 4);
+    EXPECT_EQ(menu->ItemControlAtPoint(Point(mark.Left + 3, mark.Top + 2)), nullptr);
+    c.expand(m, menu);
+    ASSERT_EQ(m.file->MenuWindow(), menu);  // the same window, recreated
+    EXPECT_TRUE(MenusExpanded());
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen btnSave subRecent btnWrap btnExit");
+    EXPECT_FALSE(menu->HasMark());
+    testui::PumpUntil([&] { return !menu->Animating(); }, 2000);
+    std::string sel = menu->SelectedControl() ? menu->SelectedControl()->Item()->Name() : "-";
+    EXPECT_EQ(sel, c.selected);
+    // Rarely used rows on the lighter background, with a shadow line where the group changes.
+    EXPECT_TRUE(m.Link(m.save)->Control()->RarelyUsed);
+    EXPECT_FALSE(m.Link(m.open)->Control()->RarelyUsed);
+    EXPECT_TRUE(m.Link(m.save)->Control()->GroupEdge);
+    auto full = Snapshot(menu);
+    if (c.name[0] == 'C') SaveBitmapAsPng(full.get(), "submenu_recent_expanded.png");
+    COLORREF face = Sys(COLOR_BTNFACE);
+    COLORREF rare = RGB(std::min(GetRValue(face) + 20, 255), std::min(GetGValue(face) + 20, 255),
+                        std::min(GetBValue(face) + 20, 255));
+    TRect exitR = m.Link(m.exit)->ItemRect;
+    if (sel != "btnExit") {
+      EXPECT_EQ(Px(full.get(), exitR.Right - 4, (exitR.Top + exitR.Bottom) / 2), rare);
+    }
+    TRect openR = m.Link(m.open)->ItemRect;
+    if (sel != "btnOpen") {
+      EXPECT_EQ(Px(full.get(), openR.Right - 4, (openR.Top + openR.Bottom) / 2), face);
+    }
+    // Another menu opened in the same menu mode opens full too.
+    menu->SetActive(true);
+    TdxBarSubMenuControl* recent = nullptr;
+    m.Link(m.recent)->Control()->PerformClick(false);
+    recent = m.recent->MenuWindow();
+    ASSERT_NE(recent, nullptr);
+    EXPECT_TRUE(MenusExpanded());
+    menu->CloseMenu();
+    Application->ProcessMessages();
+    EXPECT_EQ(ActiveBarControl(), nullptr);
+    // Menu mode afresh: collapsed again.
+    menu = m.OpenAt(m.file, 150, 150);
+    EXPECT_FALSE(MenusExpanded());
+    EXPECT_EQ(m.Shown(), "btnNew btnOpen subRecent");
+    menu->CloseMenu();
+  }
+}
+
+// Without ShowFullMenusAfterDelay no timer expands the menu; in standard style
+// there is no recent-items menu at all.
+TEST(SubMenuExpand, NoTimerWithoutTheDelayAndNoMarkInStandardStyle) {
+  {
+    // With the delay, moving the selection's timer (4 s, injected here) only makes the mark hot.
+    TRecentMenu m;
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    Key(menu, VK_DOWN);
+    PostMessageW(menu->Handle(), WM_TIMER, 2, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(menu->MarkState(), 1);
+    EXPECT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    menu->CloseMenu();
+  }
+  {
+    TRecentMenu m;
+    m.manager->SetShowFullMenusAfterDelay(false);
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    ASSERT_TRUE(menu->HasMark());
+    // Pointing at the mark only makes it hot; resting there expands nothing.
+    TRect mark = menu->MarkRect();
+    MoveMouseTo(menu->ClientToScreen(Point((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2)));
+    EXPECT_EQ(menu->MarkState(), 1);
+    testui::PumpUntil([] { return false; }, 1300);
+    EXPECT_TRUE(menu->HasMark());
+    EXPECT_FALSE(MenusExpanded());
+    menu->CloseMenu();
+  }
+  {
+    TFileMenu m(bmsStandard);
+    for (TdxBarItem* i : {static_cast<TdxBarItem*>(m.save), static_cast<TdxBarItem*>(m.exit)})
+      m.Link(i)->SetMostRecentlyUsed(false);
+    TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+    EXPECT_FALSE(menu->HasMark());
+    EXPECT_EQ(m.file->ItemLinks()->ShownLinks().size(), 6u);
+    menu->CloseMenu();
+  }
+}
+
+// A sub item with BarSize 20 leaves a side bar of 20 pixels at the left of
+// its menu that the sub item's OnPaintBar paints; the rows start after it.
+TEST(SubMenuPaint, SideBarIsPaintedByTheOwner) {
+  TFileMenu m;
+  m.file->SetBarSize(20);
+  TRect painted;
+  int calls = 0;
+  m.file->OnPaintBar = [&](TObject* Sender, TCanvas* Canvas, const TRect& R) {
+    EXPECT_EQ(Sender, m.file);
+    ++calls;
+    painted = R;
+    Canvas->Brush()->SetColor(clNavy);
+    Canvas->FillRect(R);
+  };
+  TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(menu, nullptr);
+  auto shot = Snapshot(menu);
+  SaveBitmapAsPng(shot.get(), "submenu_sidebar.png");
+  EXPECT_GT(calls, 0);
+  EXPECT_EQ(painted.Width(), 20);
+  EXPECT_EQ(painted.Left, 2);
+  for (TdxBarItemLink* l : m.file->ItemLinks()->ShownLinks()) EXPECT_EQ(l->ItemRect.Left, 22);
+  EXPECT_EQ(Px(shot.get(), 10, menu->ClientHeight() / 2), static_cast<COLORREF>(ColorToRGB(clNavy)) & 0xFFFFFF);
+  EXPECT_NE(Px(shot.get(), 30, menu->ClientHeight() / 2), static_cast<COLORREF>(ColorToRGB(clNavy)) & 0xFFFFFF);
+  menu->CloseMenu();
+}
+
+namespace {
+std::unique_ptr<TBitmap> GrabWindow(TWinControl* W) {
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(r.right - r.left, r.bottom - r.top);
+  HDC dc = GetWindowDC(W->Handle());
+  BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+  ReleaseDC(W->Handle(), dc);
+  return bmp;
+}
+void MouseButton(bool Down) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(INPUT));
+}
+void MoveInput(TPoint P) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(P.X) * 65536 + sw - 1) / sw);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(P.Y) * 65536 + sh - 1) / sh);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+}
+}  // namespace
+
+// A detachable menu has a drag bar; dragged by it out of its 15-pixel zone
+// the menu closes and its detaching bar floats under the cursor and follows
+// it; released, the bar stays; dragged back into the zone the menu reopens
+// and the bar hides again; Esc cancels.
+TEST(SubMenuDetach, DraggingTheDragBarTearsTheMenuOffIntoItsBar) {
+  enum Road { Drop, BackInside, Escape };
+  for (Road road : {Drop, BackInside, Escape}) {
+    SCOPED_TRACE(road);
+    TMenuModel m;
+    TdxBar* tear = m.manager->Bars()->Add();
+    tear->SetCaption("Tools");
+    tear->SetName("Tools");
+    TdxBarSubItem* tools = m.Sub("subTools", "&Tools");
+    for (const char* n : {"btnPen", "btnFill"}) {
+      TdxBarButton* b = m.Button(n);
+      m.Add(tools->ItemLinks(), b);
+      m.Add(tear->ItemLinks(), b);
+    }
+    tools->SetDetachable(true);
+    tools->SetDetachingBar(tear->Index());
+    int detaching = 0;
+    tools->OnDetaching = [&](TObject*) { ++detaching; };
+    m.OnBar(tools);
+    m.ShowBar();
+    TdxBarControl* tb = m.bar->Control();
+    tb->SetActive(true);
+    tb->KeyboardDropDown = true;
+    TRect e = m.bar->ItemLinks()->Items(0)->ItemRect;
+    MoveMouseTo(tb->ClientToScreen(Point((e.Left + e.Right) / 2, (e.Top + e.Bottom) / 2)));
+    TdxBarSubMenuControl* menu = tools->MenuWindow();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(menu->HasDragBar());
+    TRect wr = WindowRectOf(menu);
+    TRect d = menu->DragBarRect();
+    // The drag bar lies above the first row, in the frame.
+    EXPECT_EQ(menu->ClientToScreen(Point(0, 0)).Y, wr.Top + 1 + 10);
+    TPoint onBar = Point(wr.Left + d.Left + 12, wr.Top + d.Top + 3);
+    MoveMouseTo(onBar);
+    EXPECT_TRUE(menu->DragBarHot());
+    auto shot = GrabWindow(menu);
+    if (road == Drop) SaveBitmapAsPng(shot.get(), "submenu_dragbar.png");
+    EXPECT_EQ(Px(shot.get(), d.Left + 20, d.Top + 3), Sys(COLOR_ACTIVECAPTION));
+    TPoint out = Point(onBar.X + 120, onBar.Y + 140);
+    TPoint further = Point(out.X + 40, out.Y + 25);
+    std::vector<std::unique_ptr<testui::TOneShot>> steps;
+    bool reopened = false, hiddenWhileOpen = false;
+    steps.push_back(std::make_unique<testui::TOneShot>(60, [&] {
+      if (road == Escape) {
+        INPUT k = {};
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = VK_ESCAPE;
+        SendInput(1, &k, sizeof(INPUT));
+        k.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &k, sizeof(INPUT));
+      } else {
+        MoveInput(out);
+      }
+    }));
+    steps.push_back(std::make_unique<testui::TOneShot>(160, [&] {
+      if (road == Drop) MoveInput(further);
+      if (road == BackInside) MoveInput(onBar);
+    }));
+    steps.push_back(std::make_unique<testui::TOneShot>(260, [&] {
+      reopened = tools->MenuWindow() != nullptr;
+      hiddenWhileOpen = !tear->Visible();
+      MouseButton(false);
+    }));
+    for (auto& s : steps) s->timer->SetEnabled(true);
+    MouseButton(true);
+    testui::PumpUntil([] { return false; }, 450);
+    EXPECT_EQ(detaching, 1);
+    if (road == Drop) {
+      EXPECT_EQ(tools->MenuWindow(), nullptr);
+      EXPECT_FALSE(IsLiveBarControl(menu));
+      ASSERT_TRUE(tear->Visible());
+      EXPECT_EQ(tear->DockingStyle(), dsNone);
+      TdxBarControl* w = tear->Control();
+      ASSERT_NE(w, nullptr);
+      TRect br = WindowRectOf(w);
+      EXPECT_EQ(br.Left, further.X - br.Width() / 2);
+      EXPECT_EQ(br.Top, further.Y - SmallCaptionHeight() / 2);
+      EXPECT_EQ(ActiveBarControl(), nullptr);
+    } else {
+      EXPECT_TRUE(reopened || road == Escape);
+      EXPECT_TRUE(hiddenWhileOpen);
+      EXPECT_NE(tools->MenuWindow(), nullptr);
+      EXPECT_FALSE(tear->Visible());
+    }
+    MouseButton(false);
+    if (tools->MenuWindow()) tools->MenuWindow()->CloseMenu();
+    tb->SetActive(false);
+  }
+}
+
+// An open menu follows its links: a longer caption widens it, a hidden item's
+// row goes and the menu gets shorter, a new link adds a row; its bar hidden
+// under it closes it.
+TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
+  TFileMenu m;
+  TdxBarSubMenuControl* menu = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(menu, nullptr);
+  Integer w0 = menu->Width(), h0 = menu->Height();
+  m.exit->SetCaption("E&xit the program and everything else");
+  Application->ProcessMessages();
+  ASSERT_EQ(m.file->MenuWindow(), menu);
+  EXPECT_GT(menu->Width(), w0 + 50);
+  EXPECT_EQ(WindowRectOf(menu).Left, 150);
+  m.newB->SetVisible(ivNever);
+  Application->ProcessMessages();
+  EXPECT_EQ(menu->Height(), h0 - menu->TextRowHeight());
+  EXPECT_EQ(m.file->ItemLinks()->ShownLinks().front()->Item(), m.open);
+  EXPECT_EQ(m.Link(m.open)->ItemRect.Top, 2);
+  m.Add(m.file->ItemLinks(), m.Button("btnAbout", "&About"));
+  Application->ProcessMessages();
+  EXPECT_EQ(menu->Height(), h0);
+  EXPECT_NE(m.file->ItemLinks()->ShownLinks().back()->Control(), nullptr);
+  auto shot = Snapshot(menu);
+  TRect about = m.file->ItemLinks()->ShownLinks().back()->ItemRect;
+  EXPECT_GT(CountColor(shot.get(), about, Sys(COLOR_BTNTEXT)), 10);
+  menu->CloseMenu();
+
+  // Opened from the bar, then the bar hidden: the entry's view goes and takes the menu along.
+  TdxBarControl* tb = m.bar->Control();
+  auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
+  tb->SetActive(true);
+  tb->KeyboardDropDown = true;
+  tb->SelectItem(fileView);
+  fileView->PrepareClick(false);
+  menu = m.file->MenuWindow();
+  ASSERT_NE(menu, nullptr);
+  m.bar->SetVisible(false);
+  Application->ProcessMessages();
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(menu));
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+  EXPECT_EQ(PendingSubItem(), nullptr);
 }
