@@ -300,15 +300,15 @@ Byte ParamsCompression(Integer C, Cardinal T4Options) {
   }
 }
 
-// Bytes one pixel row of the compressed data could shrink to at best, as a
-// ratio of decoded target bytes per input byte: bounds the picture a file of
-// a given size may ask for before anything is allocated.
+// The most decoded bytes one byte of each compression gives in practice:
+// bounds the picture a file of a given size may ask for before anything is
+// allocated (a blank fax page at 600 dpi needs about 4000).
 Int64 BestRatio(Integer Compression) {
   switch (Compression) {
-    case 1: return 32;              // 1-bit palette to 24 bits
-    case 32773: return 64 * 32;     // a 2-byte packet gives 128 bytes
-    case 2: case 3: case 4: return 4096;  // a blank fax row is a few bits
-    default: return 4096 * 24;      // LZW and JPEG
+    case 1: return 4;       // a file cut short still shows its first part
+    case 32773: return 64;  // a 2-byte packet gives 128 bytes
+    case 2: case 3: case 4: return 8192;
+    default: return 1024;   // LZW and JPEG
   }
 }
 
@@ -528,9 +528,10 @@ void ReadTiffStream(TIEBitmap* Bitmap, TStream* Stream, Integer& ImageCount, boo
       return;
     }
     const Int64 dataBytes = std::max<Int64>(Stream->Size() - base, 0);
-    const Integer kindBits = kind == ipkBW1 ? 1 : 24;
-    if (!IEImageSizeAllowed(V.ImageWidth, V.ImageLength, kindBits, dataBytes, BestRatio(V.Compression)) ||
-        (tiled && !IEImageSizeAllowed(V.TileWidth, V.TileLength, kindBits, dataBytes, BestRatio(V.Compression)))) {
+    const Integer bits = V.SamplesPerPixel * V.BitsPerSample;
+    const Int64 ratio = BestRatio(V.Compression);
+    if (!IEImageSizeAllowed(V.ImageWidth, V.ImageLength, bits, dataBytes, ratio) ||
+        (tiled && !IEImageSizeAllowed(V.TileWidth, V.TileLength, bits, dataBytes, ratio))) {
       IEFilterFail(Progress, "TIFF image size does not fit its data");
       return;
     }
