@@ -215,7 +215,7 @@ class TIOParamsVals : public TObject {
   Integer GifImageCount = 0;
   Integer TiffImageCount = 0;
 
- private:
+  // The EXIF fields of Source (all but ExifPresent and ExifThumbnail).
   void CopyExifValues(const TIOParamsVals* Source);
 };
 
