@@ -16,7 +16,7 @@ std::map<TdxBarManager*, TdxBarControl*>& MenuModeWindows() {
 }
 
 // A view that drops down a menu of its own rather than running a command.
-bool OpensMenu(TdxBarItemControl* C) { return C && !C->ClickRunsItem() && !C->ClickClosesMenus(); }
+bool OpensMenu(TdxBarItemControl* C) { return dynamic_cast<TdxBarSubItemControl*>(C) != nullptr; }
 
 TCustomdxBarControl* BarWindowUnderCursor() {
   POINT p;
