@@ -358,7 +358,12 @@ bool ClickShortCutInLinks(TdxBarItemLinks* Links, TShortCut ShortCut) {
   for (TdxBarItemLink* l : std::vector<TdxBarItemLink*>(Links->AvailableLinks())) {
     TdxBarItem* it = l->Item();
     if (!it || !it->ReadEnabled()) continue;
-    if (!it->AcceptsDirectClick()) continue;
+    if (!it->AcceptsDirectClick()) {
+      // A sub item is never clicked by a shortcut; its menu's items are.
+      if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(it))
+        if (ClickShortCutInLinks(sub->ItemLinks(), ShortCut)) return true;
+      continue;
+    }
     if (it->ShortCut() == ShortCut) {
       it->TryClick();
       return true;

@@ -359,11 +359,14 @@ bool HandleShortCutKey(TdxBarManager* M, Word Key) {
   TShiftState shift;
   if (CurrentShiftBits() & 1) shift.Include(ssShift);
   TdxBarItemLink* next = link->Links()->FindByAccelerator(Key, shift, link);
-  if (!view->ClickClosesMenus() || (next && next != link)) {
+  // An ambiguous letter, or a view that neither runs nor opens anything on a
+  // click, only selects; a unique one clicks (a sub item drops its menu down).
+  bool opensMenu = dynamic_cast<TdxBarSubItemControl*>(view) != nullptr;
+  if ((!view->ClickClosesMenus() && !opensMenu) || (next && next != link)) {
     window->EnterMenuMode(view);
   } else {
     window->EnterMenuMode(view);
-    if (!view->ClickRunsItem()) window->KeyboardDropDown = true;
+    if (opensMenu) window->KeyboardDropDown = true;
     if (IsLiveBarControl(window) && window->OwnsItemControl(view)) view->PerformClick(false);
   }
   return true;
