@@ -40,6 +40,7 @@ class TdxBarSubMenuControl;
 class TdxBarItemControl;
 class TdxBarButtonControl;
 class TdxBarManagerCategories;
+class TdxBarPopupMenuLinks;
 
 // ---------------------------------------------------------------------------
 // Shared enumerations.
@@ -428,6 +429,9 @@ class TdxBarManager : public TComponent {
   // Popup menus bound to the manager (freed by it).
   void AddPopupMenu(TdxBarPopupMenu* Menu);
   void RemovePopupMenu(TdxBarPopupMenu* Menu);
+  // Popup menus attached to controls of the owner form (context key, right button).
+  TdxBarPopupMenuLinks* PopupMenuLinks() const { return popupMenuLinks_.get(); }
+  void SetPopupMenuLinks(TdxBarPopupMenuLinks* V);
 
   // Refreshes every bar window (repaint) or their layout.
   void RepaintBars();
@@ -510,6 +514,7 @@ class TdxBarManager : public TComponent {
   Integer recentThreshold_ = 20;
   TdxBarDockingStyles notDocking_;
   std::vector<TdxBarPopupMenu*> popupMenus_;
+  std::unique_ptr<TdxBarPopupMenuLinks> popupMenuLinks_;
   Integer readCount_ = 0;
   std::string registryPath_;
   bool scaled_ = true;
@@ -745,9 +750,9 @@ class TdxBarButton : public TdxBarItem {
   TdxBarPaintStyle paintStyle_ = psStandard;
 };
 
-// A popup menu bound to a manager: its links are the drop-down of buttons.
-// (Opening it at the cursor with its own modal loop belongs to the popup-menu
-// road and is not built here.)
+// A popup menu bound to a manager: a context menu at a screen point that runs
+// its own modal loop until it closes (unless a button shows it as its drop-down).
+using TdxBarPaintSubMenuBarEvent = TEvent<TObject*, TCanvas*, const TRect&>;
 class TdxBarPopupMenu : public TComponent {
  public:
   T_CLASSNAME(TdxBarPopupMenu)
@@ -759,9 +764,34 @@ class TdxBarPopupMenu : public TComponent {
   void SetItemLinks(TdxBarItemLinks* Value);
   bool UseRecentItems() const { return useRecentItems_; }
   void SetUseRecentItems(bool V);
+  Integer BarSize() const { return barSize_; }
+  void SetBarSize(Integer V) { barSize_ = V < 0 ? 0 : V; }
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* V) { font_->Assign(V); }
+  bool UseOwnFont() const { return useOwnFont_; }
+  void SetUseOwnFont(bool V);
+  HFONT OwnFontHandle() const { return ownFont_; }
+  // The manager's font changed: an own font is rebuilt, else the manager's copied.
+  void ManagerFontChanged();
+  TNotifyEvent OnCloseUp, OnPopup;
+  TdxBarPaintSubMenuBarEvent OnPaintBar;
+  virtual void DoPaintBar(TCanvas* Canvas, const TRect& R) { OnPaintBar(this, Canvas, R); }
+
   // Set while it is shown as a button's drop-down.
   bool ShownAsDropDown() const { return shownAsDropDown_; }
   void SetShownAsDropDown(bool V) { shownAsDropDown_ = V; }
+  // Shows the menu at the cursor / a screen point; returns once it closed
+  // (at once for a drop-down), the chosen item's click already run.
+  void ShowAtCursor();
+  void ShowAtPoint(Integer X, Integer Y);
+  void ShowAtPointEx(Integer X, Integer Y, bool Animate, Integer ExclusionHeight, Integer ExclusionWidth);
+  bool Running() const { return running_; }
+  bool AnimateNow() const { return animate_; }
+  Integer ExclusionWidth() const { return exclusionWidth_; }
+  Integer ExclusionHeight() const { return exclusionHeight_; }
+  // Callbacks of the menu window.
+  void HandleCloseUp();
+  void HandlePopup() { OnPopup(this); }
   // Shows the menu window at a screen point (no modal loop).
   void ShowAt(Integer X, Integer Y);
   void Close();
@@ -773,11 +803,59 @@ class TdxBarPopupMenu : public TComponent {
 
  private:
   friend class TdxBarManager;
+  void FontChangedHandler(TObject* Sender);
   TdxBarManager* manager_ = nullptr;
   std::unique_ptr<TdxBarItemLinks> itemLinks_;
   bool useRecentItems_ = true;
   bool shownAsDropDown_ = false;
   TdxBarItemControl* ownerView_ = nullptr;
+  Integer barSize_ = 0;
+  std::unique_ptr<TFont> font_;
+  HFONT ownFont_ = nullptr;
+  bool useOwnFont_ = false, fontCopying_ = false;
+  Integer exclusionWidth_ = 0, exclusionHeight_ = 0;
+  bool running_ = false, animate_ = true, closeUpFired_ = false;
+  bool* freedFlag_ = nullptr;  // set while the modal loop runs: the menu may be freed in it
+};
+
+// A popup menu attached to a control of the manager's form.
+using TdxBarPopupMenuLinkActionEvent = TEvent<class TdxBarPopupMenuLink*, Integer&, Integer&, bool, bool&>;
+class TdxBarPopupMenuLink : public TCollectionItem {
+ public:
+  T_CLASSNAME(TdxBarPopupMenuLink)
+  explicit TdxBarPopupMenuLink(TCollection* Collection) : TCollectionItem(Collection) {}
+  TWinControl* Control() const { return control_; }
+  void SetControl(TWinControl* Value);
+  TdxBarPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TdxBarPopupMenu* Value);
+  TdxBarPopupMenuLinkActionEvent OnAction;
+  TdxBarManager* BarManager() const;
+  void Assign(TPersistent* Source) override;
+  // Window: the focused window (keyboard) or the one under the mouse;
+  // Point: the screen point, X = -1 for the keyboard. True when handled.
+  bool ShowContextMenu(HWND Window, TPoint Point);
+
+ private:
+  friend class TdxBarPopupMenuLinks;
+  TWinControl* control_ = nullptr;
+  TdxBarPopupMenu* popupMenu_ = nullptr;
+};
+
+class TdxBarPopupMenuLinks : public TOwnedCollection {
+ public:
+  T_CLASSNAME(TdxBarPopupMenuLinks)
+  explicit TdxBarPopupMenuLinks(TdxBarManager* Manager);
+  TdxBarPopupMenuLink* Items(Integer Index) const {
+    return static_cast<TdxBarPopupMenuLink*>(TCollection::Items(Index));
+  }
+  TdxBarPopupMenuLink* Add() { return static_cast<TdxBarPopupMenuLink*>(TCollection::Add()); }
+  TdxBarManager* BarManager() const { return manager_; }
+  bool ShowForControl(TWinControl* Control, HWND Window, TPoint Point);
+  // A freed control or popup menu leaves every link.
+  void ComponentRemoved(TComponent* C);
+
+ private:
+  TdxBarManager* manager_;
 };
 
 // ---------------------------------------------------------------------------
@@ -1227,6 +1305,8 @@ class TCustomdxBarControl : public TCustomControl {
   TdxBarItemControl* PressedControl() const { return pressedControl_; }
   bool PaintLocked() const { return paintLocked_; }
   bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  // Forgets where the mouse was, so the next move hot-tracks even in place.
+  void ForgetMousePos() { lastMousePos_ = TPoint{-1, -1}; }
   // Set once the window's own destructor runs (csDestroying is set earlier,
   // by an owner that is being destroyed, while the window must still go).
   bool BeingFreed = false;
@@ -1347,6 +1427,19 @@ class TdxBarControl : public TCustomdxBarControl {
   bool Locked() const { return lock_ > 0; }
   void SetActive(bool Value) override;
 
+  // Keyboard menu mode (entered by the hooks on Alt, F10 and Alt+letter, or
+  // by a click): the given view, or the first selectable one, is selected.
+  virtual void EnterMenuMode(TdxBarItemControl* Control);
+  virtual void LeaveMenuMode();
+  bool InMenuMode() const;
+  void SelectItem(TdxBarItemControl* Control) override;
+  void CloseChain() override;
+  bool MouseUnmoved(TPoint P) const override;
+  // Set when a sub item was opened from the bar by keyboard or the active bar
+  // was clicked: hovered sub items then open at once.
+  bool KeyboardDropDown = false;
+  HWND FocusBeforeMenuMode = nullptr;
+
   // Layout (client sizes; "Style" is the docking style measured for).
   static bool IsVerticalStyle(TdxBarDockingStyle S) { return S == dsLeft || S == dsRight; }
   bool Wraps(TdxBarDockingStyle S) const { return S == dsNone || bar_->MultiLine(); }
@@ -1367,9 +1460,6 @@ class TdxBarControl : public TCustomdxBarControl {
   Integer MinLength = 0, FullLength = 0;
   // What the last WM_NCHITTEST meant to the window itself (HTCAPTION: a drag handle).
   LRESULT HitCode = 0;
-  // Set while the bar shows (or is about to show) a drop-down menu: sub items
-  // on it then open their menus.
-  bool KeyboardDropDown = false;
   // Where a drag holds the window (client of the frame) and its size then.
   Integer GrabX = 0, GrabY = 0, FloatWidth = 1, FloatHeight = 1;
   // Where the cursor holds the window in the size it has with a docking style.
@@ -1380,6 +1470,8 @@ class TdxBarControl : public TCustomdxBarControl {
   void Dispatch(TMessage& Message) override;
   void Paint() override;
   void WMLButtonDownBar(TMessage& M) override;
+  void WMKeyDownBar(TMessage& M) override;
+  void WMLButtonDblClkBar(TMessage& M) override;
 
  private:
   TdxBar* bar_;
@@ -1883,3 +1975,28 @@ void SetMenuAnimationFrameHook(TdxBarAnimationFrameHook Hook);
 // Worker threads started and still running (for leak checks).
 Integer MenuAnimationThreadsStarted();
 Integer MenuAnimationThreadsRunning();
+
+// ---------------------------------------------------------------------------
+// Keyboard menu mode and the thread hooks (dxBar_MenuMode.cpp, dxBar_Hooks.cpp).
+
+// The one toolbar window of a manager in keyboard menu mode, or none.
+TdxBarControl* KeyboardMenuWindow(TdxBarManager* Manager);
+// Shift bits of the asynchronous key state: 1 Shift, 2 Alt, 4 Ctrl.
+Integer CurrentShiftBits();
+// The key with the Shift ($2000), Ctrl ($4000) and Alt ($8000) states.
+TShortCut ShortCutOfKey(Word Key);
+// Clicks the first enabled item with the key's shortcut: the main-menu bar
+// first, then every other visible bar in order.
+bool FireShortCutItem(TdxBarManager* Manager, Word Key);
+// A key press for a manager: its shortcut, else (Alt down) its accelerator.
+bool HandleShortCutKey(TdxBarManager* Manager, Word Key);
+TdxBarItemLink* FindAcceleratorLink(TdxBarManager* Manager, Word Key, Integer ShiftBits);
+// The manager keys go to: the active form's, or the main form's for MDI
+// children and (when it allows calls) for forms without one.
+TdxBarManager* HookTargetManager();
+bool AnyKeyDown();
+// An edit view hands a keystroke to the keyboard hook procedure itself:
+// 1 when the hook consumed it (the next hook is not called).
+LRESULT CallBarKeyboardHook(WPARAM Key, LPARAM KeyData);
+// A caption button of a main-menu bar is being pressed: keys are discarded.
+extern bool CaptionPressActive;

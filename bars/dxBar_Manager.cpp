@@ -43,6 +43,7 @@ TdxBarManager::TdxBarManager(TComponent* AOwner) : TComponent(AOwner) {
   categories_ = std::make_unique<TdxBarManagerCategories>(this);
   categories_->Add(dxBarStrings::DefaultCategory);
   bars_ = std::make_unique<TdxBars>(this);
+  popupMenuLinks_ = std::make_unique<TdxBarPopupMenuLinks>(this);
   font_ = std::make_unique<TFont>();
   font_->OnChange = TNotifyEvent(this, &TdxBarManager::FontChanged);
   helpButtonGlyph_ = std::make_unique<TBitmap>();
@@ -66,6 +67,7 @@ TdxBarManager::~TdxBarManager() {
   customizing_ = false;
   DeleteFlatBrushes();
   while (!popupMenus_.empty()) delete popupMenus_.back();
+  popupMenuLinks_.reset();
   if (shadowBrush_) DeleteObject(shadowBrush_);
   shadowBrush_ = nullptr;
   SetImages(nullptr);
@@ -539,6 +541,7 @@ void TdxBarManager::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == largeImages_) largeImages_ = nullptr;
   if (AComponent == hotImages_) hotImages_ = nullptr;
   if (auto* d = dynamic_cast<TdxDockControl*>(AComponent)) RemoveDockControl(d);
+  if (popupMenuLinks_) popupMenuLinks_->ComponentRemoved(AComponent);
 }
 
 void TdxBarManager::SetName(const std::string& NewName) {
@@ -652,6 +655,7 @@ void TdxBarManager::FontChanged(TObject*) {
     CreateBarFont(font_.get(), barFont_, scaled_);
     if (bars_)
       for (Integer i = 0; i < bars_->Count(); ++i) bars_->Items(i)->ManagerFontChanged();
+    for (TdxBarPopupMenu* p : std::vector<TdxBarPopupMenu*>(popupMenus_)) p->ManagerFontChanged();
   } catch (...) {
     fontChanging_ = false;
     throw;

@@ -26,7 +26,6 @@ struct TServices {
   HWND trackedWnd = nullptr;
   UINT_PTR pollTimer = 0;
   std::string lastSound;
-  HHOOK keyboardHook = nullptr, mouseHook = nullptr, callWndHook = nullptr;
 };
 
 TServices& S() {
@@ -34,37 +33,10 @@ TServices& S() {
   return s;
 }
 
-LRESULT CALLBACK KeyboardHookProc(int Code, WPARAM W, LPARAM L) { return CallNextHookEx(S().keyboardHook, Code, W, L); }
-LRESULT CALLBACK MouseHookProc(int Code, WPARAM W, LPARAM L) { return CallNextHookEx(S().mouseHook, Code, W, L); }
-LRESULT CALLBACK CallWndHookProc(int Code, WPARAM W, LPARAM L) { return CallNextHookEx(S().callWndHook, Code, W, L); }
-
 }  // namespace
 
 void dxBarRegisterClasses();
 void dxBarRemoveHooks();
-
-// Hooks are installed by the manager list (see the manager's registration);
-// their procedures belong to the shortcut and menu roads.
-void dxBarInstallHooks() {
-  auto& s = S();
-  DWORD tid = GetCurrentThreadId();
-  if (!s.callWndHook) s.callWndHook = SetWindowsHookExW(WH_CALLWNDPROC, CallWndHookProc, nullptr, tid);
-  if (!s.mouseHook) s.mouseHook = SetWindowsHookExW(WH_MOUSE, MouseHookProc, nullptr, tid);
-  if (!s.keyboardHook) s.keyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardHookProc, nullptr, tid);
-}
-
-void dxBarRemoveHooks() {
-  auto& s = S();
-  if (s.callWndHook) UnhookWindowsHookEx(s.callWndHook);
-  if (s.mouseHook) UnhookWindowsHookEx(s.mouseHook);
-  if (s.keyboardHook) UnhookWindowsHookEx(s.keyboardHook);
-  s.callWndHook = s.mouseHook = s.keyboardHook = nullptr;
-}
-
-bool dxBarHooksInstalled() {
-  auto& s = S();
-  return s.callWndHook && s.mouseHook && s.keyboardHook;
-}
 
 void dxBarInitialize() {
   auto& s = S();

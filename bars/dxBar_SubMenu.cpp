@@ -61,6 +61,8 @@ void TdxBarSubMenuControl::MeasureFontMetrics() {
 
 HFONT TdxBarSubMenuControl::FontHandle() const {
   if (parentWindow_ && IsLiveBarControl(parentWindow_)) return parentWindow_->FontHandle();
+  if (TdxBarPopupMenu* p = itemLinks_ ? itemLinks_->OwnerPopupMenu() : nullptr)
+    if (p->UseOwnFont() && p->OwnFontHandle()) return p->OwnFontHandle();
   return TCustomdxBarControl::FontHandle();
 }
 
@@ -76,6 +78,7 @@ bool TdxBarSubMenuControl::AllowsCustomizing() const {
 Integer TdxBarSubMenuControl::BarSize() const {
   TPersistent* owner = itemLinks_ ? itemLinks_->Owner() : nullptr;
   if (auto* s = dynamic_cast<TCustomdxBarSubItem*>(owner)) return s->BarSize();
+  if (auto* p = dynamic_cast<TdxBarPopupMenu*>(owner)) return p->BarSize();
   return 0;
 }
 
@@ -509,6 +512,7 @@ void TdxBarSubMenuControl::PaintSideBar(const TRect& R) {
   }
   TPersistent* owner = itemLinks_ ? itemLinks_->Owner() : nullptr;
   if (auto* s = dynamic_cast<TCustomdxBarSubItem*>(owner)) s->PaintBar(Canvas(), R);
+  if (auto* p = dynamic_cast<TdxBarPopupMenu*>(owner)) p->DoPaintBar(Canvas(), R);
 }
 
 // --- Brushes -------------------------------------------------------------------------------------

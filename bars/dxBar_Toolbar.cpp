@@ -18,6 +18,8 @@ TdxBarControl::TdxBarControl(TdxBarManager* AOwner, TdxBar* Bar) : TCustomdxBarC
 TdxBarControl::~TdxBarControl() {
   BeingFreed = true;
   Destroying();
+  // The base destructor closes the chain as a base window; menu mode ends here.
+  LeaveMenuMode();
   if (dockSite_) dockSite_->RemoveBar(this);
 }
 
@@ -41,8 +43,6 @@ void TdxBarControl::ApplyFont() {
   else
     Canvas()->Font()->SetHandle(CopyFont(manager_->BarFontHandle()));
 }
-
-void TdxBarControl::SetActive(bool Value) { TCustomdxBarControl::SetActive(Value); }
 
 void TdxBarControl::MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site) {
   SetDockingStyle(Style);
@@ -695,6 +695,31 @@ void TdxBarControl::WMLButtonDownBar(TMessage& M) {
     DragLoop(ClientToScreen(MessagePoint(M.LParam)));
     return;
   }
+  if (ignoreNextButtonUp_) return;
+  // A press on a usable view puts the bar in menu mode (so a sub item's menu
+  // opens and the keyboard works on); a press on nothing deactivates it.
+  TdxBarItemControl* c = ItemControlAtPoint(MessagePoint(M.LParam));
+  bool usable = c && ((c->ItemEnabled() && c->Selectable()) || manager_->Designing());
+  if (usable) {
+    if (InCustomizing()) {
+      if (!active_) EnterMenuMode(c);
+    } else {
+      if (active_ && (c != selectedControl_ || (c->HasEditWindow && GetFocus() == Handle()))) {
+        KeyboardDropDown = false;
+        SelectItem(c);
+      } else if (!active_) {
+        // A plain toolbar button runs on release without menu mode: its
+        // drop-down menu is not part of the bar's chain.
+        if (bar_->IsMainMenu() || !c->ClickRunsItem()) EnterMenuMode(c);
+      } else if (KeyboardDropDown && !dynamic_cast<TdxBarButtonControl*>(c)) {
+        LeaveMenuMode();
+      }
+      if (active_ && !c->HasEditWindow) KeyboardDropDown = true;
+    }
+  } else if (!InCustomizing()) {
+    SetActive(false);
+  }
+  if (!IsLiveBarControl(this)) return;
   TCustomdxBarControl::WMLButtonDownBar(M);
 }
 

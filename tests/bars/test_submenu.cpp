@@ -332,8 +332,8 @@ TEST(SubMenuKeys, ArrowsEnterEscapeAndLeftRightThroughACascade) {
   auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
   // Menu mode on the bar (the toolbar's own road), then the keyboard opens File.
   tb->SetActive(true);
-  tb->KeyboardDropDown = true;
   tb->SelectItem(fileView);
+  tb->KeyboardDropDown = true;
   m.Clear();
   fileView->PrepareClick(false);
   TdxBarSubMenuControl* file = m.file->MenuWindow();
@@ -405,8 +405,8 @@ TEST(SubMenuKeys, ArrowsEnterEscapeAndLeftRightThroughACascade) {
 
   // Esc in File (opened from the bar) closes File and leaves the bar its entry.
   tb->SetActive(true);
-  tb->KeyboardDropDown = true;
   tb->SelectItem(fileView);
+  tb->KeyboardDropDown = true;
   fileView->PrepareClick(false);
   file = m.file->MenuWindow();
   ASSERT_NE(file, nullptr);

@@ -1,0 +1,85 @@
+// Real input for the bar tests: keys and mouse buttons through SendInput,
+// so they pass the thread hooks as a person's input does.
+#pragma once
+
+#include <initializer_list>
+
+#include "platform/Forms.h"
+#include "tests/support/ui.h"
+
+namespace barinput {
+
+inline void Settle(int Ms = 40) { testui::PumpUntil([] { return false; }, Ms); }
+
+inline void Key(Word Vk, bool Up) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = Vk;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(Vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+// Presses the modifiers, taps the key, releases the modifiers (in reverse),
+// each handled before the next as when a person types.
+inline void Chord(std::initializer_list<Word> Mods, Word Vk) {
+  for (Word m : Mods) {
+    Key(m, false);
+    Settle(15);
+  }
+  Key(Vk, false);
+  Settle(15);
+  Key(Vk, true);
+  Settle(15);
+  for (auto it = std::rbegin(Mods); it != std::rend(Mods); ++it) {
+    Key(*it, true);
+    Settle(15);
+  }
+  Settle();
+}
+
+inline void Tap(Word Vk) { Chord({}, Vk); }
+
+inline void MoveTo(TPoint P) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(P.X) * 65536 + sw - 1) / sw);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(P.Y) * 65536 + sh - 1) / sh);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+inline void Button(DWORD Flag) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Flag;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+// A left click at a screen point, with the messages handled in between.
+inline void Click(TPoint P, bool Right = false) {
+  MoveTo(P);
+  Settle(30);
+  Button(Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  Settle(30);
+  Button(Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+  Settle(60);
+}
+
+// The same input queued without pumping: for a modal loop started later by
+// the caller (the loop then handles it).
+inline void QueueClick(TPoint P, bool Right = false) {
+  MoveTo(P);
+  Button(Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  Button(Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+inline void Activate(TForm* F) {
+  F->Show();
+  SetForegroundWindow(F->Handle());
+  SetActiveWindow(F->Handle());
+  Settle(60);
+}
+
+}  // namespace barinput
