@@ -213,6 +213,7 @@ void WriteTiffPixels(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, 
       ReportRow(Progress, y, height);
       if (Abort) break;
       std::memcpy(row.data(), Work->GetRowPointer(y), size_t(bytes));
+      if (width & 7) row[size_t(bytes - 1)] &= Byte(0xFF00 >> (width & 7));  // no stray bits after the row
       switch (S.Compression) {
         case kCcittMH: FaxEncodeMHRow(row.data(), width, Stream, Abort); break;
         case kCcittG3:

@@ -122,7 +122,8 @@ TEST(FmtTiffWriteInterop, WritesEveryKind) {
   };
   // Pixel kinds with the compressions each can carry (TIOParamsVals numbering).
   const Kind kinds[] = {{"bw", "bw", 1, 1, 1},         {"fax", "fax", 1, 1, 1},       {"pal2", "four", 2, 1, 3},
-                        {"pal4", "sixteen", 4, 1, 3},  {"pal8", "many", 8, 1, 3},     {"grey8", "grey", 8, 1, 1},
+                        {"pal3", "four", 3, 1, 3},     {"pal4", "sixteen", 4, 1, 3},  {"pal6", "sixteen", 6, 1, 3},
+                        {"pal8", "many", 8, 1, 3},     {"grey8", "grey", 8, 1, 1},
                         {"rgb", "rgb", 8, 3, 2},       {"cmyk", "rgb", 8, 4, 5},      {"lab", "smooth", 8, 3, 7},
                         {"ycbcr", "smooth", 8, 3, 6}};
   const std::pair<const char*, Integer> compressions[] = {{"none", 0}, {"mh", 1},   {"g31d", 2}, {"g32d", 3},
