@@ -561,9 +561,12 @@ void FaxEncodeMHRow(const Byte* Row, Integer Width, TStream* Stream, bool& Abort
 }
 
 void FaxEncode1DRow(const Byte* Row, Integer Width, TStream* Stream, bool& Abort, Integer& CarriedBits,
-                    Byte& CarriedByte) {
+                    Byte& CarriedByte, bool Eol) {
   TBitWriter w(CarriedBits, CarriedByte);
-  if (Row && Width > 0) Encode1DLine(w, Row, Width);
+  if (Row && Width > 0) {
+    if (Eol) w.PutEol();
+    Encode1DLine(w, Row, Width);
+  }
   w.Flush(Stream, Abort, CarriedBits, CarriedByte, Row == nullptr);
 }
 

@@ -37,9 +37,10 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
 
 // One row, padded to a whole byte.
 void FaxEncodeMHRow(const Byte* Row, Integer Width, TStream* Stream, bool& Abort);
-// One row, no EOL.
+// One row; with Eol it begins with EOL, which Group 3 files need (readers
+// find their one-dimensional rows by it).
 void FaxEncode1DRow(const Byte* Row, Integer Width, TStream* Stream, bool& Abort, Integer& CarriedBits,
-                    Byte& CarriedByte);
+                    Byte& CarriedByte, bool Eol);
 // EOL and tag bit before every row: the first row (Reference empty) is coded
 // one-dimensionally, every later one two-dimensionally against the row before.
 // The final call writes one EOL and empties Reference.

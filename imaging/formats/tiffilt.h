@@ -1,6 +1,6 @@
-// TIFF reader: header, directory chain, tags and their defaults, the EXIF
-// sub-directory, IPTC, resolution, orientation, and the pixel decoding of
-// strips and tiles (tiffilt_decode.cpp).
+// TIFF files. The reader: header, directory chain, tags and their defaults,
+// the EXIF sub-directory, IPTC, resolution, orientation, and the pixel decoding
+// of strips and tiles (tiffilt_decode.cpp). The writer: tiffilt_write.cpp.
 #pragma once
 
 #include <memory>
@@ -123,3 +123,12 @@ bool TiffPixelFormatSupported(const TTIFFVars& V);
 
 // One CMYK pixel (255 = full ink) to blue, green, red.
 void TiffCmykToBgr(const Byte* Cmyk, Byte* Bgr);
+
+// Writes Bitmap as a one-image, one-strip little-endian TIFF at the stream's
+// position, as Params' TIFF settings ask (bits and samples per pixel,
+// photometric kind, compression, texts, resolution, position, page number,
+// IPTC); the kind actually written goes back into Params' BitsPerSample,
+// SamplesPerPixel, TiffPhotometric and TiffCompression. Offsets count from the
+// stream's start. A short write sets the abort flag and leaves the directory
+// out. Returns the number of images written (1).
+Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& Progress, TIOParamsVals& Params);

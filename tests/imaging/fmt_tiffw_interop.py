@@ -134,5 +134,84 @@ if r.returncode != 0 or ("fax streams decoded: %d" % made) not in log:
 else:
     print("fax streams from ImageMagick and tiffcp decoded identically: %d" % made)
 
+# --- 2. our writer's files through tiffinfo, ImageMagick and tiffcp -----------
+wdir = os.path.join(out, "written")
+os.makedirs(wdir)
+env = dict(os.environ, FMT_TIFFW_INTEROP_DIR=win_path(wdir))
+r = run(emu + [exe, "--test-file=fmt_tiff_write_interop"], env=env)
+if r.returncode != 0:
+    fail("writing the files:\n" + r.stdout.decode(errors="replace")[-4000:])
+
+# Largest difference per channel allowed, and largest mean difference.
+def tolerance(name):
+    if "_jpeg" in name:
+        return 255, 6.0
+    if name.startswith("lab"):
+        # 8-bit L*, a*, b* steps: dark channels of saturated colours move most.
+        return 24, 1.5
+    if name.startswith("cmyk"):
+        return 2, 1.0
+    return 0, 0.0
+
+
+def compare(name, got_path, want):
+    if not os.path.exists(got_path):
+        fail(name + ": no pixels")
+        return
+    got = open(got_path, "rb").read()
+    if len(got) != len(want):
+        fail("%s: %d bytes of pixels, expected %d" % (name, len(got), len(want)))
+        return
+    worst, total = 0, 0
+    for a, b in zip(got, want):
+        d = abs(a - b)
+        total += d
+        worst = max(worst, d)
+    top, mean = tolerance(name)
+    if worst > top or total / len(want) > mean:
+        fail("%s: pixels differ (largest %d, mean %.2f)" % (name, worst, total / len(want)))
+
+
+checked = 0
+for f in sorted(os.listdir(wdir)):
+    if not f.endswith(".tif"):
+        continue
+    name = f[:-4]
+    path = os.path.join(wdir, f)
+    want = open(os.path.join(wdir, name + ".rgba"), "rb").read()
+    info = run(["tiffinfo", "-D", path])
+    if info.returncode != 0 or info.stderr.strip():
+        fail("%s: tiffinfo -D: %s" % (name, info.stderr.decode(errors="replace").strip()))
+    got = os.path.join(wdir, name + ".im.rgba")
+    r = run([IM, path, "-depth", "8", "rgba:" + got])
+    if r.returncode != 0:
+        fail("%s: ImageMagick: %s" % (name, r.stderr.decode(errors="replace").strip()))
+    compare(name + " (ImageMagick)", got, want)
+    plain = os.path.join(wdir, name + ".plain.tiff")
+    r = run(["tiffcp", "-c", "none", path, plain])
+    if r.returncode != 0 or r.stderr.strip():
+        fail("%s: tiffcp: %s" % (name, r.stderr.decode(errors="replace").strip()))
+    got2 = os.path.join(wdir, name + ".cp.rgba")
+    run([IM, plain, "-depth", "8", "rgba:" + got2])
+    compare(name + " (tiffcp)", got2, want)
+    checked += 1
+print("written files checked with tiffinfo, ImageMagick and tiffcp: %d" % checked)
+if checked < 30:
+    fail("only %d written files" % checked)
+
+# The tags as tiffinfo shows them.
+tags = os.path.join(wdir, "tags.tiff")
+if os.path.exists(tags):
+    info = run(["tiffinfo", "-D", tags])
+    text = info.stdout.decode(errors="replace")
+    for want in ("DocumentName: Doc", "ImageDescription: A test picture", "PageName: Front page",
+                 "Position: 2, 3", "Resolution: 72, 96 pixels/inch", "Page Number: 1-3",
+                 "RichTIFFIPTC Data: <present>, 24 bytes",
+                 "Color Map: (present)"):
+        if want not in text:
+            fail("tags: %r not shown:\n%s%s" % (want, text, info.stderr.decode(errors="replace")))
+else:
+    fail("no tags file")
+
 print("failures: %d" % len(failures))
 sys.exit(1 if failures else 0)

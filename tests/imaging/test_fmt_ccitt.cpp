@@ -77,9 +77,10 @@ void Reverse(std::vector<Byte>& B) {
   for (Byte& b : B) ReverseBitsInByte(b);
 }
 
-enum Scheme { kMH, kG31D, kG32D, kG4 };
+// k1D: one-dimensional rows without EOL; kG31D: the same with EOL before each row.
+enum Scheme { kMH, k1D, kG31D, kG32D, kG4 };
 const char* SchemeName(Scheme S) {
-  static const char* const names[] = {"MH", "G3-1D", "G3-2D", "G4"};
+  static const char* const names[] = {"MH", "1D", "G3-1D", "G3-2D", "G4"};
   return names[S];
 }
 
@@ -91,13 +92,15 @@ std::vector<Byte> Encode(Scheme S, const std::vector<Row>& Rows, Integer W) {
   std::vector<Byte> ref;
   for (const Row& r : Rows) switch (S) {
       case kMH: FaxEncodeMHRow(r.data(), W, &out, abort); break;
-      case kG31D: FaxEncode1DRow(r.data(), W, &out, abort, bits, carried); break;
+      case k1D:
+      case kG31D: FaxEncode1DRow(r.data(), W, &out, abort, bits, carried, S == kG31D); break;
       case kG32D: FaxEncodeG3Row(r.data(), W, &out, abort, ref, bits, carried); break;
       case kG4: FaxEncodeG4Row(r.data(), W, &out, abort, ref, bits, carried); break;
     }
   switch (S) {
     case kMH: break;
-    case kG31D: FaxEncode1DRow(nullptr, W, &out, abort, bits, carried); break;
+    case k1D:
+    case kG31D: FaxEncode1DRow(nullptr, W, &out, abort, bits, carried, S == kG31D); break;
     case kG32D: FaxEncodeG3Row(nullptr, W, &out, abort, ref, bits, carried); break;
     case kG4: FaxEncodeG4Row(nullptr, W, &out, abort, ref, bits, carried); break;
   }
@@ -119,6 +122,7 @@ std::vector<Row> Decode(Scheme S, const std::vector<Byte>& Data, Integer W, Inte
       case kMH:
         pos += FaxDecodeMHRow(row.data(), Data.data() + pos, W, FillOrder, size - pos);
         break;
+      case k1D:
       case kG31D: pos = FaxDecode1DRow(row.data(), Data.data(), W, FillOrder, pos, size); break;
       case kG32D:
       case kG4: pos = FaxDecode2DRow(row.data(), Data.data(), size, FillBits, FillOrder, pos, ref.data(), W); break;
@@ -175,7 +179,7 @@ std::vector<Picture> Pictures() {
 
 TEST(FmtCcittCodec, RoundTripsEverySchemeAndFillOrder) {
   for (const Picture& p : Pictures())
-    for (Scheme s : {kMH, kG31D, kG32D, kG4}) {
+    for (Scheme s : {kMH, k1D, kG31D, kG32D, kG4}) {
       const std::vector<Byte> data = Encode(s, p.Rows, p.Width);
       std::vector<Byte> reversed = data;
       Reverse(reversed);
@@ -202,11 +206,14 @@ TEST(FmtCcittCodec, WritesTheExpectedBits) {
       // Make-up 1728 and white terminating 0.
       {"white 1728 MH", kMH, 1728, {white1728}, "010011011" "00110101"},
       // 2560, then 384, then 56.
-      {"white 3000 1D", kG31D, 3000, {MakeRow(3000, [](Integer) { return false; })},
+      {"white 3000 1D", k1D, 3000, {MakeRow(3000, [](Integer) { return false; })},
        "000000011111" "00110111" "01011001"},
       // A black start: white 0, black 3000 (2560 + 384 + 56).
-      {"black 3000 1D", kG31D, 3000, {MakeRow(3000, [](Integer) { return true; })},
+      {"black 3000 1D", k1D, 3000, {MakeRow(3000, [](Integer) { return true; })},
        "00110101" "000000011111" "000000110100" "000000101000"},
+      // EOL before each one-dimensional row; the last row's bits padded.
+      {"G3 1D two rows", kG31D, 8, {MakeRow(8, [](Integer) { return false; }), MakeRow(8, [](Integer) { return true; })},
+       "000000000001" "10011" "000000000001" "00110101" "000101"},
       // V0, then EOFB.
       {"G4 one white row", kG4, 8, {MakeRow(8, [](Integer) { return false; })}, "1" "000000000001000000000001"},
       // EOL + tag 1 + runs; EOL + tag 0 + V0; the final EOL.
@@ -228,7 +235,7 @@ TEST(FmtCcittCodec, WritesTheExpectedBits) {
 // final call pads them.
 TEST(FmtCcittCodec, OneDimensionalRowsShareBytes) {
   const Row r = MakeRow(8, [](Integer) { return false; });  // white 8: 10011
-  EXPECT_EQ(BitString(Encode(kG31D, {r, r, r}, 8)), "100111001110011" "0");
+  EXPECT_EQ(BitString(Encode(k1D, {r, r, r}, 8)), "100111001110011" "0");
   EXPECT_EQ(BitString(Encode(kMH, {r, r}, 8)), "10011000" "10011000");
 }
 
@@ -305,7 +312,7 @@ TEST(FmtCcittCodec, DataEndingMidRowStopsThere) {
   const Integer w = 300;
   std::vector<Row> rows;
   for (Integer y = 0; y < 6; ++y) rows.push_back(MakeRow(w, [y](Integer x) { return (x / (y + 3)) % 3 == 0; }));
-  for (Scheme s : {kMH, kG31D, kG32D, kG4})
+  for (Scheme s : {kMH, k1D, kG31D, kG32D, kG4})
     for (Integer fillOrder : {1, 2}) {
       std::vector<Byte> full = Encode(s, rows, w);
       if (fillOrder == 2) Reverse(full);
@@ -320,7 +327,7 @@ TEST(FmtCcittCodec, DataEndingMidRowStopsThere) {
           const Integer size = Integer(cut) - (s == kMH ? pos : 0);
           const Integer before = pos;
           if (s == kMH) pos += FaxDecodeMHRow(row.data(), g.Data + pos, w, fillOrder, size);
-          else if (s == kG31D) pos = FaxDecode1DRow(row.data(), g.Data, w, fillOrder, pos, size);
+          else if (s == k1D || s == kG31D) pos = FaxDecode1DRow(row.data(), g.Data, w, fillOrder, pos, size);
           else pos = FaxDecode2DRow(row.data(), g.Data, size, false, fillOrder, pos, ref.data(), w);
           ASSERT_EQ(row.back(), 0x5A);
           ASSERT_LE(pos, Integer(s == kMH ? cut : cut * 8));
@@ -376,14 +383,14 @@ class ShortStream : public TMemoryStream {
 
 TEST(FmtCcittCodec, ShortWriteSetsTheAbortFlag) {
   const Row r = MakeRow(40, [](Integer x) { return x % 3 == 0; });
-  for (Scheme s : {kMH, kG31D, kG32D, kG4}) {
+  for (Scheme s : {kMH, k1D, kG31D, kG32D, kG4}) {
     ShortStream out;
     bool abort = false;
     Integer bits = 0;
     Byte carried = 0;
     std::vector<Byte> ref;
     if (s == kMH) FaxEncodeMHRow(r.data(), 40, &out, abort);
-    if (s == kG31D) FaxEncode1DRow(r.data(), 40, &out, abort, bits, carried);
+    if (s == k1D || s == kG31D) FaxEncode1DRow(r.data(), 40, &out, abort, bits, carried, s == kG31D);
     if (s == kG32D) FaxEncodeG3Row(r.data(), 40, &out, abort, ref, bits, carried);
     if (s == kG4) FaxEncodeG4Row(r.data(), 40, &out, abort, ref, bits, carried);
     EXPECT_TRUE(abort) << SchemeName(s);
