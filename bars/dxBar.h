@@ -464,6 +464,7 @@ class TdxBarManager : public TComponent {
   friend class TdxBarItem;
   friend class TdxBar;
   friend class TdxBars;
+  friend class TdxBarControl;
   friend class TdxBarManagerCategories;
   friend class TdxBarGroup;
   void CompleteLoading();
@@ -1464,6 +1465,10 @@ class TdxBarControl : public TCustomdxBarControl {
   Integer GrabX = 0, GrabY = 0, FloatWidth = 1, FloatHeight = 1;
   // Where the cursor holds the window in the size it has with a docking style.
   TPoint GrabOffset(TdxBarDockingStyle Style);
+  // The caption close button of a floating bar of the toolbar list (window
+  // coordinates; empty otherwise) and its state: 0 normal, 1 hot, 2 pressed.
+  TRect CloseButtonRect();
+  Byte CloseButtonState = 0;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -1472,6 +1477,7 @@ class TdxBarControl : public TCustomdxBarControl {
   void WMLButtonDownBar(TMessage& M) override;
   void WMKeyDownBar(TMessage& M) override;
   void WMLButtonDblClkBar(TMessage& M) override;
+  void CloseButtonLoop();
 
  private:
   TdxBar* bar_;
@@ -2000,3 +2006,6 @@ bool AnyKeyDown();
 LRESULT CallBarKeyboardHook(WPARAM Key, LPARAM KeyData);
 // A caption button of a main-menu bar is being pressed: keys are discarded.
 extern bool CaptionPressActive;
+// Runs a call from the message loop, after the message being handled (a
+// window cannot free itself inside its own message).
+void dxBarDeferred(std::function<void()> Call);

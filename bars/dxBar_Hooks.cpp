@@ -4,6 +4,8 @@
 // menus, a right-button release opens a control's popup menu) and the
 // call-window-procedure hook (the owner form's look messages to its manager).
 #include <algorithm>
+#include <deque>
+#include <functional>
 
 #include "bars/dxBar.h"
 
@@ -390,4 +392,42 @@ TdxBarManager* HookTargetManager() {
     return nullptr;
   }
   return m;
+}
+
+// --- Deferred calls ----------------------------------------------------------------------------------
+namespace {
+constexpr UINT kRunDeferred = WM_USER + 0x51;
+std::deque<std::function<void()>>& Deferred() {
+  static std::deque<std::function<void()>> q;
+  return q;
+}
+LRESULT CALLBACK DeferredProc(HWND W, UINT Msg, WPARAM Wp, LPARAM Lp) {
+  if (Msg != kRunDeferred) return DefWindowProcW(W, Msg, Wp, Lp);
+  while (!Deferred().empty()) {
+    std::function<void()> f = std::move(Deferred().front());
+    Deferred().pop_front();
+    try {
+      f();
+    } catch (...) {
+      if (Application) Application->HandleException(nullptr);
+    }
+  }
+  return 0;
+}
+HWND DeferredWindow() {
+  static HWND w = nullptr;
+  if (w && IsWindow(w)) return w;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DeferredProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"dxBarDeferred";
+  RegisterClassW(&wc);
+  w = CreateWindowW(L"dxBarDeferred", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  return w;
+}
+}  // namespace
+
+void dxBarDeferred(std::function<void()> Call) {
+  Deferred().push_back(std::move(Call));
+  PostMessageW(DeferredWindow(), kRunDeferred, 0, 0);
 }

@@ -151,6 +151,10 @@ void TdxBarControl::WMLButtonDblClkBar(TMessage& M) {
   // A double click on the drag handle floats a docked bar at its last
   // floating place and docks a floating one where it was last docked. The
   // window moves as in a drag (it is not re-created under its own message).
+  if (HitCode == HTCLOSE && !InCustomizing()) {
+    CloseButtonLoop();
+    return;
+  }
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->Designing()) {
     CloseChain();
     TdxBars* bars = bar_->Bars();

@@ -568,7 +568,13 @@ void TdxBarControl::PaintFrame(HDC dc) {
     cap.Right = btn.Left;
     if (flat) {
       FillSolid(dc, btn, capColor);
-      HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_CAPTIONTEXT));
+      if (CloseButtonState != 0) {
+        RECT hb = *btn.AsRECT();
+        FrameRect(dc, &hb, GetSysColorBrush(COLOR_HIGHLIGHT));
+        InflateRect(&hb, -1, -1);
+        FillRect(dc, &hb, HotBrush());
+      }
+      HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(CloseButtonState == 1 ? COLOR_BTNTEXT : COLOR_CAPTIONTEXT));
       HGDIOBJ old = SelectObject(dc, pen);
       Integer d = std::min(btn.Width(), btn.Height()) - 8;
       d -= d % 2;
@@ -582,7 +588,7 @@ void TdxBarControl::PaintFrame(HDC dc) {
       RECT br = *btn.AsRECT();
       FrameRect(dc, &br, GetSysColorBrush(capColor));
       InflateRect(&br, -1, -1);
-      DrawFrameControl(dc, &br, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+      DrawFrameControl(dc, &br, DFC_CAPTION, DFCS_CAPTIONCLOSE | (CloseButtonState == 2 ? DFCS_PUSHED : 0));
     }
   }
   NONCLIENTMETRICSW ncm{};
@@ -623,6 +629,19 @@ LRESULT TdxBarControl::NCHitTest(TPoint Screen) {
     if (edge) {
       HitCode = edge;
       return edge;
+    }
+  }
+  TRect close = CloseButtonRect();
+  if (close.Width() > 0) {
+    Integer x = Screen.X - wr.left, y = Screen.Y - wr.top;
+    if (x >= close.Left && x < close.Right && y >= close.Top && y < close.Bottom) {
+      // Flat bars track the button themselves through client messages.
+      if (manager_->IsFlat()) {
+        HitCode = HTCLOSE;
+        return HTCLIENT;
+      }
+      HitCode = HTCLIENT;
+      return HTCLOSE;
     }
   }
   TPoint p = ScreenToClient(Screen);
@@ -676,6 +695,14 @@ void TdxBarControl::Dispatch(TMessage& M) {
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
       return;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:  // a quick second click on the button presses it again
+      if (M.WParam == HTCLOSE && !InCustomizing()) {
+        CloseButtonLoop();
+        M.Result = 0;
+        return;
+      }
+      break;
     case WM_GETMINMAXINFO: {
       auto* mm = reinterpret_cast<MINMAXINFO*>(M.LParam);
       mm->ptMinTrackSize = POINT{10, 10};
@@ -693,6 +720,10 @@ void TdxBarControl::WMLButtonDownBar(TMessage& M) {
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->ComponentState().Contains(csDesigning)) {
     CloseChain();
     DragLoop(ClientToScreen(MessagePoint(M.LParam)));
+    return;
+  }
+  if (HitCode == HTCLOSE && !InCustomizing()) {
+    CloseButtonLoop();
     return;
   }
   if (ignoreNextButtonUp_) return;
@@ -855,4 +886,85 @@ void TdxBarControl::SizeFloating(UINT Edge, RECT& R) {
     R.bottom += -15 - R.top;
     R.top = -15;
   }
+}
+
+// --- Caption close button ------------------------------------------------------------------------
+TRect TdxBarControl::CloseButtonRect() {
+  if (dockingStyle_ != dsNone || !bar_->InToolbarsList() || !HandleAllocated()) return TRect{};
+  RECT wr;
+  GetWindowRect(Handle(), &wr);
+  Integer w = wr.right - wr.left, extra = manager_->IsFlat() ? 2 : 0;
+  Integer f = manager_->FloatFrameWidth(), g = manager_->FloatFrameHeight(), s = SmallCaptionHeight();
+  Integer right = w - extra - f;
+  return Rect(right - s, g, right, g + s);
+}
+
+// Tracks the pressed close button until the button goes up: pressed while the
+// cursor is on it, hot elsewhere; released on it, the bar closes.
+void TdxBarControl::CloseButtonLoop() {
+  CloseChain();
+  if (!IsLiveBarControl(this) || CloseButtonRect().Width() <= 0) return;
+  auto onButton = [this] {
+    POINT c;
+    GetCursorPos(&c);
+    RECT wr;
+    GetWindowRect(Handle(), &wr);
+    TRect r = CloseButtonRect();
+    Integer x = c.x - wr.left, y = c.y - wr.top;
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+  };
+  CloseButtonState = 2;
+  NCPaint();
+  SetCapture(Handle());
+  bool close = false;
+  try {
+    while (IsLiveBarControl(this) && HandleAllocated() && GetCapture() == Handle()) {
+      MSG msg;
+      if (!GetMessageW(&msg, nullptr, 0, 0)) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      if (msg.message == WM_MOUSEMOVE) {
+        Byte state = onButton() ? 2 : 1;
+        if (state != CloseButtonState) {
+          CloseButtonState = state;
+          NCPaint();
+        }
+        continue;
+      }
+      if (msg.message == WM_LBUTTONUP) {
+        close = onButton();
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  } catch (...) {
+    if (IsLiveBarControl(this)) {
+      if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+      CloseButtonState = 0;
+      NCPaint();
+    }
+    throw;
+  }
+  if (!IsLiveBarControl(this)) return;
+  if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+  CloseButtonState = 0;
+  NCPaint();
+  if (!close) return;
+  // Hiding frees this window: that runs after its own message has returned.
+  TdxBar* bar = bar_;
+  TdxBarManager* manager = manager_;
+  ::ShowWindow(Handle(), SW_HIDE);
+  dxBarDeferred([bar, manager] {
+    for (Integer i = 0; i < TdxBarManager::ManagerCount(); ++i) {
+      if (TdxBarManager::Managers(i) != manager || !manager->Bars()) continue;
+      for (Integer j = 0; j < manager->Bars()->Count(); ++j)
+        if (manager->Bars()->Items(j) == bar) {
+          bar->SetVisible(false);
+          manager->DoBarClose(bar);
+          return;
+        }
+    }
+  });
 }
