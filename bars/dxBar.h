@@ -2006,6 +2006,8 @@ bool AnyKeyDown();
 LRESULT CallBarKeyboardHook(WPARAM Key, LPARAM KeyData);
 // A caption button of a main-menu bar is being pressed: keys are discarded.
 extern bool CaptionPressActive;
+// A sub menu is being torn off by its drag bar: its loop takes the keys.
+extern bool dxBarDetachingSubMenu;
 // Runs a call from the message loop, after the message being handled (a
 // window cannot free itself inside its own message).
 void dxBarDeferred(std::function<void()> Call);

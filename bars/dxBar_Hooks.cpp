@@ -72,7 +72,8 @@ bool KeyboardHookBody(int Code, WPARAM Key, LPARAM Data) {
     h.swallowKeyUp = false;
     return true;
   }
-  if (TCustomdxBarControl* top = ActiveBarControl()) {
+  TCustomdxBarControl* top = dxBarDetachingSubMenu ? nullptr : ActiveBarControl();
+  if (top) {
     if (!top->InCustomizing() && !EditingInPlace(top)) {
       MSG pending;
       if (HWND focus = GetFocus()) PeekMessageW(&pending, focus, WM_CONTEXTMENU, WM_CONTEXTMENU, PM_REMOVE);

@@ -278,6 +278,12 @@ void TdxBarSubMenuControl::DetachByDragBar() {
   TdxBarManager* manager = manager_;
   HWND capture = parent->Handle();
   SetCapture(capture);
+  // The keyboard hook leaves the keys to this loop meanwhile.
+  struct TDetachFlag {
+    bool saved = dxBarDetachingSubMenu;
+    TDetachFlag() { dxBarDetachingSubMenu = true; }
+    ~TDetachFlag() { dxBarDetachingSubMenu = saved; }
+  } detachFlag;
   bool dragging = false, dropped = false;
   POINT last{-1, -1};
   auto viewAlive = [&] { return IsLiveBarControl(parent) && parent->OwnsItemControl(view); };

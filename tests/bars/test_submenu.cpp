@@ -868,8 +868,8 @@ TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
   TdxBarControl* tb = m.bar->Control();
   auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
   tb->SetActive(true);
-  tb->KeyboardDropDown = true;
   tb->SelectItem(fileView);
+  tb->KeyboardDropDown = true;
   fileView->PrepareClick(false);
   menu = m.file->MenuWindow();
   ASSERT_NE(menu, nullptr);
