@@ -868,9 +868,9 @@ TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
   TdxBarControl* tb = m.bar->Control();
   auto* fileView = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(0)->Control());
   tb->SetActive(true);
-  tb->KeyboardDropDown = true;
   tb->SelectItem(fileView);
-  fileView->PrepareClick(false);
+  tb->KeyboardDropDown = true;
+  if (!m.file->MenuWindow()) fileView->PrepareClick(false);
   menu = m.file->MenuWindow();
   ASSERT_NE(menu, nullptr);
   m.bar->SetVisible(false);
