@@ -423,6 +423,9 @@ class TdxBarManager : public TComponent {
   void SysColorChanged();
   void SettingChanged(UINT Setting);
 
+  // Set while a menu is dragged off by its drag bar: the keyboard hook then
+  // forwards no keys (the drag loop reads them itself).
+  bool SubMenuDetaching = false;
   // Selection across windows.
   TdxBarItemControl* SelectedItemControl() const { return selectedItemControl_; }
   void SetSelectedItemControl(TdxBarItemControl* Control) { selectedItemControl_ = Control; }

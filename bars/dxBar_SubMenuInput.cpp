@@ -277,6 +277,7 @@ void TdxBarSubMenuControl::DetachByDragBar() {
   TRect area = Rect(wr.left + d.Left - 15, wr.top + d.Top - 15, wr.left + d.Right + 15, wr.top + d.Bottom + 15);
   TdxBarManager* manager = manager_;
   HWND capture = parent->Handle();
+  manager->SubMenuDetaching = true;
   SetCapture(capture);
   bool dragging = false, dropped = false;
   POINT last{-1, -1};
@@ -340,6 +341,7 @@ void TdxBarSubMenuControl::DetachByDragBar() {
     DispatchMessageW(&msg);
   }
   if (GetCapture() == capture) ReleaseCapture();
+  manager->SubMenuDetaching = false;
   if (dropped) {
     if (TdxBarControl* w = bar->Control()) {
       RECT br;
