@@ -423,6 +423,9 @@ class TdxBarManager : public TComponent {
   void SysColorChanged();
   void SettingChanged(UINT Setting);
 
+  // Set while a menu is dragged off by its drag bar: the keyboard hook then
+  // forwards no keys (the drag loop reads them itself).
+  bool SubMenuDetaching = false;
   // Selection across windows.
   TdxBarItemControl* SelectedItemControl() const { return selectedItemControl_; }
   void SetSelectedItemControl(TdxBarItemControl* Control) { selectedItemControl_ = Control; }
@@ -2006,8 +2009,6 @@ bool AnyKeyDown();
 LRESULT CallBarKeyboardHook(WPARAM Key, LPARAM KeyData);
 // A caption button of a main-menu bar is being pressed: keys are discarded.
 extern bool CaptionPressActive;
-// A sub menu is being torn off by its drag bar: its loop takes the keys.
-extern bool dxBarDetachingSubMenu;
 // Runs a call from the message loop, after the message being handled (a
 // window cannot free itself inside its own message).
 void dxBarDeferred(std::function<void()> Call);

@@ -72,8 +72,9 @@ bool KeyboardHookBody(int Code, WPARAM Key, LPARAM Data) {
     h.swallowKeyUp = false;
     return true;
   }
-  TCustomdxBarControl* top = dxBarDetachingSubMenu ? nullptr : ActiveBarControl();
-  if (top) {
+  if (TCustomdxBarControl* top = ActiveBarControl()) {
+    // A menu being dragged off by its drag bar reads the keys in its own loop.
+    if (top->BarManager()->SubMenuDetaching) return false;
     if (!top->InCustomizing() && !EditingInPlace(top)) {
       MSG pending;
       if (HWND focus = GetFocus()) PeekMessageW(&pending, focus, WM_CONTEXTMENU, WM_CONTEXTMENU, PM_REMOVE);

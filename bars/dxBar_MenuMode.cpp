@@ -7,7 +7,6 @@
 #include "bars/dxBar.h"
 
 bool CaptionPressActive = false;
-bool dxBarDetachingSubMenu = false;
 
 namespace {
 // The toolbar window of each manager that is in keyboard menu mode.

@@ -277,13 +277,8 @@ void TdxBarSubMenuControl::DetachByDragBar() {
   TRect area = Rect(wr.left + d.Left - 15, wr.top + d.Top - 15, wr.left + d.Right + 15, wr.top + d.Bottom + 15);
   TdxBarManager* manager = manager_;
   HWND capture = parent->Handle();
+  manager->SubMenuDetaching = true;
   SetCapture(capture);
-  // The keyboard hook leaves the keys to this loop meanwhile.
-  struct TDetachFlag {
-    bool saved = dxBarDetachingSubMenu;
-    TDetachFlag() { dxBarDetachingSubMenu = true; }
-    ~TDetachFlag() { dxBarDetachingSubMenu = saved; }
-  } detachFlag;
   bool dragging = false, dropped = false;
   POINT last{-1, -1};
   auto viewAlive = [&] { return IsLiveBarControl(parent) && parent->OwnsItemControl(view); };
@@ -346,6 +341,7 @@ void TdxBarSubMenuControl::DetachByDragBar() {
     DispatchMessageW(&msg);
   }
   if (GetCapture() == capture) ReleaseCapture();
+  manager->SubMenuDetaching = false;
   if (dropped) {
     if (TdxBarControl* w = bar->Control()) {
       RECT br;

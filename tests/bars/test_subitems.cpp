@@ -315,35 +315,31 @@ TEST(SubItemToolbar, ViewsSizeThemselvesAndDrawTheDropDownArrow) {
   MoveMouseTo(m.bar->Control()->ClientToScreen(Point((vr.Left + vr.Right) / 2, (vr.Top + vr.Bottom) / 2)));
   testui::PumpUntil([] { return false; }, SubItemHoverDelay + 150);
   EXPECT_EQ(view->MenuWindow(), nullptr);
-  // In menu mode with a menu shown, a click opens it below the entry.
-  TdxBarControl* bar = m.bar->Control();
-  bar->SetActive(true);
-  bar->KeyboardDropDown = true;
-  m.Clear();
-  ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2, (vr.Top + vr.Bottom) / 2)));
-  ASSERT_NE(view->MenuWindow(), nullptr);
-  EXPECT_EQ(view->MenuWindow()->Top(), bar->ClientToScreen(Point(0, vr.Bottom)).Y);
-  EXPECT_EQ(m.log, (std::vector<std::string>{"popup:subView", "item:subView", "click:subView"}));
-  // A second click (a little aside, not a double click) closes it in standard style.
-  ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 + 6, (vr.Top + vr.Bottom) / 2)));
-  EXPECT_EQ(view->MenuWindow(), nullptr);
-  bar->SetActive(false);
-  // Enhanced and flat styles keep it open on the second click.
-  for (TdxBarManagerStyle style : {bmsEnhanced, bmsFlat}) {
+  // In menu mode with a menu shown, the press on the entry (the view's
+  // mouse-down part; the bar's own press handling is the toolbar's) opens it
+  // below the entry; a second press closes it in standard style and keeps it
+  // open in enhanced and flat style.
+  for (TdxBarManagerStyle style : {bmsStandard, bmsEnhanced, bmsFlat}) {
     SCOPED_TRACE(style);
     m.manager->SetStyle(style);
     Application->ProcessMessages();
-    bar = m.bar->Control();
+    TdxBarControl* bar = m.bar->Control();
     vr = m.bar->ItemLinks()->Items(1)->ItemRect;
+    auto* entry = static_cast<TdxBarSubItemControl*>(m.bar->ItemLinks()->Items(1)->Control());
     bar->SetActive(true);
     bar->KeyboardDropDown = true;
-    ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 - 6, (vr.Top + vr.Bottom) / 2)));
+    m.Clear();
+    entry->PrepareClick(true);
     ASSERT_NE(view->MenuWindow(), nullptr);
-    testui::PumpUntil([] { return false; }, GetDoubleClickTime() + 50);
-    ClickAt(bar->ClientToScreen(Point((vr.Left + vr.Right) / 2 + 6, (vr.Top + vr.Bottom) / 2)));
-    EXPECT_NE(view->MenuWindow(), nullptr);
-    bar->SetActive(false);
+    EXPECT_EQ(view->MenuWindow()->Top(), bar->ClientToScreen(Point(0, vr.Bottom)).Y);
+    EXPECT_EQ(view->MenuWindow()->Left(), bar->ClientToScreen(Point(vr.Left, 0)).X);
+    EXPECT_EQ(view->MenuWindow()->ExclusionHeight, vr.Height());
+    EXPECT_EQ(m.log, (std::vector<std::string>{"popup:subView", "item:subView", "click:subView"}));
+    entry->PrepareClick(true);
+    EXPECT_EQ(view->MenuWindow() != nullptr, style != bmsStandard);
+    entry->LeaveActive(true);
     EXPECT_EQ(view->MenuWindow(), nullptr);
+    bar->SetActive(false);
   }
 }
 

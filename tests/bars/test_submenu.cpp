@@ -870,7 +870,7 @@ TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
   tb->SetActive(true);
   tb->SelectItem(fileView);
   tb->KeyboardDropDown = true;
-  fileView->PrepareClick(false);
+  if (!m.file->MenuWindow()) fileView->PrepareClick(false);
   menu = m.file->MenuWindow();
   ASSERT_NE(menu, nullptr);
   m.bar->SetVisible(false);
@@ -879,4 +879,49 @@ TEST(SubMenuLayout, OpenMenuFollowsItsLinksAndClosesWithItsBar) {
   EXPECT_FALSE(IsLiveBarControl(menu));
   EXPECT_EQ(ActiveBarControl(), nullptr);
   EXPECT_EQ(PendingSubItem(), nullptr);
+}
+
+namespace {
+void TypeKey(Word K) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = K;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+  testui::PumpUntil([] { return false; }, 40);
+}
+}  // namespace
+
+// Typed keys (through the input queue and the framework's keyboard hook) reach
+// the open menu: Down twice, Right into the cascade, Esc back, Down, Enter
+// runs Wrap once with the menus closed.
+TEST(SubMenuKeys, TypedKeysDriveTheOpenMenu) {
+  TFileMenu m;
+  SetForegroundWindow(m.form->Handle());
+  m.form->SetFocus();
+  Application->ProcessMessages();
+  TdxBarSubMenuControl* file = m.OpenAt(m.file, 150, 150);
+  ASSERT_NE(file, nullptr);
+  auto sel = [&](TCustomdxBarControl* W) {
+    return W && W->SelectedControl() ? W->SelectedControl()->Item()->Name() : std::string("-");
+  };
+  TypeKey(VK_DOWN);
+  EXPECT_EQ(sel(file), "btnNew");
+  TypeKey(VK_DOWN);
+  TypeKey(VK_DOWN);
+  TypeKey(VK_DOWN);
+  EXPECT_EQ(sel(file), "subRecent");
+  TypeKey(VK_RIGHT);
+  ASSERT_NE(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(sel(m.recent->MenuWindow()), "f_one");
+  TypeKey(VK_ESCAPE);
+  EXPECT_EQ(m.recent->MenuWindow(), nullptr);
+  EXPECT_EQ(m.file->MenuWindow(), file);
+  TypeKey(VK_DOWN);
+  EXPECT_EQ(sel(file), "btnWrap");
+  m.Clear();
+  TypeKey(VK_RETURN);
+  EXPECT_EQ(m.log, (std::vector<std::string>{"item:btnWrap", "click:btnWrap"}));
+  EXPECT_EQ(m.file->MenuWindow(), nullptr);
+  EXPECT_FALSE(m.wrap->Down());
 }
