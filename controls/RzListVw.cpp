@@ -245,6 +245,9 @@ void TRzCustomListView::CreateWnd() {
   SubclassHeader();
   UpdateHeaderFormats();
   ::PostMessageW(Handle(), kUpdateHeaderMsg, 0, 0);
+  // Before the window existed the client width was the whole width; the
+  // borders take their part only now.
+  if (!ComponentState().Contains(csLoading)) ResizeLastColumn();
 }
 
 void TRzCustomListView::DestroyWnd() {
@@ -897,13 +900,20 @@ void RegisterRzListViewClasses() {
       .Color("FocusColor", &L::FocusColor, &L::SetFocusColor, clWindow)
       .Stored([](L* l) { return !l->FrameController() && ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()); })
       .Color("FrameColor", &L::FrameColor, &L::SetFrameColor, clBtnShadow)
+      .Stored(own)
       .Ref("FrameController", &L::FrameController, &L::SetFrameController)
       .Color("FrameHotColor", &L::FrameHotColor, &L::SetFrameHotColor, clBtnShadow)
+      .Stored(own)
       .Bool("FrameHotTrack", &L::FrameHotTrack, &L::SetFrameHotTrack, false)
+      .Stored(own)
       .Enum("FrameHotStyle", &L::FrameHotStyle, &L::SetFrameHotStyle, fsFlatBold)
+      .Stored(own)
       .Set<TSide>("FrameSides", &L::FrameSides, &L::SetFrameSides, sdAllSides)
+      .Stored(own)
       .Enum("FrameStyle", &L::FrameStyle, &L::SetFrameStyle, fsFlat)
+      .Stored(own)
       .Bool("FrameVisible", &L::FrameVisible, &L::SetFrameVisible, false)
+      .Stored(own)
       .Enum("FramingPreference", &L::FramingPreference, &L::SetFramingPreference, fpXPThemes)
       .Bool("HeaderDefaultDrawing", &L::HeaderDefaultDrawing, &L::SetHeaderDefaultDrawing, true)
       .Enum("HeaderSortDisplayMode", &L::HeaderSortDisplayMode, &L::SetHeaderSortDisplayMode, hsdmRightOfText)

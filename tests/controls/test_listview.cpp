@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controls/RzListVw.h"
+#include "controls/RzCommon.h"
+#include "platform/FormReader.h"
 #include "controls/RzThemeSrv.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
@@ -446,5 +448,93 @@ TEST_P(ListViewLook, StyledFrameAndStateColours) {
 }
 
 INSTANTIATE_LOOKS(ListViewLook);
+
+TEST(ListViewFrame, HotFrameFollowsThePointer) {
+  ListViewFixture f(300);
+  TRzListView* lv = f.lv;
+  constexpr TColor kFrame = static_cast<TColor>(0x808080), kHot = static_cast<TColor>(0x0080FF);
+  lv->SetFramingPreference(fpCustomFraming);
+  lv->SetFrameColor(kFrame);
+  lv->SetFrameHotColor(kHot);
+  lv->SetFrameHotStyle(fsFlat);
+  lv->SetFrameHotTrack(true);
+  EXPECT_TRUE(lv->FrameVisible()) << "hot tracking shows the frame";
+  auto edge = [&] {
+    auto shot = testshots::Shot(lv);
+    return static_cast<TColor>(Px(shot.get(), lv->Width() / 2, lv->Height() - 1) & 0xFFFFFF);
+  };
+  rzinput::MoveTo(f.form.get(), 440, 290);
+  EXPECT_EQ(edge(), kFrame);
+  rzinput::MoveTo(lv, 100, 100);
+  EXPECT_TRUE(lv->MouseInside());
+  EXPECT_EQ(edge(), kHot);
+  rzinput::MoveTo(f.form.get(), 440, 290);
+  EXPECT_TRUE(testui::PumpUntil([&] { return !lv->MouseInside(); }, 500));
+  EXPECT_EQ(edge(), kFrame);
+}
+
+// The editor's frame list: framed through the form's controller, which
+// supplies the look; the list stores none of it.
+const char* const kFramedForm = R"(object frmFrames: TForm
+  Left = 0
+  Top = 0
+  Width = 420
+  Height = 300
+  object ctlFrame: TRzFrameController
+    FrameVisible = True
+  end
+  object lvFiles: TRzListView
+    Left = 8
+    Top = 8
+    Width = 400
+    Height = 250
+    Anchors = [akLeft, akTop, akRight, akBottom]
+    Columns = <
+      item
+        Caption = 'Frame'
+        Width = 296
+      end
+      item
+        Caption = 'Size'
+        Width = 195
+      end>
+    HideSelection = False
+    MultiSelect = True
+    ReadOnly = True
+    RowSelect = True
+    ViewStyle = vsReport
+    FrameController = ctlFrame
+  end
+end
+)";
+
+TEST(ListViewForm, TheControllerFramesTheListAndTheLookIsNotStored) {
+  RegisterRzCommonClasses();
+  RegisterRzListViewClasses();
+  testlook::ApplyLook(TLook::Classic);
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  ReadComponentFromText(kFramedForm, form.get());
+  auto* lv = dynamic_cast<TRzListView*>(form->FindComponent("lvFiles"));
+  ASSERT_NE(lv, nullptr);
+  EXPECT_TRUE(lv->FrameVisible());
+  EXPECT_EQ(lv->Columns()->Count(), 2);
+  std::string written = WriteComponentToText(form.get());
+  size_t at = written.find("object lvFiles");
+  ASSERT_NE(at, std::string::npos);
+  std::string block = written.substr(at);
+  EXPECT_NE(block.find("FrameController = ctlFrame"), std::string::npos) << block;
+  for (const char* none : {"FrameVisible", "FrameColor", "DisabledColor", "FocusColor", "  Color ="})
+    EXPECT_EQ(block.find(none), std::string::npos) << none << " in\n" << block;
+  form->SetBounds(40, 40, 420, 300);
+  testshots::ShowActive(form.get());
+  testshots::PaintNow(lv);
+  // Loaded without items: the last column fills the width less a vertical scroll bar.
+  EXPECT_EQ(lv->Columns()->Items(1)->Width(), lv->ClientWidth() - 296 - ::GetSystemMetrics(SM_CXVSCROLL));
+  lv->SetWidth(600);
+  EXPECT_EQ(lv->Columns()->Items(1)->Width(), lv->ClientWidth() - 296 - ::GetSystemMetrics(SM_CXVSCROLL));
+  auto shot = testshots::Shot(lv);
+  EXPECT_EQ(Px(shot.get(), lv->Width() / 2, 0) & 0xFFFFFF, ColorToRGB(clBtnShadow) & 0xFFFFFF)
+      << "the controller's frame, classic look";
+}
 
 }  // namespace
