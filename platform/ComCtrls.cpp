@@ -728,7 +728,9 @@ void TUpDown::Dispatch(TMessage& Message) {
 // ---------------------------------------------------------------------------
 // List view: columns
 
-TListColumn::TListColumn(TCollection* Collection) : TCollectionItem(Collection) {}
+// Joined after the members are set: joining updates the window's columns,
+// which reads this column's caption, width and alignment.
+TListColumn::TListColumn(TCollection* Collection) : TCollectionItem(nullptr) { SetCollection(Collection); }
 
 void TListColumn::Assign(TPersistent* Source) {
   if (auto* c = dynamic_cast<TListColumn*>(Source)) {

@@ -186,6 +186,8 @@ TEST_F(PageControlTest, CtrlTabCyclesThePagesWithVisibleTabs) {
     EXPECT_EQ(Shown(), s.shown) << s.what;
   }
   EXPECT_EQ(pc->ActivePage(), sheets[2]);
+  EXPECT_TRUE(edits[2]->Focused()) << "the focus went along to the new page's first control";
+  EXPECT_FALSE(edits[0]->Visible() && sheets[0]->Visible());
   // Outside the page control Ctrl+Tab leaves the pages alone.
   refuse = false;
   auto* outside = new TEdit(form.get());

@@ -49,10 +49,16 @@ inline void ClickAt(TControl* C, Integer X, Integer Y) {
   LeftUp();
 }
 
+// Press and release go in together: a list view follows a right press in a
+// loop of its own until the release arrives.
 inline void RightClickAt(TControl* C, Integer X, Integer Y) {
   MoveTo(C, X, Y);
-  Button(MOUSEEVENTF_RIGHTDOWN);
-  Button(MOUSEEVENTF_RIGHTUP);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(2, in, sizeof(INPUT));
+  Settle();
 }
 
 // One wheel notch per step; positive steps turn the wheel away from the user.
