@@ -16,9 +16,12 @@
 
 namespace fmtsample {
 
-// 5 x 3 picture with distinct colours, so a decode is checked pixel by pixel.
+// 16 x 12 picture, every pixel of its own colour but smooth enough for JPEG
+// to keep close, so a decode is checked pixel by pixel.
 inline std::unique_ptr<TIEBitmap> Picture() {
-  return fmtt::MakeRGB(5, 3, [](Integer x, Integer y) { return uint32_t(0x102030 + x * 0x300000 + y * 0x005000); });
+  return fmtt::MakeRGB(16, 12, [](Integer x, Integer y) {
+    return uint32_t(((16 + x * 8) << 16) | ((32 + y * 10) << 8) | (48 + x * 2 + y));
+  });
 }
 
 inline std::vector<Byte> Written(Integer Type) {
