@@ -107,7 +107,6 @@ bool FileThere(const std::string& Path) { return ::GetFileAttributesA(Path.c_str
 // road gives the same picture, type, name and end signal.
 TEST(FmtEntryLoad, EveryFormatByExtensionTypeAndContent) {
   for (const TSample& sample : Samples()) {
-    if (sample.Type == ioTIFF) continue;  // no TIFF reader in the component yet
     SCOPED_TRACE(sample.Extension);
     const std::vector<Byte> file = Bytes(sample);
     const TExpected expected = ExpectedOf(sample);
@@ -167,7 +166,7 @@ TEST(FmtEntrySave, EveryWritableFormatByExtensionAndType) {
     Integer Type;
     const char* Extension;
     int Tolerance;
-  } cases[] = {{ioGIF, ".gif", 0},  {ioJPEG, ".jpeg", 24}, {ioPCX, ".pcx", 0}, {ioBMP, ".dib", 0},
+  } cases[] = {{ioTIFF, ".fax", 0}, {ioGIF, ".gif", 0},  {ioJPEG, ".jpeg", 24}, {ioPCX, ".pcx", 0}, {ioBMP, ".dib", 0},
                {ioPNG, ".png", 0},  {ioTGA, ".targa", 0},  {ioPXM, ".ppm", 0}, {ioJP2, ".jp2", 0},
                {ioJ2K, ".j2c", 0}};
   TSample pictureOnly{0, "", nullptr};
@@ -322,6 +321,13 @@ TEST(FmtEntryErrors, MissingFilesRaiseAfterTheEndSignal) {
 
 namespace {
 
+std::vector<Byte> Text(const char* T) { return std::vector<Byte>(T, T + std::strlen(T)); }
+
+std::vector<Byte> Cat(std::vector<Byte> A, const std::vector<Byte>& B) {
+  A.insert(A.end(), B.begin(), B.end());
+  return A;
+}
+
 std::vector<Byte> Slice(TMemoryStream& S, Int64 From, Int64 Count) {
   const Byte* p = static_cast<const Byte*>(S.Memory()) + From;
   return std::vector<Byte>(p, p + Count);
@@ -344,16 +350,20 @@ TEST(FmtEntryStreamHeader, FramedImagesFollowEachOther) {
   io.Params().JpegQuality = 95;
   TMemoryStream s;
   s.WriteBuffer("lead", 4);  // frames are written at the stream's position
+  io.TiffToStream(&s);
+  const Int64 jpegAt = s.Position();
   io.JpegToStream(&s);
   const Int64 pcxAt = s.Position();
   io.PcxToStream(&s);
   const Int64 jpeg2At = s.Position();
   io.JpegToStream(&s);
   const Int64 end = s.Position();
-  ExpectFrame(s, 4, "JFIF", pcxAt);
+  ExpectFrame(s, 4, "TIFF", jpegAt);
+  ExpectFrame(s, jpegAt, "JFIF", pcxAt);
   ExpectFrame(s, pcxAt, "PCX2", jpeg2At);
   ExpectFrame(s, jpeg2At, "JFIF", end);
-  for (auto [at, type] : {std::pair<Int64, Integer>{4, ioJPEG}, {pcxAt, ioPCX}, {jpeg2At, ioJPEG}}) {
+  for (auto [at, type] :
+       {std::pair<Int64, Integer>{4, ioTIFF}, {jpegAt, ioJPEG}, {pcxAt, ioPCX}, {jpeg2At, ioJPEG}}) {
     s.SetPosition(at);
     EXPECT_EQ(DetectStreamType(&s), type);
   }
@@ -368,7 +378,14 @@ TEST(FmtEntryStreamHeader, FramedImagesFollowEachOther) {
     auto out = fmtt::NewBuffer();
     back.AttachIEBitmap(out.get());
     back.StreamHeaders = headers;
-    s.SetPosition(4);
+    if (headers) {
+      s.SetPosition(4);
+      EXPECT_EQ(back.TiffFromStream(&s), 1);
+      EXPECT_FALSE(back.Aborting) << IELastFilterError();
+      EXPECT_TRUE(Shows(*out, exact));
+      EXPECT_EQ(s.Position(), jpegAt);
+    }
+    s.SetPosition(jpegAt);
     back.JpegFromStream(&s);
     EXPECT_FALSE(back.Aborting);
     EXPECT_TRUE(Shows(*out, lossy));
@@ -628,7 +645,7 @@ TEST(FmtEntryEditorRoad, PictureFilesReducedTo256Colours) {
     proc.SetAttachedRuzozAd(&view);
     proc.ConvertTo(256, false);
   }
-  for (const char* ext : {".jpg", ".png", ".bmp", ".gif"}) {
+  for (const char* ext : {".jpg", ".png", ".bmp", ".tif", ".gif"}) {
     SCOPED_TRACE(ext);
     const std::string path = fmtsample::TempPath(std::string("road") + ext);
     {
@@ -660,8 +677,151 @@ TEST(FmtEntryEditorRoad, PictureFilesReducedTo256Colours) {
         for (int c = 0; c < 24; c += 8) error += std::abs(int((a >> c) & 255) - int((b >> c) & 255));
       }
     EXPECT_LT(error / (64 * 48 * 3), 6.0);
-    if (std::string(ext) == ".png" || std::string(ext) == ".bmp") {
+    if (std::string(ext) == ".png" || std::string(ext) == ".bmp" || std::string(ext) == ".tif") {
       EXPECT_EQ(fmtt::DifferentPixels(picture, *direct), 0);
     }
   }
+}
+
+// Which loads hand the resolution to an attached view, and the background a
+// GIF load leaves.
+TEST(FmtEntryLoad, ViewResolutionAndBackgroundByEntryPoint) {
+  struct TCase {
+    Integer Type;
+    bool File;
+    void (TRuzozAdIO::*FromFile)(const std::string&);
+    void (TRuzozAdIO::*FromStream)(TStream*);
+    bool ViewGetsResolution;
+  } cases[] = {
+      {ioJPEG, true, &TRuzozAdIO::JpegFromFile, nullptr, true},
+      {ioJPEG, false, nullptr, &TRuzozAdIO::JpegFromStream, true},
+      {ioPCX, true, &TRuzozAdIO::PcxFromFile, nullptr, true},
+      {ioPCX, false, nullptr, &TRuzozAdIO::PcxFromStream, true},
+      {ioBMP, true, &TRuzozAdIO::BmpFromFile, nullptr, true},
+      {ioBMP, false, nullptr, &TRuzozAdIO::BmpFromStream, false},
+      {ioICO, true, &TRuzozAdIO::IcoFromFile, nullptr, true},
+      {ioICO, false, nullptr, &TRuzozAdIO::IcoFromStream, false},
+      {ioCUR, true, &TRuzozAdIO::CurFromFile, nullptr, true},
+      {ioCUR, false, nullptr, &TRuzozAdIO::CurFromStream, false},
+      {ioPNG, true, &TRuzozAdIO::PngFromFile, nullptr, true},
+      {ioPNG, false, nullptr, &TRuzozAdIO::PngFromStream, true},
+      {ioTGA, true, &TRuzozAdIO::TgaFromFile, nullptr, true},
+      {ioTGA, false, nullptr, &TRuzozAdIO::TgaFromStream, false},
+      {ioPXM, true, &TRuzozAdIO::PxmFromFile, nullptr, false},
+      {ioPXM, false, nullptr, &TRuzozAdIO::PxmFromStream, false},
+      {ioJP2, true, &TRuzozAdIO::Jp2FromFile, nullptr, true},
+      {ioJ2K, false, nullptr, &TRuzozAdIO::J2kFromStream, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.Type << (c.File ? " file" : " stream"));
+    const auto bytes = fmtsample::BytesOfType(c.Type);
+    TIEBitmap shown;
+    TEntryView view;
+    view.Picture = &shown;
+    TRuzozAdIO io(nullptr);
+    io.SetAttachedRuzozAd(&view);
+    if (c.File) {
+      (io.*c.FromFile)(fmtsample::WriteFile("view.bin", bytes));
+    } else {
+      auto s = fmtt::StreamOf(bytes);
+      (io.*c.FromStream)(s.get());
+    }
+    EXPECT_FALSE(io.Aborting);
+    EXPECT_EQ(io.Params().FileType, c.Type);
+    EXPECT_EQ(view.Resolutions, c.ViewGetsResolution ? 1 : 0);
+  }
+  // GIF: the file load gives the view the resolution, the stream load does
+  // not; both set the background, the transparent colour where there is one.
+  const auto gif = fmtt::ReadAll(fmtt::CorpusPath("gif4_transparent.gif"));
+  for (bool file : {true, false}) {
+    TRuzozAdIO io(nullptr);
+    auto out = fmtt::NewBuffer();
+    io.AttachIEBitmap(out.get());
+    Integer count = 0;
+    if (file) {
+      count = io.GifFromFile(fmtsample::WriteFile("t.gif", gif));
+    } else {
+      auto s = fmtt::StreamOf(gif);
+      count = io.GifFromStream(s.get());
+    }
+    EXPECT_EQ(count, 1);
+    ASSERT_TRUE(io.Params().GifHasTransparency);
+    EXPECT_EQ(io.Background(), TripleToColor(io.Params().GifTransparentColor));
+
+    TIEBitmap shown;
+    TEntryView view;
+    view.Picture = &shown;
+    TRuzozAdIO viewed(nullptr);
+    viewed.SetAttachedRuzozAd(&view);
+    if (file) {
+      viewed.GifFromFile(fmtsample::WriteFile("t.gif", gif));
+    } else {
+      auto s = fmtt::StreamOf(gif);
+      viewed.GifFromStream(s.get());
+    }
+    EXPECT_EQ(view.Resolutions, file ? 1 : 0);
+  }
+  // ".win" is a Targa extension of the loads (not of the registry).
+  TRuzozAdIO io(nullptr);
+  auto out = fmtt::NewBuffer();
+  io.AttachIEBitmap(out.get());
+  io.LoadFileByExtension(fmtsample::WriteFile("x.win", fmtsample::BytesOfType(ioTGA)));
+  EXPECT_FALSE(io.Aborting);
+  EXPECT_EQ(io.Params().FileType, ioTGA);
+  EXPECT_EQ(out->Width(), 23);
+}
+
+// A framed TIFF counts its offsets from the stream's start; a plain one from
+// where it begins. Both load, each leaving the stream after itself.
+TEST(FmtEntryStreamHeader, TiffFramedAndPlain) {
+  const TExpected expected = ExpectedOf(TSample{0, "", nullptr});
+  const auto framedTiff = fmtsample::Tiff(12);
+  std::vector<Byte> framed = {'T', 'I', 'F', 'F', 0, 0, 0, 0};
+  for (int i = 0; i < 4; ++i) framed.push_back(Byte(framedTiff.size() >> (8 * i)));
+  framed.insert(framed.end(), framedTiff.begin(), framedTiff.end());
+  const auto jpeg = fmtsample::BytesOfType(ioJPEG);
+  auto s = fmtt::StreamOf(Cat(framed, jpeg));
+  EXPECT_EQ(DetectStreamType(s.get()), ioTIFF);
+
+  TRuzozAdIO io(nullptr);
+  auto out = fmtt::NewBuffer();
+  io.AttachIEBitmap(out.get());
+  io.StreamHeaders = true;
+  EXPECT_EQ(io.TiffFromStream(s.get()), 1);
+  EXPECT_FALSE(io.Aborting) << IELastFilterError();
+  EXPECT_TRUE(Shows(*out, expected));
+  EXPECT_EQ(s->Position(), Int64(framed.size()));
+  io.JpegFromStream(s.get());
+  EXPECT_FALSE(io.Aborting);
+  EXPECT_EQ(io.Params().FileType, ioJPEG);
+
+  // Plain, after other bytes, StreamHeaders off: offsets from its own start.
+  auto plain = fmtt::StreamOf(Cat(Text("junk"), fmtsample::Tiff()));
+  plain->SetPosition(4);
+  TRuzozAdIO io2(nullptr);
+  auto out2 = fmtt::NewBuffer();
+  io2.AttachIEBitmap(out2.get());
+  EXPECT_EQ(io2.TiffFromStream(plain.get()), 1);
+  EXPECT_FALSE(io2.Aborting);
+  EXPECT_TRUE(Shows(*out2, expected));
+
+  // With StreamHeaders on, an unframed TIFF is refused after 12 bytes.
+  plain->SetPosition(4);
+  auto kept = Sentinel();
+  io2.AttachIEBitmap(kept.get());
+  io2.StreamHeaders = true;
+  EXPECT_EQ(io2.TiffFromStream(plain.get()), 0);
+  EXPECT_TRUE(io2.Aborting);
+  EXPECT_EQ(plain->Position(), 16);
+  EXPECT_TRUE(IsSentinel(*kept));
+
+  // A page past the file's last one loads nothing, and says so.
+  TRuzozAdIO io3(nullptr);
+  auto kept3 = Sentinel();
+  io3.AttachIEBitmap(kept3.get());
+  io3.Params().TiffPageIndex = 1;
+  const std::string path = fmtsample::WriteFile("one.tif", fmtsample::Tiff());
+  io3.LoadFileByExtension(path);
+  EXPECT_TRUE(io3.Aborting);
+  EXPECT_TRUE(IsSentinel(*kept3));
 }

@@ -48,17 +48,19 @@ inline std::vector<Byte> Written(Integer Type) {
   return fmtt::BytesOf(s);
 }
 
-// Little-endian uncompressed RGB TIFF of Picture(), one strip.
-inline std::vector<Byte> Tiff() {
+// Little-endian uncompressed RGB TIFF of Picture(), one strip. Base: added
+// to every offset, for a TIFF that will sit Base bytes into a stream and
+// count its offsets from the stream's start.
+inline std::vector<Byte> Tiff(Cardinal Base = 0) {
   auto pic = Picture();
   const Integer w = pic->Width(), h = pic->Height();
-  std::vector<Byte> f = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  std::vector<Byte> f = {'I', 'I', 42, 0, Byte(8 + Base), 0, 0, 0};
   struct TEntry {
     Word Tag, Type;
     Cardinal Count, Value;
   };
   const Cardinal entries = 9;
-  const Cardinal bpsAt = 8 + 2 + entries * 12 + 4;
+  const Cardinal bpsAt = Base + 8 + 2 + entries * 12 + 4;
   const Cardinal pixelsAt = bpsAt + 6;
   const TEntry dir[entries] = {
       {256, 3, 1, Cardinal(w)},   {257, 3, 1, Cardinal(h)},   {258, 3, 3, bpsAt},

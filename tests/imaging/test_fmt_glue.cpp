@@ -326,7 +326,6 @@ void ParamsRead(TStream*, TIEBitmap*, TIOParamsVals& Params, bool ParamsOnly, TI
 
 TEST(FmtGlueParams, ParameterOnlyReadsOfEveryFormat) {
   for (const auto& sample : fmtsample::Samples()) {
-    if (sample.Type == ioTIFF) continue;  // no TIFF reader in the component yet
     SCOPED_TRACE(sample.Extension);
     const auto bytes = fmtsample::Bytes(sample);
     const std::string path = fmtsample::WriteFile(std::string("params") + sample.Extension, bytes);
@@ -400,4 +399,71 @@ TEST(FmtGlueParams, FailuresGiveTypeZeroWithoutRaising) {
   EXPECT_EQ(paramsOnlyCalls, 1);
   EXPECT_EQ(io.Params().FileType, kParamsType);
   EXPECT_EQ(io.Params().Width, 77);
+}
+
+namespace {
+
+// A little-endian EXIF block: "Exif", two zero bytes, and a TIFF structure
+// whose first directory holds the resolution tags.
+std::vector<Byte> ExifBlock(Cardinal XRes, Cardinal YRes, Word Unit) {
+  std::vector<Byte> b = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0};
+  auto put16 = [&b](Cardinal v) { b.push_back(Byte(v)), b.push_back(Byte(v >> 8)); };
+  auto put32 = [&](Cardinal v) { put16(v & 0xFFFF), put16(v >> 16); };
+  const Cardinal dataAt = 8 + 2 + 3 * 12 + 4;  // offsets count from the TIFF header
+  put16(3);
+  put16(282), put16(5), put32(1), put32(dataAt);
+  put16(283), put16(5), put32(1), put32(dataAt + 8);
+  put16(296), put16(3), put32(1), put32(Unit);
+  put32(0);
+  put32(XRes), put32(1), put32(YRes), put32(1);
+  return b;
+}
+
+}  // namespace
+
+TEST(FmtGlueJpeg, ResolutionFromExifWhenJfifGivesOnlyAnAspect) {
+  struct TCase {
+    const char* Name;
+    bool AspectOnly;  // JFIF density unit 0, 1:1
+    Integer JfifDpi;
+    bool WithExif;
+    Cardinal ExifRes;
+    Word ExifUnit;
+    Integer Want;
+  } cases[] = {
+      {"300 per centimetre", true, 1, true, 300, 3, 762},
+      {"72 per inch", true, 1, true, 72, 2, 72},
+      {"JFIF in inches wins", false, 96, true, 300, 3, 96},
+      {"no EXIF block", true, 1, false, 0, 0, 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto pic = fmtsample::Picture();
+    TRuzozAdIO writer(nullptr);
+    writer.AttachIEBitmap(pic.get());
+    writer.Params().DpiX = writer.Params().DpiY = c.JfifDpi;
+    if (c.WithExif) {
+      const auto block = ExifBlock(c.ExifRes, c.ExifRes, c.ExifUnit);
+      writer.Params().JpegMarkers.AddMarker(0xE1, block.data(), Integer(block.size()));
+    }
+    auto jpeg = SaveJpeg(writer);
+    // The JFIF header (APP0 right after the start of image): units at 13.
+    ASSERT_EQ(jpeg[3], 0xE0);
+    if (c.AspectOnly) jpeg[13] = 0;
+    for (int viaParams = 0; viaParams < 2; ++viaParams) {
+      TRuzozAdIO io(nullptr);
+      auto out = fmtt::NewBuffer();
+      io.AttachIEBitmap(out.get());
+      if (viaParams) {
+        io.ReadParamsOfFile(fmtsample::WriteFile("exif.jpg", jpeg));
+      } else {
+        auto s = fmtt::StreamOf(jpeg);
+        io.JpegFromStream(s.get());
+      }
+      EXPECT_FALSE(io.Aborting);
+      EXPECT_EQ(io.Params().ExifPresent, c.WithExif);
+      EXPECT_EQ(io.Params().DpiX, c.Want);
+      EXPECT_EQ(io.Params().DpiY, c.Want);
+    }
+  }
 }
