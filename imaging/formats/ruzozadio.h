@@ -132,6 +132,10 @@ class TRuzozAdIO : public TComponent {
   // --- Entry points of the other formats, dispatchers, per-format glue ---------
   // GIF and TIFF loads return the number of images the file holds (0 when the
   // filter did not get that far).
+  Integer TiffFromFile(const std::string& FileName);
+  Integer TiffFromStream(TStream* Stream);
+  void TiffToFile(const std::string& FileName);
+  void TiffToStream(TStream* Stream);
   Integer GifFromFile(const std::string& FileName);
   Integer GifFromStream(TStream* Stream);
   void GifToFile(const std::string& FileName);
@@ -204,6 +208,7 @@ class TRuzozAdIO : public TComponent {
   bool LoadStreamOfBuiltInType(TStream* Stream, Integer FileType);
   bool SaveFileOfBuiltInType(const std::string& FileName, Integer FileType);
   bool SaveStreamOfBuiltInType(TStream* Stream, Integer FileType);
+  void NoPageIsAFailure(Integer PageCount);
   // Background from the GIF just read (its transparent colour when it has one).
   void TakeGifBackground();
   // Called by a load's filter call: the load stops without its epilogue.

@@ -8,6 +8,7 @@
 #include "imaging/formats/ietgafil.h"
 #include "imaging/formats/pcxfilter.h"
 #include "imaging/formats/ruzozadio.h"
+#include "imaging/formats/tiffilt.h"
 #include "imaging/views/ieview.h"
 #include "platform/SysUtils.h"
 
@@ -63,6 +64,58 @@ void TRuzozAdIO::EndStreamHeader(TStream* Stream, Int64 Start, const char* Tag) 
   Stream->SetPosition(Start);
   Stream->WriteBuffer(head, 12);
   Stream->SetPosition(end);
+}
+
+// --- TIFF ----------------------------------------------------------------------
+
+// The reader ends quietly when the wanted page is not in the chain (or the
+// file has none); for a load that is a failure: nothing was loaded.
+void TRuzozAdIO::NoPageIsAFailure(Integer PageCount) {
+  if (!Aborting && params_->TiffPageIndex >= PageCount) Aborting = true;
+}
+
+Integer TRuzozAdIO::TiffFromFile(const std::string& FileName) {
+  Integer count = 0;
+  RunLoad(&FileName, nullptr, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
+    ReadTiffStream(ieBitmap_, s, count, false, true, alpha, false, p, *params_);
+    NoPageIsAFailure(count);
+  });
+  return count;
+}
+
+Integer TRuzozAdIO::TiffFromStream(TStream* Stream) {
+  Integer count = 0;
+  RunLoad(nullptr, Stream, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
+    Int64 body = -1, length = 0;
+    if (StreamHeaders) {
+      std::string tag;
+      if (!ReadFrameHead(s, tag, length) || tag != "TIFF") {
+        Aborting = true;
+        StopLoad();
+        return;
+      }
+      body = s->Position();
+    }
+    // A framed TIFF carries offsets from the start of the stream.
+    ReadTiffStream(ieBitmap_, s, count, false, body < 0, alpha, false, p, *params_);
+    NoPageIsAFailure(count);
+    if (body >= 0 && length >= 0) s->SetPosition(body + length);
+  });
+  return count;
+}
+
+// A file save makes a new file (never appended to an existing TIFF).
+void TRuzozAdIO::TiffToFile(const std::string& FileName) {
+  RunSave(&FileName, nullptr,
+          [this](TStream* s, TIEProgressRecord& p) { WriteTiffStream(s, ieBitmap_, p, *params_); });
+}
+
+void TRuzozAdIO::TiffToStream(TStream* Stream) {
+  RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
+    const Int64 start = BeginStreamHeader(s);
+    WriteTiffStream(s, ieBitmap_, p, *params_);
+    EndStreamHeader(s, start, "TIFF");
+  });
 }
 
 // --- GIF -----------------------------------------------------------------------
@@ -256,7 +309,7 @@ struct TExtensionRoad {
 // The built-in extension table of the loads and saves by extension. Targa
 // takes ".win" here but not ".pix"; icons, cursors and metafiles have no save.
 const TExtensionRoad kExtensionRoads[] = {
-    {".jpg;.jpeg;.jpe", ioJPEG}, {".jp2", ioJP2},  {".j2k;.jpc;.j2c", ioJ2K},
+    {".jpg;.jpeg;.jpe", ioJPEG}, {".tif;.tiff;.fax;.g3n;.g3f", ioTIFF}, {".jp2", ioJP2},  {".j2k;.jpc;.j2c", ioJ2K},
     {".png", ioPNG},             {".pcx", ioPCX},  {".gif", ioGIF},
     {".wmf", ioWMF},             {".emf", ioEMF},  {".bmp;.dib;.rle", ioBMP},
     {".cur", ioCUR},             {".ico", ioICO},  {".tga;.targa;.vda;.icb;.vst;.win", ioTGA},
@@ -276,6 +329,7 @@ Integer TypeOfExtension(const std::string& Ext) {
 
 bool TRuzozAdIO::LoadFileOfBuiltInType(const std::string& FileName, Integer FileType) {
   switch (FileType) {
+    case ioTIFF: TiffFromFile(FileName); return true;
     case ioGIF: GifFromFile(FileName); return true;
     case ioJPEG: JpegFromFile(FileName); return true;
     case ioPCX: PcxFromFile(FileName); return true;
@@ -295,6 +349,7 @@ bool TRuzozAdIO::LoadFileOfBuiltInType(const std::string& FileName, Integer File
 
 bool TRuzozAdIO::LoadStreamOfBuiltInType(TStream* Stream, Integer FileType) {
   switch (FileType) {
+    case ioTIFF: TiffFromStream(Stream); return true;
     case ioGIF: GifFromStream(Stream); return true;
     case ioJPEG: JpegFromStream(Stream); return true;
     case ioPCX: PcxFromStream(Stream); return true;
@@ -312,6 +367,7 @@ bool TRuzozAdIO::LoadStreamOfBuiltInType(TStream* Stream, Integer FileType) {
 
 bool TRuzozAdIO::SaveFileOfBuiltInType(const std::string& FileName, Integer FileType) {
   switch (FileType) {
+    case ioTIFF: TiffToFile(FileName); return true;
     case ioGIF: GifToFile(FileName); return true;
     case ioJPEG: JpegToFile(FileName); return true;
     case ioPCX: PcxToFile(FileName); return true;
@@ -327,6 +383,7 @@ bool TRuzozAdIO::SaveFileOfBuiltInType(const std::string& FileName, Integer File
 
 bool TRuzozAdIO::SaveStreamOfBuiltInType(TStream* Stream, Integer FileType) {
   switch (FileType) {
+    case ioTIFF: TiffToStream(Stream); return true;
     case ioGIF: GifToStream(Stream); return true;
     case ioJPEG: JpegToStream(Stream); return true;
     case ioPCX: PcxToStream(Stream); return true;

@@ -14,7 +14,9 @@
 #include "imaging/formats/jpegfilt.h"
 #include "imaging/formats/pcxfilter.h"
 #include "imaging/formats/pngfilt.h"
+#include "imaging/formats/ieexif.h"
 #include "imaging/formats/ruzozadio.h"
+#include "imaging/formats/tiffilt.h"
 #include "imaging/views/ieview.h"
 
 namespace {
@@ -29,7 +31,13 @@ void TRuzozAdIO::TakeJpegMetadata() {
   const Integer iptc = p.JpegMarkers.IndexOfType(kApp13);
   if (iptc >= 0) p.IptcInfo.ParseDatasets(p.JpegMarkers.MarkerData(iptc), p.JpegMarkers.MarkerLength(iptc));
   const Integer exif = p.JpegMarkers.IndexOfType(kApp1);
-  (void)exif;
+  if (exif < 0 || !ReadExifBlock(p.JpegMarkers.MarkerData(exif), p.JpegMarkers.MarkerLength(exif), p)) return;
+  // A JFIF header that gives only an aspect ratio: the EXIF resolution counts.
+  if (p.DpiX == 1 && p.DpiY == 1) {
+    const double factor = p.ExifResolutionUnit == 3 ? 2.54 : 1.0;
+    p.DpiX = Integer(std::trunc(p.ExifXResolution * factor));
+    p.DpiY = Integer(std::trunc(p.ExifYResolution * factor));
+  }
 }
 
 void TRuzozAdIO::PutJpegIptc() {
@@ -172,6 +180,11 @@ void TRuzozAdIO::ReadParamsCore(TStream* Stream, Integer FileType, Int64 DataLen
   std::unique_ptr<TIEMask> alpha;
   TIOParamsVals& p = *params_;
   switch (FileType) {
+    case ioTIFF: {
+      Integer count = 0;
+      ReadTiffStream(&scratch, Stream, count, true, true, alpha, true, Progress, p);
+      break;
+    }
     case ioGIF: ReadGifStream(Stream, &scratch, p, Progress, true, true, alpha); break;
     case ioJPEG:
       ReadJpegStream(Stream, nullptr, &scratch, false, true, Progress, p);

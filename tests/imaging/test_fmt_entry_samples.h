@@ -16,9 +16,12 @@
 
 namespace fmtsample {
 
-// 5 x 3 picture with distinct colours, so a decode is checked pixel by pixel.
+// 16 x 12 picture, every pixel of its own colour but smooth enough for JPEG
+// to keep close, so a decode is checked pixel by pixel.
 inline std::unique_ptr<TIEBitmap> Picture() {
-  return fmtt::MakeRGB(5, 3, [](Integer x, Integer y) { return uint32_t(0x102030 + x * 0x300000 + y * 0x005000); });
+  return fmtt::MakeRGB(16, 12, [](Integer x, Integer y) {
+    return uint32_t(((16 + x * 8) << 16) | ((32 + y * 10) << 8) | (48 + x * 2 + y));
+  });
 }
 
 inline std::vector<Byte> Written(Integer Type) {
@@ -45,17 +48,19 @@ inline std::vector<Byte> Written(Integer Type) {
   return fmtt::BytesOf(s);
 }
 
-// Little-endian uncompressed RGB TIFF of Picture(), one strip.
-inline std::vector<Byte> Tiff() {
+// Little-endian uncompressed RGB TIFF of Picture(), one strip. Base: added
+// to every offset, for a TIFF that will sit Base bytes into a stream and
+// count its offsets from the stream's start.
+inline std::vector<Byte> Tiff(Cardinal Base = 0) {
   auto pic = Picture();
   const Integer w = pic->Width(), h = pic->Height();
-  std::vector<Byte> f = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  std::vector<Byte> f = {'I', 'I', 42, 0, Byte(8 + Base), 0, 0, 0};
   struct TEntry {
     Word Tag, Type;
     Cardinal Count, Value;
   };
   const Cardinal entries = 9;
-  const Cardinal bpsAt = 8 + 2 + entries * 12 + 4;
+  const Cardinal bpsAt = Base + 8 + 2 + entries * 12 + 4;
   const Cardinal pixelsAt = bpsAt + 6;
   const TEntry dir[entries] = {
       {256, 3, 1, Cardinal(w)},   {257, 3, 1, Cardinal(h)},   {258, 3, 3, bpsAt},
