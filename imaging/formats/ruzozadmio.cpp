@@ -36,7 +36,10 @@ void TRuzozAdMIO::SetAttachedMView(TIEView* View) {
   if (View == nullptr) return;
   View->FreeNotification(this);
   listener_ = View->AddChangeListener(TIEViewChangeEvent(this, &TRuzozAdMIO::ViewChanged));
-  while (ParamsCount() < list_->EntryCount()) InsertParams(ParamsCount());
+  // One entry per image of this view, whatever an earlier view had.
+  const Integer count = std::max<Integer>(0, list_->EntryCount());
+  if (ParamsCount() > count) params_.resize(static_cast<size_t>(count));
+  while (ParamsCount() < count) InsertParams(ParamsCount());
 }
 
 void TRuzozAdMIO::Notification(TComponent* AComponent, TOperation Operation) {
