@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "imaging/buffer/hyieutils.h"
+#include "imaging/formats/formatregistry.h"
 #include "imaging/formats/ruzozadio.h"
 #include "imaging/formats/ruzozadio_thread.h"
 #include "imaging/views/ieview.h"
@@ -158,6 +159,12 @@ std::string TempPath(const std::string& Name) {
 void WriteFile(const std::string& Path, const std::vector<Byte>& Bytes) {
   TFileStream f(Path, fmCreate);
   f.Write(Bytes.data(), Integer(Bytes.size()));
+}
+
+Int64 SizeOfFile(const std::string& Path) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!::GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &d)) return -1;
+  return (Int64(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
 Integer ThreadsOfProcess() {
@@ -425,4 +432,167 @@ TEST(FmtThread, ComponentFreedFromItsOwnFinishOnTheWorker) {
   io->PngFromStream(&s);
   ASSERT_TRUE(PumpUntil([&] { return freed.load(); }));
   EXPECT_TRUE(PumpUntil([&] { return ThreadsOfProcess() <= threadsBefore; }, 5000)) << "the worker ended";
+}
+
+namespace {
+
+// A format of the test's own: "T7", width, height; every pixel one grey. The
+// reader notes the thread it ran on.
+std::atomic<DWORD> gT7ReaderThread{0};
+void ReadT7(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& Params, bool, TIEProgressRecord& Progress) {
+  gT7ReaderThread = ::GetCurrentThreadId();
+  Byte head[5];
+  if (Stream->Read(head, 5) != 5 || head[0] != 'T' || head[1] != '7') {
+    *Progress.Abort = true;
+    return;
+  }
+  Bitmap->AllocateImage(head[2], head[3], ipkRGB24);
+  Bitmap->FillWith(head[4]);
+  Params.Width = head[2];
+  Params.Height = head[3];
+}
+void WriteT7(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals&, TIEProgressRecord&) {
+  const Byte head[5] = {'T', '7', Byte(Bitmap->Width()), Byte(Bitmap->Height()), 9};
+  Stream->Write(head, 5);
+}
+bool ProbeT7(TStream* Stream) {
+  Byte head[2] = {0, 0};
+  return Stream->Read(head, 2) == 2 && head[0] == 'T' && head[1] == '7';
+}
+constexpr Integer kT7 = 77;
+void RegisterT7() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  TIEFormatRegistration r;
+  r.FormatType = kT7;
+  r.DisplayName = "Test T7";
+  r.ExtensionList = "t77";
+  r.ReadHook = ReadT7;
+  r.WriteHook = WriteT7;
+  r.ProbeHook = ProbeT7;
+  RegisterFileFormat(r);
+}
+
+std::vector<Byte> T7Bytes(Byte W, Byte H) { return {'T', '7', W, H, 50}; }
+
+std::string MakeEmf() {
+  const std::string path = TempPath("shape.emf");
+  HDC dc = ::CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+  ::Rectangle(dc, 0, 0, 40, 20);
+  ::DeleteEnhMetaFile(::CloseEnhMetaFile(dc));
+  return path;
+}
+
+}  // namespace
+
+// Every call shape hands its own arguments to the worker: the entry points
+// with a name, a stream, a result (returned as -1 at once), a type number and
+// a size, on the registry roads as on the built-in ones.
+TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
+  RegisterT7();
+  const std::string t7 = TempPath("shape.t77");
+  WriteFile(t7, T7Bytes(6, 5));
+  const std::string gif = TempPath("shape.gif");
+  {
+    TRuzozAdIO maker(nullptr);
+    maker.IEBitmap()->AllocateImage(7, 3, ipkRGB24);
+    maker.IEBitmap()->FillWith(0x80);
+    maker.GifToFile(gif);
+  }
+  const std::string emf = MakeEmf();
+  const std::string saved = TempPath("saved.t77");
+  TMemoryStream savedStream;
+
+  struct Case {
+    const char* what;
+    std::function<Integer(TRuzozAdIO&, TStream*)> call;  // result of a function shape, else 0
+    std::vector<Byte> streamBytes;
+    Integer wantWidth;  // after a load; -1: a save, the buffer keeps its 2 pixels
+    bool registryReader;
+  };
+  const Case cases[] = {
+      {"by extension, registry road", [&](TRuzozAdIO& io, TStream*) { io.LoadFileByExtension(t7); return 0; }, {}, 6,
+       true},
+      {"of a registered type", [&](TRuzozAdIO& io, TStream*) { io.LoadFileOfType(t7, kT7); return 0; }, {}, 6, true},
+      {"stream of a registered type", [&](TRuzozAdIO& io, TStream* s) { io.LoadStreamOfType(s, kT7); return 0; },
+       T7Bytes(4, 4), 4, true},
+      {"stream by content, registry road", [&](TRuzozAdIO& io, TStream* s) { io.LoadStreamDetected(s); return 0; },
+       T7Bytes(3, 9), 3, true},
+      {"GIF file, result at once", [&](TRuzozAdIO& io, TStream*) { return io.GifFromFile(gif); }, {}, 7, false},
+      {"metafile with a size", [&](TRuzozAdIO& io, TStream*) { io.MetafileFromFile(emf, 20, 10); return 0; }, {}, 20,
+       false},
+      {"save by extension, registry road", [&](TRuzozAdIO& io, TStream*) { io.SaveFileByExtension(saved); return 0; },
+       {}, -1, false},
+      {"save a stream of a type", [&](TRuzozAdIO& io, TStream*) { io.SaveStreamOfType(&savedStream, kT7); return 0; },
+       {}, -1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TIEBitmap borrowed;
+    borrowed.AllocateImage(2, 1, ipkRGB24);
+    TRuzozAdIO io(nullptr);
+    io.AttachIEBitmap(&borrowed);
+    io.AsyncMode = true;
+    TEventLog log;
+    log.Watch(io);
+    gT7ReaderThread = 0;
+    TTestStream s(c.streamBytes);
+    const Integer result = c.call(io, &s);
+    EXPECT_EQ(result, std::string(c.what).rfind("GIF", 0) == 0 ? -1 : 0);
+    ASSERT_TRUE(log.WaitFinished(io));
+    EXPECT_EQ(log.finished, 1);
+    EXPECT_NE(log.finishThread, ::GetCurrentThreadId());
+    EXPECT_FALSE(io.Aborting);
+    EXPECT_EQ(borrowed.Width(), c.wantWidth < 0 ? 2 : c.wantWidth);
+    if (c.registryReader) {
+      EXPECT_EQ(gT7ReaderThread.load(), log.finishThread.load());
+    }
+  }
+  EXPECT_EQ(SizeOfFile(saved), 5);
+  EXPECT_EQ(savedStream.Size(), 5);
+  for (const std::string& f : {t7, gif, emf, saved}) ::DeleteFileA(f.c_str());
+}
+
+// The editor's road in the asynchronous mode: files loaded by extension into
+// a view's buffer on a worker give the pixels a load on the caller's thread
+// gives, and each finished load reaches the view's thread by its message.
+TEST(FmtThread, LoadByExtensionOnWorkerGivesTheSamePixels) {
+  HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  TRuzozAdIO maker(nullptr);
+  {
+    const std::vector<Byte> png = PatternPng(37, 23);
+    TTestStream s(png);
+    maker.PngFromStream(&s);
+  }
+  for (const char* ext : {".png", ".jpg", ".bmp", ".gif", ".pcx", ".tga", ".ppm"}) {
+    SCOPED_TRACE(ext);
+    const std::string path = TempPath(std::string("road") + ext);
+    maker.SaveFileByExtension(path);
+    ASSERT_FALSE(maker.Aborting);
+    TRuzozAdIO sync(nullptr);
+    sync.LoadFileByExtension(path);
+    ASSERT_FALSE(sync.Aborting);
+    {
+      TNoticeView view(nullptr);
+      view.SetParentWindow(host);
+      TRuzozAdIO io(nullptr);
+      io.SetAttachedRuzozAd(&view);
+      io.AsyncMode = true;
+      TEventLog log;
+      log.Watch(io);
+      io.LoadFileByExtension(path);
+      ASSERT_TRUE(PumpUntil([&] { return view.finishedMessages > 0 && io.WorkerCount() == 0; }));
+      EXPECT_NE(log.finishThread, ::GetCurrentThreadId());
+      EXPECT_EQ(view.finishedMessageThread, ::GetCurrentThreadId());
+      EXPECT_FALSE(io.Aborting);
+      EXPECT_EQ(view.buffer.PixelKind(), sync.IEBitmap()->PixelKind());
+      EXPECT_EQ(PixelsOf(&view.buffer), PixelsOf(sync.IEBitmap()));
+      view.SetParentWindow(nullptr);
+    }
+    ::DeleteFileA(path.c_str());
+  }
+  ::DestroyWindow(host);
 }
