@@ -75,6 +75,7 @@ void TRuzozAdIO::NoPageIsAFailure(Integer PageCount) {
 }
 
 Integer TRuzozAdIO::TiffFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TiffFromFile, FileName)) return -1;
   Integer count = 0;
   RunLoad(&FileName, nullptr, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadTiffStream(ieBitmap_, s, count, false, true, alpha, false, p, *params_);
@@ -84,6 +85,7 @@ Integer TRuzozAdIO::TiffFromFile(const std::string& FileName) {
 }
 
 Integer TRuzozAdIO::TiffFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TiffFromStream, Stream)) return -1;
   Integer count = 0;
   RunLoad(nullptr, Stream, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     Int64 body = -1, length = 0;
@@ -106,11 +108,13 @@ Integer TRuzozAdIO::TiffFromStream(TStream* Stream) {
 
 // A file save makes a new file (never appended to an existing TIFF).
 void TRuzozAdIO::TiffToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TiffToFile, FileName)) return;
   RunSave(&FileName, nullptr,
           [this](TStream* s, TIEProgressRecord& p) { WriteTiffStream(s, ieBitmap_, p, *params_); });
 }
 
 void TRuzozAdIO::TiffToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TiffToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     const Int64 start = BeginStreamHeader(s);
     WriteTiffStream(s, ieBitmap_, p, *params_);

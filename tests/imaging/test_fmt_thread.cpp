@@ -494,11 +494,13 @@ TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
   const std::string t7 = TempPath("shape.t77");
   WriteFile(t7, T7Bytes(6, 5));
   const std::string gif = TempPath("shape.gif");
+  const std::string tif = TempPath("shape.tif");
   {
     TRuzozAdIO maker(nullptr);
     maker.IEBitmap()->AllocateImage(7, 3, ipkRGB24);
     maker.IEBitmap()->FillWith(0x80);
     maker.GifToFile(gif);
+    maker.TiffToFile(tif);
   }
   const std::string emf = MakeEmf();
   const std::string saved = TempPath("saved.t77");
@@ -520,6 +522,7 @@ TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
       {"stream by content, registry road", [&](TRuzozAdIO& io, TStream* s) { io.LoadStreamDetected(s); return 0; },
        T7Bytes(3, 9), 3, true},
       {"GIF file, result at once", [&](TRuzozAdIO& io, TStream*) { return io.GifFromFile(gif); }, {}, 7, false},
+      {"TIFF file, result at once", [&](TRuzozAdIO& io, TStream*) { return io.TiffFromFile(tif); }, {}, 7, false},
       {"metafile with a size", [&](TRuzozAdIO& io, TStream*) { io.MetafileFromFile(emf, 20, 10); return 0; }, {}, 20,
        false},
       {"save by extension, registry road", [&](TRuzozAdIO& io, TStream*) { io.SaveFileByExtension(saved); return 0; },
@@ -539,7 +542,7 @@ TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
     gT7ReaderThread = 0;
     TTestStream s(c.streamBytes);
     const Integer result = c.call(io, &s);
-    EXPECT_EQ(result, std::string(c.what).rfind("GIF", 0) == 0 ? -1 : 0);
+    EXPECT_EQ(result, std::string(c.what).find("result at once") != std::string::npos ? -1 : 0);
     ASSERT_TRUE(log.WaitFinished(io));
     EXPECT_EQ(log.finished, 1);
     EXPECT_NE(log.finishThread, ::GetCurrentThreadId());
@@ -551,7 +554,7 @@ TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
   }
   EXPECT_EQ(SizeOfFile(saved), 5);
   EXPECT_EQ(savedStream.Size(), 5);
-  for (const std::string& f : {t7, gif, emf, saved}) ::DeleteFileA(f.c_str());
+  for (const std::string& f : {t7, gif, tif, emf, saved}) ::DeleteFileA(f.c_str());
 }
 
 // The editor's road in the asynchronous mode: files loaded by extension into
@@ -567,7 +570,7 @@ TEST(FmtThread, LoadByExtensionOnWorkerGivesTheSamePixels) {
     TTestStream s(png);
     maker.PngFromStream(&s);
   }
-  for (const char* ext : {".png", ".jpg", ".bmp", ".gif", ".pcx", ".tga", ".ppm"}) {
+  for (const char* ext : {".png", ".jpg", ".bmp", ".gif", ".tif", ".pcx", ".tga", ".ppm"}) {
     SCOPED_TRACE(ext);
     const std::string path = TempPath(std::string("road") + ext);
     maker.SaveFileByExtension(path);
