@@ -29,7 +29,10 @@ TRuzozAdIO::TRuzozAdIO(TComponent* AOwner) : TComponent(AOwner) {
   params_ = std::make_unique<TIOParamsVals>(this);
 }
 
-TRuzozAdIO::~TRuzozAdIO() { RemoveViewListener(); }
+TRuzozAdIO::~TRuzozAdIO() {
+  ReleaseWorkers();
+  RemoveViewListener();
+}
 
 void TRuzozAdIO::RemoveViewListener() {
   if (view_ != nullptr && viewListener_ != IENoListener) view_->RemoveChangeListener(viewListener_);
@@ -303,6 +306,7 @@ void TRuzozAdIO::RunSave(const std::string* FileName, TStream* Stream, const TSa
 // --- JPEG --------------------------------------------------------------------
 
 void TRuzozAdIO::JpegFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::JpegFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, 3, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>&) {
     ReadJpegStream(s, nullptr, ieBitmap_, false, false, p, *params_);
     TakeJpegMetadata();
@@ -310,6 +314,7 @@ void TRuzozAdIO::JpegFromFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::JpegFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::JpegFromStream, Stream)) return;
   RunLoad(nullptr, Stream, 3, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>&) {
     // A "JFIF" frame is looked for whether StreamHeaders is on or not.
     const Int64 start = s->Position();
@@ -324,6 +329,7 @@ void TRuzozAdIO::JpegFromStream(TStream* Stream) {
 }
 
 void TRuzozAdIO::JpegToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::JpegToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) {
     PutJpegIptc();
     WriteJpegStream(s, ieBitmap_, *params_, p);
@@ -331,6 +337,7 @@ void TRuzozAdIO::JpegToFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::JpegToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::JpegToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     const Int64 start = BeginStreamHeader(s);
     PutJpegIptc();
@@ -342,6 +349,7 @@ void TRuzozAdIO::JpegToStream(TStream* Stream) {
 // --- PNG ---------------------------------------------------------------------
 
 void TRuzozAdIO::PngFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PngFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, 8, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>& alpha) {
     params_->PngBackground = ColorToTriple(Background());
     ReadPngStream(s, ieBitmap_, *params_, false, alpha, false, p);
@@ -350,6 +358,7 @@ void TRuzozAdIO::PngFromFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::PngFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PngFromStream, Stream)) return;
   RunLoad(nullptr, Stream, 8, true, [this](TStream* s, TIEProgressRecord& p, std::unique_ptr<TIEMask>& alpha) {
     ReadPngStream(s, ieBitmap_, *params_, false, alpha, false, p);
     SetBackground(TripleToColor(params_->PngBackground));
@@ -378,6 +387,7 @@ std::unique_ptr<TIEMask> TRuzozAdIO::AlphaMaskOf(TIEBitmap* Bitmap) {
 }
 
 void TRuzozAdIO::PngToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PngToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) {
     auto mask = AlphaMaskOf(ieBitmap_);
     WritePngStream(s, ieBitmap_, *params_, mask.get(), p);
@@ -385,6 +395,7 @@ void TRuzozAdIO::PngToFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::PngToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PngToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     auto mask = AlphaMaskOf(ieBitmap_);
     WritePngStream(s, ieBitmap_, *params_, mask.get(), p);
@@ -405,11 +416,27 @@ void TRuzozAdIO::SaveJpeg2000(const std::string* FileName, TStream* Stream, Inte
   });
 }
 
-void TRuzozAdIO::Jp2FromFile(const std::string& FileName) { LoadJpeg2000(&FileName, nullptr, 13); }
-void TRuzozAdIO::J2kFromFile(const std::string& FileName) { LoadJpeg2000(&FileName, nullptr, 14); }
-void TRuzozAdIO::Jp2FromStream(TStream* Stream) { LoadJpeg2000(nullptr, Stream, 13); }
-void TRuzozAdIO::J2kFromStream(TStream* Stream) { LoadJpeg2000(nullptr, Stream, 14); }
-void TRuzozAdIO::Jp2ToFile(const std::string& FileName) { SaveJpeg2000(&FileName, nullptr, 0); }
-void TRuzozAdIO::J2kToFile(const std::string& FileName) { SaveJpeg2000(&FileName, nullptr, 1); }
-void TRuzozAdIO::Jp2ToStream(TStream* Stream) { SaveJpeg2000(nullptr, Stream, 0); }
-void TRuzozAdIO::J2kToStream(TStream* Stream) { SaveJpeg2000(nullptr, Stream, 1); }
+void TRuzozAdIO::Jp2FromFile(const std::string& FileName) {
+  if (!HandOff(&TRuzozAdIO::Jp2FromFile, FileName)) LoadJpeg2000(&FileName, nullptr, 13);
+}
+void TRuzozAdIO::J2kFromFile(const std::string& FileName) {
+  if (!HandOff(&TRuzozAdIO::J2kFromFile, FileName)) LoadJpeg2000(&FileName, nullptr, 14);
+}
+void TRuzozAdIO::Jp2FromStream(TStream* Stream) {
+  if (!HandOff(&TRuzozAdIO::Jp2FromStream, Stream)) LoadJpeg2000(nullptr, Stream, 13);
+}
+void TRuzozAdIO::J2kFromStream(TStream* Stream) {
+  if (!HandOff(&TRuzozAdIO::J2kFromStream, Stream)) LoadJpeg2000(nullptr, Stream, 14);
+}
+void TRuzozAdIO::Jp2ToFile(const std::string& FileName) {
+  if (!HandOff(&TRuzozAdIO::Jp2ToFile, FileName)) SaveJpeg2000(&FileName, nullptr, 0);
+}
+void TRuzozAdIO::J2kToFile(const std::string& FileName) {
+  if (!HandOff(&TRuzozAdIO::J2kToFile, FileName)) SaveJpeg2000(&FileName, nullptr, 1);
+}
+void TRuzozAdIO::Jp2ToStream(TStream* Stream) {
+  if (!HandOff(&TRuzozAdIO::Jp2ToStream, Stream)) SaveJpeg2000(nullptr, Stream, 0);
+}
+void TRuzozAdIO::J2kToStream(TStream* Stream) {
+  if (!HandOff(&TRuzozAdIO::J2kToStream, Stream)) SaveJpeg2000(nullptr, Stream, 1);
+}

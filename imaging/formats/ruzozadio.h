@@ -8,16 +8,19 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/buffer/hyieutils.h"
 #include "imaging/buffer/zezivori.h"
 #include "imaging/formats/ioparams.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
+#include "platform/SyncObjs.h"
 
 class TIEView;
 class TImage;
 class TForm;
+class TIEIOThread;
 
 using TIEIOPreviewEvent = TEvent<TObject* /*Sender*/, TForm* /*PreviewForm*/>;
 using TIEDoPreviewsEvent = TEvent<TObject* /*Sender*/, bool& /*Handled*/>;
@@ -108,8 +111,6 @@ class TRuzozAdIO : public TComponent {
   // Resamples the buffer so that its horizontal and vertical resolution agree
   // (nothing when they do, or when either is 0 or less).
   virtual void AdjustDpi();
-  // True on one of this component's worker threads (there are none yet).
-  bool InWorkerThread() const { return false; }
 
   // Per-format entry points.
   void JpegFromFile(const std::string& FileName);
@@ -246,4 +247,46 @@ class TRuzozAdIO : public TComponent {
   Byte bilevelMethod_ = 1;
   std::unique_ptr<TIOParamsVals> params_;
   Integer acquireCount_ = 0;
+
+  // --- Worker threads and loading from a web address ---------------------------
+  // Asynchronous mode: with a borrowed buffer and AsyncMode on, an entry point
+  // hands itself to a new TIEIOThread, which calls it again with the same
+  // arguments while the caller goes on. OnProgress and OnFinishWork then fire on
+  // the worker; RefreshTarget posts IEM_IOFINISHED to the attached view. The
+  // destructor waits for the running workers before it frees anything.
+ public:
+  // True on one of this component's worker threads.
+  bool InWorkerThread() const;
+  // Returns once no worker but the calling thread is left. On the main thread
+  // it runs the workers' synchronized calls meanwhile.
+  void WaitForWorkers();
+  Integer WorkerCount() const;
+  // Step 1 of every entry point: true when the call went to a new worker, and
+  // the entry point returns at once (-1 where it has a result).
+  bool HandOff(void (TRuzozAdIO::*Method)(const std::string&), const std::string& Name);
+  bool HandOff(void (TRuzozAdIO::*Method)(TStream*), TStream* Stream);
+  bool HandOff(Integer (TRuzozAdIO::*Method)(const std::string&), const std::string& Name);
+  bool HandOff(Integer (TRuzozAdIO::*Method)(TStream*), TStream* Stream);
+  bool HandOff(void (TRuzozAdIO::*Method)(const std::string&, Integer), const std::string& Name, Integer Value);
+  bool HandOff(void (TRuzozAdIO::*Method)(TStream*, Integer), TStream* Stream, Integer Value);
+  bool HandOff(void (TRuzozAdIO::*Method)(const std::string&, Integer, Integer), const std::string& Name,
+               Integer Value1, Integer Value2);
+  // Fetches an "http://" address with the platform's internet library (loaded
+  // on first use) and loads the body by its content.
+  void LoadFromUrl(const std::string& Address);
+  // The worker list. The workers share it, so that one can still leave it when
+  // the component was freed from its own OnFinishWork.
+  struct TWorkerList {
+    TCriticalSection Lock;
+    std::vector<TIEIOThread*> Threads;
+    TRuzozAdIO* Owner = nullptr;  // nil once the component is gone
+  };
+
+ private:
+  friend class TIEIOThread;
+  bool HandOffWanted() const;
+  static std::shared_ptr<TWorkerList> NewWorkerList(TRuzozAdIO* Owner);
+  // Waits for the workers, then lets a worker still running know that we are gone.
+  void ReleaseWorkers();
+  std::shared_ptr<TWorkerList> workers_ = NewWorkerList(this);
 };

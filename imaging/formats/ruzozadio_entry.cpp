@@ -75,6 +75,7 @@ void TRuzozAdIO::NoPageIsAFailure(Integer PageCount) {
 }
 
 Integer TRuzozAdIO::TiffFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TiffFromFile, FileName)) return -1;
   Integer count = 0;
   RunLoad(&FileName, nullptr, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadTiffStream(ieBitmap_, s, count, false, true, alpha, false, p, *params_);
@@ -84,6 +85,7 @@ Integer TRuzozAdIO::TiffFromFile(const std::string& FileName) {
 }
 
 Integer TRuzozAdIO::TiffFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TiffFromStream, Stream)) return -1;
   Integer count = 0;
   RunLoad(nullptr, Stream, ioTIFF, true, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     Int64 body = -1, length = 0;
@@ -106,11 +108,13 @@ Integer TRuzozAdIO::TiffFromStream(TStream* Stream) {
 
 // A file save makes a new file (never appended to an existing TIFF).
 void TRuzozAdIO::TiffToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TiffToFile, FileName)) return;
   RunSave(&FileName, nullptr,
           [this](TStream* s, TIEProgressRecord& p) { WriteTiffStream(s, ieBitmap_, p, *params_); });
 }
 
 void TRuzozAdIO::TiffToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TiffToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     const Int64 start = BeginStreamHeader(s);
     WriteTiffStream(s, ieBitmap_, p, *params_);
@@ -126,6 +130,7 @@ void TRuzozAdIO::TakeGifBackground() {
 }
 
 Integer TRuzozAdIO::GifFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::GifFromFile, FileName)) return -1;
   Integer count = 0;
   RunLoad(
       &FileName, nullptr, ioGIF, true,
@@ -138,6 +143,7 @@ Integer TRuzozAdIO::GifFromFile(const std::string& FileName) {
 }
 
 Integer TRuzozAdIO::GifFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::GifFromStream, Stream)) return -1;
   Integer count = 0;
   RunLoad(nullptr, Stream, ioGIF, false, [&](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     count = ReadGifStream(s, ieBitmap_, *params_, p, false, false, alpha);
@@ -147,18 +153,21 @@ Integer TRuzozAdIO::GifFromStream(TStream* Stream) {
 }
 
 void TRuzozAdIO::GifToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::GifToFile, FileName)) return;
   RunSave(
       &FileName, nullptr,
       [&](TStream*, TIEProgressRecord& p) { WriteGifFile(FileName, ieBitmap_, *params_, p); }, true);
 }
 
 void TRuzozAdIO::GifToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::GifToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) { WriteGifStream(s, ieBitmap_, *params_, p); });
 }
 
 // --- PCX -----------------------------------------------------------------------
 
 void TRuzozAdIO::PcxFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PcxFromFile, FileName)) return;
   RunLoad(
       &FileName, nullptr, ioPCX, true,
       [&](TStream*, TIEProgressRecord& p, TAlpha&) {
@@ -170,6 +179,7 @@ void TRuzozAdIO::PcxFromFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::PcxFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PcxFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioPCX, true, [this](TStream* s, TIEProgressRecord& p, TAlpha&) {
     const Int64 start = s->Position();
     Int64 dataLength = s->Size();
@@ -195,10 +205,12 @@ void TRuzozAdIO::PcxFromStream(TStream* Stream) {
 }
 
 void TRuzozAdIO::PcxToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PcxToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) { WritePcxStream(s, ieBitmap_, *params_, p); });
 }
 
 void TRuzozAdIO::PcxToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PcxToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     const Int64 start = BeginStreamHeader(s);
     WritePcxStream(s, ieBitmap_, *params_, p);
@@ -209,43 +221,51 @@ void TRuzozAdIO::PcxToStream(TStream* Stream) {
 // --- BMP, icon, cursor -----------------------------------------------------------
 
 void TRuzozAdIO::BmpFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::BmpFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, ioBMP, true, [this](TStream* s, TIEProgressRecord& p, TAlpha&) {
     ReadBmpStream(s, ieBitmap_, *params_, p, false, s->Size());
   });
 }
 
 void TRuzozAdIO::BmpFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::BmpFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioBMP, false,
           [this](TStream* s, TIEProgressRecord& p, TAlpha&) { ReadBmpStream(s, ieBitmap_, *params_, p, false, 0); });
 }
 
 void TRuzozAdIO::BmpToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::BmpToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) { WriteBmpStream(s, ieBitmap_, *params_, p); });
 }
 
 void TRuzozAdIO::BmpToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::BmpToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) { WriteBmpStream(s, ieBitmap_, *params_, p); });
 }
 
 void TRuzozAdIO::IcoFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::IcoFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, ioICO, true, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadIcoStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
 }
 
 void TRuzozAdIO::IcoFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::IcoFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioICO, false, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadIcoStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
 }
 
 void TRuzozAdIO::CurFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::CurFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, ioCUR, true, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadCurStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
 }
 
 void TRuzozAdIO::CurFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::CurFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioCUR, false, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadCurStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
@@ -254,18 +274,21 @@ void TRuzozAdIO::CurFromStream(TStream* Stream) {
 // --- Targa, PBM/PGM/PPM ------------------------------------------------------------
 
 void TRuzozAdIO::TgaFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TgaFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, ioTGA, true, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadTgaStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
 }
 
 void TRuzozAdIO::TgaFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TgaFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioTGA, false, [this](TStream* s, TIEProgressRecord& p, TAlpha& alpha) {
     ReadTgaStream(s, ieBitmap_, *params_, p, false, false, alpha);
   });
 }
 
 void TRuzozAdIO::TgaToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::TgaToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) {
     auto mask = AlphaMaskOf(ieBitmap_);
     WriteTgaStream(s, ieBitmap_, *params_, p, mask.get());
@@ -273,6 +296,7 @@ void TRuzozAdIO::TgaToFile(const std::string& FileName) {
 }
 
 void TRuzozAdIO::TgaToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::TgaToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
     auto mask = AlphaMaskOf(ieBitmap_);
     WriteTgaStream(s, ieBitmap_, *params_, p, mask.get());
@@ -280,20 +304,24 @@ void TRuzozAdIO::TgaToStream(TStream* Stream) {
 }
 
 void TRuzozAdIO::PxmFromFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PxmFromFile, FileName)) return;
   RunLoad(&FileName, nullptr, ioPXM, false,
           [this](TStream* s, TIEProgressRecord& p, TAlpha&) { ReadPnmStream(s, ieBitmap_, *params_, p, false); });
 }
 
 void TRuzozAdIO::PxmFromStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PxmFromStream, Stream)) return;
   RunLoad(nullptr, Stream, ioPXM, false,
           [this](TStream* s, TIEProgressRecord& p, TAlpha&) { ReadPnmStream(s, ieBitmap_, *params_, p, false); });
 }
 
 void TRuzozAdIO::PxmToFile(const std::string& FileName) {
+  if (HandOff(&TRuzozAdIO::PxmToFile, FileName)) return;
   RunSave(&FileName, nullptr, [this](TStream* s, TIEProgressRecord& p) { WritePnmStream(s, ieBitmap_, *params_, p); });
 }
 
 void TRuzozAdIO::PxmToStream(TStream* Stream) {
+  if (HandOff(&TRuzozAdIO::PxmToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) { WritePnmStream(s, ieBitmap_, *params_, p); });
 }
 
@@ -404,6 +432,10 @@ void TRuzozAdIO::LoadFileByExtension(const std::string& FileName) {
     SignalWorkDone();
     return;
   }
+  if (LowerCase(FileName.substr(0, 7)) == "http://") {
+    LoadFromUrl(FileName);
+    return;
+  }
   const std::string ext = LowerExtension(FileName);
   if (LoadFileOfBuiltInType(FileName, TypeOfExtension(ext))) return;
   params_->FileName.clear();
@@ -416,6 +448,7 @@ void TRuzozAdIO::LoadFileByExtension(const std::string& FileName) {
     SignalWorkDone();
     return;
   }
+  if (HandOff(&TRuzozAdIO::LoadFileByExtension, FileName)) return;
   // No end signal when the file cannot be opened: the exception says it.
   Aborting = true;
   if (targetBitmap_) ieBitmap_->AttachTBitmap(targetBitmap_, false);
@@ -449,6 +482,7 @@ void TRuzozAdIO::SaveFileByExtension(const std::string& FileName) {
     Aborting = true;
     return;
   }
+  if (HandOff(&TRuzozAdIO::SaveFileByExtension, FileName)) return;
   RunSave(&FileName, nullptr, [&](TStream* s, TIEProgressRecord& p) {
     params_->FileName = FileName;
     params_->FileType = format->FormatType;
@@ -497,11 +531,13 @@ void TRuzozAdIO::LoadFileOfType(const std::string& FileName, Integer FileType) {
     SignalWorkDone();
     return;
   }
+  if (HandOff(&TRuzozAdIO::LoadFileOfType, FileName, FileType)) return;
   LoadThroughRegistry(&FileName, nullptr, format);
 }
 
 void TRuzozAdIO::LoadStreamOfType(TStream* Stream, Integer FileType) {
   if (LoadStreamOfBuiltInType(Stream, FileType)) return;
+  if (HandOff(&TRuzozAdIO::LoadStreamOfType, Stream, FileType)) return;
   params_->ClearPerImage();
   params_->FileName.clear();
   params_->FileType = ioUnknown;
@@ -514,10 +550,17 @@ void TRuzozAdIO::LoadStreamOfType(TStream* Stream, Integer FileType) {
   LoadThroughRegistry(nullptr, Stream, format);
 }
 
-void TRuzozAdIO::LoadStreamDetected(TStream* Stream) { LoadStreamOfType(Stream, DetectStreamType(Stream)); }
+void TRuzozAdIO::LoadStreamDetected(TStream* Stream) {
+  const Integer type = DetectStreamType(Stream);
+  if (LoadStreamOfBuiltInType(Stream, type)) return;
+  // The worker detects again.
+  if (HandOff(&TRuzozAdIO::LoadStreamDetected, Stream)) return;
+  LoadStreamOfType(Stream, type);
+}
 
 void TRuzozAdIO::SaveStreamOfType(TStream* Stream, Integer FileType) {
   if (SaveStreamOfBuiltInType(Stream, FileType)) return;
+  if (HandOff(&TRuzozAdIO::SaveStreamOfType, Stream, FileType)) return;
   const TIEFormatRegistration* format = FindFormatByType(FileType);
   const TIEWriteHook write = RealWriteHook(format);
   if (write == nullptr) {

@@ -96,6 +96,7 @@ void TRuzozAdIO::AdjustDpi() {
 // --- Metafiles ----------------------------------------------------------------------
 
 void TRuzozAdIO::MetafileFromFile(const std::string& FileName, Integer Width, Integer Height) {
+  if (HandOff(&TRuzozAdIO::MetafileFromFile, FileName, Width, Height)) return;
   try {
     Aborting = false;
     if (Width != 0 && Height != 0 && ieBitmap_ != nullptr) ImportMetafile(FileName, Width, Height);

@@ -3,6 +3,7 @@
 #include "imaging/buffer/ruzozadproc_component.h"
 #include "imaging/buffer/zezivori.h"
 #include "imaging/formats/ruzozadio.h"
+#include "imaging/formats/ruzozadmio.h"
 #include "imaging/views/ieview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/TypInfo.h"
@@ -68,4 +69,21 @@ void RegisterImagingClasses() {
       .Event("OnProgress", &IO::OnProgress)
       .Event("OnFinishWork", &IO::OnFinishWork)
       .Event("OnAcquireBitmap", &IO::OnAcquireBitmap);
+
+  using MIO = TRuzozAdMIO;
+  RegisterClassInfo<MIO, TComponent>("TRuzozAdMIO")
+      .Ref("AttachedMView", &MIO::AttachedMView, &MIO::SetAttachedMView)
+      .Event("OnProgress", &MIO::OnProgress)
+      .Event("OnAcquireBitmap", &MIO::OnAcquireBitmap)
+      .Enum("MsgLanguage", [](MIO* c) { return c->MsgLanguage; }, [](MIO* c, TMsgLanguage v) { c->MsgLanguage = v; },
+            msSystem)
+      .Set<TIOPreviewsParamsItems>("PreviewsParams", [](MIO* c) { return c->PreviewsParams; },
+                                   [](MIO* c, TIOPreviewsParams v) { c->PreviewsParams = v; }, TIOPreviewsParams(0))
+      .Object("PreviewFont", &MIO::PreviewFont, &MIO::SetPreviewFont)
+      .Bool("AutoAdjustDPI", [](MIO* c) { return c->AutoAdjustDPI; }, [](MIO* c, bool v) { c->AutoAdjustDPI = v; },
+            false)
+      .Bool("FilteredAdjustDPI", [](MIO* c) { return c->FilteredAdjustDPI; },
+            [](MIO* c, bool v) { c->FilteredAdjustDPI = v; }, false)
+      .Bool("SimplifiedParamsDialogs", [](MIO* c) { return c->SimplifiedParamsDialogs; },
+            [](MIO* c, bool v) { c->SimplifiedParamsDialogs = v; }, true);
 }
