@@ -18,7 +18,7 @@ emu = sys.argv[3].split() if len(sys.argv) > 3 and sys.argv[3] else []
 IM = "/usr/bin/convert-im6.q16"
 os.makedirs(work, exist_ok=True)
 ppm, jpg, png, jp2, bmp, tga = (os.path.join(work, "photo." + e) for e in ("ppm", "jpg", "png", "jp2", "bmp", "tga"))
-tif_none, tif_lzw, tif_g4, tif_bw = (os.path.join(work, "photo_" + e + ".tif") for e in ("none", "lzw", "g4", "bw"))
+tif_none, tif_lzw, tif_g4 = (os.path.join(work, "photo_" + e + ".tif") for e in ("none", "lzw", "g4"))
 W, H = 6000, 4000
 MP = W * H / 1e6
 
@@ -31,8 +31,7 @@ for path, tool in ((png, ["pnmtopng", ppm]), (bmp, ["ppmtobmp", ppm]), (tga, ["p
         subprocess.run(tool, stdout=f, stderr=subprocess.DEVNULL, check=True)
 subprocess.run([IM, ppm, "-compress", "none", tif_none], check=True)
 subprocess.run(["tiffcp", "-c", "lzw", tif_none, tif_lzw], check=True)
-subprocess.run([IM, ppm, "-monochrome", "-compress", "none", tif_bw], check=True)
-subprocess.run(["tiffcp", "-c", "g4", tif_bw, tif_g4], check=True)
+subprocess.run([IM, ppm, "-monochrome", "-type", "bilevel", "-compress", "group4", tif_g4], check=True)
 
 
 def best(args, runs=3, stdin=None):
