@@ -325,8 +325,18 @@ void DecodeJpegChunk(const TTIFFVars& V, TIEBitmap* Bitmap, const std::vector<By
   TIOParamsVals fresh;
   TIEProgressRecord quiet;
   quiet.Abort = Progress.Abort;
-  const bool raw = V.Photometric == 2;
+  bool raw = V.Photometric == 2;
   try {
+    if (raw) {
+      // RGB data without colour conversion; a stream that says itself that
+      // it holds RGB is converted by the codec anyway (it has no raw road).
+      TIOParamsVals head;
+      ReadJpegStream(&data, V.JpegTables.empty() ? nullptr : &tables, &tmp, false, true, quiet, head);
+      if (Progress.Aborted()) return;
+      raw = head.JpegColorSpace != 0;
+      data.SetPosition(0);
+      tables.SetPosition(0);
+    }
     ReadJpegStream(&data, V.JpegTables.empty() ? nullptr : &tables, &tmp, raw, false, Single ? Progress : quiet,
                    fresh);
   } catch (const EIEJpegException&) {
