@@ -383,10 +383,9 @@ void ReadTiffStream(TIEBitmap* Bitmap, TStream* Stream, Integer& ImageCount, boo
 
   TTiffDirReader exif(Stream, dir.LittleEndian(), base);
   bool hasExif = false;
-  if (const TTiffEntry* e = dir.Find(kExifIfd)) {
+  if (dir.Has(kExifIfd)) {
     Cardinal next = 0;
-    hasExif = LoadIfd(exif, Int64(dir.Value(kExifIfd, 0)) & 0xFFFFFFFF, true, next);
-    (void)e;
+    hasExif = LoadIfd(exif, dir.Value(kExifIfd, 0) & 0xFFFFFFFF, true, next);
   }
 
   TTIFFVars V;

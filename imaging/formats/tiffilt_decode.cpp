@@ -8,14 +8,8 @@
 #include "imaging/buffer/iecolors.h"
 #include "imaging/formats/iefmtutil.h"
 #include "imaging/formats/jpegfilt.h"
-#include "imaging/formats/tiffilt.h"
-
-#if __has_include("imaging/formats/tifccitt.h")
 #include "imaging/formats/tifccitt.h"
-#define TIFF_HAVE_FAX 1
-#else
-#define TIFF_HAVE_FAX 0
-#endif
+#include "imaging/formats/tiffilt.h"
 
 void TiffCmykToBgr(const Byte* Cmyk, Byte* Bgr) {
   const Integer k = 255 - Cmyk[3];
@@ -99,7 +93,6 @@ class TRowSource {
         pos_ += rowLen_;
         return out;
       }
-#if TIFF_HAVE_FAX
       case 2: {
         if (left <= 0) return Exhaust(out);
         const Integer used = FaxDecodeMHRow(out, data_ + pos_, width_, v_.FillOrder, Integer(left));
@@ -120,7 +113,6 @@ class TRowSource {
         if (bitPos_ > size_ * 8) exhausted_ = true;
         return out;
       }
-#endif
       case 5: {
         lzwOpen_ = true;
         Byte* r = v_.LzwDecoder(data_, Integer(size_), rowLen_, lzwState_);
@@ -333,8 +325,18 @@ void DecodeJpegChunk(const TTIFFVars& V, TIEBitmap* Bitmap, const std::vector<By
   TIOParamsVals fresh;
   TIEProgressRecord quiet;
   quiet.Abort = Progress.Abort;
-  const bool raw = V.Photometric == 2;
+  bool raw = V.Photometric == 2;
   try {
+    if (raw) {
+      // RGB data without colour conversion; a stream that says itself that
+      // it holds RGB is converted by the codec anyway (it has no raw road).
+      TIOParamsVals head;
+      ReadJpegStream(&data, V.JpegTables.empty() ? nullptr : &tables, &tmp, false, true, quiet, head);
+      if (Progress.Aborted()) return;
+      raw = head.JpegColorSpace != 0;
+      data.SetPosition(0);
+      tables.SetPosition(0);
+    }
     ReadJpegStream(&data, V.JpegTables.empty() ? nullptr : &tables, &tmp, raw, false, Single ? Progress : quiet,
                    fresh);
   } catch (const EIEJpegException&) {
@@ -416,7 +418,7 @@ void DecodeTiffPlanes(const TTIFFVars& V, TIEBitmap* Bitmap, Integer FirstRow, T
 bool TiffPixelFormatSupported(const TTIFFVars& V) {
   const Integer spp = V.SamplesPerPixel, bits = V.BitsPerSample, ph = V.Photometric, c = V.Compression;
   const bool planar = V.PlanarConfig == 2 && spp > 1;
-  if (!(c == 1 || c == 5 || c == 7 || c == 32773 || (TIFF_HAVE_FAX && IsFax(c)))) return false;
+  if (!(c == 1 || c == 5 || c == 7 || c == 32773 || IsFax(c))) return false;
   if (V.Predictor != 1 && !(c == 5 && V.Predictor == 2)) return false;
   // Bit order within bytes matters only to the fax decoders.
   if (V.FillOrder != 1 && !IsFax(c)) return false;

@@ -276,8 +276,10 @@ struct LzwState {
   int64_t Size = 0, BitPos = 0;
   int Width = 9, Next = 258, Prev = -1;
   bool Ended = false;
-  std::vector<std::vector<uint8_t>> Table;
-  std::vector<uint8_t> Pending, Row;
+  uint16_t Prefix[4096];
+  uint8_t Suffix[4096], First[4096];
+  uint16_t Length[4096];
+  std::vector<uint8_t> Pending;
   size_t PendingStart = 0;
 };
 
@@ -293,20 +295,36 @@ inline Byte* LzwDecodeRow(const Byte* Strip, Integer StripSize, Integer RowLengt
     State = s;
     s->Data = Strip;
     s->Size = StripSize;
-    s->Table.resize(4096);
-    for (int i = 0; i < 256; ++i) s->Table[size_t(i)] = {uint8_t(i)};
+    for (int i = 0; i < 256; ++i) {
+      s->Prefix[i] = 0;
+      s->Suffix[i] = s->First[i] = uint8_t(i);
+      s->Length[i] = 1;
+    }
   }
-  auto read = [&](int w) -> int {
-    if (s->BitPos + w > s->Size * 8) return -1;
-    uint32_t v = 0;
-    for (int k = 0; k < w; ++k, ++s->BitPos)
-      v = (v << 1) | ((s->Data[s->BitPos >> 3] >> (7 - (s->BitPos & 7))) & 1);
-    return int(v);
+  if (s->PendingStart > 0) {
+    s->Pending.erase(s->Pending.begin(), s->Pending.begin() + long(s->PendingStart));
+    s->PendingStart = 0;
+  }
+  auto emit = [&](int code) {
+    const size_t n = s->Length[code], end = s->Pending.size() + n;
+    s->Pending.resize(end);
+    for (size_t i = end; i-- > end - n;) {
+      s->Pending[i] = s->Suffix[code];
+      code = s->Prefix[code];
+    }
   };
-  while (s->Pending.size() - s->PendingStart < size_t(RowLength)) {
+  while (s->Pending.size() < size_t(RowLength)) {
     if (s->Ended) return nullptr;
-    const int code = read(s->Width);
-    if (code < 0 || code == 257) {
+    if (s->BitPos + s->Width > s->Size * 8) {
+      s->Ended = true;
+      continue;
+    }
+    const int64_t byte = s->BitPos >> 3;
+    uint32_t window = 0;
+    for (int k = 0; k < 3; ++k) window = (window << 8) | (byte + k < s->Size ? s->Data[byte + k] : 0);
+    const int code = int((window >> (24 - s->Width - (s->BitPos & 7))) & ((1u << s->Width) - 1));
+    s->BitPos += s->Width;
+    if (code == 257) {
       s->Ended = true;
       continue;
     }
@@ -316,37 +334,32 @@ inline Byte* LzwDecodeRow(const Byte* Strip, Integer StripSize, Integer RowLengt
       s->Prev = -1;
       continue;
     }
-    std::vector<uint8_t> str;
     if (s->Prev < 0) {
       if (code > 255) return nullptr;
-      str = s->Table[size_t(code)];
+      emit(code);
     } else {
+      uint8_t first;
       if (code < s->Next) {
-        str = s->Table[size_t(code)];
+        first = s->First[code];
       } else if (code == s->Next) {
-        str = s->Table[size_t(s->Prev)];
-        str.push_back(str[0]);
+        first = s->First[s->Prev];
       } else {
         return nullptr;
       }
       if (s->Next < 4096) {
-        std::vector<uint8_t> e = s->Table[size_t(s->Prev)];
-        e.push_back(str[0]);
-        s->Table[size_t(s->Next++)] = std::move(e);
+        const int e = s->Next++;
+        s->Prefix[e] = uint16_t(s->Prev);
+        s->Suffix[e] = first;
+        s->First[e] = s->First[s->Prev];
+        s->Length[e] = uint16_t(s->Length[s->Prev] + 1);
       }
+      emit(code);
       if (s->Next >= (1 << s->Width) - 1 && s->Width < 12) ++s->Width;
     }
     s->Prev = code;
-    if (s->PendingStart > 0) {
-      s->Pending.erase(s->Pending.begin(), s->Pending.begin() + long(s->PendingStart));
-      s->PendingStart = 0;
-    }
-    s->Pending.insert(s->Pending.end(), str.begin(), str.end());
   }
-  s->Row.assign(s->Pending.begin() + long(s->PendingStart),
-                s->Pending.begin() + long(s->PendingStart) + RowLength);
-  s->PendingStart += size_t(RowLength);
-  return s->Row.data();
+  s->PendingStart = size_t(RowLength);
+  return s->Pending.data();
 }
 
 }  // namespace tifft
