@@ -185,10 +185,14 @@ void ReportRow(TIEProgressRecord& Progress, Integer Row, Integer Height) {
   if (Progress.Callback && Height > 0) Progress.Callback(Progress.Sender, Integer(Int64(Row) * 100 / Height));
 }
 
-void WriteTiffJpegStrip(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, TIEProgressRecord& Progress) {
+void WriteTiffJpegStrip(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, TIEProgressRecord& Progress,
+                        bool& Abort) {
   TIOParamsVals jpeg;
   jpeg.JpegQuality = S.JpegQuality;
-  WriteJpegStream(Stream, Work, jpeg, Progress);
+  // The JPEG writer reports through the record's flag: make it ours.
+  TIEProgressRecord progress = Progress;
+  progress.Abort = &Abort;
+  WriteJpegStream(Stream, Work, jpeg, progress);
 }
 
 void WriteTiffPixels(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, TIEProgressRecord& Progress,
@@ -241,7 +245,7 @@ void WriteTiffPixels(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, 
   }
 
   if (S.Compression == kJpeg) {
-    WriteTiffJpegStrip(Stream, Work, S, Progress);
+    WriteTiffJpegStrip(Stream, Work, S, Progress, Abort);
     return;
   }
 
@@ -435,8 +439,8 @@ Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& P
   entries.AddRational(282, Cardinal(Params.DpiX), 1);
   entries.AddRational(283, Cardinal(Params.DpiY), 1);
   entries.AddAscii(285, Params.TiffPageName);
-  entries.AddRational(286, Cardinal(Params.TiffXPosition * 10000), 10000);
-  entries.AddRational(287, Cardinal(Params.TiffYPosition * 10000), 10000);
+  entries.AddRational(286, Cardinal(Int64(Params.TiffXPosition) * 10000), 10000);
+  entries.AddRational(287, Cardinal(Int64(Params.TiffYPosition) * 10000), 10000);
   if (s.Compression == kCcittG3) entries.AddLong(292, s.TwoDimensional ? 1 : 0);
   entries.AddShort(296, 2);
   if (Params.TiffPageNumber != 0 || Params.TiffPageCount != 0) {

@@ -341,6 +341,38 @@ TEST(FmtCcittCodec, DataEndingMidRowStopsThere) {
     }
 }
 
+// Random bytes through every decoder: nothing read past the data, nothing
+// written past the row, positions within the data.
+TEST(FmtCcittCodec, RandomDataStaysInBounds) {
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::vector<Byte> data(1 + next() % 96);
+    for (Byte& b : data) b = Byte(next() % 4 ? next() : 0);  // zeros make EOLs and long codes likely
+    const Integer w = Integer(1 + next() % 300), fillOrder = Integer(1 + next() % 2);
+    const bool fillBits = next() % 2;
+    GuardedData g(data);
+    const Integer size = Integer(data.size());
+    Row row(size_t(RowBytes(w)) + 1), ref(size_t(RowBytes(w)) + 1, 0xFF);
+    Integer p1 = 0, p2 = 0;
+    for (int y = 0; y < 6; ++y) {
+      row.back() = 0x5A;
+      ref.back() = 0x5A;
+      const Integer m = FaxDecodeMHRow(row.data(), g.Data, w, fillOrder, size);
+      ASSERT_LE(m, size);
+      p1 = FaxDecode1DRow(row.data(), g.Data, w, fillOrder, p1, size);
+      ASSERT_LE(p1, size * 8);
+      p2 = FaxDecode2DRow(row.data(), g.Data, size, fillBits, fillOrder, p2, ref.data(), w);
+      ASSERT_LE(p2, size * 8);
+      ASSERT_EQ(row.back(), 0x5A);
+      ASSERT_EQ(ref.back(), 0x5A);
+    }
+  }
+}
+
 // Runs coded past the width stop at the row's end; the bits after them
 // start the next row.
 TEST(FmtCcittCodec, RunsPastTheWidthStopAtTheRow) {
