@@ -788,8 +788,8 @@ class TLZWEncoder : public TGIFEncoder {
   inline void Put(Integer Code);
 
   Integer nextFree_ = 0;
-  // Strings of the table: (prefix code, pixel) to code, found with one probe
-  // into open slots sized for the 4096 codes (GIFLZW.cpp).
+  // Strings of the table: (prefix code, pixel) to code, found with one
+  // lookup in a table indexed by both (GIFLZW.cpp).
   struct TCodeTable;
   std::unique_ptr<TCodeTable> table_;
 };

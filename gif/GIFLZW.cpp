@@ -495,18 +495,58 @@ void TGIFEncoder::WalkPixels(F&& Fn) {
 
 // LZW ----------------------------------------------------------------------
 
-// Open addressing over twice as many slots as there are codes: a string is
-// mostly found, or found missing, at its first slot. A slot holds the key
-// (prefix code shl 8 + pixel) shl 12 + code; all ones is empty (the prefix
-// of a key is never 4095).
+// The string table indexed directly by (prefix code shl the pixel bits) or
+// pixel: one lookup per pixel. An entry holds a stamp in its upper 20 bits and
+// its code in the lower 12, and counts only while its stamp is the current
+// one, so a clear takes a new stamp instead of wiping the table. The block (up
+// to 4 MB for 8-bit pixels) is kept per thread: allocating and first touching
+// it is paid once, not for every frame.
 struct TLZWEncoder::TCodeTable {
-  static constexpr Integer Bits = 13;
-  static constexpr Cardinal Mask = (1u << Bits) - 1;
-  static constexpr Cardinal Empty = 0xFFFFFFFFu;
-  Cardinal slots[1u << Bits];
-  void Reset() { std::memset(slots, 0xFF, sizeof(slots)); }
-  static Cardinal Home(Cardinal Key) { return (Key * 2654435761u) >> (32 - Bits); }
+  static constexpr Cardinal StampStep = 1u << 12;
+  struct TBlock {
+    std::unique_ptr<Cardinal[]> entries;
+    size_t count = 0;
+    Cardinal stamp = 0;
+    bool busy = false;
+  };
+  static thread_local TBlock threadBlock;
+
+  TBlock own;
+  TBlock* block;
+  Cardinal* entries;
+  Cardinal stamp;
+
+  explicit TCodeTable(Integer PixelBits) {
+    // An encoder writing into a stream that saves another image on the same
+    // thread gets a block of its own.
+    block = threadBlock.busy ? &own : &threadBlock;
+    block->busy = true;
+    const size_t count = size_t(4096) << PixelBits;
+    if (block->count < count) {
+      block->entries.reset();
+      block->entries.reset(new Cardinal[count]());
+      block->count = count;
+      block->stamp = 0;
+    }
+    entries = block->entries.get();
+    stamp = block->stamp;
+  }
+  ~TCodeTable() {
+    block->stamp = stamp;
+    block->busy = false;
+  }
+  // Forgets every string.
+  void Clear() {
+    stamp += StampStep;
+    if (stamp == 0) {
+      // The stamps went round: entries of the first round would count again.
+      std::fill(entries, entries + block->count, 0u);
+      stamp = StampStep;
+    }
+  }
 };
+
+thread_local TLZWEncoder::TCodeTable::TBlock TLZWEncoder::TCodeTable::threadBlock;
 
 TLZWEncoder::TLZWEncoder() = default;
 TLZWEncoder::~TLZWEncoder() = default;
@@ -529,97 +569,124 @@ void TLZWEncoder::EmitCode(Integer Code) { Put(Code); }
 
 void TLZWEncoder::EmitClear() {
   TGIFEncoder::EmitClear();
-  table_->Reset();
+  table_->Clear();
   nextFree_ = clearCode_ + 2;
 }
 
 void TLZWEncoder::EncodePixels() {
-  table_ = std::make_unique<TCodeTable>();
+  table_ = std::make_unique<TCodeTable>(minCodeSize_);
   nextFree_ = 0;
   EmitClear();
-  // The coding state lives in locals, and the bytes gather in a local block:
-  // stores through the output would otherwise make the compiler reload every
-  // member for every pixel.
-  uint64_t bucket = bucket_;
-  Integer bits = bitCount_, size = codeSize_, maxCode = maxCode_, nextFree = nextFree_;
-  Byte out[4096];
-  Integer held = 0;
-  auto flush = [&] {
-    writer_->Write(out, held);
-    held = 0;
+  // The bytes gather in a local block, and while a run of pixels (the frame,
+  // or a row of an interlaced one) is coded, the coding state lives in plain
+  // locals of that loop: held in members or reached through a closure, it
+  // would be loaded again after every byte stored, for every pixel.
+  struct TState {
+    uint64_t bucket;
+    Integer bits, size, maxCode, nextFree, prefix, held;
+    Cardinal stamp;
   };
-  auto emit = [&](Integer code) {
-    bucket |= uint64_t(code) << bits;
-    bits += size;
-    while (bits >= 8) {
-      out[held++] = Byte(bucket);
-      bucket >>= 8;
-      bits -= 8;
-    }
-    if (held > Integer(sizeof(out)) - 8) flush();
-    if (nextFree > maxCode) {
-      ++size;
-      maxCode = size == 12 ? 4096 : (1 << size) - 1;
-    }
+  TState state{bucket_, bitCount_, codeSize_, maxCode_, nextFree_, -1, 0, table_->stamp};
+  Byte block[4096];
+  // Clears and a bad value are rare: they go through the members.
+  auto flush = [this, &block](TState& s) {
+    writer_->Write(block, s.held);
+    s.held = 0;
   };
-  // Clears are rare: they go through the members.
-  auto clear = [&] {
-    flush();
-    bucket_ = Cardinal(bucket);
-    bitCount_ = bits;
-    codeSize_ = size;
-    maxCode_ = maxCode;
+  auto clear = [this, &flush](TState& s) {
+    flush(s);
+    bucket_ = Cardinal(s.bucket);
+    bitCount_ = s.bits;
+    codeSize_ = s.size;
+    maxCode_ = s.maxCode;
     EmitClear();
-    bucket = bucket_;
-    bits = bitCount_;
-    size = codeSize_;
-    maxCode = maxCode_;
-    nextFree = nextFree_;
+    s.bucket = bucket_;
+    s.bits = bitCount_;
+    s.size = codeSize_;
+    s.maxCode = maxCode_;
+    s.nextFree = nextFree_;
+    s.stamp = table_->stamp;
   };
-  Integer prefix = -1;
-  const Integer colors = colorCount_;
-  Cardinal* const slots = table_->slots;
-  auto refuse = [&] {
-    flush();  // what was coded before the bad value still goes out
+  auto refuse = [this, &flush](TState& s) {
+    flush(s);  // what was coded before the bad value still goes out
     ColorNotInTable();
   };
   WalkPixels([&](const Byte* p, Integer n) {
+    Byte* const out = block;
+    Cardinal* const entries = table_->entries;
+    const Integer colors = colorCount_, shift = minCodeSize_;
+    uint64_t bucket = state.bucket;
+    Integer bits = state.bits, size = state.size, maxCode = state.maxCode, nextFree = state.nextFree;
+    Integer prefix = state.prefix, held = state.held;
+    Cardinal stamp = state.stamp;
+    auto store = [&] { state = TState{bucket, bits, size, maxCode, nextFree, prefix, held, stamp}; };
+    auto load = [&] {
+      bucket = state.bucket;
+      bits = state.bits;
+      size = state.size;
+      maxCode = state.maxCode;
+      nextFree = state.nextFree;
+      held = state.held;
+      stamp = state.stamp;
+    };
     Integer i = 0;
     if (prefix < 0) {
       prefix = p[0];
-      if (prefix >= colors) refuse();
+      if (prefix >= colors) {
+        store();
+        refuse(state);
+      }
       i = 1;
     }
     for (; i < n; ++i) {
       const Integer c = p[i];
-      if (c >= colors) refuse();
-      const Cardinal key = (Cardinal(prefix) << 8) | Cardinal(c);
-      const Cardinal want = key << 12;
-      Cardinal at = TCodeTable::Home(key);
-      Cardinal s;
-      while ((s = slots[at]) != TCodeTable::Empty && (s & 0xFFFFF000u) != want) at = (at + 1) & TCodeTable::Mask;
-      if (s != TCodeTable::Empty) {
+      if (c >= colors) {
+        store();
+        refuse(state);
+      }
+      Cardinal* const at = entries + ((size_t(prefix) << shift) | size_t(c));
+      const Cardinal s = *at;
+      if ((s & ~0xFFFu) == stamp) {
         prefix = Integer(s & 0xFFF);
         continue;
       }
-      emit(prefix);
+      // The prefix's code goes out. Its whole bytes are stored as one 8-byte
+      // word (the block keeps room for it; Windows runs little-endian, so the
+      // low byte comes first): a loop over them mispredicts every other code.
+      bucket |= uint64_t(prefix) << bits;
+      bits += size;
+      std::memcpy(out + held, &bucket, 8);
+      held += bits >> 3;
+      bucket >>= bits & ~7;
+      bits &= 7;
+      if (held > Integer(sizeof(block)) - 8) {
+        store();
+        flush(state);
+        held = 0;
+      }
+      if (nextFree > maxCode) {
+        ++size;
+        maxCode = size == 12 ? 4096 : (1 << size) - 1;
+      }
       prefix = c;
       if (nextFree > 4094) {
-        clear();
+        store();
+        clear(state);
+        load();
       } else {
-        // The empty slot the search ended on is where the new string goes.
-        slots[at] = want | Cardinal(nextFree);
+        *at = stamp | Cardinal(nextFree);
         ++nextFree;
       }
     }
+    store();
   });
-  flush();
-  bucket_ = Cardinal(bucket);
-  bitCount_ = bits;
-  codeSize_ = size;
-  maxCode_ = maxCode;
-  nextFree_ = nextFree;
-  Put(prefix);
+  flush(state);
+  bucket_ = Cardinal(state.bucket);
+  bitCount_ = state.bits;
+  codeSize_ = state.size;
+  maxCode_ = state.maxCode;
+  nextFree_ = state.nextFree;
+  Put(state.prefix);
   table_.reset();
 }
 

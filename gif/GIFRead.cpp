@@ -24,6 +24,65 @@ void SkipSubBlocks(TStream* Stream) {
     if (Stream->Read(scratch, size) < size) return;
 }
 
+// Reads another stream through a block of its own, at the other stream's
+// positions: the reader's many small reads (a length byte, then a sub-block)
+// cost no call on the stream below, and no block the size of the file has to
+// be allocated and touched. Size and position are answered without asking the
+// stream below, which must not change while it is read.
+class TReadAheadStream : public TStream {
+ public:
+  static constexpr Integer BlockSize = 256 * 1024;
+  explicit TReadAheadStream(TStream* Source)
+      : source_(Source), position_(Source->Position()), size_(Source->Size()), sourceAt_(position_),
+        block_(new Byte[BlockSize]) {}
+
+  Integer Read(void* Buffer, Integer Count) override {
+    Byte* out = static_cast<Byte*>(Buffer);
+    Integer done = 0;
+    while (done < Count && position_ >= 0) {
+      if (position_ >= blockStart_ && position_ < blockStart_ + blockLength_) {
+        const Integer n = Integer(std::min<Int64>(Count - done, blockStart_ + blockLength_ - position_));
+        std::memcpy(out + done, block_.get() + (position_ - blockStart_), size_t(n));
+        position_ += n;
+        done += n;
+      } else if (!Fill()) {
+        break;
+      }
+    }
+    return done;
+  }
+  Integer Write(const void*, Integer) override { throw EStreamError("Stream write error"); }
+  Int64 Seek(Int64 Offset, TSeekOrigin Origin) override {
+    if (Origin == soBeginning)
+      position_ = Offset;
+    else if (Origin == soCurrent)
+      position_ += Offset;
+    else
+      position_ = size_ + Offset;
+    return position_;
+  }
+  Int64 Size() override { return size_; }
+
+ private:
+  bool Fill() {
+    if (sourceAt_ != position_) sourceAt_ = source_->Seek(position_, soBeginning);
+    blockStart_ = sourceAt_;
+    blockLength_ = 0;
+    if (sourceAt_ != position_) return false;
+    blockLength_ = std::max(source_->Read(block_.get(), BlockSize), 0);
+    sourceAt_ += blockLength_;
+    return blockLength_ > 0;
+  }
+
+  TStream* source_;
+  Int64 position_;
+  Int64 size_;
+  Int64 sourceAt_;
+  Int64 blockStart_ = 0;
+  Integer blockLength_ = 0;
+  std::unique_ptr<Byte[]> block_;
+};
+
 bool IsGIFSignature(const Byte* Sig) {
   return std::toupper(Sig[0]) == 'G' && std::toupper(Sig[1]) == 'I' && std::toupper(Sig[2]) == 'F';
 }
@@ -48,30 +107,15 @@ void TGIFImage::LoadGIFStream(TStream* Stream) {
     if (dynamic_cast<TCustomMemoryStream*>(Stream)) {
       ReadDocument(Stream);
     } else {
-      // Everything after the position is read in one go: the reader then
-      // costs no system call per sub-block.
       const Int64 start = Stream->Position();
-      const Int64 left = Stream->Size() - start;
-      TMemoryStream buffer;
-      if (left > 0) {
-        // Read straight into the block, a megabyte per call.
-        buffer.SetSize(left);
-        Byte* p = static_cast<Byte*>(buffer.Memory());
-        Int64 done = 0;
-        while (done < left) {
-          const Integer n = Stream->Read(p + done, Integer(std::min<Int64>(left - done, 1 << 20)));
-          if (n <= 0) break;
-          done += n;
-        }
-        buffer.SetSize(done);
-      }
+      TReadAheadStream reader(Stream);
       try {
-        ReadDocument(&buffer);
+        ReadDocument(&reader);
       } catch (...) {
         Stream->SetPosition(start);
         throw;
       }
-      Stream->SetPosition(start + buffer.Position());
+      Stream->SetPosition(reader.Position());
     }
   } catch (...) {
     DoProgress(psEnding, 0, true, "Loading...");

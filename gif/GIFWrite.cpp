@@ -18,6 +18,39 @@ void WriteTextSubBlocks(TStream* Stream, TStringList* Lines) {
   StreamWriteByte(Stream, 0);
 }
 
+namespace {
+// Gathers what is written in a block of its own and passes it on a block at a
+// time: the writer's many small writes (a sub-block each) cost no call on
+// the stream below, and no block the size of the file is allocated.
+class TWriteBehindStream : public TStream {
+ public:
+  static constexpr Integer BlockSize = 256 * 1024;
+  explicit TWriteBehindStream(TStream* Target) : target_(Target), block_(new Byte[BlockSize]) {}
+  Integer Read(void*, Integer) override { throw EStreamError("Stream read error"); }
+  Integer Write(const void* Buffer, Integer Count) override {
+    const Byte* in = static_cast<const Byte*>(Buffer);
+    for (Integer done = 0; done < Count;) {
+      if (held_ == BlockSize) Flush();
+      const Integer n = std::min(Count - done, BlockSize - held_);
+      std::memcpy(block_.get() + held_, in + done, size_t(n));
+      held_ += n;
+      done += n;
+    }
+    return Count < 0 ? 0 : Count;
+  }
+  Int64 Seek(Int64, TSeekOrigin) override { throw EStreamError("Invalid stream operation"); }
+  void Flush() {
+    if (held_ > 0) target_->WriteBuffer(block_.get(), held_);
+    held_ = 0;
+  }
+
+ private:
+  TStream* target_;
+  std::unique_ptr<Byte[]> block_;
+  Integer held_ = 0;
+};
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Sub-block writer.
 
@@ -70,30 +103,25 @@ void TGIFImage::SaveGIFStream(TStream* Stream) {
   DoProgress(psStarting, 0, false, "Saving...");
   try {
     auto* direct = dynamic_cast<TMemoryStream*>(Stream);
-    // Any other stream (a file) gets the whole file in one write instead of
-    // one call per sub-block.
-    TMemoryStream buffer;
-    TStream* target = direct ? Stream : &buffer;
-    // Room for what the frames most likely take (LZW rarely codes a pixel in
-    // more than 1.5 bytes), so the block is seldom moved while it grows.
-    Int64 estimate = 1024;
-    for (Integer i = 0; i < frames_->ItemCount(); ++i) estimate += frames_->FrameAt(i)->DataSize() * 3 / 2 + 1024;
+    // Any other stream (a file) is written a block at a time instead of one
+    // call per sub-block.
+    std::unique_ptr<TWriteBehindStream> behind;
     if (direct) {
+      // Room for what the frames most likely take (LZW rarely codes a pixel in
+      // more than 1.5 bytes), so the block is seldom moved while it grows.
+      Int64 estimate = 1024;
+      for (Integer i = 0; i < frames_->ItemCount(); ++i) estimate += frames_->FrameAt(i)->DataSize() * 3 / 2 + 1024;
       if (direct->Capacity() < direct->Position() + estimate) direct->SetCapacity(direct->Position() + estimate);
     } else {
-      buffer.SetCapacity(estimate);
+      behind = std::make_unique<TWriteBehindStream>(Stream);
     }
+    TStream* target = direct ? Stream : behind.get();
     header_->SaveToStream(target);
     frames_->WriteAll(target);
     TGIFTrailer trailer(this);
     trailer.SaveToStream(target);
     header_->EndWriting();
-    if (!direct) {
-      // A megabyte per call: Wine handles very large single writes slowly.
-      const Byte* p = static_cast<const Byte*>(buffer.Memory());
-      for (Int64 done = 0; done < buffer.Size(); done += 1 << 20)
-        Stream->WriteBuffer(p + done, Integer(std::min<Int64>(buffer.Size() - done, 1 << 20)));
-    }
+    if (behind) behind->Flush();
   } catch (...) {
     header_->EndWriting();
     DoProgress(psEnding, 0, true, "Saving...");

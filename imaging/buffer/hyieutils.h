@@ -198,6 +198,12 @@ class TIEMemoryMapped : public TObject {
   void Close();
   // Copies a byte range of this file into the same range of Dest's file, 1 MB at a time.
   void CopyMappedRange(TIEMemoryMapped* Dest, uint64_t Offset, uint64_t Size);
+  // Reads or writes a byte range of the file with file calls, past the views
+  // (which see the same bytes): a pass over much of a large file then costs no
+  // page mapping, which on some systems costs more per page than copying it.
+  // False when the file refused (nothing read, or what was written so far stays).
+  bool ReadRange(uint64_t Offset, void* Buffer, size_t Length);
+  bool WriteRange(uint64_t Offset, const void* Buffer, size_t Length);
   const std::string& FileName() const { return fileName_; }
   Integer ViewCount() const { return static_cast<Integer>(views_.size()); }
 

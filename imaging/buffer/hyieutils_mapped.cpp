@@ -138,6 +138,44 @@ void TIEMemoryMapped::Close() {
   ::DeleteFileW(Utf8ToWide(fileName_).c_str());
 }
 
+namespace {
+// Positioned reads and writes of at most 1 GB per call.
+template <typename Call>
+bool FileRange(uint64_t Offset, size_t Length, Call&& Do) {
+  while (Length > 0) {
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(Length, size_t(1) << 30));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(Offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(Offset >> 32);
+    DWORD done = 0;
+    if (!Do(n, &at, &done) || done != n) return false;
+    Offset += n;
+    Length -= n;
+  }
+  return true;
+}
+}  // namespace
+
+bool TIEMemoryMapped::ReadRange(uint64_t Offset, void* Buffer, size_t Length) {
+  if (!IsOpen()) return false;
+  Byte* p = static_cast<Byte*>(Buffer);
+  return FileRange(Offset, Length, [&](DWORD n, OVERLAPPED* at, DWORD* done) {
+    const bool ok = ::ReadFile(file_, p, n, done, at);
+    p += n;
+    return ok;
+  });
+}
+
+bool TIEMemoryMapped::WriteRange(uint64_t Offset, const void* Buffer, size_t Length) {
+  if (!IsOpen()) return false;
+  const Byte* p = static_cast<const Byte*>(Buffer);
+  return FileRange(Offset, Length, [&](DWORD n, OVERLAPPED* at, DWORD* done) {
+    const bool ok = ::WriteFile(file_, p, n, done, at);
+    p += n;
+    return ok;
+  });
+}
+
 void TIEMemoryMapped::CopyMappedRange(TIEMemoryMapped* Dest, uint64_t Offset, uint64_t Size) {
   constexpr uint64_t kChunk = 1048576;
   std::vector<Byte> buffer(kChunk);

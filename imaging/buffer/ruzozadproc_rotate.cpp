@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -302,51 +304,99 @@ void RotateAlphaLikeBilevel(TIEBitmap* Alpha, double Angle) {
 
 }  // namespace
 
+namespace {
+// A buffer in a mapped file is flipped in bands of rows read and written with
+// file calls: touching the pages of a large file through a view costs a
+// mapping (and often a fault) per page, several times the copying itself.
+// False when the file refused the first read (nothing has changed then).
+bool FlipMappedFile(TIEBitmap* Bitmap, Integer Direction, const std::function<void(Byte*)>& FlipRow) {
+  TIEMemoryMapped* file = Bitmap->MappedFile();
+  if (file == nullptr || !file->IsOpen()) return false;
+  const Integer H = Bitmap->Height();
+  const size_t len = static_cast<size_t>(Bitmap->RowLength());
+  const Integer rows = Direction == 0 ? H : H / 2;
+  if (rows <= 0) return true;
+  const Integer band = IntMax(1, IntMin(rows, static_cast<Integer>((size_t(8) << 20) / len)));
+  const size_t other = Direction == 0 ? 0 : len * band;
+  std::vector<Byte> top(len * band), bottom(other), turned(other);
+  auto fail = [] { throw EInOutError("Cannot read or write the image's temporary file"); };
+  // Writes the N rows held in Rows, in reverse order, at file offset At.
+  auto writeReversed = [&](const Byte* Rows, Integer N, uint64_t At) {
+    for (Integer i = 0; i < N; ++i) std::memcpy(&turned[len * i], Rows + len * (N - 1 - i), len);
+    if (!file->WriteRange(At, turned.data(), len * N)) fail();
+  };
+  for (Integer y0 = 0; y0 < rows; y0 += band) {
+    const Integer n = IntMin(band, rows - y0);
+    const uint64_t at = uint64_t(y0) * len;
+    if (!file->ReadRange(at, top.data(), len * n)) {
+      if (y0 == 0) return false;
+      fail();
+    }
+    if (Direction == 0) {
+      for (Integer i = 0; i < n; ++i) FlipRow(&top[len * i]);
+      if (!file->WriteRange(at, top.data(), len * n)) fail();
+      continue;
+    }
+    // Rows y0 .. y0 + n - 1 trade places with rows H - y0 - n .. H - 1 - y0, each band reversed.
+    const uint64_t lowAt = uint64_t(H - y0 - n) * len;
+    if (!file->ReadRange(lowAt, bottom.data(), len * n)) {
+      if (y0 == 0) return false;
+      fail();
+    }
+    writeReversed(bottom.data(), n, at);
+    writeReversed(top.data(), n, lowAt);
+  }
+  return true;
+}
+}  // namespace
+
 void FlipImage(TIEBitmap* Bitmap, Integer Direction) {
-  if (Bitmap == nullptr) return;
+  if (Bitmap == nullptr || (Direction != 0 && Direction != 1)) return;
   const TIEPixelKind kind = Bitmap->PixelKind();
   if (kind != ipkRGB24 && kind != ipkBW1) return;
   const Integer W = Bitmap->Width(), H = Bitmap->Height();
   if (W <= 0 || H <= 0) return;
   const size_t len = static_cast<size_t>(Bitmap->RowLength());
-  // In place, one row (or one pair of rows) in memory at a time.
   std::vector<Byte> a(len);
+  // Mirrors one row in place.
+  auto flipRow = [&](Byte* row) {
+    std::memcpy(a.data(), row, len);
+    if (kind == ipkRGB24) {
+      for (Integer x = 0; x < W; ++x) std::memcpy(row + 3 * x, &a[3 * size_t(W - 1 - x)], 3);
+    } else {
+      for (Integer x = 0; x < W; ++x) PutBit(row, x, TestBit(a.data(), W - 1 - x) ? 1 : 0);
+    }
+  };
+  if (Bitmap->Location() == islMappedFile && FlipMappedFile(Bitmap, Direction, flipRow))
+    return;
   if (Direction == 0) {
-    for (Integer y = 0; y < H; ++y) {
-      Byte* row = static_cast<Byte*>(Bitmap->GetRowPointer(y));
-      std::memcpy(a.data(), row, len);
-      if (kind == ipkRGB24) {
-        for (Integer x = 0; x < W; ++x) std::memcpy(row + 3 * x, &a[3 * size_t(W - 1 - x)], 3);
-      } else {
-        for (Integer x = 0; x < W; ++x) PutBit(row, x, TestBit(a.data(), W - 1 - x) ? 1 : 0);
-      }
+    for (Integer y = 0; y < H; ++y) flipRow(static_cast<Byte*>(Bitmap->GetRowPointer(y)));
+    return;
+  }
+  const size_t used = kind == ipkRGB24 ? size_t(3) * W : len;
+  if (ieproc::StableRows(Bitmap)) {
+    for (Integer y = 0; y < H / 2; ++y) {
+      Byte* upper = static_cast<Byte*>(Bitmap->GetRowPointer(y));
+      Byte* lower = static_cast<Byte*>(Bitmap->GetRowPointer(H - 1 - y));
+      std::memcpy(a.data(), upper, used);
+      std::memcpy(upper, lower, used);
+      std::memcpy(lower, a.data(), used);
     }
-  } else if (Direction == 1) {
-    const size_t used = kind == ipkRGB24 ? size_t(3) * W : len;
-    if (ieproc::StableRows(Bitmap)) {
-      for (Integer y = 0; y < H / 2; ++y) {
-        Byte* upper = static_cast<Byte*>(Bitmap->GetRowPointer(y));
-        Byte* lower = static_cast<Byte*>(Bitmap->GetRowPointer(H - 1 - y));
-        std::memcpy(a.data(), upper, used);
-        std::memcpy(upper, lower, used);
-        std::memcpy(lower, a.data(), used);
-      }
-      return;
-    }
-    // Bands of rows from the top and from the bottom, each read and written
-    // in row order, so that a buffer in a mapped file walks its views
-    // forward instead of jumping between the two ends for every row.
-    const Integer band = IntMax(1, IntMin(H / 2, static_cast<Integer>((size_t(8) << 20) / IntMax(1, static_cast<Integer>(used)))));
-    std::vector<Byte> top(used * band), bottom(used * band);
-    for (Integer y0 = 0; y0 < H / 2; y0 += band) {
-      const Integer n = IntMin(band, H / 2 - y0);
-      const Integer b0 = H - y0 - n;  // the bottom band: rows b0 .. H - 1 - y0
-      for (Integer i = 0; i < n; ++i) std::memcpy(&top[used * i], Bitmap->GetRowPointer(y0 + i), used);
-      for (Integer i = 0; i < n; ++i) std::memcpy(&bottom[used * i], Bitmap->GetRowPointer(b0 + i), used);
-      // Row y0 + i takes row H - 1 - y0 - i = b0 + n - 1 - i, and the other way round.
-      for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(y0 + i), &bottom[used * (n - 1 - i)], used);
-      for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(b0 + i), &top[used * (n - 1 - i)], used);
-    }
+    return;
+  }
+  // Rows one at a time (a row address of a mapped buffer lasts until the
+  // next request): bands of rows from the top and from the bottom, each read
+  // and written in row order.
+  const Integer band = IntMax(1, IntMin(H / 2, static_cast<Integer>((size_t(8) << 20) / IntMax(1, static_cast<Integer>(used)))));
+  std::vector<Byte> top(used * band), bottom(used * band);
+  for (Integer y0 = 0; y0 < H / 2; y0 += band) {
+    const Integer n = IntMin(band, H / 2 - y0);
+    const Integer b0 = H - y0 - n;  // the bottom band: rows b0 .. H - 1 - y0
+    for (Integer i = 0; i < n; ++i) std::memcpy(&top[used * i], Bitmap->GetRowPointer(y0 + i), used);
+    for (Integer i = 0; i < n; ++i) std::memcpy(&bottom[used * i], Bitmap->GetRowPointer(b0 + i), used);
+    // Row y0 + i takes row H - 1 - y0 - i = b0 + n - 1 - i, and the other way round.
+    for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(y0 + i), &bottom[used * (n - 1 - i)], used);
+    for (Integer i = 0; i < n; ++i) std::memcpy(Bitmap->GetRowPointer(b0 + i), &top[used * (n - 1 - i)], used);
   }
 }
 

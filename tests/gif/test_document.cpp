@@ -560,3 +560,91 @@ TEST(Reading, WhatLoadsAlsoSavesAndShows) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Streams that are not in memory (files): read and written in blocks.
+
+namespace {
+// A stream outside memory, as a file is, counting the calls made on it.
+class TCountingStream : public TStringStream {
+ public:
+  using TStringStream::TStringStream;
+  Integer Read(void* Buffer, Integer Count) override {
+    ++calls;
+    return TStringStream::Read(Buffer, Count);
+  }
+  Integer Write(const void* Buffer, Integer Count) override {
+    ++calls;
+    return TStringStream::Write(Buffer, Count);
+  }
+  Int64 Seek(Int64 Offset, TSeekOrigin Origin) override {
+    ++calls;
+    return TStringStream::Seek(Offset, Origin);
+  }
+  Bytes Data() const { return Bytes(DataString().begin(), DataString().end()); }
+  int calls = 0;
+};
+}  // namespace
+
+TEST(FileStreams, WholeDocumentsGoThroughBlocksInPlaceOfSubBlockCalls) {
+  // Three frames of noise: about a megabyte of data, over several blocks.
+  TGIFImage img;
+  for (int i = 0; i < 256; ++i) img.GlobalColorMap()->AppendColor(TColor(i * 0x010101));
+  uint32_t s = 99;
+  for (int k = 0; k < 3; ++k) {
+    TGIFSubImage* f = AddFrame(img, 0, 0, 600, 500);
+    for (Integer i = 0; i < f->DataSize(); ++i) f->Data()[i] = Byte((s = s * 1664525u + 1013904223u) >> 24);
+  }
+  const Bytes gif = SaveBytes(img);
+  ASSERT_GT(gif.size(), 800000u);
+
+  // Saving: the same bytes, without a call per 255-byte sub-block.
+  TCountingStream out;
+  img.SaveGIFStream(&out);
+  EXPECT_TRUE(out.Data() == gif);
+  EXPECT_LT(out.calls, int(gif.size() / 4096));
+
+  // Loading from the middle of a stream, with other data after the GIF:
+  // the same frames, few calls, and the stream left just after the trailer.
+  const std::string before = "12345", after = "tail";
+  TCountingStream in(before + std::string(gif.begin(), gif.end()) + after);
+  in.SetPosition(Int64(before.size()));
+  TGIFImage back;
+  back.LoadGIFStream(&in);
+  EXPECT_LT(in.calls, int(gif.size() / 4096));
+  EXPECT_EQ(in.Position(), Int64(before.size() + gif.size()));
+  ASSERT_EQ(back.Frames()->ItemCount(), 3);
+  EXPECT_TRUE(SaveBytes(back) == gif);
+
+  // Cut off inside the second frame: the same pixels and warnings as from memory.
+  const Bytes cut(gif.begin(), gif.begin() + Integer(gif.size() / 2));
+  TGIFImage fromMemory, fromStream;
+  Warnings memoryWarnings, streamWarnings;
+  memoryWarnings.Attach(fromMemory);
+  streamWarnings.Attach(fromStream);
+  LoadBytes(fromMemory, cut);
+  TCountingStream cutStream(std::string(cut.begin(), cut.end()));
+  fromStream.LoadGIFStream(&cutStream);
+  EXPECT_EQ(streamWarnings.list, memoryWarnings.list);
+  EXPECT_FALSE(streamWarnings.list.empty());
+  ASSERT_EQ(fromStream.Frames()->ItemCount(), fromMemory.Frames()->ItemCount());
+  EXPECT_TRUE(SaveBytes(fromStream) == SaveBytes(fromMemory));
+
+  // A load that fails, at once or after the three frames (a fourth with a
+  // code size no GIF has), puts the stream back where it was and keeps the
+  // document.
+  Bytes late(gif.begin(), gif.end() - 1);
+  Append(late, Descriptor(0, 0, 1, 1));
+  Append(late, Bytes{12, 0, 0x3B});
+  struct Case {
+    std::string stream, error;
+  };
+  for (const Case& c : {Case{"GIX89a", "Invalid GIF signature"},
+                        Case{std::string(late.begin(), late.end()), "Invalid GIF data"}}) {
+    TCountingStream bad(before + c.stream + after);
+    bad.SetPosition(Int64(before.size()));
+    EXPECT_EQ(GIFErrorOf([&] { back.LoadGIFStream(&bad); }), c.error);
+    EXPECT_EQ(bad.Position(), Int64(before.size()));
+    EXPECT_EQ(back.Frames()->ItemCount(), 3);
+  }
+}

@@ -1,9 +1,11 @@
 // Basic helpers, small containers, the null stream and the progress record.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "imaging/buffer/hyieutils.h"
+#include "imaging/formats/iepnm.h"
 
 TEST(IEHelpers, BitMeasures) {
   EXPECT_EQ(HighestBitIndex(0), -1);
@@ -277,56 +279,97 @@ TEST(IEOptions, Defaults) {
 }
 
 // ---------------------------------------------------------------------------
-// Progress record: a receiver counting units and testing the shared flag.
+// Progress record, as a real operation drives it: the PNM reader counts one
+// unit per row, reports after each and stops at the abort flag.
 
 namespace {
-// Processes Units units the way every receiver does; returns the units done.
-Integer RunUnits(TIEProgressRecord& P, Integer Units) {
-  P.Start(Units);
+// A P5 picture two pixels wide whose row y holds the value y + 1.
+std::unique_ptr<TMemoryStream> GreyRows(Integer Rows) {
+  std::string file = "P5 2 " + std::to_string(Rows) + " 255\n";
+  for (Integer y = 0; y < Rows; ++y) file += std::string(2, char(y + 1));
+  auto s = std::make_unique<TMemoryStream>();
+  s->WriteBuffer(file.data(), Integer(file.size()));
+  s->SetPosition(0);
+  return s;
+}
+
+struct TReadRun {
+  std::vector<Integer> reports;
+  std::vector<TObject*> senders;
   Integer done = 0;
-  for (Integer i = 0; i < Units; ++i) {
-    ++done;
-    if (P.Step()) break;
-  }
-  return done;
+  Integer decodedRows = 0;  // leading rows holding their values
+};
+
+// Reads a picture of Rows rows with the record as the caller set it up;
+// AbortAt >= 0 makes the handler raise the flag at that percentage.
+TReadRun ReadObserved(Integer Rows, TIEProgressRecord& P, Integer AbortAt) {
+  TReadRun run;
+  if (P.Callback || AbortAt >= 0)
+    P.Callback = TIEProgressEvent([&](TObject* s, Integer per) {
+      run.reports.push_back(per);
+      run.senders.push_back(s);
+      if (AbortAt >= 0 && per >= AbortAt) P.SetAborted();
+    });
+  auto stream = GreyRows(Rows);
+  TIEBitmap bitmap;
+  bitmap.SetLocation(islMemory);
+  TIOParamsVals params;
+  ReadPnmStream(stream.get(), &bitmap, params, P, false);
+  run.done = P.Done;
+  while (run.decodedRows < bitmap.Height() &&
+         static_cast<const Byte*>(bitmap.GetRowPointer(run.decodedRows))[0] == Byte(run.decodedRows + 1))
+    ++run.decodedRows;
+  return run;
 }
 }  // namespace
 
-TEST(IEProgress, ReportsTruncatedPercentages) {
-  std::vector<Integer> seen;
-  TObject sender;
-  TObject* gotSender = nullptr;
-  bool abort = false;
-  TIEProgressRecord p;
-  p.Callback = TIEProgressEvent([&](TObject* s, Integer per) {
-    gotSender = s;
-    seen.push_back(per);
-  });
-  p.Sender = &sender;
-  p.Abort = &abort;
-  EXPECT_EQ(RunUnits(p, 3), 3);
-  EXPECT_EQ(seen, (std::vector<Integer>{33, 66, 100}));
-  EXPECT_EQ(gotSender, &sender);
+TEST(IEProgress, AReaderReportsTruncatedPercentagesToItsSender) {
+  struct Case {
+    Integer rows;
+    std::vector<Integer> reports;
+  };
+  for (const Case& c : {Case{1, {100}}, Case{3, {33, 66, 100}}, Case{7, {14, 28, 42, 57, 71, 85, 100}}}) {
+    SCOPED_TRACE(c.rows);
+    TObject sender;
+    bool abort = false;
+    TIEProgressRecord p;
+    p.Sender = &sender;
+    p.Abort = &abort;
+    p.Callback = TIEProgressEvent([](TObject*, Integer) {});
+    const TReadRun run = ReadObserved(c.rows, p, -1);
+    EXPECT_EQ(run.reports, c.reports);
+    EXPECT_EQ(run.senders, std::vector<TObject*>(c.reports.size(), &sender));
+    EXPECT_EQ(run.done, c.rows);
+    EXPECT_EQ(run.decodedRows, c.rows);
+    EXPECT_FALSE(abort);
+  }
 }
 
-TEST(IEProgress, WithoutCallbackStillCountsAndAborts) {
-  bool abort = false;
-  TIEProgressRecord p;
-  p.Abort = &abort;
-  EXPECT_EQ(RunUnits(p, 4), 4);
-  EXPECT_EQ(p.Done, 4);
-  abort = true;  // already set: the receiver stops after its first unit
-  EXPECT_EQ(RunUnits(p, 4), 1);
-}
-
-TEST(IEProgress, HandlerMayAbortTheRunningOperation) {
-  bool abort = false;
-  TIEProgressRecord p;
-  p.Abort = &abort;
-  p.Callback = TIEProgressEvent([&](TObject*, Integer per) {
-    if (per >= 50) abort = true;
-  });
-  EXPECT_EQ(RunUnits(p, 10), 5);
-  p.SetAborted();
-  EXPECT_TRUE(p.Aborted());
+TEST(IEProgress, AReaderStopsAtTheAbortFlag) {
+  struct Case {
+    const char* what;
+    bool handler, abortBefore;
+    Integer abortAt;
+    std::vector<Integer> reports;
+    Integer done;
+  };
+  const Case cases[] = {
+      {"handler raises the flag at 50 %", true, false, 50, {10, 20, 30, 40, 50}, 5},
+      {"flag up before the reading", true, true, -1, {10}, 1},
+      {"no handler: still counts every row", false, false, -1, {}, 10},
+      {"no handler, flag up: stops after the first row", false, true, -1, {}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool abort = c.abortBefore;
+    TIEProgressRecord p;
+    p.Abort = &abort;
+    if (c.handler) p.Callback = TIEProgressEvent([](TObject*, Integer) {});
+    const TReadRun run = ReadObserved(10, p, c.abortAt);
+    EXPECT_EQ(run.reports, c.reports);
+    EXPECT_EQ(run.done, c.done);
+    // Every row counted was decoded.
+    EXPECT_GE(run.decodedRows, c.done);
+    EXPECT_EQ(abort, c.abortBefore || c.abortAt >= 0);
+  }
 }
