@@ -18,6 +18,18 @@ namespace {
 // than that from the bytes left in the stream cannot be real.
 constexpr Int64 kMaxInflateRatio = 1032;
 
+// One row's progress step. A progress handler that throws aborts the row
+// loop; its exception is kept for after the codec has unwound.
+bool StepProgress(TIEProgressRecord& Progress, std::exception_ptr* Thrown) {
+  try {
+    return Progress.Step();
+  } catch (...) {
+    if (!*Thrown) *Thrown = std::current_exception();
+    Progress.SetAborted();
+    return true;
+  }
+}
+
 struct ReadIo {
   TStream* stream;
   bool* abort;
@@ -203,15 +215,7 @@ void RunReadRows(ReadJob* job) {
         png_bytep row = static_cast<png_bytep>(bmp->GetRowPointer(y));
         png_read_rows(png, &row, nullptr, 1);
       }
-      bool aborted;
-      try {
-        aborted = progress.Step();
-      } catch (...) {
-        if (!*job->thrown) *job->thrown = std::current_exception();
-        progress.SetAborted();
-        aborted = true;
-      }
-      if (aborted) {
+      if (StepProgress(progress, job->thrown)) {
         stop = true;
         break;
       }
@@ -417,15 +421,7 @@ void RunWrite(WriteJob* job) {
         row = job->scratch;
       }
       png_write_rows(png, &row, 1);
-      bool aborted;
-      try {
-        aborted = progress.Step();
-      } catch (...) {
-        if (!*job->thrown) *job->thrown = std::current_exception();
-        progress.SetAborted();
-        aborted = true;
-      }
-      if (aborted) {
+      if (StepProgress(progress, job->thrown)) {
         stop = true;
         break;
       }
