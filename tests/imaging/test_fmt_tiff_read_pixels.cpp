@@ -358,6 +358,69 @@ TEST(TiffReadRows, DamagedStripsStopAtTheirRow) {
   }
 }
 
+// A load into a buffer that held a picture of the same size and kind: what
+// the data never reaches (rows after a short strip, strips or tiles missing
+// from the table) shows what empty data shows, not the earlier picture.
+TEST(TiffReadRows, PartsTheDataNeverReachesHoldNoEarlierPixels) {
+  struct Variant {
+    const char* What;
+    Dir D;
+    Integer X0, Y0;   // the part never reached: from (X0, Y0) to the end
+    uint32_t Empty;   // what it shows
+  };
+  std::vector<Variant> cases;
+  {
+    Dir d;
+    d.Image(4, 3, 1, 8, 1).Chunks.push_back({5, 6, 7, 8, 9});
+    cases.push_back({"uncompressed strip cut in row 1", d, 0, 2, 0});
+  }
+  {
+    Dir d;
+    d.Image(4, 4, 1, 8, 1).Short(278, {2}).Chunks.push_back(std::vector<uint8_t>(8, 200));
+    cases.push_back({"second strip missing from the table", d, 0, 2, 0});
+  }
+  {
+    Dir d;
+    d.Image(20, 4, 1, 8, 1).Short(322, {16}).Short(323, {16});
+    d.Tiles = true;
+    d.Chunks.push_back(std::vector<uint8_t>(256, 200));
+    cases.push_back({"second tile missing from the table", d, 16, 0, 0});
+  }
+  {
+    Dir d;  // one row of V0, then the data ends
+    d.Image(16, 4, 1, 1, 0, 4).Chunks.push_back({0x80});
+    cases.push_back({"Group 4 white-is-zero cut after row 0", d, 0, 1, 0xFFFFFF});
+  }
+  {
+    Dir d;
+    d.Image(16, 3, 1, 1, 1).Chunks.push_back({0xFF, 0xFF});
+    cases.push_back({"bilevel black-is-zero cut after row 0", d, 0, 1, 0});
+  }
+  for (const Variant& v : cases) {
+    SCOPED_TRACE(v.What);
+    const Integer w = Integer(v.D.Fields.at(256).Values[0]), h = Integer(v.D.Fields.at(257).Values[0]);
+    const bool bilevel = v.D.Fields.at(258).Values[0] == 1;
+    auto bmp = fmtt::NewBuffer();
+    bmp->AllocateImage(w, h, bilevel ? ipkBW1 : ipkRGB24);
+    bmp->FillWith(bilevel ? (v.Empty ? 0 : 1) : 0x5A5A5A);  // the earlier picture
+    Builder b;
+    b.Dirs.push_back(v.D);
+    auto s = fmtt::StreamOf(b.Build());
+    std::unique_ptr<TIEMask> a;
+    TIOParamsVals params;
+    fmtt::TProgressBox p;
+    Integer n = 0;
+    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
+    EXPECT_FALSE(p.Abort);
+    ASSERT_EQ(bmp->Width(), w);
+    ASSERT_EQ(bmp->Height(), h);
+    Integer stale = 0;
+    for (Integer y = v.Y0; y < h; ++y)
+      for (Integer x = v.X0; x < w; ++x) stale += fmtt::Pixel(*bmp, x, y) != v.Empty;
+    EXPECT_EQ(stale, 0);
+  }
+}
+
 // The hook: a failing row ends the image with the rows before it kept, the
 // hook is closed after every strip, and it is never handed more than the strip.
 struct HookSpy {
