@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -402,8 +403,9 @@ TEST(FmtCcittCodec, RandomDataStaysInBounds) {
     const bool fillBits = next() % 2;
     GuardedData g(data);
     const Integer size = Integer(data.size());
-    Row row(size_t(RowBytes(w)) + 1), ref(size_t(RowBytes(w)) + 1, 0xFF);
-    Integer p1 = 0, p2 = 0;
+    Row row(size_t(RowBytes(w)) + 1), ref(size_t(RowBytes(w)) + 1, 0xFF), ref3 = ref;
+    std::vector<Integer> changes;  // the reader's road: the coded changes carried along
+    Integer p1 = 0, p2 = 0, p3 = 0;
     for (int y = 0; y < 6; ++y) {
       row.back() = 0x5A;
       ref.back() = 0x5A;
@@ -415,6 +417,13 @@ TEST(FmtCcittCodec, RandomDataStaysInBounds) {
       ASSERT_LE(p2, size * 8);
       ASSERT_EQ(row.back(), 0x5A);
       ASSERT_EQ(ref.back(), 0x5A);
+      ref3.back() = 0x5A;
+      p3 = FaxDecode2DRow(row.data(), g.Data, size, fillBits, fillOrder, p3, ref3.data(), w, &changes);
+      ASSERT_LE(p3, size * 8);
+      ASSERT_EQ(row.back(), 0x5A);
+      ASSERT_EQ(ref3.back(), 0x5A);
+      ASSERT_TRUE(std::is_sorted(changes.begin(), changes.end()));
+      for (Integer c : changes) ASSERT_TRUE(c >= 0 && c <= w) << c;
     }
   }
 }

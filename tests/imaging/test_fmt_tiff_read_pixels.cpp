@@ -238,6 +238,20 @@ std::vector<Case> AllCases() {
 
 class TiffReadPixels : public ::testing::TestWithParam<Case> {};
 
+// Reads the one-directory file of D into Bitmap; true when the reader set
+// the abort flag.
+bool ReadDir(TIEBitmap* Bitmap, const Dir& D) {
+  Builder b;
+  b.Dirs.push_back(D);
+  auto s = fmtt::StreamOf(b.Build());
+  std::unique_ptr<TIEMask> a;
+  TIOParamsVals params;
+  fmtt::TProgressBox p;
+  Integer n = 0;
+  ReadTiffStream(Bitmap, s.get(), n, false, false, a, false, p.Record, params);
+  return p.Abort;
+}
+
 TEST_P(TiffReadPixels, DecodesToTheExpectedColours) {
   const Case& c = GetParam();
   const Kind& K = Kinds()[c.KindIndex];
@@ -285,7 +299,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, TiffReadPixels, ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<Case>& I) { return CaseName(I.param); });
 
 TEST(TiffReadRows, TwoBitPaletteFivePixelsWideTakesTwoBytesARow) {
-  Builder b;
   Dir d;
   d.Image(5, 3, 1, 2, 3);
   std::vector<uint32_t> map(12, 0);
@@ -293,15 +306,8 @@ TEST(TiffReadRows, TwoBitPaletteFivePixelsWideTakesTwoBytesARow) {
   d.Short(320, map);
   // Rows: 0 1 2 3 0 | 3 2 1 0 3 | 1 1 1 1 2
   d.Chunks.push_back({0x1B, 0x00, 0xE4, 0xC0, 0x55, 0x80});
-  b.Dirs.push_back(d);
-  auto s = fmtt::StreamOf(b.Build());
   auto bmp = fmtt::NewBuffer();
-  std::unique_ptr<TIEMask> a;
-  TIOParamsVals params;
-  fmtt::TProgressBox p;
-  Integer n = 0;
-  ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
-  ASSERT_FALSE(p.Abort);
+  ASSERT_FALSE(ReadDir(bmp.get(), d));
   const uint32_t want[3][5] = {{0, 1, 2, 3, 0}, {3, 2, 1, 0, 3}, {1, 1, 1, 1, 2}};
   for (Integer y = 0; y < 3; ++y)
     for (Integer x = 0; x < 5; ++x) EXPECT_EQ(fmtt::Pixel(*bmp, x, y), (want[y][x] * 0x55u) << 16) << x << "," << y;
@@ -324,35 +330,20 @@ TEST(TiffReadRows, DamagedStripsStopAtTheirRow) {
       {"uncompressed strip short", 1, {5, 6}, 0},
   };
   for (const Variant& v : cases) {
-    Builder b;
     Dir d;
     d.Image(4, 3, 1, 8, 1, v.Compression);
     d.Chunks.push_back(v.Data);
-    b.Dirs.push_back(d);
-    auto s = fmtt::StreamOf(b.Build());
     auto bmp = fmtt::NewBuffer();
-    std::unique_ptr<TIEMask> a;
-    TIOParamsVals params;
-    fmtt::TProgressBox p;
-    Integer n = 0;
-    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
-    EXPECT_FALSE(p.Abort) << v.What;
+    EXPECT_FALSE(ReadDir(bmp.get(), d)) << v.What;
     ASSERT_EQ(bmp->Width(), 4) << v.What;
     EXPECT_EQ(fmtt::Pixel(*bmp, 3, 0), v.Row0Pixel3 * 0x010101u) << v.What;
   }
   {  // packbits: the second row picks up after the dropped bytes
-    Builder b;
     Dir d;
     d.Image(4, 2, 1, 8, 1, 32773);
     d.Chunks.push_back({uint8_t(-3), 7, 3, 1, 2, 3, 4});
-    b.Dirs.push_back(d);
-    auto s = fmtt::StreamOf(b.Build());
     auto bmp = fmtt::NewBuffer();
-    std::unique_ptr<TIEMask> a;
-    TIOParamsVals params;
-    fmtt::TProgressBox p;
-    Integer n = 0;
-    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
+    ReadDir(bmp.get(), d);
     EXPECT_EQ(fmtt::Pixel(*bmp, 0, 0), 0x070707u);
     EXPECT_EQ(fmtt::Pixel(*bmp, 3, 1), 0x040404u);
   }
@@ -403,15 +394,7 @@ TEST(TiffReadRows, PartsTheDataNeverReachesHoldNoEarlierPixels) {
     auto bmp = fmtt::NewBuffer();
     bmp->AllocateImage(w, h, bilevel ? ipkBW1 : ipkRGB24);
     bmp->FillWith(bilevel ? (v.Empty ? 0 : 1) : 0x5A5A5A);  // the earlier picture
-    Builder b;
-    b.Dirs.push_back(v.D);
-    auto s = fmtt::StreamOf(b.Build());
-    std::unique_ptr<TIEMask> a;
-    TIOParamsVals params;
-    fmtt::TProgressBox p;
-    Integer n = 0;
-    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
-    EXPECT_FALSE(p.Abort);
+    EXPECT_FALSE(ReadDir(bmp.get(), v.D));
     ASSERT_EQ(bmp->Width(), w);
     ASSERT_EQ(bmp->Height(), h);
     Integer stale = 0;
