@@ -80,8 +80,11 @@ void TRuzozAdMView::ReapLoaders() {
     }
     if (tag >= 0 && !CellVisibleLocked(tag)) {
       l->SetTag(-2);
-      l->Aborting = true;
+      tag = -2;
     }
+    // Told at every reaping: a load that was just starting may have cleared
+    // the flag after it was first set.
+    if (tag == -2) l->Aborting = true;
     ++k;
   }
 }
@@ -283,7 +286,17 @@ void TRuzozAdMView::StopStarterAndLoaders() {
     LibraryLockGuard lock;
     loaders = loaders_;
   }
-  for (TRuzozAdIO* l : loaders) l->WaitForWorkers();
+  for (;;) {
+    bool running = false;
+    for (TRuzozAdIO* l : loaders)
+      if (l->WorkerCount() > 0) {
+        running = true;
+        l->Aborting = true;  // again: a load just starting clears it
+      }
+    if (!running) break;
+    if (::GetCurrentThreadId() == MainThreadID) CheckSynchronize();
+    ::Sleep(1);
+  }
   LibraryLockGuard lock;
   for (TRuzozAdIO* l : loaders_) {
     TIEBitmap* b = l->IEBitmap();

@@ -74,7 +74,7 @@ TEST(MViewList, StoringMakesThumbnailsAsAsked) {
     TIEBitmap b;
     b.SetLocation(islMemory);
     b.AllocateImage(c.w, c.h, c.kind);
-    b.FillWith(c.kind == ipkBW1 ? 1 : 200);
+    b.FillWith(c.kind == ipkBW1 ? 1 : (c.kind == ipkRGB24 ? 0xC8C8C8 : 200));
     f.view->StoreEntryBitmap(0, &b);
     EXPECT_EQ(f.view->StoredImageSize(0).X, c.storedW);
     EXPECT_EQ(f.view->StoredImageSize(0).Y, c.storedH);
@@ -149,7 +149,7 @@ TEST(MViewList, HitTestFollowsCellsAndScrolling) {
     Integer x, y, scrollY, expect;
   };
   const Case cases[] = {
-      {4, 4, 0, 0},       {103, 104, 0, 0},  {104, 50, 0, -1},  // right of cell 0: the border
+      {4, 4, 0, 0},       {103, 103, 0, 0},  {104, 50, 0, -1},  // right of cell 0: the border
       {110, 50, 0, 1},    {50, 112, 0, 2},   {2, 2, 0, -1},      // the border before cell 0
       {110, 150, 0, 3},   {50, 220 - 104, 104, 4},               // scrolled by one row
       {250, 50, 0, -1},   {150, 240, 0, -1},                     // past the last column, a missing entry
@@ -233,14 +233,17 @@ TEST(MViewList, MultiImageIOFollowsTheRealView) {
   ASSERT_EQ(mio->ParamsCount(), 2);
   EXPECT_EQ(mio->ParamsOf(1)->JpegQuality, 22);
 
-  // A page handed to the I/O component lands in the view as a new entry.
+  // A page handed to the I/O component lands in the view as a new entry (the
+  // first page of an acquisition goes first).
   auto page = Solid(40, 30, 9, 8, 7);
   TIOParamsVals* params = nullptr;
   mio->AcceptAcquiredBitmap(page.get(), params);
   EXPECT_NE(params, nullptr);
   ASSERT_EQ(f.view->EntryCount(), 3);
   EXPECT_EQ(mio->ParamsCount(), 3);
-  EXPECT_EQ(f.view->StoredImageSize(2).X, 40);
+  EXPECT_EQ(f.view->StoredImageSize(0).X, 40);
+  EXPECT_EQ(f.view->FrameDelay(0), 100);
+  EXPECT_EQ(mio->ParamsOf(0), params);
 
   // A second I/O component attached from outside; the view's destruction
   // lets it go.

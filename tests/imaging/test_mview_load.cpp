@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,9 @@ void ExpectNoLeak(const TCounts& Before, DWORD ThreadsAtStart) {
   EXPECT_TRUE(testui::PumpUntil([&] { return ThreadCount() <= ThreadsAtStart; }, 5000))
       << ThreadCount() << " threads, " << ThreadsAtStart << " before";
   const TCounts after = Measure();
+  std::printf("handles %lu -> %lu, GDI objects %lu -> %lu, user objects %lu -> %lu, heap in use %zu -> %zu\n",
+              Before.handles, after.handles, Before.gdi, after.gdi, Before.user, after.user, Before.heap,
+              after.heap);
   EXPECT_LE(after.handles, Before.handles + 4) << "handles " << Before.handles << " -> " << after.handles;
   EXPECT_LE(after.gdi, Before.gdi + 4);
   EXPECT_LE(after.user, Before.user + 2);
@@ -203,14 +207,26 @@ TEST(MViewLoad, PoolLoadsFiveHundredFilesAndClearingWhileLoadingLeaksNothing) {
   ClearAll(v);
   ASSERT_TRUE(testui::PumpUntil([&] { return Idle(v); }, 10000));
 
-  // Cleared again and again while the loads run.
-  const DWORD threadsAtStart = ThreadCount();
-  const TCounts before = Measure();
+  // Cleared again and again while the loads run: every tenth file waits at
+  // the gate, so loaders are surely at work when the list goes.
+  RegisterGatedFormat();
+  ::ResetEvent(Gate());
+  TFolder gated("pool_gate", 50, ".mvgate");
+  std::vector<std::string> mixed = folder.files;
+  for (size_t i = 0; i < mixed.size(); i += 10) mixed[i] = gated.files[i / 10];
+  DWORD threadsAtStart = 0;
+  TCounts before;
   for (int round = 0; round < 6; ++round) {
     SCOPED_TRACE(round);
+    // Counted after the first round: the system makes a thread of its own
+    // on the way, once.
+    if (round == 1) {
+      threadsAtStart = ThreadCount();
+      before = Measure();
+    }
     v->SetScrollY(0);
-    FillNames(v, folder.files);
-    ASSERT_TRUE(testui::PumpUntil([&] { return v->RunningLoaderCount() > 0; }, 5000));
+    FillNames(v, mixed);
+    ASSERT_TRUE(testui::PumpUntil([&] { return v->RunningLoaderCount() >= 3; }, 10000));
     testui::PumpUntil([] { return false; }, round * 15);
     ClearAll(v);
     EXPECT_EQ(v->EntryCount(), 0);
@@ -220,14 +236,19 @@ TEST(MViewLoad, PoolLoadsFiveHundredFilesAndClearingWhileLoadingLeaksNothing) {
 }
 
 TEST(MViewLoad, DestroyingTheViewWhileLoadsRunIsSafe) {
+  RegisterGatedFormat();
+  ::ResetEvent(Gate());
   TFolder folder("destroy", 120, ".bmp");
+  TFolder gated("destroy_gate", 12, ".mvgate");
+  std::vector<std::string> mixed = folder.files;
+  for (size_t i = 0; i < mixed.size(); i += 10) mixed[i] = gated.files[i / 10];
   auto round = [&] {
     TViewForm f(400, 300);
     f.view->SetThumbWidth(40);
     f.view->SetThumbHeight(30);
     f.view->SetGridWidth(-1);
-    FillNames(f.view, folder.files);
-    ASSERT_TRUE(testui::PumpUntil([&] { return f.view->RunningLoaderCount() > 0; }, 5000));
+    FillNames(f.view, mixed);
+    ASSERT_TRUE(testui::PumpUntil([&] { return f.view->RunningLoaderCount() >= 3; }, 10000));
     // The form and its view go while loaders are at work.
   };
   round();
@@ -264,6 +285,28 @@ TEST(MViewLoad, GatedLoadsQueueOnceAndCancelWhenScrolledAway) {
   v->SetScrollX(0);
   ASSERT_TRUE(testui::PumpUntil([&] { return Idle(v) && v->EntryHasImage(0) && v->EntryHasImage(3); }, 10000));
   EXPECT_EQ(StoredColour(v, 2), FileColour(2));
+  ::ResetEvent(Gate());
+}
+
+TEST(MViewLoad, LoadsFollowTheirEntriesThroughInsertsAndDeletes) {
+  RegisterGatedFormat();
+  ::ResetEvent(Gate());
+  TFolder folder("shift", 8, ".mvgate");
+  TViewForm f(320, 120);
+  TRuzozAdMView* v = f.view;
+  v->SetScrollBars(ssNone);
+  FillNames(v, folder.files);
+  ASSERT_TRUE(testui::PumpUntil([&] { return v->RunningLoaderCount() == 4; }, 5000));
+  // Entry 0 goes while its file loads, a new entry comes in before entry 2:
+  // no picture may land in the entry that took another's place.
+  v->DeleteEntry(0);
+  v->InsertEntry(1);
+  ::SetEvent(Gate());
+  ASSERT_TRUE(testui::PumpUntil([&] { return Idle(v) && v->EntryHasImage(0) && v->EntryHasImage(3); }, 10000));
+  EXPECT_FALSE(v->EntryHasImage(1));  // the new one has no file
+  EXPECT_EQ(StoredColour(v, 0), FileColour(1));
+  EXPECT_EQ(StoredColour(v, 2), FileColour(2));
+  EXPECT_EQ(StoredColour(v, 3), FileColour(3));
   ::ResetEvent(Gate());
 }
 

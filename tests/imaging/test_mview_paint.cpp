@@ -108,7 +108,7 @@ TEST(MViewPaint, WallpaperStyles) {
   };
   const Case cases[] = {
       {"mview_wall_tile.png", iewoTile, 1, 1, kTileA},
-      {"mview_wall_tile.png", iewoTile, 200 + 10, 150, kTileB},  // x 210 lies in the right half of a tile
+      {"mview_wall_tile.png", iewoTile, 218, 150, kTileB},  // 218 mod 16 = 10: the right half of a tile
       {"mview_wall_normal.png", iewoNormal, 1, 1, kTileA},
       {"mview_wall_normal.png", iewoNormal, 200, 150, kBack},  // outside the picture: the background
       {"mview_wall_stretch.png", iewoStretch, 1, 1, kTileA},
