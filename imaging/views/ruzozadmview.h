@@ -303,6 +303,7 @@ class TRuzozAdMView : public TIEView, public IIEMultiView {
   void StopStarterAndLoaders();
   void StopPlaybackTimer();
   bool LoadWithOwnIO(Integer Index, TIEBitmap* Bitmap);
+  void PrepareLoader(TRuzozAdIO* IO, const Entry* E, TIEBitmap* Bitmap);
 
   std::vector<std::unique_ptr<Entry>> entries_;
   std::unique_ptr<TIEVirtualDIBList> imageCache_;

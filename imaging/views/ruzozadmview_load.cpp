@@ -89,6 +89,20 @@ void TRuzozAdMView::ReapLoaders() {
   }
 }
 
+// The entry's background and, for thumbnails, JPEG files decoded at the
+// reduced scale nearest to the cell.
+void TRuzozAdMView::PrepareLoader(TRuzozAdIO* IO, const Entry* E, TIEBitmap* Bitmap) {
+  IO->AttachIEBitmap(Bitmap);
+  IO->SetBackground(E->background);
+  if (storeType_ == ietThumb) {
+    IO->Params().JpegScaleMode = 0;
+    IO->Params().Width = thumbW_;
+    IO->Params().Height = thumbH_;
+  } else {
+    IO->Params().JpegScaleMode = 1;
+  }
+}
+
 void TRuzozAdMView::StartLoads() {
   LibraryLockGuard lock;
   if (closing_) return;
@@ -103,15 +117,7 @@ void TRuzozAdMView::StartLoads() {
     auto* io = new TRuzozAdIO(nullptr);
     io->SetTag(idx);
     loaders_.push_back(io);
-    io->AttachIEBitmap(bmp);
-    io->SetBackground(e->background);
-    if (storeType_ == ietThumb) {
-      io->Params().JpegScaleMode = 0;
-      io->Params().Width = thumbW_;
-      io->Params().Height = thumbH_;
-    } else {
-      io->Params().JpegScaleMode = 1;
-    }
+    PrepareLoader(io, e, bmp);
     io->OnFinishWork = TNotifyEvent(this, &TRuzozAdMView::LoaderFinished);
     io->AsyncMode = true;
     try {
@@ -197,17 +203,9 @@ bool TRuzozAdMView::QueueEntryLoad(Integer Index) {
 bool TRuzozAdMView::LoadWithOwnIO(Integer Index, TIEBitmap* Bitmap) {
   Entry* e = EntryPtr(Index);
   TRuzozAdIO* io = ownIO_;
-  io->SetBackground(e->background);
-  io->AttachIEBitmap(Bitmap);
+  PrepareLoader(io, e, Bitmap);
   io->OnProgress = OnIOProgress;
   io->AsyncMode = false;
-  if (storeType_ == ietThumb) {
-    io->Params().JpegScaleMode = 0;
-    io->Params().Width = thumbW_;
-    io->Params().Height = thumbH_;
-  } else {
-    io->Params().JpegScaleMode = 1;
-  }
   try {
     io->LoadFileByExtension(e->fileName);
   } catch (...) {
