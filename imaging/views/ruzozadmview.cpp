@@ -39,6 +39,8 @@ TRuzozAdMView::TRuzozAdMView(TComponent* AOwner)
       wallpaper_(std::make_unique<TPicture>()) {
   SetBounds(Left(), Top(), 180, 90);
   imageCache_->SetMaxMappedViews(imageCacheSize_);
+  // The scaled cells of a screenful stay mapped: a repaint maps nothing.
+  displayCache_->SetMaxMappedViews(1024);
   drawDib_ = DrawDibOpenHandle();
   ownIO_ = new TRuzozAdIO(this);
   wake_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
