@@ -7,6 +7,7 @@
 #include "imaging/views/ieview.h"
 #include "imaging/views/ruzozad.h"
 #include "imaging/views/ruzozadview.h"
+#include "imaging/views/ruzozadmview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/TypInfo.h"
 
@@ -42,6 +43,57 @@ void RegisterImagingClasses() {
       .Ref("AttachedTImage", &TRuzozAdProc::AttachedTImage, &TRuzozAdProc::SetAttachedTImage)
       .Int("UndoLimit", &TRuzozAdProc::UndoLimit, &TRuzozAdProc::SetUndoLimit, 1)
       .Event("OnProgress", &TRuzozAdProc::OnProgress);
+
+  RegisterEnum<TIEStoreType>("TIEStoreType", {"ietNormal", "ietThumb"});
+  RegisterEnum<TIEMMouseInteractItems>("TIEMMouseInteractItems", {"mmiScroll", "mmiSelect"});
+  RegisterEnum<TIEMKeyInteractItems>("TIEMKeyInteractItems", {"mkiMoveSelected"});
+  RegisterEnum<TIEMultiSelectionOptionsItems>("TIEMultiSelectionOptionsItems", {"iemoRegion"});
+  RegisterEnum<TIEMDisplayMode>("TIEMDisplayMode", {"mdGrid", "mdSingle"});
+  RegisterEnum<TIEMStyle>("TIEMStyle", {"iemsFlat", "iemsACD"});
+  RegisterEnum<TIESStyle>("TIESStyle", {"iessAround", "iessACD"});
+  RegisterEnum<TIEWallPaperStyle>("TIEWallPaperStyle", {"iewoNormal", "iewoStretch", "iewoTile"});
+  using MV = TRuzozAdMView;
+  RegisterClassInfo<MV, TIEView>("TRuzozAdMView")
+      .Enum("ScrollBars", &MV::ScrollBars, &MV::SetScrollBars, ssBoth)
+      .Enum("StoreType", &MV::StoreType, &MV::SetStoreType, ietNormal)
+      .Int("ThumbWidth", &MV::ThumbWidth, &MV::SetThumbWidth, 100)
+      .Int("ThumbHeight", &MV::ThumbHeight, &MV::SetThumbHeight, 100)
+      .Int("HorizBorder", &MV::HorizBorder, &MV::SetHorizBorder, 4)
+      .Int("VertBorder", &MV::VertBorder, &MV::SetVertBorder, 4)
+      .Int("BottomGap", &MV::BottomGap, &MV::SetBottomGap, 0)
+      .Int("UpperGap", &MV::UpperGap, &MV::SetUpperGap, 0)
+      .Bool("VisibleSelection", &MV::VisibleSelection, &MV::SetVisibleSelection, true)
+      .Set<TIEMMouseInteractItems>("MouseInteract", &MV::MouseInteract, &MV::SetMouseInteract,
+                                   TIEMMouseInteract{mmiSelect})
+      .Set<TIEMKeyInteractItems>("KeyInteract", &MV::KeyInteract, &MV::SetKeyInteract,
+                                 TIEMKeyInteract{mkiMoveSelected})
+      .Enum("DisplayMode", &MV::DisplayMode, &MV::SetDisplayMode, mdGrid)
+      .Int("GridWidth", &MV::GridWidth, &MV::SetGridWidth, 0)
+      .Int("SelectionWidth", &MV::SelectionWidth, &MV::SetSelectionWidth, 3)
+      .Color("SelectionColor", &MV::SelectionColor, &MV::SetSelectionColor, 255)
+      .Bool("RemoveCorrupted", &MV::RemoveCorrupted, &MV::SetRemoveCorrupted, false)
+      .Bool("DrawImageBackground", &MV::DrawImageBackground, &MV::SetDrawImageBackground, false)
+      .Int("ImageCacheSize", &MV::ImageCacheSize, &MV::SetImageCacheSize, 10)
+      .Enum("Style", &MV::Style, &MV::SetStyle, iemsACD)
+      .Enum("SelectionStyle", &MV::SelectionStyle, &MV::SetSelectionStyle, iessAround)
+      .Color("ThumbnailsBackground", &MV::ThumbnailsBackground, &MV::SetThumbnailsBackground, clBtnFace)
+      .Bool("EnableMultiSelect", &MV::EnableMultiSelect, &MV::SetEnableMultiSelect, false)
+      .Set<TIEMultiSelectionOptionsItems>("MultiSelectionOptions", &MV::MultiSelectionOptions,
+                                          &MV::SetMultiSelectionOptions, TIEMultiSelectionOptions())
+      .Int("ThumbnailsBorderWidth", &MV::ThumbnailsBorderWidth, &MV::SetThumbnailsBorderWidth, 0)
+      .Color("ThumbnailsBorderColor", &MV::ThumbnailsBorderColor, &MV::SetThumbnailsBorderColor, clBtnFace)
+      .Object("WallPaper", &MV::WallPaper, &MV::SetWallPaper)
+      .Enum("WallPaperStyle", &MV::WallPaperStyle, &MV::SetWallPaperStyle, iewoNormal)
+      .Int("ThreadPoolSize", &MV::ThreadPoolSize, &MV::SetThreadPoolSize, 5)
+      .Event("OnProgress", &MV::OnProgress)
+      .Event("OnViewChange", &MV::OnViewChange)
+      .Event("OnImageSelect", &MV::OnImageSelect)
+      .Event("OnImageDraw", &MV::OnImageDraw)
+      .Event("OnBeforeImageDraw", &MV::OnBeforeImageDraw)
+      .Event("OnDrawProgress", &MV::OnDrawProgress)
+      .Event("OnImageIDRequest", &MV::OnImageIDRequest)
+      .Event("OnWrongImage", &MV::OnWrongImage)
+      .Event("OnIOProgress", &MV::OnIOProgress);
 
   RegisterEnum<TIOPreviewsParamsItems>("TIOPreviewsParamsItems", {"ioppDefaultLockPreview", "ioppApplyButton"});
   RegisterEnum<TIEDialogsMeasureUnit>("TIEDialogsMeasureUnit",
