@@ -410,10 +410,9 @@ TEST(ToolbarVertical, ADockedSideBarTurnsItsCaptionsUnlessItMayNot) {
     bool tall;  // the caption's ink runs down the button
   } cases[] = {{true, true}, {false, false}};
   for (const Case& c : cases) {
+    // The first case has the font that docking on the side made; the second
+    // the one the writer makes again.
     bar->SetRotateWhenVertical(c.rotate);
-    // The font follows the docking style: docking on the side makes it again.
-    bar->SetDockingStyle(dsTop);
-    bar->SetDockingStyle(dsLeft);
     Application->ProcessMessages();
     TdxBarControl* w = bar->Control();
     ASSERT_NE(w, nullptr);
