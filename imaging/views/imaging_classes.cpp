@@ -5,6 +5,8 @@
 #include "imaging/formats/ruzozadio.h"
 #include "imaging/formats/ruzozadmio.h"
 #include "imaging/views/ieview.h"
+#include "imaging/views/ruzozad.h"
+#include "imaging/views/ruzozadview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/TypInfo.h"
 
@@ -86,4 +88,44 @@ void RegisterImagingClasses() {
             [](MIO* c, bool v) { c->FilteredAdjustDPI = v; }, false)
       .Bool("SimplifiedParamsDialogs", [](MIO* c) { return c->SimplifiedParamsDialogs; },
             [](MIO* c, bool v) { c->SimplifiedParamsDialogs = v; }, true);
+
+  RegisterEnum<TResampleFilter>("TResampleFilter",
+                                {"rfNone", "rfTriangle", "rfHermite", "rfBell", "rfBSpline", "rfLanczos3", "rfMitchell",
+                                 "rfNearest", "rfLinear", "rfFastLinear", "rfBilinear", "rfBicubic"});
+  RegisterEnum<TIEBackgroundStyle>("TIEBackgroundStyle",
+                                   {"iebsSolid", "iebsHorizontal", "iebsVertical", "iebsFDiagonal", "iebsBDiagonal",
+                                    "iebsCross", "iebsDiagCross", "iebsChessboard", "iebsDiagonals", "iebsCropped",
+                                    "iebsCropShadow"});
+  using V = TRuzozAdView;
+  RegisterClassInfo<V, TIEView>("TRuzozAdView")
+      .Bool("LegacyBitmap", &V::LegacyBitmap, &V::SetLegacyBitmap, true)
+      .Bool("DoubleBuffer", &V::DoubleBuffer, &V::SetDoubleBuffer, true)
+      .Enum("ZoomFilter", &V::ZoomFilter, &V::SetZoomFilter, rfNone)
+      .Enum("ScrollBars", &V::ScrollBars, &V::SetScrollBars, ssBoth)
+      .Bool("Center", &V::Center, &V::SetCenter, true)
+      .Bool("AutoFit", &V::AutoFit, &V::SetAutoFit, false)
+      .Bool("AutoStretch", &V::AutoStretch, &V::SetAutoStretch, false)
+      .Bool("AutoShrink", &V::AutoShrink, &V::SetAutoShrink, false)
+      .Enum("BackgroundStyle", &V::BackgroundStyle, &V::SetBackgroundStyle, iebsSolid)
+      .Bool("DelayZoomFilter", &V::DelayZoomFilter, &V::SetDelayZoomFilter, false)
+      .Bool("EnableAlphaChannel", &V::EnableAlphaChannel, &V::SetEnableAlphaChannel, false)
+      .IntIdent("Cursor", "TCursor", &V::ViewCursor, &V::SetViewCursor, crIEViewDefault)
+      .Event("OnViewChange", &V::OnViewChange)
+      .Event("OnImageChange", &V::OnImageChange)
+      .Event("OnPaint", &V::OnPaint)
+      .Event("OnProgress", &V::OnProgressField);
+
+  using A = TRuzozAd;
+  RegisterClassInfo<A, TRuzozAdView>("TRuzozAd")
+      .Bool("AutoUndo", &A::AutoUndo, &A::SetAutoUndo, true)
+      .Enum("MsgLanguage", &A::MsgLanguage, &A::SetMsgLanguage, msSystem)
+      .Set<TPRPreviewsParamsItems>("ProcPreviewsParams", &A::ProcPreviewsParams, &A::SetProcPreviewsParams,
+                                   TPRPreviewsParams())
+      .Set<TIOPreviewsParamsItems>("IOPreviewsParams", &A::IOPreviewsParams, &A::SetIOPreviewsParams,
+                                   TIOPreviewsParams(0))
+      .Object("PreviewFont", &A::PreviewFont, &A::SetPreviewFont)
+      .Bool("StreamHeaders", &A::StreamHeaders, &A::SetStreamHeaders, false)
+      .Event("OnPreview", [](A* a) -> TIEPreviewEvent& { return a->OwnProc()->OnPreview; })
+      .Event("OnIOPreview", [](A* a) -> TIEIOPreviewEvent& { return a->OwnIO()->OnIOPreview; })
+      .Enum("DialogsMeasureUnit", &A::DialogsMeasureUnit, &A::SetDialogsMeasureUnit, ieduInches);
 }
