@@ -50,6 +50,23 @@ struct TIESelectionPolygon {
   void Append(TPoint P);
 };
 
+// What the mouse may do in the view (bit order as stored).
+enum TIEMouseInteractItems {
+  miZoom,
+  miScroll,
+  miSelect,
+  miSelectPolygon,
+  miSelectCircle,
+  miSelectZoom,
+  miSelectMagicWand,
+  miSelectLasso
+};
+using TIEMouseInteract = TEnumSet<TIEMouseInteractItems>;
+// (sender, the new zoom, which the handler may change)
+using TIEZoomEvent = TEvent<TObject*, double&>;
+// (sender, the grip under the mouse or -1)
+using TIEMouseInResizingGripEvent = TEvent<TObject*, Integer>;
+
 // Client-to-image mapping and back, as the view computes it.
 class IIESelectionMapping {
  public:

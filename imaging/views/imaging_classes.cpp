@@ -148,6 +148,13 @@ void RegisterImagingClasses() {
                                    {"iebsSolid", "iebsHorizontal", "iebsVertical", "iebsFDiagonal", "iebsBDiagonal",
                                     "iebsCross", "iebsDiagCross", "iebsChessboard", "iebsDiagonals", "iebsCropped",
                                     "iebsCropShadow"});
+  RegisterEnum<TIEMouseInteractItems>("TIEMouseInteractItems",
+                                      {"miZoom", "miScroll", "miSelect", "miSelectPolygon", "miSelectCircle",
+                                       "miSelectZoom", "miSelectMagicWand", "miSelectLasso"});
+  RegisterEnum<TIESelectionOption>("TIESelectionOption", {"iesoAnimated", "iesoSizeable", "iesoMoveable",
+                                                          "iesoFilled", "iesoCutBorders", "iesoMarkOuter",
+                                                          "iesoCanScroll"});
+  RegisterEnum<TIESelectionBase>("TIESelectionBase", {"iesbClientArea", "iesbBitmap"});
   using V = TRuzozAdView;
   RegisterClassInfo<V, TIEView>("TRuzozAdView")
       .Bool("LegacyBitmap", &V::LegacyBitmap, &V::SetLegacyBitmap, true)
@@ -165,7 +172,18 @@ void RegisterImagingClasses() {
       .Event("OnViewChange", &V::OnViewChange)
       .Event("OnImageChange", &V::OnImageChange)
       .Event("OnPaint", &V::OnPaint)
-      .Event("OnProgress", &V::OnProgressField);
+      .Event("OnProgress", &V::OnProgressField)
+      .Set<TIEMouseInteractItems>("MouseInteract", &V::MouseInteract, &V::SetMouseInteract, TIEMouseInteract())
+      .Set<TIESelectionOption>("SelectionOptions", &V::SelectionOptions, &V::SetSelectionOptions,
+                               IEDefaultSelectionOptions)
+      .Enum("SelectionBase", &V::SelectionBase, &V::SetSelectionBase, iesbClientArea)
+      .Event("OnZoomIn", &V::OnZoomIn)
+      .Event("OnZoomOut", &V::OnZoomOut)
+      .Event("OnSelectionChanging", &V::OnSelectionChanging)
+      .Event("OnSelectionChange", &V::OnSelectionChange)
+      .Event("OnBeforeSelectionChange", &V::OnBeforeSelectionChange)
+      .Event("OnMouseInSel", &V::OnMouseInSel)
+      .Event("OnMouseInResizingGrip", &V::OnMouseInResizingGrip);
 
   using A = TRuzozAd;
   RegisterClassInfo<A, TRuzozAdView>("TRuzozAd")

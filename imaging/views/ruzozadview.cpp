@@ -75,11 +75,12 @@ TRuzozAdView::TRuzozAdView(TComponent* AOwner) : TIEView(AOwner) {
   StoreResolution(IEScreenMetrics().DpiX, IEScreenMetrics().DpiY);
   if (!Designing()) buffer_ = std::make_unique<TBitmap>();
   if (buffer_) buffer_->SetPixelFormat(pf24bit);
-  selMask_ = std::make_unique<TIEMask>();
+  sel_ = std::make_unique<TIESelection>();
   timer_ = new TTimer(this);
   timer_->SetEnabled(false);
   timer_->SetInterval(210);
   timer_->OnTimer = TNotifyEvent(this, &TRuzozAdView::OutlineTimerTick);
+  timer_->SetEnabled(true);  // the outline of the first polygon marches
 }
 
 TRuzozAdView::~TRuzozAdView() {
@@ -381,7 +382,7 @@ void TRuzozAdView::AfterScroll(bool Horizontal, bool Vertical) {
   fullRepaint_ = true;
   Paint();
   DoViewChange(0);
-  if (selectionExists_) DrawSelections(this, false);
+  if (HasSelection()) DrawSelections(this, false);
   if (!HandleAllocated()) return;
   if (Horizontal && (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth))
     ::SetScrollPos(Handle(), SB_HORZ, static_cast<int>(Trunc(scrollX_ / hRatio_)), TRUE);
@@ -524,6 +525,10 @@ void TRuzozAdView::WndProc(TMessage& Message) {
     Update();
     return;
   }
+  if (Message.Msg == CM_WANTSPECIALKEY) {
+    CMWantSpecialKey(Message);
+    return;
+  }
   TIEView::WndProc(Message);
 }
 
@@ -606,8 +611,8 @@ void TRuzozAdView::Update() {
   if (imageWidth_ != lastWidth_ || imageHeight_ != lastHeight_) {
     lastWidth_ = imageWidth_;
     lastHeight_ = imageHeight_;
-    if (selectionExists_) ClearSelection();
-    selMask_->AllocateMask(imageWidth_, imageHeight_, 1);
+    if (HasSelection()) ClearSelection();
+    sel_->SetImageSize(imageWidth_, imageHeight_);
     if (current_->HasAlphaChannel()) {
       TIEBitmap* a = current_->GetAlphaChannel();
       if (a->Width() != imageWidth_ || a->Height() != imageHeight_) {

@@ -12,6 +12,7 @@
 
 #include "imaging/buffer/hyieutils.h"
 #include "imaging/buffer/zezivori.h"
+#include "imaging/views/ieselection.h"
 #include "imaging/views/ieview.h"
 #include "platform/Graphics.h"
 #include "platform/StdCtrls.h"
@@ -84,7 +85,7 @@ class TIELayer : public TObject {
   Integer Opacity = 255;  // 0..255
 };
 
-class TRuzozAdView : public TIEView {
+class TRuzozAdView : public TIEView, public IIESelectionView {
  public:
   T_CLASSNAME(TRuzozAdView)
   explicit TRuzozAdView(TComponent* AOwner);
@@ -234,26 +235,101 @@ class TRuzozAdView : public TIEView {
   virtual bool IsImageEmpty();
 
   // Selection
-  // The selection model fills this block. The render, the layout pass and
-  // scrolling call ClearSelection and DrawSelections; the outline timer's tick
-  // calls DrawSelections(timer, true), which ends with TickDelayCounters().
-  // ruzozadview_layers.cpp holds stand-in bodies of the two until then.
+  // (the selection model is TIESelection, ieselection.h; ruzozadview_select.cpp)
+  TIESelection* Selection() const { return sel_.get(); }
+  TIESelectionOptions SelectionOptions() const { return sel_->Options(); }
+  void SetSelectionOptions(TIESelectionOptions Value);
+  TIESelectionBase SelectionBase() const { return sel_->Base(); }
+  void SetSelectionBase(TIESelectionBase Value) { sel_->SetBase(Value); }
+  TColor SelectionColorA() const { return sel_->ColorA(); }
+  void SetSelectionColorA(TColor Value) { sel_->SetColorA(Value); }
+  TColor SelectionColorB() const { return sel_->ColorB(); }
+  void SetSelectionColorB(TColor Value) { sel_->SetColorB(Value); }
+  // Client coordinates with iesbClientArea, image coordinates with iesbBitmap.
+  virtual void SelectRect(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Add);
+  virtual void AddSelectionPoint(Integer X, Integer Y);
+  virtual void PolygonToMask();
+  void MagicWandSelect(Integer X, Integer Y, bool Add);
   virtual void ClearSelection();
+  void ZoomToSelection();
+  Integer SelectionLeft() const { return sel_->SelectionLeft(); }
+  Integer SelectionTop() const { return sel_->SelectionTop(); }
+  Integer SelectionRight() const { return sel_->SelectionRight(); }
+  Integer SelectionBottom() const { return sel_->SelectionBottom(); }
+  void PushSelectionState() { sel_->PushState(); }
+  bool PopSelectionState();
+  // The gestures' operations (client coordinates).
+  void BuildRectSelection(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Add, bool Square);
+  void AddClientPoint(Integer X, Integer Y);
+  // KeepCount: the polygon's point count when the drag began (kept with Add).
+  void EllipseSelection(TPoint Centre, TPoint Corner, bool Circle, bool Add, Integer KeepCount);
+  Integer ResizeByGrip(Integer Grip, Integer X, Integer Y, bool KeepAspect);
+  // DX, DY in image pixels.
+  void MoveSelection(Integer DX, Integer DY);
+  Integer HitGrip(Integer X, Integer Y, bool Shift);
+  Integer HitSelection(Integer X, Integer Y, bool Shift);
+  // The outline and grips; Sender is the outline timer when it ticks.
   virtual void DrawSelections(TObject* Sender, bool FromTimer);
-  bool HasSelection() const { return selectionExists_; }
-  TIEMask* SelMask() const { return selMask_.get(); }
-  // Overlay choices of the render (iesoFilled, iesoMarkOuter): the mask
-  // painted inverted, the outside dotted.
-  bool SelectionFilled = false;
-  bool SelectionMarkOuter = false;
+  bool HasSelection() const { return sel_->Exists(); }
+  TIEMask* SelMask() const { return sel_->Mask(); }
+  // IIESelectionView: the processing component's view-state undo and region.
+  void WriteSelectionState(TMemoryStream* Stream) override;
+  bool ReadSelectionState(TMemoryStream* Stream) override;
+  TIEMask* SelectionMask() override { return sel_->Mask(); }
+  bool SelectionActive() override { return sel_->Exists(); }
+  TPoint* SelectionPoints() override { return sel_->Points(); }
+  Integer SelectionPointCount() override { return sel_->PointCount(); }
+
+ private:
+  void RerenderAndPaint();
+  std::unique_ptr<TIESelection> sel_;
+
+ public:
   // end of Selection
 
   // Mouse and keyboard interaction
-  // The interaction fills this block. Painting reads the gesture flags below
-  // and redraws the rubber band while a polygon is being drawn.
-  bool RectangleMoving() const { return rectMoving_; }
-  bool PolygonDrawing() const { return polygonDrawing_; }
-  virtual void DrawRubberBand() {}
+  // (ruzozadview_input.cpp)
+  TIEMouseInteract MouseInteract() const { return mouseInteract_; }
+  virtual void SetMouseInteract(TIEMouseInteract Value);
+  virtual void ShiftSelectionAnchors(Integer DX, Integer DY);
+  bool AutoScrollToCursor();
+  void PushScreenCursor(TCursor Cursor);
+  void PopScreenCursor();
+  virtual void DrawRubberBand();
+  bool RectangleMoving() const { return sel_->RectMove(); }
+  bool PolygonDrawing() const { return sel_->Gesture.Polygon; }
+  // The constrain flag: gestures act as if Alt were held (squares, circles, 45 degrees).
+  bool ConstrainSelection = false;
+  TIEZoomEvent OnZoomIn;
+  TIEZoomEvent OnZoomOut;
+  TNotifyEvent OnSelectionChanging;
+  TNotifyEvent OnSelectionChange;
+  TNotifyEvent OnBeforeSelectionChange;
+  TNotifyEvent OnMouseInSel;
+  TIEMouseInResizingGripEvent OnMouseInResizingGrip;
+
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void CMWantSpecialKey(TMessage& Message);
+
+ private:
+  TPoint ClampToExtent(Integer X, Integer Y) const;
+  bool LastPointClient(TPoint& P);
+  TIEMouseInteract mouseInteract_;
+  TPoint downPos_, lastPos_, prevPos_, scrollAtDown_, bandEnd_;
+  Integer countAtDown_ = 0;
+  bool mouseDown_ = false;
+  TResampleFilter savedZoomFilter_ = rfNone;
+  bool filterSwitchedOff_ = false;
+  TCursor savedScreenCursor_ = crDefault;
+  bool screenCursorPushed_ = false;
+
+ public:
   // end of Mouse and keyboard interaction
 
  protected:
@@ -277,11 +353,6 @@ class TRuzozAdView : public TIEView {
   void StartDelayCounters(bool ForZoom);
   TTimer* OutlineTimer() const { return timer_; }
 
-  // Selection and gesture state read by the render and the layout pass.
-  bool rectMoving_ = false;
-  bool polygonDrawing_ = false;
-  bool selectionExists_ = false;
-  std::unique_ptr<TIEMask> selMask_;
 
  private:
   void ApplyZoom(double Value);

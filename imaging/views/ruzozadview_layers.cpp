@@ -122,16 +122,3 @@ void TRuzozAdView::FlattenAlpha(bool Value) {
   }
   current_->FreeAlphaChannel();
 }
-
-// Minimal selection hooks until the selection model fills them.
-void TRuzozAdView::ClearSelection() {
-  if (!selectionExists_) return;
-  selectionExists_ = false;
-  if (selMask_) selMask_->ClearMask();
-  reRender_ = true;
-  Paint();
-}
-
-void TRuzozAdView::DrawSelections(TObject*, bool FromTimer) {
-  if (FromTimer) TickDelayCounters();
-}

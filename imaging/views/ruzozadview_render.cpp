@@ -244,11 +244,11 @@ void TRuzozAdView::RenderLayers(TBitmap* Dest, Byte** Rows, const TRect& Clip) {
   }
   if (!drawn) PaintBackground(Dest->Canvas(), area, imageRect);
 
-  if (selectionExists_ && selMask_ && !selMask_->IsEmpty()) {
-    if (SelectionFilled)
-      selMask_->PaintInverted(Dest->Canvas(), srcX_, srcY_, srcW_, srcH_, originX_, originY_, dstW_, dstH_);
-    if (SelectionMarkOuter)
-      selMask_->PaintOuterDots(Dest, srcX_, srcY_, srcW_, srcH_, originX_, originY_, dstW_, dstH_);
+  if (sel_->Exists() && !sel_->Mask()->IsEmpty()) {
+    if (sel_->Options().Contains(iesoFilled) && sel_->Visible())
+      sel_->Mask()->PaintInverted(Dest->Canvas(), srcX_, srcY_, srcW_, srcH_, originX_, originY_, dstW_, dstH_);
+    if (sel_->Options().Contains(iesoMarkOuter))
+      sel_->Mask()->PaintOuterDots(Dest, srcX_, srcY_, srcW_, srcH_, originX_, originY_, dstW_, dstH_);
   }
 
   if (DisplayGrid && zoom_ >= 400) {
@@ -314,7 +314,7 @@ void TRuzozAdView::PaintBuffer(const TRect& Rect) {
     void* bits = bufferRows_[static_cast<size_t>(h - 1)];
     DrawDibDrawRect(drawDib_, Canvas()->Handle(), l, t, r - l, b - t, &drawHeader_, bits, l, t, r - l, b - t, 0);
   }
-  if (polygonDrawing_) DrawRubberBand();
+  if (PolygonDrawing()) DrawRubberBand();
 }
 
 void TRuzozAdView::Paint() {
@@ -333,7 +333,7 @@ void TRuzozAdView::Paint() {
       PaintBuffer(r);
     }
     fullRepaint_ = false;
-    if (!rectMoving_) DrawSelections(this, false);
+    if (!RectangleMoving()) DrawSelections(this, false);
     if (OnPaint) OnPaint(this);
   } catch (...) {
     // Painting never reports.
