@@ -52,6 +52,12 @@ void RegisterImagingClasses() {
   RegisterEnum<TIEMStyle>("TIEMStyle", {"iemsFlat", "iemsACD"});
   RegisterEnum<TIESStyle>("TIESStyle", {"iessAround", "iessACD"});
   RegisterEnum<TIEWallPaperStyle>("TIEWallPaperStyle", {"iewoNormal", "iewoStretch", "iewoTile"});
+  RegisterEnum<TIETransitionType>("TIETransitionType", {"iettNone", "iettCrossDissolve", "iettFadeOut", "iettFadeIn",
+      "iettFadeOutIn", "iettLeftRight1", "iettLeftRight2", "iettRightLeft1", "iettRightLeft2", "iettUpDown1",
+      "iettUpDown2", "iettDownUp1", "iettDownUp2", "iettFromUpLeft", "iettFromUpRight", "iettFromBottomLeft",
+      "iettFromBottomRight", "iettMoveLeftRight1", "iettMoveLeftRight2", "iettMoveRightLeft1", "iettMoveRightLeft2",
+      "iettMoveUpDown1", "iettMoveUpDown2", "iettMoveDownUp1", "iettMoveDownUp2", "iettRandomPoints",
+      "iettRandomBoxes", "iettCenter1", "iettCenter2", "iettCenterZoom1", "iettCenterZoom2"});
   using MV = TRuzozAdMView;
   RegisterClassInfo<MV, TIEView>("TRuzozAdMView")
       .Enum("ScrollBars", &MV::ScrollBars, &MV::SetScrollBars, ssBoth)
@@ -85,6 +91,8 @@ void RegisterImagingClasses() {
       .Object("WallPaper", &MV::WallPaper, &MV::SetWallPaper)
       .Enum("WallPaperStyle", &MV::WallPaperStyle, &MV::SetWallPaperStyle, iewoNormal)
       .Int("ThreadPoolSize", &MV::ThreadPoolSize, &MV::SetThreadPoolSize, 5)
+      .Enum("TransitionEffect", &MV::TransitionEffect, &MV::SetTransitionEffect, iettNone)
+      .Int("TransitionDuration", &MV::TransitionDuration, &MV::SetTransitionDuration, 1000)
       .Event("OnProgress", &MV::OnProgress)
       .Event("OnViewChange", &MV::OnViewChange)
       .Event("OnImageSelect", &MV::OnImageSelect)

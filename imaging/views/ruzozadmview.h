@@ -18,6 +18,7 @@
 #include "imaging/buffer/zezivori.h"
 #include "imaging/formats/ruzozadmio.h"
 #include "imaging/views/ieview.h"
+#include "imaging/views/ietransitions.h"
 #include "platform/Graphics.h"
 #include "platform/StdCtrls.h"
 
@@ -230,6 +231,11 @@ class TRuzozAdMView : public TIEView, public IIEMultiView {
   void SetWallPaperStyle(TIEWallPaperStyle Value) { StoreAndUpdate(wallpaperStyle_, Value); }
   Integer ThreadPoolSize() const { return threadPoolSize_; }
   void SetThreadPoolSize(Integer Value) { threadPoolSize_ = Value; }
+  // Kept for the view's transition engine; nothing in the library starts a transition.
+  TIETransitionType TransitionEffect() const { return transitionEffect_; }
+  void SetTransitionEffect(TIETransitionType Value) { transitionEffect_ = Value; }
+  Integer TransitionDuration() const { return transitionDuration_; }
+  void SetTransitionDuration(Integer Value) { transitionDuration_ = Value; }
   // Stores OnProgress and hands it to the own multi-image I/O and processing components.
   void SetOnProgress(const TIEProgressEvent& Value);
 
@@ -377,6 +383,8 @@ class TRuzozAdMView : public TIEView, public IIEMultiView {
   TColor thumbsBorderColor_ = clBtnFace;
   TIEWallPaperStyle wallpaperStyle_ = iewoNormal;
   Integer threadPoolSize_ = 5;
+  TIETransitionType transitionEffect_ = iettNone;
+  Integer transitionDuration_ = 1000;
 };
 
 // Fits W x H into MaxW x MaxH keeping the proportions (each side at least 1);

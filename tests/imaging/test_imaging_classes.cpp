@@ -7,6 +7,7 @@
 #include "imaging/formats/ruzozadio.h"
 #include "imaging/views/ieview.h"
 #include "imaging/views/imaging_classes.h"
+#include "imaging/views/ruzozadmview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/FormReader.h"
 #include "platform/Forms.h"
@@ -50,6 +51,14 @@ const char* const kForm = R"(object frmImaging: TfrmImaging
     AutoAdjustDPI = True
     FilteredAdjustDPI = True
   end
+  object Thumbs: TRuzozAdMView
+    Left = 100
+    Top = 0
+    Width = 100
+    Height = 80
+    TransitionEffect = iettCenterZoom2
+    TransitionDuration = 250
+  end
 end
 )";
 
@@ -90,6 +99,10 @@ TEST(ImagingClasses, FormWithViewAndProcessingComponentReadsAndWritesBack) {
   EXPECT_TRUE(io->AutoAdjustDPI);
   EXPECT_TRUE(io->FilteredAdjustDPI);
   EXPECT_EQ(io->MsgLanguage, msSystem);
+  auto* thumbs = dynamic_cast<TRuzozAdMView*>(form->FindComponent("Thumbs"));
+  ASSERT_NE(thumbs, nullptr);
+  EXPECT_EQ(thumbs->TransitionEffect(), iettCenterZoom2);
+  EXPECT_EQ(thumbs->TransitionDuration(), 250);
 
   const std::string once = WriteComponentToText(form);
   EXPECT_EQ(once.find("Ctl3D"), std::string::npos) << "defaults are not written\n" << once;
