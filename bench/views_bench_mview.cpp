@@ -3,7 +3,7 @@
 // size, first with the scaled cells made on the way (display cache empty) and
 // then once more over the same pages.
 //
-// BenchThumbnailScroll() is one case of views_bench; the program's main runs it.
+// BenchThumbnailViews() is the thumbnail view's case of views_bench; its main runs it.
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -29,7 +29,7 @@ std::unique_ptr<TIEBitmap> Picture(Integer W, Integer H, Integer Variant) {
 
 }  // namespace
 
-void BenchThumbnailScroll() {
+void BenchThumbnailViews(double) {
   constexpr Integer kEntries = 10000, kW = 1280, kH = 800;
   std::printf("== thumbnail view: %d entries, %d x %d, 100 x 100 cells\n", kEntries, kW, kH);
   std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
@@ -73,10 +73,3 @@ void BenchThumbnailScroll() {
                 pass == 0 ? "scroll, cells scaled on the way" : "scroll again", frames, s, frames / s);
   }
 }
-
-#ifdef VIEWS_BENCH_MVIEW_MAIN
-int main() {
-  BenchThumbnailScroll();
-  return 0;
-}
-#endif

@@ -573,12 +573,19 @@ bool TRuzozAdView::InLayoutState() const {
 
 void TRuzozAdView::UpdateScrollBar(Integer Bar, Integer Max, Integer ClientSize, Integer Offset, double& Ratio) {
   const HWND wnd = Handle();
+  // Showing a bar that shows already still recalculates and repaints the frame:
+  // only a change is passed on.
+  const LONG_PTR style = ::GetWindowLongPtrW(wnd, GWL_STYLE);
+  const bool shown = (style & (Bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) != 0;
+  auto show = [&](bool Value) {
+    if (Value != shown) ::ShowScrollBar(wnd, Bar, Value ? TRUE : FALSE);
+  };
   if (Max <= 0) {
     if (ScrollBarsAlwaysVisible) {
-      ::ShowScrollBar(wnd, Bar, TRUE);
+      show(true);
       ::EnableScrollBar(wnd, Bar, ESB_DISABLE_BOTH);
     } else {
-      ::ShowScrollBar(wnd, Bar, FALSE);
+      show(false);
     }
     return;
   }
@@ -596,7 +603,7 @@ void TRuzozAdView::UpdateScrollBar(Integer Bar, Integer Max, Integer ClientSize,
   si.nPos = static_cast<int>(Trunc(Offset / Ratio));
   ::SetScrollInfo(wnd, Bar, &si, FALSE);
   ::EnableScrollBar(wnd, Bar, ESB_ENABLE_BOTH);
-  ::ShowScrollBar(wnd, Bar, TRUE);
+  show(true);
 }
 
 void TRuzozAdView::Update() {

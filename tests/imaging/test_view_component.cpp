@@ -3,6 +3,7 @@
 // bitmap) with its failures, the republished options, Assign and streaming.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 #include <vector>
 #include <string>
@@ -217,4 +218,27 @@ end
   EXPECT_NE(text.find("BackgroundStyle = iebsChessboard"), std::string::npos) << text;
   EXPECT_EQ(text.find("LegacyBitmap"), std::string::npos) << "defaults are not written\n" << text;
   delete f;
+}
+
+TEST(ViewComponent, LoadOnAWorkerThreadEndsWithTheLayoutPassOnTheWindowThread) {
+  auto pic = MakePicture(90, 70);
+  const std::string path = SaveBmp(pic.get(), "view12_async.bmp");
+  TViewForm f(200, 150);
+  TRuzozAdIO* io = f.view->OwnIO();
+  io->AsyncMode = true;
+  std::atomic<bool> done{false};
+  std::atomic<DWORD> finishThread{0};
+  io->OnFinishWork = [&](TObject*) {
+    finishThread = GetCurrentThreadId();
+    done = true;
+  };
+  io->LoadFileByExtension(path);
+  ASSERT_TRUE(testui::PumpUntil([&] { return done.load() && f.view->ImageWidth() == 90; }, 5000));
+  EXPECT_NE(finishThread.load(), GetCurrentThreadId());
+  io->WaitForWorkers();
+  EXPECT_EQ(f.view->ImageHeight(), 70);
+  EXPECT_EQ(f.view->OriginX(), (f.view->ClientWidth() - 90) / 2);
+  auto shot = Capture(f.view);
+  EXPECT_EQ(PixelOf(shot.get(), f.view->OriginX() + 10, f.view->OriginY() + 20), PictureColor(10, 20));
+  DeleteFileW(Utf8ToWide(path).c_str());
 }

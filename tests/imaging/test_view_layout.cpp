@@ -419,3 +419,45 @@ TEST(ViewLayout, RefreshLockHoldsPaintingBack) {
   EXPECT_EQ(PixelOf(shot.get(), f.view->OriginX() + 70, f.view->OriginY() + 50), PictureColor(70, 50));
   EXPECT_GT(paints, 0);
 }
+
+TEST(ViewLayout, DelayedZoomFilterFollowsTwoOutlineTicksLater) {
+  TViewForm f(200, 150);
+  auto pic = MakePicture(50, 40);
+  f.Load(pic.get());
+  f.view->SetZoom(300);
+  f.view->SetZoomFilter(rfTriangle);
+  f.view->SetDelayZoomFilter(true);
+  f.view->SetZoom(320);
+  EXPECT_EQ(f.view->DelayedFilterCount(), 2);
+  EXPECT_EQ(f.view->ScrolledCount(), 2);
+  Application->ProcessMessages();
+  // Right after the zoom: nearest neighbour, each picture pixel a flat block.
+  auto moving = Capture(f.view);
+  const Integer x = f.view->OriginX() + 30, y = f.view->OriginY() + 30;
+  const Integer ix = f.view->ClientToBitmapX(x), iy = f.view->ClientToBitmapY(y);
+  EXPECT_EQ(PixelOf(moving.get(), x, y), PictureColor(ix, iy));
+  // The 210 ms outline timer lowers the counters; at 0 the filtered render follows.
+  ASSERT_TRUE(testui::PumpUntil([&] { return f.view->DelayedFilterCount() == 0; }, 3000));
+  Application->ProcessMessages();
+  auto still = Capture(f.view);
+  Integer changed = 0;
+  for (Integer py = f.view->OriginY(); py < f.view->OriginY() + 100; ++py)
+    for (Integer px = f.view->OriginX(); px < f.view->OriginX() + 100; ++px)
+      if (PixelOf(still.get(), px, py) != PixelOf(moving.get(), px, py)) ++changed;
+  EXPECT_GT(changed, 1000);
+  ASSERT_TRUE(testui::PumpUntil([&] { return f.view->ScrolledCount() == 0; }, 3000));
+}
+
+TEST(ViewLayout, CursorsAreRegisteredAndResizingLaysOutAgain) {
+  TViewForm f(200, 150);
+  for (TCursor c = crIEZoomOut; c <= crIECross2Sub; ++c) EXPECT_NE(Screen->Cursors(c), nullptr) << c;
+  EXPECT_EQ(f.view->Cursor(), crIEViewDefault);
+  auto pic = MakePicture(100, 60);
+  f.Load(pic.get());
+  EXPECT_EQ(f.view->OriginX(), 50);
+  f.view->SetBounds(0, 0, 300, 150);
+  Application->ProcessMessages();
+  EXPECT_EQ(f.view->OriginX(), 100);
+  f.view->SetCenter(false);
+  EXPECT_EQ(f.view->OriginX(), 0);
+}
