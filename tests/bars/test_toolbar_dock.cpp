@@ -11,6 +11,7 @@
 
 #include "bars/dxBar.h"
 #include "tests/support/png_writer.h"
+#include "tests/bars/menu_model.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -104,8 +105,8 @@ std::unique_ptr<TBitmap> FormShot(TDockModel& M, const std::string& Name) {
   return bmp;
 }
 
-COLORREF Px(TBitmap* B, Integer X, Integer Y) { return static_cast<COLORREF>(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF; }
-COLORREF Sys(int I) { return GetSysColor(I) & 0xFFFFFF; }
+using menutest::Px;
+using menutest::Sys;
 
 void SendMouse(DWORD Flags, TPoint P = {}) {
   INPUT in = {};
