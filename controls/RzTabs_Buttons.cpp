@@ -12,7 +12,7 @@ void FrameRect1(TCanvas* C, const TRect& R, TColor Color) {
   C->Brush()->SetStyle(bsSolid);
 }
 
-bool Themed() { return SharedThemeServices()->VisualStylesOn(); }
+bool TabsThemed() { return SharedThemeServices()->VisualStylesOn(); }
 
 }  // namespace
 
@@ -95,7 +95,7 @@ void TRzTabScroller::Paint() {
   for (Integer half = 0; half < 2; ++half) {
     bool enabled = HalfEnabled(half);
     bool pressed = tracking_ && inside_ && pressedHalf_ == half;
-    if (Themed()) {
+    if (TabsThemed()) {
       TRect r = Rect(0, 0, w, h);
       TThemedSpin base;
       if (horz) {
@@ -176,7 +176,7 @@ void TRzTabCloseButton::Paint() {
   TRect r = Rect(0, 0, Width(), Height());
   bool none = owner_ && owner_->TabIndex() < 0;
   bool pressed = tracking_ && inside_;
-  if (Themed()) {
+  if (TabsThemed()) {
     // The small close button's states follow the normal one: hot, pushed, disabled.
     Integer state = none ? 3 : (pressed ? 2 : 0);
     SharedThemeServices()->PaintElement(

@@ -39,10 +39,6 @@ struct TDockDrag {
 };
 TDockDrag dockDrag;
 
-bool PointIn(const TRect& R, const TPoint& P) {
-  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
-}
-
 bool IsFloatingHost(TWinControl* Site) { return dynamic_cast<TCustomDockForm*>(Site) != nullptr; }
 
 // The control's bounds in screen coordinates.
@@ -121,7 +117,7 @@ bool SiteAccepts(TWinControl* Site, TControl* Client, const TPoint& P) {
   TRect influence;
   bool canDock = true;
   Site->GetSiteInfo(Client, influence, P, canDock);
-  return canDock && PointIn(influence, P);
+  return canDock && PointInRect(influence, P);
 }
 
 // The dock site for a drop at P: the innermost one under the cursor, else
@@ -339,7 +335,7 @@ void DockDragMove(TControl* Source, const TPoint& P) {
         if (c == Source || !c->Visible()) continue;
         TRect b;
         target->DockManager()->GetControlBounds(c, b);
-        if (PointIn(b, lp)) {
+        if (PointInRect(b, lp)) {
           dropOn = c;
           align = NearestEdge(b, lp);
           break;

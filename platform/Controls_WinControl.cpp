@@ -24,10 +24,6 @@ std::map<std::wstring, WNDPROC>& RegisteredClasses() {
   return m;
 }
 
-bool PointIn(const TRect& R, const TPoint& P) {
-  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
-}
-
 }  // namespace
 
 // The window property that binds a window to its control (Controls_Handles.cpp).
@@ -532,7 +528,7 @@ TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool 
     TControl* c = *it;
     if (!AllowWinControls && dynamic_cast<TWinControl*>(c)) continue;
     if (!c->visible_ || (!AllowDisabled && !c->enabled_)) continue;
-    if (PointIn(c->BoundsRect(), Pos)) return c;
+    if (PointInRect(c->BoundsRect(), Pos)) return c;
   }
   return nullptr;
 }

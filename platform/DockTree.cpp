@@ -24,10 +24,6 @@ class TDockZone {
 
 namespace {
 
-bool PointIn(const TRect& R, const TPoint& P) {
-  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
-}
-
 // Keeps the half of R on side Align (all of it for other sides).
 TRect HalfOf(TRect R, TAlign Align) {
   switch (Align) {
@@ -269,12 +265,12 @@ TControl* TDockTree::HitTest(const TPoint& MousePos, Integer& HTFlag) {
   std::vector<TDockZone*> leaves;
   CollectLeaves(top_.get(), leaves);
   for (TDockZone* l : leaves) {
-    if (!l->Control->Visible() || !PointIn(l->Bounds, MousePos)) continue;
+    if (!l->Control->Visible() || !PointInRect(l->Bounds, MousePos)) continue;
     TRect cr = l->Bounds;
     AdjustDockRect(l->Control, cr);
-    if (PointIn(cr, MousePos))
+    if (PointInRect(cr, MousePos))
       HTFlag = HTCLIENT;
-    else if (PointIn(CloseButtonRect(l->Bounds), MousePos))
+    else if (PointInRect(CloseButtonRect(l->Bounds), MousePos))
       HTFlag = HTCLOSE;
     else
       HTFlag = HTCAPTION;
@@ -320,7 +316,7 @@ void TDockTree::PaintDockFrame(TCanvas* Canvas, TControl*, const TRect& ARect) {
 
 bool TDockTree::FindSplitter(TDockZone* Zone, const TPoint& P, TDockZone*& Inner, TDockZone*& Before,
                              TDockZone*& After) {
-  if (!Zone || Zone->Control || !PointIn(Zone->Bounds, P)) return false;
+  if (!Zone || Zone->Control || !PointInRect(Zone->Bounds, P)) return false;
   TDockZone* prev = nullptr;
   for (auto& c : Zone->Children) {
     if (!c->Visible()) continue;
@@ -330,7 +326,7 @@ bool TDockTree::FindSplitter(TDockZone* Zone, const TPoint& P, TDockZone*& Inner
       const TRect& b = c->Bounds;
       TRect gap = Zone->Stacked ? Rect(Zone->Bounds.Left, a.Bottom, Zone->Bounds.Right, b.Top)
                                 : Rect(a.Right, Zone->Bounds.Top, b.Left, Zone->Bounds.Bottom);
-      if (PointIn(gap, P)) {
+      if (PointInRect(gap, P)) {
         Inner = Zone;
         Before = prev;
         After = c.get();

@@ -5,15 +5,9 @@
 #include <cstdlib>
 
 #include "platform/FormReader.h"
+#include "platform/SysUtils.h"
 
 namespace {
-
-std::string Lower(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
@@ -70,7 +64,7 @@ class TParser {
   }
 
   bool IsSymbol(char c) const { return tok_.Kind == tkSymbol && tok_.Text[0] == c; }
-  bool IsKeyword(const char* k) const { return tok_.Kind == tkIdent && Lower(tok_.Text) == k; }
+  bool IsKeyword(const char* k) const { return tok_.Kind == tkIdent && LowerCase(tok_.Text) == k; }
   void Expect(char c) {
     if (!IsSymbol(c)) Error(std::string("'") + c + "' expected but " + Describe() + " found");
     Next();
@@ -188,7 +182,7 @@ class TParser {
         return v;
       case tkIdent: {
         std::string id = DottedIdent("Identifier");
-        std::string l = Lower(id);
+        std::string l = LowerCase(id);
         v.Type = l == "false" ? vaFalse : l == "true" ? vaTrue : l == "nil" ? vaNil : vaIdent;
         v.Str = id;
         return v;

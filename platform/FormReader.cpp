@@ -4,17 +4,9 @@
 #include <algorithm>
 
 #include "platform/Classes.h"
+#include "platform/SysUtils.h"
 
 namespace {
-
-std::string Lower(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
 std::vector<std::function<TComponent*(const std::string&)>>& GlobalFinders() {
   static std::vector<std::function<TComponent*(const std::string&)>> finders;

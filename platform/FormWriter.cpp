@@ -4,21 +4,7 @@
 
 #include "platform/Classes.h"
 #include "platform/FormReader.h"
-
-namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
+#include "platform/SysUtils.h"
 
 TWriter::TWriter(TComponent* Root) { root_ = Root; }
 

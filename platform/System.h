@@ -53,6 +53,10 @@ static_assert(sizeof(TRect) == sizeof(RECT) && sizeof(TPoint) == sizeof(POINT));
 inline TPoint Point(Integer x, Integer y) { return TPoint{x, y}; }
 inline TRect Rect(Integer l, Integer t, Integer r, Integer b) { return TRect{l, t, r, b}; }
 inline TRect Bounds(Integer l, Integer t, Integer w, Integer h) { return TRect{l, t, l + w, t + h}; }
+// Right and bottom edges excluded.
+inline bool PointInRect(const TRect& R, const TPoint& P) {
+  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
+}
 
 // Rounds halves to the even integer (the FPU's default mode).
 int64_t Round(Extended x);

@@ -1,5 +1,6 @@
 // Class registry, property tables, handler and field tables, by-name access.
 #include "platform/TypInfo.h"
+#include "platform/SysUtils.h"
 
 #include <algorithm>
 #include <map>
@@ -7,13 +8,6 @@
 #include <unordered_map>
 
 namespace {
-
-std::string Lower(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
 
 struct TTable {
   std::type_index Type;
@@ -81,9 +75,9 @@ std::vector<const T*> TablesFor(const std::vector<T>& tables, const TObject* roo
 // Enumerations and identifiers.
 
 Integer TEnumInfo::ValueOf(const std::string& Name) const {
-  std::string l = Lower(Name);
+  std::string l = LowerCase(Name);
   for (size_t i = 0; i < Names.size(); ++i)
-    if (Lower(Names[i]) == l) return static_cast<Integer>(i);
+    if (LowerCase(Names[i]) == l) return static_cast<Integer>(i);
   return -1;
 }
 
@@ -115,12 +109,12 @@ Integer GetEnumValue(std::type_index Type, const std::string& Name) {
 }
 
 void RegisterIntegerConsts(const std::string& TypeName, TIdentMapper Mapper) {
-  Reg().idents[Lower(TypeName)] = std::move(Mapper);
+  Reg().idents[LowerCase(TypeName)] = std::move(Mapper);
 }
 
 const TIdentMapper* FindIntegerConsts(const std::string& TypeName) {
   auto& idents = Ready().idents;
-  auto it = idents.find(Lower(TypeName));
+  auto it = idents.find(LowerCase(TypeName));
   return it == idents.end() ? nullptr : &it->second;
 }
 
@@ -200,10 +194,10 @@ void RegisterFieldTable(std::type_index Root, std::function<bool(const TObject*)
 }
 
 const THandlerEntry* FindHandler(const TObject* Root, const std::string& Name) {
-  std::string l = Lower(Name);
+  std::string l = LowerCase(Name);
   for (const THandlerTable* t : TablesFor(Ready().handlers, Root))
     for (const THandlerEntry& e : t->Entries)
-      if (Lower(e.Name) == l) return &e;
+      if (LowerCase(e.Name) == l) return &e;
   return nullptr;
 }
 
@@ -215,10 +209,10 @@ std::string FindHandlerName(TObject* Root, std::type_index EventType, const void
 }
 
 bool AssignField(TObject* Root, const std::string& Name, TObject* Component) {
-  std::string l = Lower(Name);
+  std::string l = LowerCase(Name);
   for (const TFieldTable* t : TablesFor(Ready().fields, Root))
     for (const TFieldEntry& e : t->Entries)
-      if (Lower(e.Name) == l) {
+      if (LowerCase(e.Name) == l) {
         if (!e.Assign(Root, Component))
           throw EReadError("Field " + Name + " of " + Root->ClassName() + " cannot hold a " +
                            (Component ? Component->ClassName() : std::string("nil")));
@@ -235,10 +229,10 @@ const TClassInfo* TClassInfo::Parent() const {
 }
 
 const TPropInfo* TClassInfo::FindProp(const std::string& PropName) const {
-  std::string l = Lower(PropName);
+  std::string l = LowerCase(PropName);
   for (const TClassInfo* c = this; c; c = c->Parent())
     for (auto it = c->Props.rbegin(); it != c->Props.rend(); ++it)
-      if (Lower(it->Name) == l) return &*it;
+      if (LowerCase(it->Name) == l) return &*it;
   return nullptr;
 }
 
@@ -248,9 +242,9 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
   std::vector<const TPropInfo*> result;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it)
     for (const TPropInfo& p : (*it)->Props) {
-      std::string l = Lower(p.Name);
+      std::string l = LowerCase(p.Name);
       auto same = std::find_if(result.begin(), result.end(),
-                               [&](const TPropInfo* q) { return Lower(q->Name) == l; });
+                               [&](const TPropInfo* q) { return LowerCase(q->Name) == l; });
       if (same != result.end())
         *same = &p;
       else
@@ -279,7 +273,7 @@ TClassInfo& RegisterClassInfoRaw(std::type_index Type, std::optional<std::type_i
   TClassInfo* info;
   if (it != r.byType.end()) {
     info = it->second;
-    r.byName.erase(Lower(info->Name));
+    r.byName.erase(LowerCase(info->Name));
   } else {
     r.classes.push_back(std::make_unique<TClassInfo>());
     info = r.classes.back().get();
@@ -288,13 +282,13 @@ TClassInfo& RegisterClassInfoRaw(std::type_index Type, std::optional<std::type_i
   }
   info->Name = Name;
   if (Parent) info->ParentType = Parent;
-  r.byName[Lower(Name)] = info;
+  r.byName[LowerCase(Name)] = info;
   return *info;
 }
 
 const TClassInfo* GetClass(const std::string& Name) {
   auto& byName = Ready().byName;
-  auto it = byName.find(Lower(Name));
+  auto it = byName.find(LowerCase(Name));
   return it == byName.end() || !it->second->Streamable ? nullptr : it->second;
 }
 
@@ -306,7 +300,7 @@ const TClassInfo* FindClass(const std::string& Name) {
 
 void RegisterClass(const std::string& Name) {
   auto& byName = Ready().byName;
-  auto it = byName.find(Lower(Name));
+  auto it = byName.find(LowerCase(Name));
   if (it == byName.end()) throw EClassNotFound("Class " + Name + " has no property table");
   it->second->Streamable = true;
 }
@@ -317,7 +311,7 @@ void RegisterClasses(std::initializer_list<const char*> Names) {
 
 void UnRegisterClass(const std::string& Name) {
   auto& byName = Ready().byName;
-  auto it = byName.find(Lower(Name));
+  auto it = byName.find(LowerCase(Name));
   if (it != byName.end()) it->second->Streamable = false;
 }
 

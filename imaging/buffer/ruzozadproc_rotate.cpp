@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
+constexpr double kPi = 3.14159265358979323846;
 
 // Bytes per pixel of the byte-aligned kinds; 0 for 1-bit and none.
 Integer PixelBytes(TIEPixelKind Kind) {
@@ -95,7 +95,7 @@ template <typename S>
 TPlane<S> ShearRotate(TPlane<S>& Work, double Degrees, bool Antialias, const S* Bg,
                       const TIEProgressEvent& OnProgress, TObject* Sender) {
   const Integer W = Work.W, H = Work.H, C = Work.C;
-  const double theta = Degrees * Pi / 180;
+  const double theta = Degrees * kPi / 180;
   const double T = std::fabs(std::tan(theta / 2)), S_ = std::fabs(std::sin(theta));
   auto R = [](double v) { return static_cast<Integer>(Round(v)); };
   const Integer W1 = R(H * T + W + 1);
@@ -308,7 +308,9 @@ namespace {
 // A buffer in a mapped file is flipped in bands of rows read and written with
 // file calls: touching the pages of a large file through a view costs a
 // mapping (and often a fault) per page, several times the copying itself.
-// False when the file refused the first read (nothing has changed then).
+// Bands of about 1 MB: each file call costs more than its copy below that, and
+// above it the bands no longer stay in the processor's cache while they are
+// reversed. False when the file refused the first read (nothing has changed then).
 bool FlipMappedFile(TIEBitmap* Bitmap, Integer Direction, const std::function<void(Byte*)>& FlipRow) {
   TIEMemoryMapped* file = Bitmap->MappedFile();
   if (file == nullptr || !file->IsOpen()) return false;
@@ -316,14 +318,18 @@ bool FlipMappedFile(TIEBitmap* Bitmap, Integer Direction, const std::function<vo
   const size_t len = static_cast<size_t>(Bitmap->RowLength());
   const Integer rows = Direction == 0 ? H : H / 2;
   if (rows <= 0) return true;
-  const Integer band = IntMax(1, IntMin(rows, static_cast<Integer>((size_t(8) << 20) / len)));
-  const size_t other = Direction == 0 ? 0 : len * band;
-  std::vector<Byte> top(len * band), bottom(other), turned(other);
+  const Integer band = IntMax(1, IntMin(rows, static_cast<Integer>((size_t(1) << 20) / len)));
+  std::vector<Byte> top(len * band), bottom(Direction == 0 ? 0 : len * band), row(Direction == 0 ? 0 : len);
   auto fail = [] { throw EInOutError("Cannot read or write the image's temporary file"); };
-  // Writes the N rows held in Rows, in reverse order, at file offset At.
-  auto writeReversed = [&](const Byte* Rows, Integer N, uint64_t At) {
-    for (Integer i = 0; i < N; ++i) std::memcpy(&turned[len * i], Rows + len * (N - 1 - i), len);
-    if (!file->WriteRange(At, turned.data(), len * N)) fail();
+  // Puts the N rows at Rows in reverse order, in place.
+  auto reverse = [&](Byte* Rows, Integer N) {
+    for (Integer i = 0; i < N / 2; ++i) {
+      Byte* a = Rows + len * i;
+      Byte* b = Rows + len * (N - 1 - i);
+      std::memcpy(row.data(), a, len);
+      std::memcpy(a, b, len);
+      std::memcpy(b, row.data(), len);
+    }
   };
   for (Integer y0 = 0; y0 < rows; y0 += band) {
     const Integer n = IntMin(band, rows - y0);
@@ -343,8 +349,9 @@ bool FlipMappedFile(TIEBitmap* Bitmap, Integer Direction, const std::function<vo
       if (y0 == 0) return false;
       fail();
     }
-    writeReversed(bottom.data(), n, at);
-    writeReversed(top.data(), n, lowAt);
+    reverse(bottom.data(), n);
+    reverse(top.data(), n);
+    if (!file->WriteRange(at, bottom.data(), len * n) || !file->WriteRange(lowAt, top.data(), len * n)) fail();
   }
   return true;
 }

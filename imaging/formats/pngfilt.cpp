@@ -56,7 +56,7 @@ void PngReadErrorCallback(png_structp png, png_const_charp) {
 
 void PngWarningCallback(png_structp, png_const_charp) {}
 
-struct ReadJob {
+struct PngReadJob {
   TStream* stream;
   TIEBitmap* bitmap;
   TIOParamsVals* params;
@@ -82,7 +82,7 @@ Integer RoundDpi(double PixelsPerMetre) {
 }
 
 // Header, transforms and parameters.
-void RunReadHeader(ReadJob* job) {
+void RunReadHeader(PngReadJob* job) {
   png_structp png = job->png;
   png_infop info = job->info;
   TIOParamsVals& p = *job->params;
@@ -179,7 +179,7 @@ void RunReadHeader(ReadJob* job) {
 }
 
 // The rows, pass by pass.
-void RunReadRows(ReadJob* job) {
+void RunReadRows(PngReadJob* job) {
   png_structp png = job->png;
   if (setjmp(png_jmpbuf(png))) {
     job->failed = true;
@@ -237,7 +237,7 @@ void ReadPngStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& Params, bo
                    std::unique_ptr<TIEMask>& Alpha, bool HeaderOnly, TIEProgressRecord& Progress) {
   std::exception_ptr thrown;
   std::vector<Byte> scratch;
-  ReadJob job{};
+  PngReadJob job{};
   job.stream = Stream;
   job.bitmap = Bitmap;
   job.params = &Params;
@@ -260,7 +260,7 @@ void ReadPngStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& Params, bo
     return;
   }
   struct Destroy {
-    ReadJob& j;
+    PngReadJob& j;
     ~Destroy() { png_destroy_read_struct(&j.png, &j.info, nullptr); }
   } destroy{job};
 
@@ -335,7 +335,7 @@ void PngFlushCallback(png_structp) {}
 
 void PngWriteErrorCallback(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-struct WriteJob {
+struct PngWriteJob {
   png_structp png;
   png_infop info;
   WriteIo io;
@@ -352,7 +352,7 @@ struct WriteJob {
   bool failed;
 };
 
-void RunWrite(WriteJob* job) {
+void RunPngWrite(PngWriteJob* job) {
   png_structp png = job->png;
   png_infop info = job->info;
   if (setjmp(png_jmpbuf(png))) {
@@ -463,7 +463,7 @@ void WritePngStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& Params, T
                       : nullptr;
 
   std::exception_ptr thrown;
-  WriteJob job{};
+  PngWriteJob job{};
   job.io = WriteIo{Stream, Progress.Abort, &thrown};
   job.image = image;
   job.params = &Params;
@@ -514,7 +514,7 @@ void WritePngStream(TStream* Stream, TIEBitmap* Bitmap, TIOParamsVals& Params, T
     png_destroy_write_struct(&job.png, &job.info);
     throw EInvalidGraphic("Error on creating PNG");
   }
-  RunWrite(&job);
+  RunPngWrite(&job);
   png_destroy_write_struct(&job.png, &job.info);
   if (thrown) std::rethrow_exception(thrown);
   if (job.failed) throw EInvalidGraphic("Error on creating PNG");

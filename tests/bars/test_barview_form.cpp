@@ -10,6 +10,7 @@
 #include "bars/dxBar.h"
 #include "platform/FormReader.h"
 #include "tests/support/png_writer.h"
+#include "tests/bars/menu_model.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -80,7 +81,7 @@ struct TLoadedForm {
   }
 };
 
-void ClickAt(TPoint P) {
+void ClickScreenAt(TPoint P) {
   SetCursorPos(P.X, P.Y);
   Application->ProcessMessages();
   INPUT in[2] = {};
@@ -95,7 +96,7 @@ void ClickAt(TPoint P) {
 
 // Moves the mouse as a person does (an absolute move through the input queue)
 // and lets the windows react; the cursor must land on the pixel asked for.
-void MoveMouseTo(TPoint P) {
+void MoveMouseExactlyTo(TPoint P) {
   INPUT in = {};
   in.type = INPUT_MOUSE;
   Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
@@ -110,17 +111,9 @@ void MoveMouseTo(TPoint P) {
   EXPECT_EQ(c.y, P.Y);
 }
 
-// The window's client area as painted now.
-std::unique_ptr<TBitmap> Snapshot(TCustomdxBarControl* W) {
-  auto bmp = std::make_unique<TBitmap>();
-  bmp->SetPixelFormat(pf24bit);
-  bmp->SetSize(W->ClientWidth(), W->ClientHeight());
-  W->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()), 0);
-  return bmp;
-}
-
-COLORREF Px(TBitmap* B, Integer X, Integer Y) { return static_cast<COLORREF>(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF; }
-COLORREF Sys(int I) { return GetSysColor(I) & 0xFFFFFF; }
+using menutest::Px;
+using menutest::Snapshot;
+using menutest::Sys;
 
 }  // namespace
 
@@ -165,7 +158,7 @@ TEST(BarFormRoundTrip, FormIsReadShownAndWrittenBackUnchanged) {
 
 TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
   TLoadedForm f;
-  ClickAt(f.ScreenCenter("Toolbar", "btnSave"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnSave"));
   ASSERT_TRUE(testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000));
   testui::PumpUntil([] { return false; }, 50);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnSave", "click:btnSave"}));
@@ -174,14 +167,14 @@ TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
   EXPECT_FALSE(f.LinkOf("Toolbar", "btnSave")->Control()->Pressed);
   f.Item("btnSave")->SetUnclickAfterDoing(false);
   f.form->log.clear();
-  ClickAt(f.ScreenCenter("Toolbar", "btnSave"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnSave"));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log.size(), 2u);
   EXPECT_FALSE(f.form->pressedAtClick);
   // A checked button toggles before its command runs, both ways.
   for (bool down : {true, false}) {
     f.form->log.clear();
-    ClickAt(f.ScreenCenter("Toolbar", "btnItalic"));
+    ClickScreenAt(f.ScreenCenter("Toolbar", "btnItalic"));
     testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
     EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnItalic", "click:btnItalic"}));
     EXPECT_EQ(f.form->downAtClick, down);
@@ -189,7 +182,7 @@ TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
   }
   f.form->log.clear();
   // A press in a check group moves the group's down button.
-  ClickAt(f.ScreenCenter("Toolbar", "btnAlignRight"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnAlignRight"));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnAlignRight", "click:btnAlignRight"}));
   EXPECT_TRUE(static_cast<TdxBarButton*>(f.Item("btnAlignRight"))->Down());
@@ -198,7 +191,7 @@ TEST(BarFormClickRoad, MouseClickFiresClickItemThenOnClickOnce) {
 
 TEST(BarFormClickRoad, DisabledAndHiddenItemsFireNothing) {
   TLoadedForm f;
-  ClickAt(f.ScreenCenter("Toolbar", "btnDelete"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnDelete"));
   testui::PumpUntil([] { return false; }, 200);
   EXPECT_TRUE(f.form->log.empty());
   // A hidden item has no view; the place it had goes to its neighbour.
@@ -210,7 +203,7 @@ TEST(BarFormClickRoad, DisabledAndHiddenItemsFireNothing) {
   f.Item("btnStop")->SetVisible(ivNever);
   Application->ProcessMessages();
   EXPECT_EQ(f.LinkOf("Toolbar", "btnStop")->Control(), nullptr);
-  ClickAt(p);
+  ClickScreenAt(p);
   testui::PumpUntil([] { return false; }, 200);
   for (const std::string& e : f.form->log) EXPECT_EQ(e.find("btnStop"), std::string::npos) << e;
 }
@@ -225,14 +218,14 @@ TEST(BarFormClickRoad, HandlerExceptionReachesApplicationAndBarStaysUsable) {
     reported.push_back(E.Message());
   };
   f.form->throwOnClick = true;
-  ClickAt(f.ScreenCenter("Toolbar", "btnNew"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnNew"));
   testui::PumpUntil([&] { return !reported.empty(); }, 1000);
   EXPECT_EQ(reported, std::vector<std::string>{"command failed"});
   EXPECT_EQ(sender, f.Item("btnNew"));
   EXPECT_EQ(f.Item("btnNew")->ClickItemLink(), nullptr);
   f.form->throwOnClick = false;
   f.form->log.clear();
-  ClickAt(f.ScreenCenter("Toolbar", "btnCopy"));
+  ClickScreenAt(f.ScreenCenter("Toolbar", "btnCopy"));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnCopy", "click:btnCopy"}));
   Application->OnException = saved;
@@ -248,7 +241,7 @@ TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
   TdxBarControl* tb = f.Bar("Toolbar")->Control();
   TRect r = f.LinkOf("Toolbar", "btnZoom")->ItemRect;
   TPoint arrow = tb->ClientToScreen(Point(r.Right - f.manager->DropDownArrowWidth() / 2 - 1, (r.Top + r.Bottom) / 2));
-  ClickAt(arrow);
+  ClickScreenAt(arrow);
   TdxBarSubMenuControl* menu = pm->Window();
   ASSERT_NE(menu, nullptr);
   EXPECT_TRUE(IsWindowVisible(menu->Handle()));
@@ -281,7 +274,7 @@ TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
   TRect stop = pm->ItemLinks()->Items(1)->ItemRect;
   Integer uses = pm->ItemLinks()->Items(1)->UseCount;
   f.form->log.clear();
-  ClickAt(menu->ClientToScreen(Point((stop.Left + stop.Right) / 2, (stop.Top + stop.Bottom) / 2)));
+  ClickScreenAt(menu->ClientToScreen(Point((stop.Left + stop.Right) / 2, (stop.Top + stop.Bottom) / 2)));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnStop", "click:btnStop"}));
   EXPECT_EQ(f.form->clickLink, pm->ItemLinks()->Items(1));
@@ -296,13 +289,13 @@ TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
   pm->Close();
   EXPECT_FALSE(zoom->DropDownOpen);
   f.form->log.clear();
-  ClickAt(tb->ClientToScreen(Point(r.Left + 4, (r.Top + r.Bottom) / 2)));
+  ClickScreenAt(tb->ClientToScreen(Point(r.Left + 4, (r.Top + r.Bottom) / 2)));
   testui::PumpUntil([&] { return f.form->log.size() >= 2; }, 1000);
   EXPECT_EQ(f.form->log, (std::vector<std::string>{"item:btnZoom", "click:btnZoom"}));
   EXPECT_EQ(pm->Window(), nullptr);
 
   // A unique accelerator letter runs its row (the menus close first).
-  ClickAt(arrow);
+  ClickScreenAt(arrow);
   ASSERT_NE(pm->Window(), nullptr);
   f.form->log.clear();
   PostMessageW(pm->Window()->Handle(), WM_KEYDOWN, 'P', 1);
@@ -312,7 +305,7 @@ TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
   f.form->log.clear();
 
   // Left in the drop-down goes back to the toolbar: the menu closes.
-  ClickAt(arrow);
+  ClickScreenAt(arrow);
   ASSERT_NE(pm->Window(), nullptr);
   PostMessageW(pm->Window()->Handle(), WM_KEYDOWN, VK_LEFT, 1);
   Application->ProcessMessages();
@@ -322,7 +315,7 @@ TEST(BarFormDropDown, ArrowOpensTheMenuKeysMoveInItAndARowClickRunsItsCommand) {
   // With the drop-down disabled the arrow opens nothing.
   static_cast<TdxBarButton*>(f.Item("btnZoom"))->SetDropDownEnabled(false);
   f.form->log.clear();
-  ClickAt(arrow);
+  ClickScreenAt(arrow);
   EXPECT_EQ(pm->Window(), nullptr);
 }
 
@@ -339,8 +332,8 @@ TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
     TdxBarItemControl* hot = f.LinkOf("Toolbar", "btnCopy")->Control();
     // The mouse comes from below the toolbar onto Copy.
     TPoint over = f.ScreenCenter("Toolbar", "btnCopy");
-    MoveMouseTo(Point(over.X, over.Y + 120));
-    MoveMouseTo(over);
+    MoveMouseExactlyTo(Point(over.X, over.Y + 120));
+    MoveMouseExactlyTo(over);
     ASSERT_EQ(tb->SelectedControl(), hot);
     auto shot = Snapshot(tb);
     SaveBitmapAsPng(shot.get(), "bars_toolbar_" + std::string(names[s]) + ".png");
@@ -379,7 +372,7 @@ TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
     Integer mid = (sep.Left + sep.Right) / 2 - 1;
     EXPECT_EQ(Px(shot.get(), mid, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNSHADOW));
     EXPECT_EQ(Px(shot.get(), mid + 1, (sep.Top + sep.Bottom) / 2), Sys(COLOR_BTNHIGHLIGHT));
-    MoveMouseTo(Point(over.X, over.Y + 120));
+    MoveMouseExactlyTo(Point(over.X, over.Y + 120));
     testui::PumpUntil([&] { return tb->SelectedControl() == nullptr; }, 500);
     EXPECT_EQ(tb->SelectedControl(), nullptr);
 
@@ -389,7 +382,7 @@ TEST(BarFormPainting, EveryStyleDrawsHotCheckedDisabledAndSeparator) {
     TdxBarSubMenuControl* menu = pm->Window();
     ASSERT_NE(menu, nullptr);
     TRect stopRow = pm->ItemLinks()->Items(1)->ItemRect;
-    MoveMouseTo(menu->ClientToScreen(Point((stopRow.Left + stopRow.Right) / 2, (stopRow.Top + stopRow.Bottom) / 2)));
+    MoveMouseExactlyTo(menu->ClientToScreen(Point((stopRow.Left + stopRow.Right) / 2, (stopRow.Top + stopRow.Bottom) / 2)));
     ASSERT_EQ(menu->SelectedControl(), pm->ItemLinks()->Items(1)->Control());
     auto mshot = Snapshot(menu);
     SaveBitmapAsPng(mshot.get(), "bars_menu_" + std::string(names[s]) + ".png");
@@ -495,12 +488,12 @@ TEST(BarFormMouseLeave, LeavingTheToolbarClearsItsHotItemEitherWay) {
     TLoadedForm f;
     TdxBarControl* tb = f.Bar("Toolbar")->Control();
     TPoint over = f.ScreenCenter("Toolbar", "btnCopy");
-    MoveMouseTo(Point(over.X, over.Y + 120));
-    MoveMouseTo(over);
+    MoveMouseExactlyTo(Point(over.X, over.Y + 120));
+    MoveMouseExactlyTo(over);
     ASSERT_EQ(tb->SelectedControl(), f.LinkOf("Toolbar", "btnCopy")->Control());
     EXPECT_TRUE(IsMouseLeaveTracked(tb->Handle()));
     DWORD start = GetTickCount();
-    MoveMouseTo(Point(over.X, over.Y + 120));
+    MoveMouseExactlyTo(Point(over.X, over.Y + 120));
     EXPECT_TRUE(testui::PumpUntil([&] { return tb->SelectedControl() == nullptr; }, 1000));
     EXPECT_LT(GetTickCount() - start, 500u);
     EXPECT_FALSE(IsMouseLeaveTracked(tb->Handle()));
@@ -535,9 +528,9 @@ TEST(BarFormKeys, ToolbarInMenuModeRoutesKeysToTheSelection) {
   }
   TdxBarItemControl* del = f.LinkOf("Toolbar", "btnDelete")->Control();
   EXPECT_TRUE(del->IsDrawnSelected());
-  MoveMouseTo(f.ScreenCenter("Toolbar", "btnCopy"));
+  MoveMouseExactlyTo(f.ScreenCenter("Toolbar", "btnCopy"));
   EXPECT_EQ(selected(), "btnCopy");
-  MoveMouseTo(f.ScreenCenter("Toolbar", "btnDelete"));
+  MoveMouseExactlyTo(f.ScreenCenter("Toolbar", "btnDelete"));
   EXPECT_EQ(tb->SelectedControl(), del);
   EXPECT_FALSE(del->IsDrawnSelected());
 

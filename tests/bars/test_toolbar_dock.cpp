@@ -13,6 +13,7 @@
 #include "tests/bars/bar_input.h"
 #include "tests/bars/menu_model.h"
 #include "tests/support/png_writer.h"
+#include "tests/bars/menu_model.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -106,8 +107,8 @@ std::unique_ptr<TBitmap> FormShot(TDockModel& M, const std::string& Name) {
   return bmp;
 }
 
-COLORREF Px(TBitmap* B, Integer X, Integer Y) { return static_cast<COLORREF>(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF; }
-COLORREF Sys(int I) { return GetSysColor(I) & 0xFFFFFF; }
+using menutest::Px;
+using menutest::Sys;
 
 bool DragWithMouse(TPoint From, TPoint To) { return barinput::Drag(From, {}, To); }
 

@@ -22,7 +22,7 @@ inline std::unique_ptr<TBitmap> NewBitmap(Integer W, Integer H, TColor Fill) {
   return b;
 }
 
-inline TColor Px(TBitmap* B, Integer X, Integer Y) { return B->Canvas()->Pixels(X, Y) & 0xFFFFFF; }
+inline TColor PxRgb(TBitmap* B, Integer X, Integer Y) { return B->Canvas()->Pixels(X, Y) & 0xFFFFFF; }
 inline TColor Rgb(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
 
 // Cells of W x H laid out in rows of PerRow, with a caption strip above each.

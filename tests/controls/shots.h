@@ -76,6 +76,14 @@ inline std::unique_ptr<TBitmap> Shot(TControl* C, bool Repaint = true) {
 
 inline TColor Px(TBitmap* B, Integer X, Integer Y) { return B->Canvas()->Pixels(X, Y); }
 
+// Lets the queue deliver what a test posted.
+inline void Pump() {
+  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+}
+
+// A client point as a mouse message's position.
+inline LPARAM At(Integer X, Integer Y) { return MAKELPARAM(X, Y); }
+
 // Labelled pictures in rows, saved as one PNG in the working (build) folder.
 class TSheet {
  public:

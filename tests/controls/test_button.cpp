@@ -21,7 +21,7 @@ using testshots::Px;
 using testshots::Shot;
 using Log = std::vector<std::string>;
 
-LPARAM At(Integer X, Integer Y) { return MAKELPARAM(X, Y); }
+using testshots::At;
 
 bool Differ(TBitmap* A, TBitmap* B) {
   for (Integer y = 0; y < A->Height(); ++y)
@@ -30,9 +30,7 @@ bool Differ(TBitmap* A, TBitmap* B) {
   return false;
 }
 
-void Pump() {
-  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
-}
+using testshots::Pump;
 
 // A left click (press and release at the same point) through the queue.
 void ClickAt(TWinControl* C, Integer X = 5, Integer Y = 5) {

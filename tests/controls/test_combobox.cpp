@@ -23,9 +23,7 @@ using testshots::Px;
 using testshots::Shot;
 using Log = std::vector<std::string>;
 
-void Pump() {
-  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
-}
+using testshots::Pump;
 
 struct TComboForm {
   TForm* form;

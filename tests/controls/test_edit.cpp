@@ -20,9 +20,7 @@ namespace {
 using testshots::Px;
 using testshots::Shot;
 
-void Pump() {
-  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
-}
+using testshots::Pump;
 
 struct TEditForm {
   TForm* form;

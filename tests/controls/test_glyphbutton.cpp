@@ -18,7 +18,7 @@ namespace {
 using testshots::Px;
 using testshots::Shot;
 
-LPARAM At(Integer X, Integer Y) { return MAKELPARAM(X, Y); }
+using testshots::At;
 
 // A strip of Cells square cells of Size: olive ground (the bottom-left pixel),
 // a block of the cell's colour inside.
@@ -39,7 +39,7 @@ std::unique_ptr<TBitmap> Strip(Integer Width, Integer Height, std::vector<TColor
 }
 
 // Bounds of the pixels of one colour.
-TRect InkBox(TBitmap* B, TColor Ink) {
+TRect InkBounds(TBitmap* B, TColor Ink) {
   TRect r{B->Width(), B->Height(), -1, -1};
   for (Integer y = 0; y < B->Height(); ++y)
     for (Integer x = 0; x < B->Width(); ++x)
@@ -52,9 +52,7 @@ TRect InkBox(TBitmap* B, TColor Ink) {
   return r;
 }
 
-void Pump() {
-  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
-}
+using testshots::Pump;
 
 // ---------------------------------------------------------------------------
 TEST(ControlsGlyphStrip, CellCountFollowsTheStripShape) {
@@ -136,9 +134,9 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
     b->SetLayout(c.Layout);
     auto shot = Shot(b);
     sheet.Add(GetEnumName(c.Layout), shot.get());
-    EXPECT_EQ(InkBox(shot.get(), clGreen), Rect(c.Left + 3, c.Top + 3, c.Left + 13, c.Top + 13));
-    EXPECT_EQ(InkBox(shot.get(), clOlive).Right, -1) << "the transparent colour is left out";
-    EXPECT_EQ(InkBox(shot.get(), clRed).Right, -1);
+    EXPECT_EQ(InkBounds(shot.get(), clGreen), Rect(c.Left + 3, c.Top + 3, c.Left + 13, c.Top + 13));
+    EXPECT_EQ(InkBounds(shot.get(), clOlive).Right, -1) << "the transparent colour is left out";
+    EXPECT_EQ(InkBounds(shot.get(), clRed).Right, -1);
   }
   b->SetLayout(blGlyphLeft);
   // Pressed: the glyph moves one down-right (one right with visual styles).
@@ -153,18 +151,18 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   PostMessageW(b->Handle(), WM_LBUTTONUP, 0, At(150, 25));
   Pump();
   sheet.Add("pressed", pressed.get());
-  EXPECT_EQ(InkBox(pressed.get(), clGreen).Left, 7 + 3 + 1);
-  EXPECT_EQ(InkBox(pressed.get(), clGreen).Top, 17 + 3 + (Themed() ? 0 : 1));
+  EXPECT_EQ(InkBounds(pressed.get(), clGreen).Left, 7 + 3 + 1);
+  EXPECT_EQ(InkBounds(pressed.get(), clGreen).Top, 17 + 3 + (Themed() ? 0 : 1));
   // Disabled: the second cell; with one cell, the first one unchanged.
   b->SetEnabled(false);
   auto disabled = Shot(b);
   sheet.Add("disabled", disabled.get());
-  EXPECT_EQ(InkBox(disabled.get(), clRed), Rect(10, 20, 20, 30));
+  EXPECT_EQ(InkBounds(disabled.get(), clRed), Rect(10, 20, 20, 30));
   b->SetGlyph(Strip(16, 16).get());
   ASSERT_EQ(b->NumGlyphs(), 1);
   auto oneCell = Shot(b);
   sheet.Add("disabled, 1 cell", oneCell.get());
-  EXPECT_EQ(InkBox(oneCell.get(), clGreen), Rect(10, 20, 20, 30)) << "shown as it is, not greyed";
+  EXPECT_EQ(InkBounds(oneCell.get(), clGreen), Rect(10, 20, 20, 30)) << "shown as it is, not greyed";
   sheet.Save(std::string("controls_bitbtn_") + LookName(GetParam()) + ".png");
   delete form;
 }
@@ -185,14 +183,14 @@ TEST(ControlsBitBtnImages, ImageListGlyphsByStateAndTheirRemoval) {
   EXPECT_EQ(b->GetGlyphSize().X, 16);
   EXPECT_EQ(b->GetGlyphSize().Y, 16);
   auto enabled = Shot(b);
-  EXPECT_EQ(InkBox(enabled.get(), clBlue), Rect(10, 20, 20, 30));
+  EXPECT_EQ(InkBounds(enabled.get(), clBlue), Rect(10, 20, 20, 30));
   // Disabled: the list greys the image, or a DisabledIndex image shows as it is.
   b->SetEnabled(false);
   auto greyed = Shot(b);
-  EXPECT_EQ(InkBox(greyed.get(), clBlue).Right, -1);
+  EXPECT_EQ(InkBounds(greyed.get(), clBlue).Right, -1);
   b->SetDisabledIndex(2);
   auto disabledImage = Shot(b);
-  EXPECT_EQ(InkBox(disabledImage.get(), clRed), Rect(10, 20, 20, 30));
+  EXPECT_EQ(InkBounds(disabledImage.get(), clRed), Rect(10, 20, 20, 30));
   // A list that goes away leaves the button without one.
   delete images;
   EXPECT_EQ(b->Images(), nullptr);
@@ -262,14 +260,14 @@ TEST_P(ControlsControlButtonFace, FacesByStyleAndState) {
       EXPECT_EQ(Px(normal.get(), 8, 3), ColorToRGB(clBtnFace)) << "the face is button-face whatever Color is";
     }
     if (!Themed() && k.Style != cbsNone) {
-      EXPECT_GT(InkBox(normal.get(), 0).Right, 0) << "a black arrow";
-      EXPECT_EQ(InkBox(disabled.get(), 0).Right, -1) << "greyed when disabled";
-      EXPECT_GT(InkBox(disabled.get(), ColorToRGB(clBtnShadow)).Right, 0);
+      EXPECT_GT(InkBounds(normal.get(), 0).Right, 0) << "a black arrow";
+      EXPECT_EQ(InkBounds(disabled.get(), 0).Right, -1) << "greyed when disabled";
+      EXPECT_GT(InkBounds(disabled.get(), ColorToRGB(clBtnShadow)).Right, 0);
     }
     if (k.Style == cbsNone) {
-      EXPECT_GT(InkBox(normal.get(), clGreen).Right, 0);
-      EXPECT_EQ(InkBox(normal.get(), clOlive).Right, -1);
-      EXPECT_GT(InkBox(disabled.get(), clRed).Right, 0) << "the disabled cell";
+      EXPECT_GT(InkBounds(normal.get(), clGreen).Right, 0);
+      EXPECT_EQ(InkBounds(normal.get(), clOlive).Right, -1);
+      EXPECT_GT(InkBounds(disabled.get(), clRed).Right, 0) << "the disabled cell";
     }
     delete b;
   }

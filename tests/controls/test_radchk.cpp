@@ -15,7 +15,7 @@
 #include "tests/support/ui.h"
 
 using rzpix::NewBitmap;
-using rzpix::Px;
+using rzpix::PxRgb;
 using rzpix::Rgb;
 
 namespace {
@@ -26,7 +26,7 @@ std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
   return b;
 }
 
-void ClickAt(TWinControl* C, Integer X, Integer Y) {
+void ClickInside(TWinControl* C, Integer X, Integer Y) {
   testshots::PointAt(C, X, Y);
   ::PostMessageW(C->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
   ::PostMessageW(C->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
@@ -135,7 +135,7 @@ TEST_F(RzRadChkTest, CheckBoxCyclesAndSpaceTogglesOnRelease) {
     box->SetState(cbUnchecked);
     box->SetAllowGrayed(c.Grayed);
     for (TCheckBoxState want : c.States) {
-      ClickAt(box, 5, 5);
+      ClickInside(box, 5, 5);
       EXPECT_EQ(box->State(), want) << "grayed " << c.Grayed;
     }
   }
@@ -218,7 +218,7 @@ TEST_F(RzRadChkTest, FrameControllerCustomGlyphsAndActions) {
     auto b = Snapshot(radio);
     TRect g = radio->GlyphRect();
     EXPECT_EQ(g, Rect(0, 2, 13, 15));
-    EXPECT_EQ(Px(b.get(), g.Left + 6, g.Top + 6), cells[c.Cell]) << c.Checked << c.Enabled;
+    EXPECT_EQ(PxRgb(b.get(), g.Left + 6, g.Top + 6), cells[c.Cell]) << c.Checked << c.Enabled;
   }
   radio->SetAlignment(taLeftJustify);
   EXPECT_EQ(radio->GlyphRect().Left, 120 - 13);
@@ -247,27 +247,27 @@ TEST_F(RzRadChkTest, HotTrackGlyphMapsTheResourceColours) {
   auto b = Snapshot(radio);
   TRect g = radio->GlyphRect();
   TColor face = Rgb(radio->Color());
-  EXPECT_EQ(Px(b.get(), g.Left + 0, g.Top + 0), face);                 // olive corner: the face
-  EXPECT_EQ(Px(b.get(), g.Left + 6, g.Top + 0), frame);                // the outline
-  EXPECT_EQ(Px(b.get(), g.Left + 6, g.Top + 6), high);                 // the dot
-  EXPECT_EQ(Px(b.get(), g.Left + 4, g.Top + 0), Rgb(MixColors(frame, face, 128)));  // soft edge
-  EXPECT_EQ(Px(b.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));        // red accent at rest: the window colour
+  EXPECT_EQ(PxRgb(b.get(), g.Left + 0, g.Top + 0), face);                 // olive corner: the face
+  EXPECT_EQ(PxRgb(b.get(), g.Left + 6, g.Top + 0), frame);                // the outline
+  EXPECT_EQ(PxRgb(b.get(), g.Left + 6, g.Top + 6), high);                 // the dot
+  EXPECT_EQ(PxRgb(b.get(), g.Left + 4, g.Top + 0), Rgb(MixColors(frame, face, 128)));  // soft edge
+  EXPECT_EQ(PxRgb(b.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));        // red accent at rest: the window colour
   ASSERT_TRUE(ScreenHasFullColor());
   // The mouse over the glyph: the accents take the hot-track shades.
   // The pointer comes over the button, as the window sees it.
   ::PostMessageW(radio->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
   ASSERT_TRUE(testui::PumpUntil([&] { return radio->MouseOver(); }));
   auto over = Snapshot(radio);
-  EXPECT_EQ(Px(over.get(), g.Left + 5, g.Top + 3), Rgb(ColorDarkenedBy(hot, 30)));
-  EXPECT_EQ(Px(over.get(), g.Left + 9, g.Top + 5), Rgb(ColorLightenedBy(hot, 30)));
+  EXPECT_EQ(PxRgb(over.get(), g.Left + 5, g.Top + 3), Rgb(ColorDarkenedBy(hot, 30)));
+  EXPECT_EQ(PxRgb(over.get(), g.Left + 9, g.Top + 5), Rgb(ColorLightenedBy(hot, 30)));
   ::PostMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 250));
   ASSERT_TRUE(testui::PumpUntil([&] { return !radio->MouseOver(); }));
   auto left = Snapshot(radio);
-  EXPECT_EQ(Px(left.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));
+  EXPECT_EQ(PxRgb(left.get(), g.Left + 5, g.Top + 3), Rgb(clWindow));
   radio->SetEnabled(false);
   auto off = Snapshot(radio);
-  EXPECT_EQ(Px(off.get(), g.Left + 6, g.Top + 6), Rgb(clBtnShadow));
-  EXPECT_EQ(Px(off.get(), g.Left + 5, g.Top + 3), Rgb(radio->DisabledColor()));
+  EXPECT_EQ(PxRgb(off.get(), g.Left + 6, g.Top + 6), Rgb(clBtnShadow));
+  EXPECT_EQ(PxRgb(off.get(), g.Left + 5, g.Top + 3), Rgb(radio->DisabledColor()));
 
   auto* box = Add<TRzCheckBox>(form.get(), "Frame transparency", 10, 40);
   box->SetHotTrack(true);
@@ -276,9 +276,9 @@ TEST_F(RzRadChkTest, HotTrackGlyphMapsTheResourceColours) {
   box->SetState(cbChecked);
   auto cb = Snapshot(box);
   TRect bg = box->GlyphRect();
-  EXPECT_EQ(Px(cb.get(), bg.Left, bg.Top + 6), frame);
-  EXPECT_EQ(Px(cb.get(), bg.Left + 5, bg.Top + 8), high);
-  EXPECT_EQ(Px(cb.get(), bg.Left + 9, bg.Top + 9), Rgb(clWindow));
+  EXPECT_EQ(PxRgb(cb.get(), bg.Left, bg.Top + 6), frame);
+  EXPECT_EQ(PxRgb(cb.get(), bg.Left + 5, bg.Top + 8), high);
+  EXPECT_EQ(PxRgb(cb.get(), bg.Left + 9, bg.Top + 9), Rgb(clWindow));
 }
 
 TEST_F(RzRadChkTest, TransparentAndFocusedLook) {
@@ -292,8 +292,8 @@ TEST_F(RzRadChkTest, TransparentAndFocusedLook) {
   box->SetHotTrack(true);
   box->SetTransparent(true);
   auto b = Snapshot(box);
-  EXPECT_EQ(Px(b.get(), 0, 2), RGB(0, 90, 0));  // olive corner of the glyph
-  EXPECT_EQ(Px(b.get(), 100, 1), RGB(0, 90, 0));  // the background beside the caption
+  EXPECT_EQ(PxRgb(b.get(), 0, 2), RGB(0, 90, 0));  // olive corner of the glyph
+  EXPECT_EQ(PxRgb(b.get(), 100, 1), RGB(0, 90, 0));  // the background beside the caption
 
   // Focused with a caption: a dotted frame around the caption's text only.
   box->SetTransparent(false);
@@ -302,9 +302,9 @@ TEST_F(RzRadChkTest, TransparentAndFocusedLook) {
   ASSERT_TRUE(testui::PumpUntil([&] { return box->Focused(); }));
   auto f = Snapshot(box);
   Integer dots = 0;
-  for (Integer x = 0; x < 120; ++x) dots += Px(f.get(), x, 0) == 0;
+  for (Integer x = 0; x < 120; ++x) dots += PxRgb(f.get(), x, 0) == 0;
   EXPECT_GT(dots, 10);
-  EXPECT_EQ(Px(f.get(), 118, 0), 0xFFFFFF);  // the frame ends after the text
+  EXPECT_EQ(PxRgb(f.get(), 118, 0), 0xFFFFFF);  // the frame ends after the text
 }
 
 TEST_F(RzRadChkTest, FormResourceReadsFlatWritesHotTrack) {
@@ -370,7 +370,7 @@ TEST_P(RzRadChkLook, GlyphsPerStateSheet) {
       for (bool checked : {false, true}) {
         radio->SetChecked(checked);
         auto pic = Snapshot(radio);
-        middles.push_back(Px(pic.get(), 6, 8));
+        middles.push_back(PxRgb(pic.get(), 6, 8));
         sheet.Put(i++, std::string(hot ? "hot " : "") + (enabled ? "" : "off ") + (checked ? "on" : "off"),
                   pic.get());
       }

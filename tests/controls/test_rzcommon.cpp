@@ -9,7 +9,7 @@
 #include "tests/controls/rz_pixels.h"
 
 using rzpix::NewBitmap;
-using rzpix::Px;
+using rzpix::PxRgb;
 using rzpix::Rgb;
 
 namespace {
@@ -121,24 +121,24 @@ TEST(RzCommonFrame, SideLinesOnChosenSidesOnly) {
   auto b = NewBitmap(10, 8, kBack);
   TRect in = PaintSideLines(b->Canvas(), Rect(0, 0, 10, 8), clRed, TSides{sdLeft, sdBottom}, clBlue);
   EXPECT_EQ(in, Rect(1, 0, 10, 7));
-  for (Integer y = 0; y < 7; ++y) EXPECT_EQ(Px(b.get(), 0, y), Rgb(clRed)) << y;
-  for (Integer x = 0; x < 10; ++x) EXPECT_EQ(Px(b.get(), x, 7), Rgb(clBlue)) << x;
-  EXPECT_EQ(Px(b.get(), 5, 0), kBack);  // no top line
-  EXPECT_EQ(Px(b.get(), 9, 3), kBack);  // no right line
+  for (Integer y = 0; y < 7; ++y) EXPECT_EQ(PxRgb(b.get(), 0, y), Rgb(clRed)) << y;
+  for (Integer x = 0; x < 10; ++x) EXPECT_EQ(PxRgb(b.get(), x, 7), Rgb(clBlue)) << x;
+  EXPECT_EQ(PxRgb(b.get(), 5, 0), kBack);  // no top line
+  EXPECT_EQ(PxRgb(b.get(), 9, 3), kBack);  // no right line
 
   // clNone leaves the lines out but the rectangle still shrinks.
   auto c = NewBitmap(10, 8, kBack);
   EXPECT_EQ(PaintSideLines(c->Canvas(), Rect(0, 0, 10, 8), clNone, sdAllSides, clNone), Rect(1, 1, 9, 7));
   for (Integer y = 0; y < 8; ++y)
-    for (Integer x = 0; x < 10; ++x) ASSERT_EQ(Px(c.get(), x, y), kBack) << x << "," << y;
+    for (Integer x = 0; x < 10; ++x) ASSERT_EQ(PxRgb(c.get(), x, y), kBack) << x << "," << y;
 
   auto d = NewBitmap(12, 12, kBack);
   EXPECT_EQ(PaintBevelRings(d->Canvas(), Rect(0, 0, 12, 12), clRed, sdAllSides, 3, clBlue), Rect(3, 3, 9, 9));
   for (Integer i = 0; i < 3; ++i) {
-    EXPECT_EQ(Px(d.get(), i, 6), Rgb(clRed));
-    EXPECT_EQ(Px(d.get(), 11 - i, 6), Rgb(clBlue));
+    EXPECT_EQ(PxRgb(d.get(), i, 6), Rgb(clRed));
+    EXPECT_EQ(PxRgb(d.get(), 11 - i, 6), Rgb(clBlue));
   }
-  EXPECT_EQ(Px(d.get(), 3, 6), kBack);
+  EXPECT_EQ(PxRgb(d.get(), 3, 6), kBack);
 }
 
 namespace {
@@ -151,19 +151,19 @@ struct TRingColors {
 
 void ExpectRings(TBitmap* B, const TRect& R, const TRingColors& E, Integer Rings, const std::string& What) {
   Integer mx = (R.Left + R.Right) / 2, my = (R.Top + R.Bottom) / 2;
-  EXPECT_EQ(Px(B, R.Left, my), Rgb(E.OuterUL)) << What << " outer left";
-  EXPECT_EQ(Px(B, mx, R.Top), Rgb(E.OuterUL)) << What << " outer top";
-  EXPECT_EQ(Px(B, R.Right - 1, my), Rgb(E.OuterLR)) << What << " outer right";
-  EXPECT_EQ(Px(B, mx, R.Bottom - 1), Rgb(E.OuterLR)) << What << " outer bottom";
+  EXPECT_EQ(PxRgb(B, R.Left, my), Rgb(E.OuterUL)) << What << " outer left";
+  EXPECT_EQ(PxRgb(B, mx, R.Top), Rgb(E.OuterUL)) << What << " outer top";
+  EXPECT_EQ(PxRgb(B, R.Right - 1, my), Rgb(E.OuterLR)) << What << " outer right";
+  EXPECT_EQ(PxRgb(B, mx, R.Bottom - 1), Rgb(E.OuterLR)) << What << " outer bottom";
   if (Rings < 2) {
-    EXPECT_EQ(Px(B, R.Left + 1, my), kBack) << What << " nothing inside";
+    EXPECT_EQ(PxRgb(B, R.Left + 1, my), kBack) << What << " nothing inside";
     return;
   }
-  EXPECT_EQ(Px(B, R.Left + 1, my), Rgb(E.InnerUL)) << What << " inner left";
-  EXPECT_EQ(Px(B, mx, R.Top + 1), Rgb(E.InnerUL)) << What << " inner top";
-  EXPECT_EQ(Px(B, R.Right - 2, my), Rgb(E.InnerLR)) << What << " inner right";
-  EXPECT_EQ(Px(B, mx, R.Bottom - 2), Rgb(E.InnerLR)) << What << " inner bottom";
-  EXPECT_EQ(Px(B, R.Left + 2, my), kBack) << What << " nothing inside";
+  EXPECT_EQ(PxRgb(B, R.Left + 1, my), Rgb(E.InnerUL)) << What << " inner left";
+  EXPECT_EQ(PxRgb(B, mx, R.Top + 1), Rgb(E.InnerUL)) << What << " inner top";
+  EXPECT_EQ(PxRgb(B, R.Right - 2, my), Rgb(E.InnerLR)) << What << " inner right";
+  EXPECT_EQ(PxRgb(B, mx, R.Bottom - 2), Rgb(E.InnerLR)) << What << " inner bottom";
+  EXPECT_EQ(PxRgb(B, R.Left + 2, my), kBack) << What << " nothing inside";
 }
 
 }  // namespace
@@ -195,7 +195,7 @@ TEST(RzCommonFrame, StyledFramesInSystemColours) {
   }
   auto none = NewBitmap(20, 16, kBack);
   EXPECT_EQ(PaintStyledFrame(none->Canvas(), r, fsNone), r);
-  EXPECT_EQ(Px(none.get(), 0, 8), kBack);
+  EXPECT_EQ(PxRgb(none.get(), 0, 8), kBack);
 }
 
 TEST(RzCommonFrame, TintedFramesInShadesOfTheFace) {
@@ -233,17 +233,17 @@ TEST(RzCommonFrame, EtchedFrameOnSomeSidesFixesItsCorners) {
   auto none = NewBitmap(10, 10, kBack);
   EXPECT_EQ(PaintStyledFrame(none->Canvas(), Rect(0, 0, 10, 10), fsGroove, TSides{}), Rect(0, 0, 10, 10));
   for (Integer y = 0; y < 10; ++y)
-    for (Integer x = 0; x < 10; ++x) ASSERT_EQ(Px(none.get(), x, y), kBack);
+    for (Integer x = 0; x < 10; ++x) ASSERT_EQ(PxRgb(none.get(), x, y), kBack);
 
   // Left and top only: the open ends of the lines get the upper-left colour.
   auto b = NewBitmap(10, 10, kBack);
   EXPECT_EQ(PaintStyledFrame(b->Canvas(), Rect(0, 0, 10, 10), fsGroove, TSides{sdLeft, sdTop}), Rect(2, 2, 10, 10));
-  EXPECT_EQ(Px(b.get(), 9, 0), Rgb(clBtnShadow));
-  EXPECT_EQ(Px(b.get(), 0, 9), Rgb(clBtnShadow));
-  EXPECT_EQ(Px(b.get(), 1, 5), Rgb(clBtnHighlight));
-  EXPECT_EQ(Px(b.get(), 5, 1), Rgb(clBtnHighlight));
-  EXPECT_EQ(Px(b.get(), 9, 5), kBack);
-  EXPECT_EQ(Px(b.get(), 5, 9), kBack);
+  EXPECT_EQ(PxRgb(b.get(), 9, 0), Rgb(clBtnShadow));
+  EXPECT_EQ(PxRgb(b.get(), 0, 9), Rgb(clBtnShadow));
+  EXPECT_EQ(PxRgb(b.get(), 1, 5), Rgb(clBtnHighlight));
+  EXPECT_EQ(PxRgb(b.get(), 5, 1), Rgb(clBtnHighlight));
+  EXPECT_EQ(PxRgb(b.get(), 9, 5), kBack);
+  EXPECT_EQ(PxRgb(b.get(), 5, 9), kBack);
 }
 
 TEST(RzCommonFrame, RoundedFlatAndDottedFocusFrames) {
@@ -256,18 +256,18 @@ TEST(RzCommonFrame, RoundedFlatAndDottedFocusFrames) {
              {8, 1, true},  {9, 1, false}, {9, 2, true},  {8, 8, true}, {9, 9, false}, {1, 8, true},
              {0, 7, true},  {0, 8, false}, {7, 9, true},  {8, 9, false}, {5, 5, false}};
   for (const P& p : pts)
-    EXPECT_EQ(Px(b.get(), p.X, p.Y) == Rgb(clRed), p.Painted) << p.X << "," << p.Y;
+    EXPECT_EQ(PxRgb(b.get(), p.X, p.Y) == Rgb(clRed), p.Painted) << p.X << "," << p.Y;
 
   auto f = NewBitmap(10, 10, clWhite);
   EXPECT_EQ(PaintDottedFocusFrame(f->Canvas(), Rect(0, 0, 10, 10)), Rect(1, 1, 9, 9));
-  EXPECT_EQ(Px(f.get(), 0, 0), 0xFFFFFF);
-  EXPECT_EQ(Px(f.get(), 9, 0), 0);
+  EXPECT_EQ(PxRgb(f.get(), 0, 0), 0xFFFFFF);
+  EXPECT_EQ(PxRgb(f.get(), 9, 0), 0);
   for (Integer x = 1; x < 9; ++x) {
     TColor want = (x % 2 == 1) ? 0 : 0xFFFFFF;
-    EXPECT_EQ(Px(f.get(), x, 0), want) << "top " << x;
-    EXPECT_EQ(Px(f.get(), x, 9), want) << "bottom " << x;
-    EXPECT_EQ(Px(f.get(), 0, x), want) << "left " << x;
-    EXPECT_EQ(Px(f.get(), 9, x), want) << "right " << x;
+    EXPECT_EQ(PxRgb(f.get(), x, 0), want) << "top " << x;
+    EXPECT_EQ(PxRgb(f.get(), x, 9), want) << "bottom " << x;
+    EXPECT_EQ(PxRgb(f.get(), 0, x), want) << "left " << x;
+    EXPECT_EQ(PxRgb(f.get(), 9, x), want) << "right " << x;
   }
 }
 
@@ -280,23 +280,23 @@ TEST(RzCommonFrame, LayeredBordersStackOuterBandAndInner) {
                                  shadow, highlight, border, 3, sdAllSides, 2, fsFlat);
   EXPECT_EQ(in, Rect(6, 6, 24, 24));
   for (Integer i = 0; i < 3; ++i) {
-    EXPECT_EQ(Px(b.get(), i, 15), shadow) << i;
-    EXPECT_EQ(Px(b.get(), 29 - i, 15), highlight) << i;
+    EXPECT_EQ(PxRgb(b.get(), i, 15), shadow) << i;
+    EXPECT_EQ(PxRgb(b.get(), 29 - i, 15), highlight) << i;
   }
-  EXPECT_EQ(Px(b.get(), 3, 15), border);
-  EXPECT_EQ(Px(b.get(), 4, 15), border);
-  EXPECT_EQ(Px(b.get(), 5, 15), Rgb(ColorDarkenedBy(flat, 30)));
-  EXPECT_EQ(Px(b.get(), 6, 15), kBack);
+  EXPECT_EQ(PxRgb(b.get(), 3, 15), border);
+  EXPECT_EQ(PxRgb(b.get(), 4, 15), border);
+  EXPECT_EQ(PxRgb(b.get(), 5, 15), Rgb(ColorDarkenedBy(flat, 30)));
+  EXPECT_EQ(PxRgb(b.get(), 6, 15), kBack);
 
   // Only the left side chosen: the others stay as they were.
   auto l = NewBitmap(30, 30, kBack);
   EXPECT_EQ(PaintLayeredBorders(l->Canvas(), Rect(0, 0, 30, 30), fsPopup, false, clWhite, clWhite, 0, flat, shadow,
                                 highlight, border, 2, TSides{sdLeft}, 1, fsNone),
             Rect(3, 0, 30, 30));
-  EXPECT_EQ(Px(l.get(), 0, 15), highlight);
-  EXPECT_EQ(Px(l.get(), 2, 15), border);
-  EXPECT_EQ(Px(l.get(), 15, 0), kBack);
-  EXPECT_EQ(Px(l.get(), 29, 15), kBack);
+  EXPECT_EQ(PxRgb(l.get(), 0, 15), highlight);
+  EXPECT_EQ(PxRgb(l.get(), 2, 15), border);
+  EXPECT_EQ(PxRgb(l.get(), 15, 0), kBack);
+  EXPECT_EQ(PxRgb(l.get(), 29, 15), kBack);
 
   // Rounded outer frame on an opaque control: parent colour ring, then the
   // control colour where no band follows, corners cut.
@@ -304,34 +304,34 @@ TEST(RzCommonFrame, LayeredBordersStackOuterBandAndInner) {
   EXPECT_EQ(PaintLayeredBorders(r->Canvas(), Rect(0, 0, 20, 20), fsFlatRounded, false, clYellow, clAqua, 0, flat,
                                 shadow, highlight, border, 1, sdAllSides, 0, fsNone),
             Rect(2, 2, 18, 18));
-  EXPECT_EQ(Px(r.get(), 0, 0), Rgb(clYellow));
-  EXPECT_EQ(Px(r.get(), 0, 10), flat);
-  EXPECT_EQ(Px(r.get(), 1, 1), flat);
-  EXPECT_EQ(Px(r.get(), 1, 10), Rgb(clAqua));
+  EXPECT_EQ(PxRgb(r.get(), 0, 0), Rgb(clYellow));
+  EXPECT_EQ(PxRgb(r.get(), 0, 10), flat);
+  EXPECT_EQ(PxRgb(r.get(), 1, 1), flat);
+  EXPECT_EQ(PxRgb(r.get(), 1, 10), Rgb(clAqua));
 }
 
 TEST(RzCommonFrame, ControlFrameUsesSystemColoursOnlyOnWindowColour) {
   auto sys = NewBitmap(20, 20, kBack);
   PaintControlFrame(sys->Canvas(), 20, 20, sdAllSides, clRed, clWindow, fsLowered);
-  EXPECT_EQ(Px(sys.get(), 0, 10), Rgb(clBtnShadow));
-  EXPECT_EQ(Px(sys.get(), 1, 10), Rgb(cl3DDkShadow));
-  EXPECT_EQ(Px(sys.get(), 19, 10), Rgb(clBtnHighlight));
+  EXPECT_EQ(PxRgb(sys.get(), 0, 10), Rgb(clBtnShadow));
+  EXPECT_EQ(PxRgb(sys.get(), 1, 10), Rgb(cl3DDkShadow));
+  EXPECT_EQ(PxRgb(sys.get(), 19, 10), Rgb(clBtnHighlight));
 
   const TColor face = RGB(200, 220, 240);
   auto tint = NewBitmap(20, 20, kBack);
   PaintControlFrame(tint->Canvas(), 20, 20, sdAllSides, clRed, face, fsLowered);
-  EXPECT_EQ(Px(tint.get(), 0, 10), Rgb(ColorDarkenedBy(face, 50)));
-  EXPECT_EQ(Px(tint.get(), 1, 10), Rgb(ColorDarkenedBy(face, 100)));
+  EXPECT_EQ(PxRgb(tint.get(), 0, 10), Rgb(ColorDarkenedBy(face, 50)));
+  EXPECT_EQ(PxRgb(tint.get(), 1, 10), Rgb(ColorDarkenedBy(face, 100)));
 
   // Flat: one line in the frame colour on the chosen sides; the two-pixel
   // band is cleared to the control colour first.
   auto flat = NewBitmap(20, 20, kBack);
   PaintControlFrame(flat->Canvas(), 20, 20, TSides{sdBottom}, clRed, face, fsFlat);
-  EXPECT_EQ(Px(flat.get(), 10, 19), Rgb(clRed));
-  EXPECT_EQ(Px(flat.get(), 10, 18), Rgb(face));
-  EXPECT_EQ(Px(flat.get(), 0, 10), Rgb(face));
-  EXPECT_EQ(Px(flat.get(), 1, 10), Rgb(face));
-  EXPECT_EQ(Px(flat.get(), 2, 10), kBack);
+  EXPECT_EQ(PxRgb(flat.get(), 10, 19), Rgb(clRed));
+  EXPECT_EQ(PxRgb(flat.get(), 10, 18), Rgb(face));
+  EXPECT_EQ(PxRgb(flat.get(), 0, 10), Rgb(face));
+  EXPECT_EQ(PxRgb(flat.get(), 1, 10), Rgb(face));
+  EXPECT_EQ(PxRgb(flat.get(), 2, 10), kBack);
 }
 
 // ---------------------------------------------------------------------------
@@ -346,7 +346,7 @@ TInk InkOf(TBitmap* B, TColor Background) {
   TInk ink;
   for (Integer y = 0; y < B->Height(); ++y)
     for (Integer x = 0; x < B->Width(); ++x) {
-      TColor c = Px(B, x, y);
+      TColor c = PxRgb(B, x, y);
       if (c == Background) continue;
       ++ink.Count;
       ink.Color = c;
@@ -371,7 +371,7 @@ TEST(RzCommonArrow, DropArrowPlacedColouredAndCanvasRestored) {
   EXPECT_LE(ink.MaxX, 12);
   EXPECT_GE(ink.MinY, 5);
   EXPECT_LE(ink.MaxY, 9);
-  EXPECT_EQ(Px(b.get(), 8, 6), 0);
+  EXPECT_EQ(PxRgb(b.get(), 8, 6), 0);
   EXPECT_EQ(c->Brush()->Color(), clLime);
   EXPECT_EQ(c->Pen()->Style(), psSolid);
 
@@ -402,7 +402,7 @@ TEST(RzCommonArrow, DirectionArrowsPointTheWayAsked) {
     Integer left = 0, right = 0, top = 0, bottom = 0;
     for (Integer y = ink.MinY; y <= ink.MaxY; ++y)
       for (Integer x = ink.MinX; x <= ink.MaxX; ++x)
-        if (Px(b.get(), x, y) != 0xFFFFFF) {
+        if (PxRgb(b.get(), x, y) != 0xFFFFFF) {
           if (x < mx) ++left;
           if (x > mx) ++right;
           if (y < my) ++top;

@@ -11,19 +11,19 @@
 #include "tests/support/ui.h"
 
 using rzpix::NewBitmap;
-using rzpix::Px;
+using rzpix::PxRgb;
 using rzpix::Rgb;
 
 namespace {
 
-struct TInk {
+struct TLabelInk {
   Integer Count = 0, MinX = 1 << 20, MinY = 1 << 20, MaxX = -1, MaxY = -1;
 };
-TInk InkOf(TBitmap* B, TColor Color) {
-  TInk k;
+TLabelInk LabelInkOf(TBitmap* B, TColor Color) {
+  TLabelInk k;
   for (Integer y = 0; y < B->Height(); ++y)
     for (Integer x = 0; x < B->Width(); ++x)
-      if (Px(B, x, y) == Color) {
+      if (PxRgb(B, x, y) == Color) {
         ++k.Count;
         k.MinX = std::min(k.MinX, x), k.MaxX = std::max(k.MaxX, x);
         k.MinY = std::min(k.MinY, y), k.MaxY = std::max(k.MaxY, y);
@@ -161,7 +161,7 @@ TEST_F(RzLabelTest, TextStyleLayersAndDisabledLook) {
     l->SetHighlightColor(hi);
     l->SetShadowColor(sh);
     auto b = Shot(l);
-    TInk ink = InkOf(b.get(), 0), hiInk = InkOf(b.get(), hi), shInk = InkOf(b.get(), sh);
+    TLabelInk ink = LabelInkOf(b.get(), 0), hiInk = LabelInkOf(b.get(), hi), shInk = LabelInkOf(b.get(), sh);
     ASSERT_GT(ink.Count, 20) << c.Style;
     EXPECT_EQ(hiInk.Count > 0, c.Hi) << c.Style << " light " << c.Light;
     EXPECT_EQ(shInk.Count > 0, c.Sh) << c.Style << " light " << c.Light;
@@ -176,20 +176,20 @@ TEST_F(RzLabelTest, TextStyleLayersAndDisabledLook) {
   auto* off = Add("HH");
   off->SetEnabled(false);
   auto b = Shot(off);
-  EXPECT_EQ(InkOf(b.get(), 0).Count, 0);
-  EXPECT_GT(InkOf(b.get(), Rgb(clBtnShadow)).Count, 20);
-  EXPECT_GT(InkOf(b.get(), Rgb(clBtnHighlight)).Count, 0);
+  EXPECT_EQ(LabelInkOf(b.get(), 0).Count, 0);
+  EXPECT_GT(LabelInkOf(b.get(), Rgb(clBtnShadow)).Count, 20);
+  EXPECT_GT(LabelInkOf(b.get(), Rgb(clBtnHighlight)).Count, 0);
 }
 
 TEST_F(RzLabelTest, RotatedAndCurvedCaptions) {
   form->Show();
   auto* flat = Add("Rotated");
   auto straight = Shot(flat);
-  TInk s = InkOf(straight.get(), 0);
+  TLabelInk s = LabelInkOf(straight.get(), 0);
   EXPECT_GT(s.MaxX - s.MinX, s.MaxY - s.MinY);
   flat->SetAngle(90);
   auto up = Shot(flat);
-  TInk u = InkOf(up.get(), 0);
+  TLabelInk u = LabelInkOf(up.get(), 0);
   ASSERT_GT(u.Count, 20);
   EXPECT_GT(u.MaxY - u.MinY, u.MaxX - u.MinX);  // reads bottom to top: tall, not wide
 
@@ -199,7 +199,7 @@ TEST_F(RzLabelTest, RotatedAndCurvedCaptions) {
   curve->SetRotation(roCurve);
   curve->SetAngle(300);
   auto c = Shot(curve);
-  EXPECT_GT(InkOf(c.get(), 0).Count, 20);
+  EXPECT_GT(LabelInkOf(c.get(), 0).Count, 20);
 
   rzpix::TSheet sheet(170, 130, 4, 8);
   const Integer angles[] = {0, 45, 90, 180, 270};
@@ -235,11 +235,11 @@ TEST_F(RzLabelTest, BlinkingFollowsTheSharedList) {
   EXPECT_EQ(l->Perform(CM_BLINKQUERY, 0, 0), 1);
   l->Perform(CM_BLINKPHASE, 1, 0);
   EXPECT_EQ(l->CurrentCaptionColor(), RGB(255, 0, 0));
-  EXPECT_GT(InkOf(Shot(l).get(), RGB(255, 0, 0)).Count, 10);
+  EXPECT_GT(LabelInkOf(Shot(l).get(), RGB(255, 0, 0)).Count, 10);
   // Switched off in the on phase: the normal colour at once.
   l->SetBlinking(false);
   EXPECT_EQ(l->CurrentCaptionColor(), clBlack);
-  EXPECT_EQ(InkOf(Shot(l).get(), RGB(255, 0, 0)).Count, 0);
+  EXPECT_EQ(LabelInkOf(Shot(l).get(), RGB(255, 0, 0)).Count, 0);
 
   // The list's timer drives it: short intervals, phases alternate.
   l->SetBlinking(true);
@@ -285,7 +285,7 @@ TEST_F(RzLabelTest, FlyByColourOnMouseEnterAndLeave) {
   ::PostMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(onLabel.x, onLabel.y));
   ASSERT_TRUE(testui::PumpUntil([&] { return enters == 1; }));
   EXPECT_EQ(atEnter, RGB(0, 160, 0));  // the colour changed before the event
-  EXPECT_GT(InkOf(Shot(l).get(), RGB(0, 160, 0)).Count, 5);
+  EXPECT_GT(LabelInkOf(Shot(l).get(), RGB(0, 160, 0)).Count, 5);
   ::PostMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 250));
   ASSERT_TRUE(testui::PumpUntil([&] { return leaves == 1; }));
   EXPECT_EQ(l->Font()->Color(), clBlack);

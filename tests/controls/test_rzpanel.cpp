@@ -14,28 +14,28 @@
 #include "tests/support/ui.h"
 
 using rzpix::NewBitmap;
-using rzpix::Px;
+using rzpix::PxRgb;
 using rzpix::Rgb;
 
 namespace {
 
-constexpr TColor kBack = 0x030201;
+constexpr TColor kPanelBack = 0x030201;
 
 std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
-  auto b = NewBitmap(C->Width(), C->Height(), kBack);
+  auto b = NewBitmap(C->Width(), C->Height(), kPanelBack);
   C->PaintTo(b->Canvas()->Handle(), 0, 0);
   return b;
 }
 
 // Rows (or columns) holding pixels of a colour within a rectangle.
-struct TInk {
+struct TPanelInk {
   Integer Count = 0, MinX = 1 << 20, MinY = 1 << 20, MaxX = -1, MaxY = -1;
 };
-TInk InkOf(TBitmap* B, TColor Color, const TRect& R) {
-  TInk k;
+TPanelInk PanelInkOf(TBitmap* B, TColor Color, const TRect& R) {
+  TPanelInk k;
   for (Integer y = R.Top; y < R.Bottom; ++y)
     for (Integer x = R.Left; x < R.Right; ++x)
-      if (Px(B, x, y) == Color) {
+      if (PxRgb(B, x, y) == Color) {
         ++k.Count;
         k.MinX = std::min(k.MinX, x), k.MaxX = std::max(k.MaxX, x);
         k.MinY = std::min(k.MinY, y), k.MaxY = std::max(k.MaxY, y);
@@ -140,29 +140,29 @@ TEST_F(RzPanelTest, PaintsBordersFillGridAndCaption) {
   p->SetBorderColor(RGB(0, 200, 0));
   p->SetColor(RGB(250, 250, 220));
   auto b = Snapshot(p);
-  EXPECT_EQ(Px(b.get(), 0, 30), RGB(0, 0, 200));
-  EXPECT_EQ(Px(b.get(), 119, 30), RGB(0, 0, 200));
-  EXPECT_EQ(Px(b.get(), 1, 30), RGB(0, 200, 0));
-  EXPECT_EQ(Px(b.get(), 2, 30), RGB(250, 250, 220));
+  EXPECT_EQ(PxRgb(b.get(), 0, 30), RGB(0, 0, 200));
+  EXPECT_EQ(PxRgb(b.get(), 119, 30), RGB(0, 0, 200));
+  EXPECT_EQ(PxRgb(b.get(), 1, 30), RGB(0, 200, 0));
+  EXPECT_EQ(PxRgb(b.get(), 2, 30), RGB(250, 250, 220));
 
   // A caption in the middle (avCenter), at the top (avTop), grey and white when disabled.
   p->SetCaption("Frames");
   p->Font()->SetColor(clBlack);
   auto mid = Snapshot(p);
-  TInk ink = InkOf(mid.get(), 0, Rect(2, 2, 118, 58));
+  TPanelInk ink = PanelInkOf(mid.get(), 0, Rect(2, 2, 118, 58));
   ASSERT_GT(ink.Count, 10);
   EXPECT_LE(std::abs((ink.MinY + ink.MaxY) / 2 - 30), 3);
   EXPECT_LE(std::abs((ink.MinX + ink.MaxX) / 2 - 60), 4);
   p->SetAlignmentVertical(avTop);
   p->SetAlignment(taLeftJustify);
   auto top = Snapshot(p);
-  TInk topInk = InkOf(top.get(), 0, Rect(2, 2, 118, 58));
+  TPanelInk topInk = PanelInkOf(top.get(), 0, Rect(2, 2, 118, 58));
   EXPECT_LE(topInk.MinY, 6);
   EXPECT_LE(topInk.MinX, 6);
   p->SetEnabled(false);
   auto off = Snapshot(p);
-  EXPECT_EQ(InkOf(off.get(), 0, Rect(2, 2, 118, 58)).Count, 0);
-  EXPECT_GT(InkOf(off.get(), Rgb(clBtnShadow), Rect(2, 2, 118, 58)).Count, 10);
+  EXPECT_EQ(PanelInkOf(off.get(), 0, Rect(2, 2, 118, 58)).Count, 0);
+  EXPECT_GT(PanelInkOf(off.get(), Rgb(clBtnShadow), Rect(2, 2, 118, 58)).Count, 10);
   p->SetEnabled(true);
   p->SetCaption("");
 
@@ -170,22 +170,22 @@ TEST_F(RzPanelTest, PaintsBordersFillGridAndCaption) {
   p->SetShowGrid(true);
   p->SetGridColor(RGB(200, 0, 0));
   auto grid = Snapshot(p);
-  EXPECT_EQ(Px(grid.get(), 2 + 7, 2 + 7), RGB(200, 0, 0));
-  EXPECT_EQ(Px(grid.get(), 2 + 15, 2 + 23), RGB(200, 0, 0));
-  EXPECT_EQ(Px(grid.get(), 2 + 8, 2 + 7), RGB(250, 250, 220));
-  EXPECT_EQ(InkOf(grid.get(), RGB(200, 0, 0), Rect(0, 0, 120, 60)).Count, (116 / 8) * (56 / 8));
+  EXPECT_EQ(PxRgb(grid.get(), 2 + 7, 2 + 7), RGB(200, 0, 0));
+  EXPECT_EQ(PxRgb(grid.get(), 2 + 15, 2 + 23), RGB(200, 0, 0));
+  EXPECT_EQ(PxRgb(grid.get(), 2 + 8, 2 + 7), RGB(250, 250, 220));
+  EXPECT_EQ(PanelInkOf(grid.get(), RGB(200, 0, 0), Rect(0, 0, 120, 60)).Count, (116 / 8) * (56 / 8));
   p->SetGridXSize(0);
   auto none = Snapshot(p);
-  EXPECT_EQ(InkOf(none.get(), RGB(200, 0, 0), Rect(0, 0, 120, 60)).Count, 0);
+  EXPECT_EQ(PanelInkOf(none.get(), RGB(200, 0, 0), Rect(0, 0, 120, 60)).Count, 0);
   p->SetGridXSize(10);
   p->SetGridStyle(gsSolidLines);
   auto lines = Snapshot(p);
-  for (Integer y = 2; y < 58; ++y) ASSERT_EQ(Px(lines.get(), 2 + 9, y), RGB(200, 0, 0)) << y;
-  for (Integer x = 2; x < 118; ++x) ASSERT_EQ(Px(lines.get(), x, 2 + 7), RGB(200, 0, 0)) << x;
+  for (Integer y = 2; y < 58; ++y) ASSERT_EQ(PxRgb(lines.get(), 2 + 9, y), RGB(200, 0, 0)) << y;
+  for (Integer x = 2; x < 118; ++x) ASSERT_EQ(PxRgb(lines.get(), x, 2 + 7), RGB(200, 0, 0)) << x;
   p->SetGridStyle(gsDottedLines);
   auto dotted = Snapshot(p);
-  EXPECT_EQ(Px(dotted.get(), 2 + 9, 3), RGB(200, 0, 0));
-  EXPECT_EQ(Px(dotted.get(), 2 + 9, 4), RGB(250, 250, 220));
+  EXPECT_EQ(PxRgb(dotted.get(), 2 + 9, 3), RGB(200, 0, 0));
+  EXPECT_EQ(PxRgb(dotted.get(), 2 + 9, 4), RGB(250, 250, 220));
 }
 
 TEST_F(RzPanelTest, TransparentPanelShowsItsParent) {
@@ -195,12 +195,12 @@ TEST_F(RzPanelTest, TransparentPanelShowsItsParent) {
   p->SetBorderOuter(fsNone);
   p->SetTransparent(true);
   EXPECT_FALSE(p->ControlStyle().Contains(csOpaque));
-  auto b = NewBitmap(60, 40, kBack);
+  auto b = NewBitmap(60, 40, kPanelBack);
   HDC dc = b->Canvas()->Handle();
   p->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   p->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-  EXPECT_EQ(Px(b.get(), 0, 0), RGB(20, 30, 99));
-  EXPECT_EQ(Px(b.get(), 59, 39), RGB(79, 69, 99));
+  EXPECT_EQ(PxRgb(b.get(), 0, 0), RGB(20, 30, 99));
+  EXPECT_EQ(PxRgb(b.get(), 59, 39), RGB(79, 69, 99));
   p->SetTransparent(false);
   EXPECT_TRUE(p->ControlStyle().Contains(csOpaque));
 }
@@ -303,33 +303,33 @@ TEST_F(RzPanelTest, GroupBoxPaintsItsStyles) {
   auto b = Snapshot(g);
   const TColor f = RGB(0, 0, 160);
   // Flat: cut corners, line along the top broken by the caption.
-  EXPECT_EQ(Px(b.get(), 0, h + 10), f);
-  EXPECT_EQ(Px(b.get(), 0, h), RGB(240, 240, 240));
-  EXPECT_EQ(Px(b.get(), 1, h + 1), f);
-  EXPECT_EQ(Px(b.get(), 119, h + 10), f);
-  EXPECT_EQ(Px(b.get(), 60, 79), f);
-  EXPECT_EQ(Px(b.get(), 4, h), f);
+  EXPECT_EQ(PxRgb(b.get(), 0, h + 10), f);
+  EXPECT_EQ(PxRgb(b.get(), 0, h), RGB(240, 240, 240));
+  EXPECT_EQ(PxRgb(b.get(), 1, h + 1), f);
+  EXPECT_EQ(PxRgb(b.get(), 119, h + 10), f);
+  EXPECT_EQ(PxRgb(b.get(), 60, 79), f);
+  EXPECT_EQ(PxRgb(b.get(), 4, h), f);
   TRect cr = g->CaptionRect();
   EXPECT_EQ(cr.Left, 8);
-  EXPECT_EQ(Px(b.get(), cr.Left + 1, h), Px(b.get(), cr.Left + 1, h));
-  EXPECT_GT(InkOf(b.get(), 0, cr).Count, 5);
-  EXPECT_NE(Px(b.get(), cr.Right + 2, h), RGB(240, 240, 240));  // the line resumes after the caption
+  EXPECT_EQ(PxRgb(b.get(), cr.Left + 1, h), PxRgb(b.get(), cr.Left + 1, h));
+  EXPECT_GT(PanelInkOf(b.get(), 0, cr).Count, 5);
+  EXPECT_NE(PxRgb(b.get(), cr.Right + 2, h), RGB(240, 240, 240));  // the line resumes after the caption
 
   // Top line only.
   g->SetGroupStyle(gsTopLine);
   g->SetBorderOuter(fsFlat);
   auto t = Snapshot(g);
-  EXPECT_EQ(InkOf(t.get(), f, Rect(0, h + 1, 120, 80)).Count, 0);
-  EXPECT_GT(InkOf(t.get(), f, Rect(0, h, 120, h + 1)).Count, 20);
+  EXPECT_EQ(PanelInkOf(t.get(), f, Rect(0, h + 1, 120, 80)).Count, 0);
+  EXPECT_GT(PanelInkOf(t.get(), f, Rect(0, h, 120, h + 1)).Count, 20);
   EXPECT_EQ(g->CaptionRect().Left, 0);
 
   // Standard with no outer style: an etched frame all round.
   g->SetGroupStyle(gsStandard);
   g->SetBorderOuter(fsNone);
   auto s = Snapshot(g);
-  EXPECT_EQ(Px(s.get(), 0, h + 20), Rgb(clBtnShadow));
-  EXPECT_EQ(Px(s.get(), 1, h + 20), Rgb(clBtnHighlight));
-  EXPECT_EQ(Px(s.get(), 119, h + 20), Rgb(clBtnHighlight));
+  EXPECT_EQ(PxRgb(s.get(), 0, h + 20), Rgb(clBtnShadow));
+  EXPECT_EQ(PxRgb(s.get(), 1, h + 20), Rgb(clBtnHighlight));
+  EXPECT_EQ(PxRgb(s.get(), 119, h + 20), Rgb(clBtnHighlight));
 
   // A sheet of the styles, enabled and disabled.
   rzpix::TSheet sheet(120, 80, 4, 8);
@@ -388,10 +388,10 @@ TEST_F(RzPanelTest, DockSiteGetsTheCaptionBarManager) {
   auto b = Snapshot(p);
   TRect frame;
   mgr->GetControlBounds(client, frame);
-  EXPECT_EQ(Px(b.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
+  EXPECT_EQ(PxRgb(b.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
   p->SetShowDockClientCaptions(false);
   auto plain = Snapshot(p);
-  EXPECT_NE(Px(plain.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
+  EXPECT_NE(PxRgb(plain.get(), frame.Left + 40, frame.Top + 7), Rgb(clInactiveCaption));
 }
 
 TEST_F(RzPanelTest, FormResourceReadsOldNamesWritesNewOnes) {
@@ -450,8 +450,8 @@ TEST_P(RzGroupBoxLook, ThemedPartOnlyWhenThemeAware) {
   g->SetFlatColorAdjustment(0);
   g->Font()->SetColor(clBlack);
   auto aware = Snapshot(g);
-  EXPECT_GT(InkOf(aware.get(), 0, g->CaptionRect()).Count, 5);
-  Integer blue = InkOf(aware.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count;
+  EXPECT_GT(PanelInkOf(aware.get(), 0, g->CaptionRect()).Count, 5);
+  Integer blue = PanelInkOf(aware.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count;
   if (Themed()) {
     EXPECT_EQ(blue, 0);  // the theme's frame, not the flat colour
   } else {
@@ -460,7 +460,7 @@ TEST_P(RzGroupBoxLook, ThemedPartOnlyWhenThemeAware) {
   g->SetGroupStyle(gsTopLine);  // not theme aware any more
   g->SetBorderOuter(fsFlat);
   auto top = Snapshot(g);
-  EXPECT_GT(InkOf(top.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count, 30);  // the line beside the caption
+  EXPECT_GT(PanelInkOf(top.get(), RGB(0, 0, 160), Rect(0, 0, 140, 80)).Count, 30);  // the line beside the caption
   rzpix::TSheet sheet(140, 80, 2, 2);
   sheet.Put(0, "flat", aware.get());
   sheet.Put(1, "top line", top.get());

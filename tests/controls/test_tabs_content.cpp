@@ -14,9 +14,9 @@
 namespace {
 
 constexpr TColor kFace = static_cast<TColor>(0xC8D8E8);
-constexpr TColor kBack = static_cast<TColor>(0x30B030);
+constexpr TColor kTabsBack = static_cast<TColor>(0x30B030);
 
-struct TInk {
+struct TTabInk {
   Integer Count = 0, MinX = 1 << 20, MinY = 1 << 20, MaxX = -1, MaxY = -1;
 };
 
@@ -24,7 +24,7 @@ struct TabsContentTest : ::testing::Test {
   std::unique_ptr<TForm> form{testui::NewForm(340, 240)};
   TRzCustomTabControl* tabs = nullptr;
   void SetUp() override {
-    form->SetColor(kBack);
+    form->SetColor(kTabsBack);
     testshots::ShowActive(form.get());
     tabs = new TRzCustomTabControl(form.get());
     tabs->SetParent(form.get());
@@ -38,8 +38,8 @@ struct TabsContentTest : ::testing::Test {
   }
   TRect Client(Integer I) { return tabs->TabRectToClient(tabs->TabRect(I)); }
   // Pixels of Color inside the client rectangle R of the picture.
-  TInk InkOf(TBitmap* B, TColor Color, const TRect& R) {
-    TInk k;
+  TTabInk InkOf(TBitmap* B, TColor Color, const TRect& R) {
+    TTabInk k;
     for (Integer y = std::max<Integer>(R.Top, 0); y < R.Bottom; ++y)
       for (Integer x = std::max<Integer>(R.Left, 0); x < R.Right; ++x)
         if ((testshots::Px(B, x, y) & 0xFFFFFF) == (Color & 0xFFFFFF)) {
@@ -58,7 +58,7 @@ TEST_F(TabsContentTest, DisabledCaptionIsEmbossed) {
   tabs->TextColors()->SetDisabledHighlight(static_cast<TColor>(0x0000FF));
   tabs->TextColors()->SetDisabledShadow(static_cast<TColor>(0xFF0000));
   auto shot = testshots::Shot(tabs);
-  TInk light = InkOf(shot.get(), 0x0000FF, Client(1)), dark = InkOf(shot.get(), 0xFF0000, Client(1));
+  TTabInk light = InkOf(shot.get(), 0x0000FF, Client(1)), dark = InkOf(shot.get(), 0xFF0000, Client(1));
   ASSERT_GT(dark.Count, 10);
   ASSERT_GT(light.Count, 0);
   // the light copy lies one pixel down and right of the caption
@@ -94,7 +94,7 @@ TEST_F(TabsContentTest, CaptionColoursFromTheEventAndAccelerators) {
     SCOPED_TRACE(c.Caption);
     EXPECT_EQ(styles[0], 1);  // selected
     EXPECT_EQ(styles[1], 2);  // unselected
-    TInk marked = InkOf(shot.get(), 0x0000C0, Client(0)), plain = InkOf(shot.get(), 0x0000C0, Client(1));
+    TTabInk marked = InkOf(shot.get(), 0x0000C0, Client(0)), plain = InkOf(shot.get(), 0x0000C0, Client(1));
     ASSERT_GT(plain.Count, 10);
     if (c.Underlined) {
       EXPECT_GT(marked.Count, plain.Count);
@@ -111,7 +111,7 @@ TEST_F(TabsContentTest, TwoLineCaptionsStackOrStandSideBySide) {
   tabs->AddTab("One");
   tabs->AddTab("Line\r\nTwo");
   auto shot = testshots::Shot(tabs);
-  TInk one = InkOf(shot.get(), 0x0000C0, Client(0)), two = InkOf(shot.get(), 0x0000C0, Client(1));
+  TTabInk one = InkOf(shot.get(), 0x0000C0, Client(0)), two = InkOf(shot.get(), 0x0000C0, Client(1));
   EXPECT_GT(two.MaxY - two.MinY, 2 * (one.MaxY - one.MinY) - 2);  // lines one above the other
 
   tabs->SetTextOrientation(orVertical);
@@ -139,7 +139,7 @@ TEST_F(TabsContentTest, HandledTabBackgroundKeepsCaptionAndOutline) {
   auto shot = testshots::Shot(tabs);
   EXPECT_GE(calls, 2);
   TRect r = Client(0);
-  TInk face = InkOf(shot.get(), clWhite, r);
+  TTabInk face = InkOf(shot.get(), clWhite, r);
   EXPECT_EQ(face.Count, 0);  // the face was left to the handler
   EXPECT_GT(InkOf(shot.get(), 0x0000C0, r).Count, 10);
   EXPECT_GT(InkOf(shot.get(), 0x203080, r).Count, 10);
@@ -154,7 +154,7 @@ TEST_F(TabsContentTest, TransparentShowsTheParentOutsideTabsAndCard) {
   EXPECT_EQ(testshots::Px(shot.get(), 250, 5) & 0xFFFFFF, 0x808080u);
   tabs->SetTransparent(true);
   shot = testshots::Shot(tabs);
-  EXPECT_EQ(testshots::Px(shot.get(), 250, 5) & 0xFFFFFF, kBack & 0xFFFFFF);
+  EXPECT_EQ(testshots::Px(shot.get(), 250, 5) & 0xFFFFFF, kTabsBack & 0xFFFFFF);
   EXPECT_EQ(testshots::Px(shot.get(), 150, 100) & 0xFFFFFF, kFace & 0xFFFFFF);
 }
 

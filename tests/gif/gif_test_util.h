@@ -179,4 +179,27 @@ inline Bytes ReadFileBytes(const std::string& path) {
 
 inline std::string DataPath(const std::string& name) { return std::string(TEST_DATA_DIR) + "/gif/" + name; }
 
+// The image data of one pixel of colour 1 (codes of 2 bits).
+inline Bytes TinyData() {
+  CodeWriter cw(2);
+  cw.Code(cw.Clear());
+  cw.Code(1);
+  cw.Code(cw.End());
+  return cw.Data();
+}
+
+// The message of the E that F throws.
+template <class E, class F>
+std::string MessageOf(F&& f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "(no exception)";
+}
+
+// Black, red, green and blue.
+inline const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
+
 }  // namespace giftest

@@ -46,14 +46,6 @@ Outcome Load(const Bytes& b) {
   return o;
 }
 
-Bytes TinyData() {
-  CodeWriter cw(2);
-  cw.Code(cw.Clear());
-  cw.Code(1);
-  cw.Code(cw.End());
-  return cw.Data();
-}
-
 // A stream that holds one of every kind of block; Marks collects the offsets
 // at which whole blocks end.
 Bytes RichStream(std::vector<size_t>& marks) {

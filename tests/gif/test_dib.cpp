@@ -5,6 +5,9 @@
 
 #include "gif/GIFDIB.h"
 #include "gif/GIFImage.h"
+#include "tests/gif/gif_test_util.h"
+
+using giftest::MessageOf;
 
 namespace {
 
@@ -15,16 +18,6 @@ HPALETTE SixteenColors() {
   lp->palNumEntries = 16;
   for (Integer i = 0; i < 16; ++i) lp->palPalEntry[i] = {Byte(i * 16), Byte(255 - i), Byte(i * 3), PC_NOCOLLAPSE};
   return ::CreatePalette(lp);
-}
-
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
 }
 
 }  // namespace

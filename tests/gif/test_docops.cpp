@@ -6,7 +6,6 @@ using namespace giftest;
 using namespace animtest;
 
 namespace {
-const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
 }
 
 TEST(DocumentOps, AddFrameTakesFramesAndPicturesOnly) {

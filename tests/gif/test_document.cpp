@@ -288,14 +288,6 @@ TEST(Extensions, Registries) {
 // ---------------------------------------------------------------------------
 // Writer decisions.
 
-Bytes TinyData() {
-  CodeWriter cw(2);
-  cw.Code(cw.Clear());
-  cw.Code(1);
-  cw.Code(cw.End());
-  return cw.Data();
-}
-
 TEST(Writing, VersionPackedFieldsAndPadding) {
   TGIFImage img;
   img.GlobalColorMap()->AppendColor(clBlack);

@@ -10,22 +10,15 @@
 #include "gif/GIFDIB.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFImport.h"
+#include "tests/gif/gif_test_util.h"
+
+using giftest::MessageOf;
 
 namespace {
 
 TColor FrameColor(TGIFSubImage& f, Integer x, Integer y) {
   const TGIFColor& c = f.EffectiveColorMap()->Entries()[f.PixelAt(x, y)];
   return TColor(c.Red | (c.Green << 8) | (c.Blue << 16));
-}
-
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
 }
 
 // An 8-bit bitmap over a palette of Count distinct colours, pixel i = i mod Count.

@@ -14,7 +14,6 @@ using namespace animtest;
 
 namespace {
 
-const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
 
 // One line per frame: placement, pixels, transparency, disposal, delay, extension labels.
 std::string Describe(TGIFImage& img) {

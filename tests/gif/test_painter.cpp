@@ -11,7 +11,6 @@ using namespace animtest;
 
 namespace {
 
-const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
 
 std::unique_ptr<TGIFImage> Anim(const std::vector<int>& delays, int size = 4) {
   std::vector<FrameSpec> frames;

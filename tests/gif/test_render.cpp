@@ -7,7 +7,6 @@ using namespace animtest;
 
 namespace {
 
-const std::vector<TColor> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
 
 std::vector<Byte> MaskBytes(HBITMAP mask, int rowBytes, int height) {
   std::vector<Byte> out(size_t(rowBytes * height));

@@ -45,6 +45,13 @@ inline uint32_t Le32At(const std::vector<Byte>& F, size_t At) {
   return uint32_t(F[At]) | (uint32_t(F[At + 1]) << 8) | (uint32_t(F[At + 2]) << 16) | (uint32_t(F[At + 3]) << 24);
 }
 inline uint32_t Le16At(const std::vector<Byte>& F, size_t At) { return uint32_t(F[At]) | (uint32_t(F[At + 1]) << 8); }
+inline void Put16(std::vector<Byte>& v, size_t at, uint32_t x) {
+  v[at] = Byte(x);
+  v[at + 1] = Byte(x >> 8);
+}
+inline void Put32(std::vector<Byte>& v, size_t at, uint32_t x) {
+  for (int k = 0; k < 4; ++k) v[at + k] = Byte(x >> (8 * k));
+}
 
 // A progress record with its own abort flag.
 struct TProgressBox {

@@ -42,7 +42,7 @@ inline std::unique_ptr<TIEBitmap> Gradient(Integer w, Integer h) {
   });
 }
 
-inline uint32_t Pixel(TIEBitmap& b, Integer x, Integer y) {
+inline uint32_t PixelOrBit(TIEBitmap& b, Integer x, Integer y) {
   const Byte* row = static_cast<const Byte*>(b.GetRowPointer(y));
   if (b.PixelKind() == ipkBW1) return TestBit(row, x) ? 1 : 0;
   return (uint32_t(row[3 * x + 2]) << 16) | (uint32_t(row[3 * x + 1]) << 8) | row[3 * x];
@@ -53,7 +53,7 @@ inline int MaxChannelDiff(TIEBitmap& a, TIEBitmap& b) {
   int worst = 0;
   for (Integer y = 0; y < a.Height(); ++y)
     for (Integer x = 0; x < a.Width(); ++x) {
-      const uint32_t p = Pixel(a, x, y), q = Pixel(b, x, y);
+      const uint32_t p = PixelOrBit(a, x, y), q = PixelOrBit(b, x, y);
       for (int s = 0; s < 24; s += 8) {
         const int d = std::abs(int((p >> s) & 255) - int((q >> s) & 255));
         if (d > worst) worst = d;

@@ -9,16 +9,11 @@
 #include "imaging/formats/bmpfilt.h"
 
 using fmtt::Pixel;
+using fmtt::Put16;
+using fmtt::Put32;
 
 namespace {
 
-void Put16(std::vector<Byte>& v, size_t at, uint32_t x) {
-  v[at] = Byte(x);
-  v[at + 1] = Byte(x >> 8);
-}
-void Put32(std::vector<Byte>& v, size_t at, uint32_t x) {
-  for (int k = 0; k < 4; ++k) v[at + k] = Byte(x >> (8 * k));
-}
 
 // A BMP with an info header of HeaderSize bytes, Palette (BGR) as 4-byte
 // entries, optional bit-field masks after them, then Pixels.
@@ -53,18 +48,18 @@ std::vector<Byte> MakeBmp(int32_t W, int32_t H, int Bits, int Compression, const
   return f;
 }
 
-struct Loaded {
+struct BmpLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& File, Int64 Total = 0, bool HeaderOnly = false) {
+void LoadBmp(BmpLoaded& L, const std::vector<Byte>& File, Int64 Total = 0, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(File);
   ReadBmpStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly, Total);
 }
 
-std::vector<Byte> Save(TIEBitmap& B, TIOParamsVals& P) {
+std::vector<Byte> SaveBmp(TIEBitmap& B, TIOParamsVals& P) {
   TMemoryStream s;
   fmtt::TProgressBox pr;
   WriteBmpStream(&s, &B, P, pr.Record);
@@ -84,8 +79,8 @@ TEST(FmtBmpRead, OneBitTablesDecideWhetherBitsAreInverted) {
   } cases[] = {{{0xFFFFFF, 0x000000}, true}, {{0x000000, 0xFFFFFF}, false}, {{0xFF0000, 0x0000FF}, false}};
   for (const Case& c : cases) {
     // Bottom row 1010..., top row 0101...
-    Loaded l;
-    Load(l, MakeBmp(4, 2, 1, 0, c.Table, {0xA0, 0, 0, 0, 0x50, 0, 0, 0}));
+    BmpLoaded l;
+    LoadBmp(l, MakeBmp(4, 2, 1, 0, c.Table, {0xA0, 0, 0, 0, 0x50, 0, 0, 0}));
     ASSERT_FALSE(l.Progress.Abort);
     ASSERT_EQ(l.Bitmap->PixelKind(), ipkBW1);
     const uint32_t set = c.Inverted ? 0 : 0xFFFFFF, clear = c.Inverted ? 0xFFFFFF : 0;
@@ -102,16 +97,16 @@ TEST(FmtBmpRead, OneBitTablesDecideWhetherBitsAreInverted) {
 
 TEST(FmtBmpRead, SixteenBitMasks) {
   // 0x7FFF without masks is 5-5-5 white; a 5-6-5 mask set reaches green 252.
-  Loaded a;
-  Load(a, MakeBmp(2, 1, 16, 0, {}, {0xFF, 0x7F, 0x1F, 0x00}));
+  BmpLoaded a;
+  LoadBmp(a, MakeBmp(2, 1, 16, 0, {}, {0xFF, 0x7F, 0x1F, 0x00}));
   ASSERT_FALSE(a.Progress.Abort);
   EXPECT_EQ(Pixel(*a.Bitmap, 0, 0), 0xF8F8F8u);
   EXPECT_EQ(Pixel(*a.Bitmap, 1, 0), 0x0000F8u);
   EXPECT_EQ(a.Params.BitsPerSample, 5);
   EXPECT_EQ(a.Params.SamplesPerPixel, 3);
 
-  Loaded b;
-  Load(b, MakeBmp(2, 1, 16, 3, {}, {0xE0, 0x07, 0x00, 0xF8}, 40, {0xF800, 0x07E0, 0x001F}));
+  BmpLoaded b;
+  LoadBmp(b, MakeBmp(2, 1, 16, 3, {}, {0xE0, 0x07, 0x00, 0xF8}, 40, {0xF800, 0x07E0, 0x001F}));
   ASSERT_FALSE(b.Progress.Abort);
   EXPECT_EQ(Pixel(*b.Bitmap, 0, 0), 0x00FC00u);
   EXPECT_EQ(Pixel(*b.Bitmap, 1, 0), 0xF80000u);
@@ -120,8 +115,8 @@ TEST(FmtBmpRead, SixteenBitMasks) {
 TEST(FmtBmpRead, HeaderSizesAndVersions) {
   // 64-byte header: the table follows byte 64; 108-byte header: skipped after 64.
   for (uint32_t size : {40u, 64u, 108u, 124u}) {
-    Loaded l;
-    Load(l, MakeBmp(2, 1, 8, 0, {0x112233, 0x445566}, {1, 0, 0, 0}, size));
+    BmpLoaded l;
+    LoadBmp(l, MakeBmp(2, 1, 8, 0, {0x112233, 0x445566}, {1, 0, 0, 0}, size));
     ASSERT_FALSE(l.Progress.Abort) << size;
     EXPECT_EQ(Pixel(*l.Bitmap, 0, 0), 0x445566u) << size;
     EXPECT_EQ(Pixel(*l.Bitmap, 1, 0), 0x112233u) << size;
@@ -142,8 +137,8 @@ TEST(FmtBmpRead, HeaderSizesAndVersions) {
   Put32(core, 10, uint32_t(core.size()));
   core.insert(core.end(), {0x40, 0, 0, 0});  // 0 1 0
   IEDefaultDpiX = 96;
-  Loaded l;
-  Load(l, core);
+  BmpLoaded l;
+  LoadBmp(l, core);
   IEDefaultDpiX = 0;
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(l.Params.BmpVersion, 2);
@@ -156,8 +151,8 @@ TEST(FmtBmpRead, HeaderSizesAndVersions) {
 
 TEST(FmtBmpRead, TopDownRowsAndIndicesPastTheTable) {
   // Negative height: first row is the top; index 7 is past a 2-entry table.
-  Loaded l;
-  Load(l, MakeBmp(2, -2, 8, 0, {0xFF0000, 0x00FF00}, {0, 1, 0, 0, 7, 0, 0, 0}));
+  BmpLoaded l;
+  LoadBmp(l, MakeBmp(2, -2, 8, 0, {0xFF0000, 0x00FF00}, {0, 1, 0, 0, 7, 0, 0, 0}));
   ASSERT_FALSE(l.Progress.Abort);
   ASSERT_EQ(l.Bitmap->Height(), 2);
   EXPECT_EQ(Pixel(*l.Bitmap, 0, 0), 0xFF0000u);
@@ -288,7 +283,7 @@ TEST(FmtBmpWrite, HeaderFields) {
     p.BmpCompression = c.Compression;
     p.DpiX = 300;
     p.DpiY = 150;
-    const std::vector<Byte> f = Save(*img, p);
+    const std::vector<Byte> f = SaveBmp(*img, p);
     ASSERT_GT(f.size(), 60u) << c.What;
     EXPECT_EQ(fmtt::Le32At(f, 2), f.size()) << c.What;
     EXPECT_EQ(fmtt::Le32At(f, 14), c.HeaderSize) << c.What;
@@ -310,13 +305,13 @@ TEST(FmtBmpWrite, CoreHeaderHasThreeByteTableAndNoRunLength) {
   p.SamplesPerPixel = 1;
   p.BmpVersion = 2;
   p.BmpCompression = 1;
-  const std::vector<Byte> f = Save(*img, p);
+  const std::vector<Byte> f = SaveBmp(*img, p);
   EXPECT_EQ(fmtt::Le32At(f, 14), 12u);
   EXPECT_EQ(f[24], 8);
   EXPECT_EQ(fmtt::Le32At(f, 10), 14u + 12u + 256u * 3u);
   EXPECT_EQ(f.size(), 14u + 12u + 256u * 3u + 2u * 4u);
-  Loaded l;
-  Load(l, f);
+  BmpLoaded l;
+  LoadBmp(l, f);
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(fmtt::DifferentPixels(*img, *l.Bitmap), 0);
 }
@@ -355,16 +350,16 @@ TEST(FmtBmpWrite, RoundTripsEveryKind) {
     p.SamplesPerPixel = c.Samples;
     p.BmpVersion = c.Version;
     p.BmpCompression = c.Compression;
-    Loaded l;
-    Load(l, Save(*c.Image, p));
+    BmpLoaded l;
+    LoadBmp(l, SaveBmp(*c.Image, p));
     ASSERT_FALSE(l.Progress.Abort) << c.What << ": " << IELastFilterError();
     EXPECT_EQ(fmtt::DifferentPixels(*c.Image, *l.Bitmap), 0) << c.What;
   }
   // Two colours at 1 bit: the darker is bit 0, and both colours are in the table.
   TIOParamsVals p;
   p.BitsPerSample = 1;
-  Loaded l;
-  Load(l, Save(*twoColors, p));
+  BmpLoaded l;
+  LoadBmp(l, SaveBmp(*twoColors, p));
   ASSERT_EQ(l.Params.PaletteCount, 2);
   EXPECT_EQ(l.Params.Palette[0], (TIEColorTriple{0x40, 0x30, 0x20}));
   EXPECT_EQ(l.Params.Palette[1], (TIEColorTriple{0xA0, 0xB0, 0xC0}));
@@ -422,9 +417,9 @@ TEST(FmtBmpRead, RefusesHostileHeadersBeforeAllocating) {
   for (const Case& c : cases) {
     std::vector<Byte> f = good;
     c.Edit(f);
-    Loaded l;
+    BmpLoaded l;
     l.Bitmap->AllocateImage(2, 2, ipkRGB24);
-    Load(l, f);
+    LoadBmp(l, f);
     EXPECT_TRUE(l.Progress.Abort) << c.What;
     EXPECT_NE(IELastFilterError().find(c.Error), std::string::npos) << c.What << ": " << IELastFilterError();
     EXPECT_EQ(l.Bitmap->Width(), 2) << c.What << ": the buffer was touched";
@@ -436,46 +431,46 @@ TEST(FmtBmpRead, ShortDataAndStreamLoads) {
   // RLE file with file size 0 and data size 0 decodes nothing.
   std::vector<Byte> f = MakeBmp(2, 3, 24, 0, {}, std::vector<Byte>(24, 0x11));
   f.resize(f.size() - 8);
-  Loaded l;
-  Load(l, f);
+  BmpLoaded l;
+  LoadBmp(l, f);
   EXPECT_FALSE(l.Progress.Abort);
   EXPECT_EQ(Pixel(*l.Bitmap, 0, 2), 0x111111u);
 
   std::vector<Byte> rle = MakeBmp(2, 2, 8, 1, {0x00FF00}, {2, 0, 0, 0, 2, 0, 0, 1});
   Put32(rle, 2, 0);
   Put32(rle, 34, 0);
-  Loaded r;
+  BmpLoaded r;
   r.Bitmap->SetLocation(islMemory);
-  Load(r, rle, 0);
+  LoadBmp(r, rle, 0);
   EXPECT_FALSE(r.Progress.Abort);
   EXPECT_EQ(r.Params.BmpCompression, 1);
-  Loaded whole;
-  Load(whole, rle, Int64(rle.size()));
+  BmpLoaded whole;
+  LoadBmp(whole, rle, Int64(rle.size()));
   EXPECT_EQ(Pixel(*whole.Bitmap, 0, 0), 0x00FF00u);
 }
 
 TEST(FmtBmpRead, HeaderOnlyAndProgress) {
   const std::vector<Byte> f = MakeBmp(3, 4, 8, 0, {0x123456}, std::vector<Byte>(16, 0));
-  Loaded h;
-  Load(h, f, 0, true);
+  BmpLoaded h;
+  LoadBmp(h, f, 0, true);
   EXPECT_FALSE(h.Progress.Abort);
   EXPECT_EQ(h.Params.Width, 3);
   EXPECT_EQ(h.Params.Height, 4);
   EXPECT_EQ(h.Params.PaletteCount, 1);
   EXPECT_EQ(h.Bitmap->Width(), 0);
 
-  Loaded l;
+  BmpLoaded l;
   l.Progress.Track();
-  Load(l, f);
+  LoadBmp(l, f);
   EXPECT_EQ(l.Progress.Reports, (std::vector<Integer>{0, 25, 50, 75}));
 
   // An abort raised by the handler stops at the next row.
-  Loaded a;
+  BmpLoaded a;
   a.Bitmap->AllocateImage(1, 1, ipkRGB24);
   a.Progress.Record.Callback = [&](TObject*, Integer p) {
     if (p >= 25) a.Progress.Abort = true;
   };
-  Load(a, MakeBmp(1, 4, 24, 0, {}, std::vector<Byte>(16, 0x77)));
+  LoadBmp(a, MakeBmp(1, 4, 24, 0, {}, std::vector<Byte>(16, 0x77)));
   EXPECT_EQ(Pixel(*a.Bitmap, 0, 3), 0x777777u);
   EXPECT_NE(Pixel(*a.Bitmap, 0, 1), 0x777777u);
 }

@@ -41,7 +41,7 @@ void WritePpm(TIEBitmap& b, const std::string& path) {
   std::vector<Byte> row(size_t(b.Width()) * 3);
   for (Integer y = 0; y < b.Height(); ++y) {
     for (Integer x = 0; x < b.Width(); ++x) {
-      const uint32_t p = b.PixelKind() == ipkBW1 ? (Pixel(b, x, y) ? 0xFFFFFFu : 0u) : Pixel(b, x, y);
+      const uint32_t p = b.PixelKind() == ipkBW1 ? (PixelOrBit(b, x, y) ? 0xFFFFFFu : 0u) : PixelOrBit(b, x, y);
       row[3 * size_t(x)] = Byte(p >> 16);
       row[3 * size_t(x) + 1] = Byte(p >> 8);
       row[3 * size_t(x) + 2] = Byte(p);

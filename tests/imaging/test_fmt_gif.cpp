@@ -93,7 +93,7 @@ std::vector<Frame> FiveFrames() {
   return v;
 }
 
-struct Loaded {
+struct GifLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
@@ -101,12 +101,12 @@ struct Loaded {
   Integer Count = -1;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
+void LoadGif(GifLoaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(F);
   L.Count = ReadGifStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly, HeaderOnly, L.Alpha);
 }
 
-std::vector<Byte> Save(TIEBitmap& B, TIOParamsVals& P, fmtt::TProgressBox* Pr = nullptr) {
+std::vector<Byte> SaveGif(TIEBitmap& B, TIOParamsVals& P, fmtt::TProgressBox* Pr = nullptr) {
   TMemoryStream s;
   fmtt::TProgressBox own;
   WriteGifStream(&s, &B, P, (Pr ? Pr : &own)->Record);
@@ -116,9 +116,9 @@ std::vector<Byte> Save(TIEBitmap& B, TIOParamsVals& P, fmtt::TProgressBox* Pr = 
 }  // namespace
 
 TEST(FmtGifRead, HeaderOnlyReadOfAnAnimation) {
-  Loaded l;
+  GifLoaded l;
   l.Params.GifImageIndex = 3;
-  Load(l, MakeGif(FiveFrames()), true);
+  LoadGif(l, MakeGif(FiveFrames()), true);
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(l.Count, 5);
   EXPECT_EQ(l.Params.GifImageCount, 5);
@@ -142,9 +142,9 @@ TEST(FmtGifRead, HeaderOnlyReadOfAnAnimation) {
 
 TEST(FmtGifRead, ChosenImageTakesItsOwnControlBlock) {
   const std::vector<Frame> frames = FiveFrames();
-  Loaded l;
+  GifLoaded l;
   l.Params.GifImageIndex = 2;
-  Load(l, MakeGif(frames));
+  LoadGif(l, MakeGif(frames));
   ASSERT_FALSE(l.Progress.Abort) << IELastFilterError();
   EXPECT_EQ(l.Params.GifDelay, 30);
   EXPECT_TRUE(l.Params.GifHasTransparency);
@@ -162,8 +162,8 @@ TEST(FmtGifRead, TransparencyNeedsTheFlag) {
   // An index without the flag, or no control block at all: nothing transparent.
   std::vector<Frame> frames = {{0, 0, 4, 1, 0, false, 1, {0, 1, 2, 1}, {}}};
   for (bool control : {true, false}) {
-    Loaded l;
-    Load(l, MakeGif(frames, control));
+    GifLoaded l;
+    LoadGif(l, MakeGif(frames, control));
     ASSERT_FALSE(l.Progress.Abort);
     EXPECT_FALSE(l.Params.GifHasTransparency);
     for (Integer x = 0; x < 4; ++x) EXPECT_EQ(l.Alpha->GetPixelValue(x, 0), 255);
@@ -173,15 +173,15 @@ TEST(FmtGifRead, TransparencyNeedsTheFlag) {
 TEST(FmtGifRead, BlackAndWhiteLoadsAsOneBit) {
   Frame f{0, 0, 9, 2, 0, false, 0, {}, {0x000000, 0xFFFFFF}};
   for (Integer k = 0; k < 18; ++k) f.Indices.push_back(Byte((k / 2 + k / 9) % 2));
-  Loaded l;
-  Load(l, MakeGif({f}));
+  GifLoaded l;
+  LoadGif(l, MakeGif({f}));
   ASSERT_FALSE(l.Progress.Abort);
   ASSERT_EQ(l.Bitmap->PixelKind(), ipkBW1);
   for (Integer k = 0; k < 18; ++k) EXPECT_EQ(Pixel(*l.Bitmap, k % 9, k / 9), f.Indices[size_t(k)] ? 0xFFFFFFu : 0u) << k;
   // Other two colours: 24 bits.
   f.LocalTable = {0xFF0000, 0xFFFFFF};
-  Loaded c;
-  Load(c, MakeGif({f}));
+  GifLoaded c;
+  LoadGif(c, MakeGif({f}));
   EXPECT_EQ(c.Bitmap->PixelKind(), ipkRGB24);
   EXPECT_EQ(Pixel(*c.Bitmap, 0, 0), 0xFF0000u);
 }
@@ -189,9 +189,9 @@ TEST(FmtGifRead, BlackAndWhiteLoadsAsOneBit) {
 TEST(FmtGifRead, InterlacedAndProgressStages) {
   Frame f{0, 0, 3, 11, 0, false, 0, {}, {}, true};
   for (Integer k = 0; k < 33; ++k) f.Indices.push_back(Byte(k / 3 % 4));
-  Loaded l;
+  GifLoaded l;
   l.Progress.Track();
-  Load(l, MakeGif({f}));
+  LoadGif(l, MakeGif({f}));
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_TRUE(l.Params.GifInterlaced);
   const uint32_t colors[4] = {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF};
@@ -203,10 +203,10 @@ TEST(FmtGifRead, WithoutHooksAndWithBadData) {
   const std::vector<Byte> file = MakeGif(FiveFrames());
   const TGifLzwDecoder saved = DefaultGifLzwDecoder;
   DefaultGifLzwDecoder = nullptr;
-  Loaded l;
+  GifLoaded l;
   l.Params.GifLzwDecoder = nullptr;
   l.Params.GifImageIndex = 3;
-  Load(l, file);
+  LoadGif(l, file);
   DefaultGifLzwDecoder = saved;
   EXPECT_TRUE(l.Progress.Abort);
   EXPECT_EQ(l.Count, 3);
@@ -224,15 +224,15 @@ TEST(FmtGifRead, WithoutHooksAndWithBadData) {
        }()},
   };
   for (const Case& c : cases) {
-    Loaded b;
-    Load(b, c.File);
+    GifLoaded b;
+    LoadGif(b, c.File);
     EXPECT_TRUE(b.Progress.Abort) << c.What;
     EXPECT_FALSE(IELastFilterError().empty()) << c.What;
   }
   // Data cut inside the image: the decoder fills what is missing, as the GIF
   // library does for a truncated frame.
-  Loaded cut;
-  Load(cut, std::vector<Byte>(file.begin(), file.begin() + 60));
+  GifLoaded cut;
+  LoadGif(cut, std::vector<Byte>(file.begin(), file.begin() + 60));
   EXPECT_FALSE(cut.Progress.Abort);
   EXPECT_EQ(cut.Bitmap->Width(), 3);
   EXPECT_EQ(cut.Count, 1);
@@ -256,13 +256,13 @@ TEST(FmtGifWrite, BlocksAndRoundTrips) {
     p.GifDelay = 25;
     p.GifXPosition = 4;
     p.GifComments.Add("hello");
-    const std::vector<Byte> f = Save(*c.Image, p);
+    const std::vector<Byte> f = SaveGif(*c.Image, p);
     ASSERT_GT(f.size(), 30u) << c.What;
     EXPECT_EQ(std::string(f.begin(), f.begin() + 6), "GIF89a") << c.What;
     EXPECT_EQ(f[10], 0x80 + (c.Bits - 1) * 17) << c.What;
     EXPECT_EQ(f.back(), 0x3B) << c.What;
-    Loaded l;
-    Load(l, f);
+    GifLoaded l;
+    LoadGif(l, f);
     ASSERT_FALSE(l.Progress.Abort) << c.What << ": " << IELastFilterError();
     EXPECT_EQ(fmtt::DifferentPixels(*c.Image, *l.Bitmap), 0) << c.What;
     EXPECT_EQ(l.Params.GifDelay, 25) << c.What;
@@ -277,11 +277,11 @@ TEST(FmtGifWrite, BlocksAndRoundTrips) {
   p.BitsPerSample = 1;
   p.GifHasTransparency = true;
   p.GifTransparentColor = TIEColorTriple{255, 255, 255};
-  const std::vector<Byte> f = Save(*bw, p);
+  const std::vector<Byte> f = SaveGif(*bw, p);
   const std::vector<Byte> tail = {0x21, 0xFE, 0, 0x3B};
   EXPECT_TRUE(std::equal(tail.begin(), tail.end(), f.end() - 4));
-  Loaded l;
-  Load(l, f);
+  GifLoaded l;
+  LoadGif(l, f);
   EXPECT_TRUE(l.Params.GifHasTransparency);
   EXPECT_EQ(l.Alpha->GetPixelValue(1, 1), 0);
   EXPECT_EQ(l.Alpha->GetPixelValue(0, 0), 255);
@@ -291,7 +291,7 @@ TEST(FmtGifWrite, BlocksAndRoundTrips) {
   DefaultGifLzwEncoder = nullptr;
   p.GifLzwEncoder = nullptr;
   fmtt::TProgressBox pr;
-  const std::vector<Byte> cut = Save(*bw, p, &pr);
+  const std::vector<Byte> cut = SaveGif(*bw, p, &pr);
   DefaultGifLzwEncoder = saved;
   EXPECT_TRUE(pr.Abort);
   EXPECT_EQ(cut.size(), 13u + 6 + 8 + 10);

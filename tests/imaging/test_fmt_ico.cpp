@@ -8,16 +8,11 @@
 #include "imaging/formats/bmpfilt.h"
 
 using fmtt::Pixel;
+using fmtt::Put16;
+using fmtt::Put32;
 
 namespace {
 
-void Put16(std::vector<Byte>& v, size_t at, uint32_t x) {
-  v[at] = Byte(x);
-  v[at + 1] = Byte(x >> 8);
-}
-void Put32(std::vector<Byte>& v, size_t at, uint32_t x) {
-  for (int k = 0; k < 4; ++k) v[at + k] = Byte(x >> (8 * k));
-}
 
 struct IconSpec {
   Word Type = 1;
@@ -62,14 +57,14 @@ std::vector<uint32_t> Sixteen() {
   return p;
 }
 
-struct Loaded {
+struct IcoLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
   std::unique_ptr<TIEMask> Alpha;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& F, bool Cursor = false, bool HeaderOnly = false) {
+void LoadIco(IcoLoaded& L, const std::vector<Byte>& F, bool Cursor = false, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(F);
   if (Cursor)
     ReadCurStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly, HeaderOnly, L.Alpha);
@@ -90,9 +85,9 @@ IconSpec SixteenColorIcon() {
 }  // namespace
 
 TEST(FmtIcoRead, SixteenColoursWithBackgroundAndMask) {
-  Loaded l;
+  IcoLoaded l;
   l.Params.IcoBackground = TIEColorTriple{0, 0, 255};
-  Load(l, MakeIcon(SixteenColorIcon()));
+  LoadIco(l, MakeIcon(SixteenColorIcon()));
   ASSERT_FALSE(l.Progress.Abort) << IELastFilterError();
   ASSERT_EQ(l.Bitmap->PixelKind(), ipkRGB24);
   EXPECT_EQ(Pixel(*l.Bitmap, 0, 1), 0xFF0000u);  // transparent: background
@@ -122,9 +117,9 @@ TEST(FmtIcoRead, TwoColourIconsAgainstTheBackground) {
     uint32_t Want[4];
   } cases[] = {{{255, 255, 255}, {0, 0xFFFFFF, 0xFFFFFF, 0}}, {{0, 0, 255}, {0, 0xFFFFFF, 0, 0xFFFFFF}}};
   for (const Case& c : cases) {
-    Loaded l;
+    IcoLoaded l;
     l.Params.IcoBackground = c.Background;
-    Load(l, MakeIcon(s));
+    LoadIco(l, MakeIcon(s));
     ASSERT_FALSE(l.Progress.Abort);
     ASSERT_EQ(l.Bitmap->PixelKind(), ipkBW1);
     for (Integer x = 0; x < 4; ++x) EXPECT_EQ(Pixel(*l.Bitmap, x, 0), c.Want[x]) << x;
@@ -156,8 +151,8 @@ TEST(FmtIcoRead, SizeFromEntryOrHeader) {
     s.Palette.assign(256, 0x336699);
     s.Xor.assign(size_t(AlignedRowLength(c.WantW, 8) * c.WantH), 1);
     s.And.assign(size_t(AlignedRowLength(c.WantW, 1) * c.WantH), 0);
-    Loaded l;
-    Load(l, MakeIcon(s));
+    IcoLoaded l;
+    LoadIco(l, MakeIcon(s));
     ASSERT_FALSE(l.Progress.Abort) << c.What << IELastFilterError();
     EXPECT_EQ(l.Bitmap->Width(), c.WantW) << c.What;
     EXPECT_EQ(l.Bitmap->Height(), c.WantH) << c.What;
@@ -173,8 +168,8 @@ TEST(FmtIcoRead, TrueColourIcons) {
   s.Bits = 24;
   s.Xor = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   s.And = {0xF0, 0, 0, 0};
-  Loaded a;
-  Load(a, MakeIcon(s));
+  IcoLoaded a;
+  LoadIco(a, MakeIcon(s));
   ASSERT_FALSE(a.Progress.Abort);
   EXPECT_EQ(Pixel(*a.Bitmap, 1, 0), 0x060504u);
   EXPECT_EQ(a.Alpha->GetPixelValue(0, 0), 255);
@@ -185,8 +180,8 @@ TEST(FmtIcoRead, TrueColourIcons) {
   s.EntryW = 2;
   s.HeaderW = 2;
   s.Xor = {10, 20, 30, 255, 10, 20, 30, 0};
-  Loaded b;
-  Load(b, MakeIcon(s));
+  IcoLoaded b;
+  LoadIco(b, MakeIcon(s));
   ASSERT_FALSE(b.Progress.Abort);
   EXPECT_EQ(Pixel(*b.Bitmap, 0, 0), 0x1E140Au);
   EXPECT_EQ(Pixel(*b.Bitmap, 1, 0), 0xFFFFFFu);  // fully transparent: the background
@@ -196,9 +191,9 @@ TEST(FmtIcoRead, TrueColourIcons) {
 
 TEST(FmtIcoRead, ImageChoiceBitmapFilesAndBitCounts) {
   // An index outside the directory reads nothing and reports nothing.
-  Loaded out;
+  IcoLoaded out;
   out.Params.IcoImageIndex = 1;
-  Load(out, MakeIcon(SixteenColorIcon()));
+  LoadIco(out, MakeIcon(SixteenColorIcon()));
   EXPECT_FALSE(out.Progress.Abort);
   EXPECT_EQ(out.Bitmap->Width(), 0);
   EXPECT_EQ(out.Params.Width, 0);
@@ -206,23 +201,23 @@ TEST(FmtIcoRead, ImageChoiceBitmapFilesAndBitCounts) {
   // No bit count in the header, the entry or the colour count.
   IconSpec none = SixteenColorIcon();
   none.Bits = 0;
-  Loaded n;
-  Load(n, MakeIcon(none));
+  IcoLoaded n;
+  LoadIco(n, MakeIcon(none));
   EXPECT_TRUE(n.Progress.Abort);
 
   // The colour count gives the bits when the header and entry have none.
   IconSpec counted = SixteenColorIcon();
   counted.Bits = 0;
   counted.EntryColors = 16;
-  Loaded c;
-  Load(c, MakeIcon(counted));
+  IcoLoaded c;
+  LoadIco(c, MakeIcon(counted));
   EXPECT_FALSE(c.Progress.Abort);
   EXPECT_EQ(c.Params.BitsPerSample, 4);
 
   // A .ico that is a BMP.
   const std::vector<Byte> bmp = fmtt::ReadAll(fmtt::CorpusPath("bmp24.bmp"));
-  Loaded b;
-  Load(b, bmp);
+  IcoLoaded b;
+  LoadIco(b, bmp);
   EXPECT_FALSE(b.Progress.Abort);
   EXPECT_EQ(b.Bitmap->Width(), 23);
 }
@@ -232,9 +227,9 @@ TEST(FmtCurRead, HotSpotColoursAndDirectoryTests) {
   s.Type = 2;
   s.Planes = 5;
   s.EntryBits = 7;
-  Loaded l;
+  IcoLoaded l;
   l.Params.CurBackground = TIEColorTriple{0, 255, 0};
-  Load(l, MakeIcon(s), true);
+  LoadIco(l, MakeIcon(s), true);
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(l.Params.CurHotSpotX, 5);
   EXPECT_EQ(l.Params.CurHotSpotY, 7);
@@ -277,9 +272,9 @@ TEST(FmtIcoRead, RefusesHostileEntries) {
   for (const Case& c : cases) {
     std::vector<Byte> f = good;
     c.Edit(f);
-    Loaded l;
+    IcoLoaded l;
     l.Bitmap->AllocateImage(3, 3, ipkRGB24);
-    Load(l, f);
+    LoadIco(l, f);
     EXPECT_TRUE(l.Progress.Abort) << c.What;
     EXPECT_FALSE(IELastFilterError().empty()) << c.What;
     EXPECT_EQ(l.Bitmap->Width(), 3) << c.What;

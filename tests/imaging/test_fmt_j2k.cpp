@@ -21,13 +21,13 @@ std::vector<Byte> Encode(TIEBitmap& pic, Integer format, const std::function<voi
   return StreamBytes(s);
 }
 
-struct Loaded {
+struct J2kLoaded {
   TIEBitmap bmp;
   TIOParamsVals params;
   bool aborted = false;
 };
 
-void Load(Loaded& l, const std::vector<Byte>& bytes, bool paramsOnly = false) {
+void LoadJ2k(J2kLoaded& l, const std::vector<Byte>& bytes, bool paramsOnly = false) {
   TMemoryStream s;
   LoadBytes(s, bytes);
   Progress pr;
@@ -59,8 +59,8 @@ TEST(FmtJ2k, Jp2AndItsCodestreamGiveOnePicture) {
   LoadBytes(s, inner);
   EXPECT_TRUE(Jpeg2000HasCodestreamStart(&s));
   for (const auto* bytes : {&jp2, &j2k, &inner}) {
-    Loaded l;
-    Load(l, *bytes);
+    J2kLoaded l;
+    LoadJ2k(l, *bytes);
     ASSERT_FALSE(l.aborted) << IELastFilterError();
     EXPECT_EQ(l.params.SamplesPerPixel, 3);
     EXPECT_EQ(l.params.BitsPerSample, 8);
@@ -68,8 +68,8 @@ TEST(FmtJ2k, Jp2AndItsCodestreamGiveOnePicture) {
   }
   LoadBytes(s, std::vector<Byte>{0xFF, 0x4F, 0xFF, 0x52, 0, 0});
   EXPECT_FALSE(Jpeg2000HasCodestreamStart(&s));
-  Loaded notOne;
-  Load(notOne, std::vector<Byte>{0xFF, 0x4F, 0xFF, 0x52, 0, 0});
+  J2kLoaded notOne;
+  LoadJ2k(notOne, std::vector<Byte>{0xFF, 0x4F, 0xFF, 0x52, 0, 0});
   EXPECT_TRUE(notOne.aborted);
 }
 
@@ -79,14 +79,14 @@ TEST(FmtJ2k, GreyPrecisionAndBilevel) {
     p.J2kColorSpace = 0;
     p.BitsPerSample = 12;
   });
-  Loaded l;
-  Load(l, twelve);
+  J2kLoaded l;
+  LoadJ2k(l, twelve);
   ASSERT_FALSE(l.aborted);
   EXPECT_EQ(l.params.BitsPerSample, 12);
   EXPECT_EQ(l.params.SamplesPerPixel, 1);
-  EXPECT_EQ(Pixel(l.bmp, 0, 0), 0xFFFFFFu);  // 4095 -> 255
-  EXPECT_EQ(Pixel(l.bmp, 1, 0), 0u);
-  EXPECT_EQ(Pixel(l.bmp, 2, 1), 0x7F7F7Fu);  // 128 -> 2055 -> 127, truncated both ways
+  EXPECT_EQ(PixelOrBit(l.bmp, 0, 0), 0xFFFFFFu);  // 4095 -> 255
+  EXPECT_EQ(PixelOrBit(l.bmp, 1, 0), 0u);
+  EXPECT_EQ(PixelOrBit(l.bmp, 2, 1), 0x7F7F7Fu);  // 128 -> 2055 -> 127, truncated both ways
 
   TIEBitmap bw;
   bw.SetLocation(islMemory);
@@ -97,11 +97,11 @@ TEST(FmtJ2k, GreyPrecisionAndBilevel) {
   const auto one = Encode(bw, 0, nullptr, &used);
   EXPECT_EQ(used.BitsPerSample, 1);
   EXPECT_EQ(used.J2kColorSpace, 0);
-  Loaded lb;
-  Load(lb, one);
+  J2kLoaded lb;
+  LoadJ2k(lb, one);
   ASSERT_EQ(lb.bmp.PixelKind(), ipkBW1);
-  EXPECT_EQ(Pixel(lb.bmp, 7, 1), 1u);
-  EXPECT_EQ(Pixel(lb.bmp, 6, 1), 0u);
+  EXPECT_EQ(PixelOrBit(lb.bmp, 7, 1), 1u);
+  EXPECT_EQ(PixelOrBit(lb.bmp, 6, 1), 0u);
 }
 
 TEST(FmtJ2k, ColourSpacesOfJp2Files) {
@@ -125,15 +125,15 @@ TEST(FmtJ2k, ColourSpacesOfJp2Files) {
   const Case cases[] = {{16, true, 0x808080, 0xC880C8}, {18, true, 0x808080, r << 16 | g << 8 | b}, {12, false, 0, 0}};
   for (const Case& c : cases) {
     jp2[enumcs] = c.enumcs;
-    Loaded l;
-    Load(l, jp2);
+    J2kLoaded l;
+    LoadJ2k(l, jp2);
     EXPECT_EQ(l.aborted, !c.ok) << int(c.enumcs);
     if (!c.ok) {
       EXPECT_EQ(l.bmp.Width(), 0);
       continue;
     }
-    EXPECT_EQ(Pixel(l.bmp, 0, 0), c.left) << int(c.enumcs);
-    EXPECT_EQ(Pixel(l.bmp, 3, 3), c.right) << int(c.enumcs);
+    EXPECT_EQ(PixelOrBit(l.bmp, 0, 0), c.left) << int(c.enumcs);
+    EXPECT_EQ(PixelOrBit(l.bmp, 3, 3), c.right) << int(c.enumcs);
   }
 }
 
@@ -173,8 +173,8 @@ TEST(FmtJ2k, ParamsOnlyAndRefusedData) {
   IEDefaultDpiY = 121;
   auto pic = Gradient(30, 20);
   const auto j2k = Encode(*pic, 1);
-  Loaded header;
-  Load(header, j2k, true);
+  J2kLoaded header;
+  LoadJ2k(header, j2k, true);
   EXPECT_FALSE(header.aborted);
   EXPECT_EQ(header.params.Width, 30);
   EXPECT_EQ(header.params.Height, 20);
@@ -204,10 +204,10 @@ TEST(FmtJ2k, ParamsOnlyAndRefusedData) {
   for (const Case& c : cases) {
     std::vector<Byte> b = j2k;
     c.damage(b);
-    Loaded l;
+    J2kLoaded l;
     l.bmp.SetLocation(islMemory);
     l.bmp.AllocateImage(2, 2, ipkRGB24);
-    Load(l, b);
+    LoadJ2k(l, b);
     EXPECT_TRUE(l.aborted) << c.name;
     EXPECT_EQ(l.bmp.Width(), 2) << c.name;
   }

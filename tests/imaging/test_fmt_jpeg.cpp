@@ -87,7 +87,7 @@ TEST(FmtJpeg, ColourSpacesRoundTrip) {
                  p.JpegColorSpace = c.space;
                  p.JpegQuality = 95;
                }));
-    const uint32_t red = Pixel(*sd.bmp, 4, 8), blue = Pixel(*sd.bmp, 28, 8);
+    const uint32_t red = PixelOrBit(*sd.bmp, 4, 8), blue = PixelOrBit(*sd.bmp, 28, 8);
     if (c.space == 1) {
       // Grey: equal channels, the luminance of red and of blue.
       EXPECT_EQ(red & 255, (red >> 8) & 255);
@@ -109,7 +109,7 @@ TEST(FmtJpeg, CmykWhiteStaysWhiteAndPixelConversions) {
   Decoded d;
   DecodeInto(d, bytes);
   ASSERT_FALSE(d.aborted);
-  EXPECT_EQ(Pixel(*d.bmp, 3, 3), 0xFFFFFFu);
+  EXPECT_EQ(PixelOrBit(*d.bmp, 3, 3), 0xFFFFFFu);
 
   const Byte bgr[6] = {0, 0, 0, 10, 20, 40};
   Byte cmyk[8];
@@ -360,7 +360,7 @@ TEST(FmtJpeg, ProgressAbortAndShortWrites) {
     WriteJpegStream(&s, &bw, params, pr.rec);
     Decoded d;
     DecodeInto(d, StreamBytes(s));
-    EXPECT_EQ(Pixel(*d.bmp, 8, 4) & 255, 0u);
+    EXPECT_EQ(PixelOrBit(*d.bmp, 8, 4) & 255, 0u);
     EXPECT_EQ(bw.PixelKind(), ipkBW1);
   }
 }

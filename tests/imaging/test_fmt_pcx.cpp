@@ -8,13 +8,10 @@
 #include "imaging/formats/pcxfilter.h"
 
 using fmtt::Pixel;
+using fmtt::Put16;
 
 namespace {
 
-void Put16(std::vector<Byte>& v, size_t at, uint32_t x) {
-  v[at] = Byte(x);
-  v[at + 1] = Byte(x >> 8);
-}
 
 std::vector<Byte> MakePcx(int W, int H, int Bits, int Planes, int BytesPerLine, bool Rle, const std::vector<Byte>& Data) {
   std::vector<Byte> f(128);
@@ -33,18 +30,18 @@ std::vector<Byte> MakePcx(int W, int H, int Bits, int Planes, int BytesPerLine, 
   return f;
 }
 
-struct Loaded {
+struct PcxLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
+void LoadPcx(PcxLoaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(F);
   ReadPcxStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly, Int64(F.size()));
 }
 
-std::vector<Byte> Save(TIEBitmap& B, TIOParamsVals& P, fmtt::TProgressBox* Pr = nullptr) {
+std::vector<Byte> SavePcx(TIEBitmap& B, TIOParamsVals& P, fmtt::TProgressBox* Pr = nullptr) {
   TMemoryStream s;
   fmtt::TProgressBox own;
   WritePcxStream(&s, &B, P, (Pr ? Pr : &own)->Record);
@@ -99,8 +96,8 @@ TEST(FmtPcxRead, ParametersAndResolution) {
   Put16(f, 14, 0);
   IEDefaultDpiX = 96;
   IEDefaultDpiY = 97;
-  Loaded l;
-  Load(l, f);
+  PcxLoaded l;
+  LoadPcx(l, f);
   IEDefaultDpiX = IEDefaultDpiY = 0;
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(l.Params.DpiX, 96);
@@ -111,24 +108,24 @@ TEST(FmtPcxRead, ParametersAndResolution) {
   EXPECT_EQ(l.Params.PcxCompression, 0);
 
   // 1 bit in 4 planes: 16 colours, reported as 4 bits in one sample.
-  Loaded p;
-  Load(p, fmtt::ReadAll(fmtt::CorpusPath("pcx4_planes.pcx")), true);
+  PcxLoaded p;
+  LoadPcx(p, fmtt::ReadAll(fmtt::CorpusPath("pcx4_planes.pcx")), true);
   EXPECT_EQ(p.Params.BitsPerSample, 4);
   EXPECT_EQ(p.Params.SamplesPerPixel, 1);
   EXPECT_EQ(p.Params.PaletteCount, 16);
 
   // 2 bits in one plane: the 4 palette entries, but no pixels it could decode.
-  Loaded t;
-  Load(t, MakePcx(4, 1, 2, 1, 2, false, {0x1B, 0}));
+  PcxLoaded t;
+  LoadPcx(t, MakePcx(4, 1, 2, 1, 2, false, {0x1B, 0}));
   EXPECT_EQ(t.Params.PaletteCount, 4);
   EXPECT_EQ(t.Params.Palette[3].Red, 48);
   EXPECT_TRUE(t.Progress.Abort);
 }
 
 TEST(FmtPcxRead, OddWidthFourBitRowsAndProgress) {
-  Loaded l;
+  PcxLoaded l;
   l.Progress.Track();
-  Load(l, MakePcx(3, 2, 4, 1, 2, false, {0x12, 0x3F, 0x45, 0x6F}));
+  LoadPcx(l, MakePcx(3, 2, 4, 1, 2, false, {0x12, 0x3F, 0x45, 0x6F}));
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(Pixel(*l.Bitmap, 2, 0), 0x300000u);
   EXPECT_EQ(Pixel(*l.Bitmap, 2, 1), 0x600000u);
@@ -150,9 +147,9 @@ TEST(FmtPcxRead, RefusesHeadersThatDoNotFit) {
       {"cut inside the header", std::vector<Byte>(60, 10)},
   };
   for (const Case& c : cases) {
-    Loaded l;
+    PcxLoaded l;
     l.Bitmap->AllocateImage(2, 2, ipkRGB24);
-    Load(l, c.File);
+    LoadPcx(l, c.File);
     EXPECT_TRUE(l.Progress.Abort) << c.What;
     EXPECT_FALSE(IELastFilterError().empty()) << c.What;
     EXPECT_EQ(l.Bitmap->Width(), 2) << c.What;
@@ -184,7 +181,7 @@ TEST(FmtPcxWrite, LayoutsAndRoundTrips) {
     p.PcxCompression = c.Rle ? 1 : 0;
     p.PcxVersion = 3;
     p.DpiX = 150;
-    const std::vector<Byte> f = Save(*c.Image, p);
+    const std::vector<Byte> f = SavePcx(*c.Image, p);
     ASSERT_GE(f.size(), 128u) << c.What;
     EXPECT_EQ(f[1], 3) << c.What;
     EXPECT_EQ(f[2], c.Rle ? 1 : 0) << c.What;
@@ -199,8 +196,8 @@ TEST(FmtPcxWrite, LayoutsAndRoundTrips) {
     if (c.WantBits == 8 && c.WantPlanes == 1) {
       EXPECT_EQ(f[f.size() - 769], 0x0C) << c.What;
     }
-    Loaded l;
-    Load(l, f);
+    PcxLoaded l;
+    LoadPcx(l, f);
     ASSERT_FALSE(l.Progress.Abort) << c.What << ": " << IELastFilterError();
     EXPECT_EQ(fmtt::DifferentPixels(*c.Image, *l.Bitmap), 0) << c.What;
   }
@@ -216,7 +213,7 @@ TEST(FmtPcxWrite, AbortedEightBitWriteHasNoPalette) {
   pr.Record.Callback = [&](TObject*, Integer percent) {
     if (percent >= 50) pr.Abort = true;
   };
-  const std::vector<Byte> f = Save(*img, p, &pr);
+  const std::vector<Byte> f = SavePcx(*img, p, &pr);
   EXPECT_TRUE(pr.Abort);
   EXPECT_EQ(f.size(), 128u + 2 * 4);
 }

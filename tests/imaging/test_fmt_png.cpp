@@ -144,7 +144,7 @@ TEST(FmtPng, EveryColourTypeAndDepth) {
     EXPECT_EQ(r.params.SamplesPerPixel, c.spp);
     for (Integer y = 0; y < 2; ++y)
       for (Integer x = 0; x < 3; ++x) {
-        EXPECT_EQ(Pixel(r.bmp, x, y), c.pixels[size_t(x)]) << x << "," << y;
+        EXPECT_EQ(PixelOrBit(r.bmp, x, y), c.pixels[size_t(x)]) << x << "," << y;
         ASSERT_NE(r.mask, nullptr);
         EXPECT_EQ(r.mask->GetPixelValue(x, y), c.alpha.empty() ? 255 : c.alpha[size_t(x)]);
       }
@@ -218,7 +218,7 @@ TEST(FmtPng, InterlacedRgbaMatchesItsTwin) {
   EXPECT_FALSE(plain.params.PngInterlaced);
   for (Integer y = 0; y < ref.h; ++y)
     for (Integer x = 0; x < ref.w; ++x) {
-      ASSERT_EQ(Pixel(inter.bmp, x, y), Pixel(plain.bmp, x, y)) << x << "," << y;
+      ASSERT_EQ(PixelOrBit(inter.bmp, x, y), PixelOrBit(plain.bmp, x, y)) << x << "," << y;
       ASSERT_EQ(inter.mask->GetPixelValue(x, y), (x + y * 13) & 255);
     }
 }
@@ -342,12 +342,12 @@ TEST(FmtPng, WriterPaletteAndBilevel) {
   EXPECT_EQ(r.params.SamplesPerPixel, 1);
   ASSERT_EQ(r.params.PaletteCount, 256);
   EXPECT_EQ(r.params.Palette[0], MakeColorTriple(9, 8, 7));
-  EXPECT_EQ(Pixel(r.bmp, 0, 0), 0xFF0000u);
-  EXPECT_EQ(Pixel(r.bmp, 3, 1), 0x00FF00u);
-  EXPECT_EQ(Pixel(r.bmp, 4, 2), 0x0000FFu);
+  EXPECT_EQ(PixelOrBit(r.bmp, 0, 0), 0xFF0000u);
+  EXPECT_EQ(PixelOrBit(r.bmp, 3, 1), 0x00FF00u);
+  EXPECT_EQ(PixelOrBit(r.bmp, 4, 2), 0x0000FFu);
   EXPECT_EQ(r.mask->GetPixelValue(4, 3), 255);
   EXPECT_EQ(r.mask->GetPixelValue(5, 3), 0);  // partly transparent becomes the transparent entry
-  EXPECT_EQ(Pixel(r.bmp, 5, 3), 0x090807u);
+  EXPECT_EQ(PixelOrBit(r.bmp, 5, 3), 0x090807u);
 
   // BitsPerSample 4: 16 colours plus the background entry.
   params.BitsPerSample = 4;
@@ -364,8 +364,8 @@ TEST(FmtPng, WriterPaletteAndBilevel) {
   ReadInto(rb, WriteOurs(*two, bw));
   ASSERT_EQ(rb.bmp.PixelKind(), ipkBW1);
   EXPECT_EQ(rb.params.BitsPerSample, 1);
-  EXPECT_EQ(Pixel(rb.bmp, 0, 0), 0u);
-  EXPECT_EQ(Pixel(rb.bmp, 1, 0), 1u);
+  EXPECT_EQ(PixelOrBit(rb.bmp, 0, 0), 0u);
+  EXPECT_EQ(PixelOrBit(rb.bmp, 1, 0), 1u);
   // A 1-bit buffer is written as 1-bit grey even when SamplesPerPixel says 3.
   TIOParamsVals odd;
   odd.BitsPerSample = 1;
@@ -374,7 +374,7 @@ TEST(FmtPng, WriterPaletteAndBilevel) {
   ReadInto(ro, WriteOurs(rb.bmp, odd));
   ASSERT_FALSE(ro.aborted);
   EXPECT_EQ(ro.bmp.PixelKind(), ipkBW1);
-  EXPECT_EQ(Pixel(ro.bmp, 1, 0), 1u);
+  EXPECT_EQ(PixelOrBit(ro.bmp, 1, 0), 1u);
 }
 
 TEST(FmtPng, WriterFailures) {

@@ -14,18 +14,18 @@ namespace {
 
 std::vector<Byte> Text(const std::string& S) { return std::vector<Byte>(S.begin(), S.end()); }
 
-struct Loaded {
+struct PnmLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
+void LoadPnm(PnmLoaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(F);
   ReadPnmStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly);
 }
 
-std::string Save(TIEBitmap& B, TIOParamsVals& P) {
+std::string SavePnm(TIEBitmap& B, TIOParamsVals& P) {
   TMemoryStream s;
   fmtt::TProgressBox pr;
   WritePnmStream(&s, &B, P, pr.Record);
@@ -60,8 +60,8 @@ TEST(FmtPnmRead, KindsAndValues) {
        {0x010101, 0x020202}},
   };
   for (const Case& c : cases) {
-    Loaded l;
-    Load(l, Text(c.File));
+    PnmLoaded l;
+    LoadPnm(l, Text(c.File));
     ASSERT_FALSE(l.Progress.Abort) << c.What << ": " << IELastFilterError();
     ASSERT_EQ(l.Bitmap->Width(), c.W) << c.What;
     ASSERT_EQ(l.Bitmap->Height(), c.H) << c.What;
@@ -72,8 +72,8 @@ TEST(FmtPnmRead, KindsAndValues) {
 }
 
 TEST(FmtPnmRead, CommentsAndHeaderOnly) {
-  Loaded l;
-  Load(l, Text("P5\n# made by hand  \n#second\n3 # inside\n1\n255\nabc"), true);
+  PnmLoaded l;
+  LoadPnm(l, Text("P5\n# made by hand  \n#second\n3 # inside\n1\n255\nabc"), true);
   ASSERT_FALSE(l.Progress.Abort);
   ASSERT_EQ(l.Params.PnmComments.Count(), 3);
   EXPECT_EQ(l.Params.PnmComments.Strings(0), "made by hand");
@@ -82,7 +82,7 @@ TEST(FmtPnmRead, CommentsAndHeaderOnly) {
   EXPECT_EQ(l.Params.Width, 3);
   EXPECT_EQ(l.Bitmap->Width(), 0);
   // A second load starts with no comments.
-  Load(l, Text("P5 1 1 255 a"));
+  LoadPnm(l, Text("P5 1 1 255 a"));
   EXPECT_EQ(l.Params.PnmComments.Count(), 0);
 }
 
@@ -115,16 +115,16 @@ TEST(FmtPnmRead, RefusesBadHeaders) {
       {"P4 size beyond the data", "P4 99999 99999 ab"},
   };
   for (const Case& c : cases) {
-    Loaded l;
+    PnmLoaded l;
     l.Bitmap->AllocateImage(2, 2, ipkRGB24);
-    Load(l, Text(c.File));
+    LoadPnm(l, Text(c.File));
     EXPECT_TRUE(l.Progress.Abort) << c.What;
     EXPECT_FALSE(IELastFilterError().empty()) << c.What;
     EXPECT_EQ(l.Bitmap->Width(), 2) << c.What;
   }
   // Short pixel data is no error: the rest keeps what it held.
-  Loaded s;
-  Load(s, Text("P5 2 2 255 \x09\x09\x09"));
+  PnmLoaded s;
+  LoadPnm(s, Text("P5 2 2 255 \x09\x09\x09"));
   EXPECT_FALSE(s.Progress.Abort);
   EXPECT_EQ(Pixel(*s.Bitmap, 0, 1), 0x090909u);
 }
@@ -136,31 +136,31 @@ TEST(FmtPnmWrite, KindsHeadersAndRoundTrips) {
   p.SamplesPerPixel = 1;
   p.PnmComments.Add("one");
   p.PnmComments.Add("two");
-  EXPECT_EQ(Save(*rgb, p), std::string("P5 \n# one\n\n# two\n3 1 255\n") + char(53) + char(181) + char(20));
+  EXPECT_EQ(SavePnm(*rgb, p), std::string("P5 \n# one\n\n# two\n3 1 255\n") + char(53) + char(181) + char(20));
 
   p.PnmComments.Clear();
   p.SamplesPerPixel = 3;
-  const std::string p6 = Save(*rgb, p);
+  const std::string p6 = SavePnm(*rgb, p);
   EXPECT_EQ(p6, std::string("P6 3 1 255\n") + std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF", 9));
 
   auto bw = fmtt::MakeBW(13, 3, [](Integer x, Integer y) { return (x + y) % 3 == 0; });
-  const std::string p4 = Save(*bw, p);
+  const std::string p4 = SavePnm(*bw, p);
   EXPECT_EQ(p4.substr(0, 8), "P4 13 3\n");
-  Loaded l;
-  Load(l, Text(p4));
+  PnmLoaded l;
+  LoadPnm(l, Text(p4));
   EXPECT_EQ(fmtt::DifferentPixels(*bw, *l.Bitmap), 0);
 
   auto photo = fmtt::MakeRGB(17, 5, [](Integer x, Integer y) { return uint32_t(x * 15) << 16 | uint32_t(y * 50) << 8 | 9; });
-  Loaded r;
-  Load(r, Text(Save(*photo, p)));
+  PnmLoaded r;
+  LoadPnm(r, Text(SavePnm(*photo, p)));
   EXPECT_EQ(fmtt::DifferentPixels(*photo, *r.Bitmap), 0);
 
   // Bits 1 with one sample writes a 1-bit picture of a colour image.
   p.BitsPerSample = 1;
   p.SamplesPerPixel = 1;
   auto twoTone = fmtt::MakeRGB(4, 1, [](Integer x, Integer) { return x < 2 ? 0u : 0xFFFFFFu; });
-  Loaded t;
-  Load(t, Text(Save(*twoTone, p)));
+  PnmLoaded t;
+  LoadPnm(t, Text(SavePnm(*twoTone, p)));
   EXPECT_EQ(t.Bitmap->PixelKind(), ipkBW1);
   EXPECT_EQ(fmtt::DifferentPixels(*twoTone, *t.Bitmap), 0);
 
@@ -169,5 +169,5 @@ TEST(FmtPnmWrite, KindsHeadersAndRoundTrips) {
   p.SamplesPerPixel = 1;
   auto grey = fmtt::NewBuffer();
   grey->AllocateImage(2, 2, ipkGray8);
-  EXPECT_EQ(Save(*grey, p), "");
+  EXPECT_EQ(SavePnm(*grey, p), "");
 }

@@ -10,13 +10,10 @@
 #include "platform/SysUtils.h"
 
 using fmtt::Pixel;
+using fmtt::Put16;
 
 namespace {
 
-void Put16(std::vector<Byte>& v, size_t at, uint32_t x) {
-  v[at] = Byte(x);
-  v[at + 1] = Byte(x >> 8);
-}
 
 std::vector<Byte> MakeTga(Byte Type, Byte Depth, Byte Descriptor, int W, int H, const std::vector<Byte>& Pixels,
                           const std::vector<Byte>& Map = {}, int MapFirst = 0, int MapLength = 0) {
@@ -49,19 +46,19 @@ std::vector<Byte> WithFooter(std::vector<Byte> F, const std::function<void(std::
   return F;
 }
 
-struct Loaded {
+struct TgaLoaded {
   std::unique_ptr<TIEBitmap> Bitmap = fmtt::NewBuffer();
   TIOParamsVals Params;
   fmtt::TProgressBox Progress;
   std::unique_ptr<TIEMask> Alpha;
 };
 
-void Load(Loaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
+void LoadTga(TgaLoaded& L, const std::vector<Byte>& F, bool HeaderOnly = false) {
   auto s = fmtt::StreamOf(F);
   ReadTgaStream(s.get(), L.Bitmap.get(), L.Params, L.Progress.Record, HeaderOnly, HeaderOnly, L.Alpha);
 }
 
-std::vector<Byte> Save(TIEBitmap& B, TIOParamsVals& P, TIEMask* Alpha = nullptr) {
+std::vector<Byte> SaveTga(TIEBitmap& B, TIOParamsVals& P, TIEMask* Alpha = nullptr) {
   TMemoryStream s;
   fmtt::TProgressBox pr;
   WriteTgaStream(&s, &B, P, pr.Record, Alpha);
@@ -83,8 +80,8 @@ TEST(FmtTgaRead, RowOrderAndMirroring) {
     for (Byte type : {Byte(2), Byte(10)}) {
       std::vector<Byte> px = kFour;
       if (type == 10) px = {0x01, 1, 0, 0, 2, 0, 0, 0x01, 3, 0, 0, 4, 0, 0};
-      Loaded l;
-      Load(l, MakeTga(type, 24, c.Descriptor, 2, 2, px));
+      TgaLoaded l;
+      LoadTga(l, MakeTga(type, 24, c.Descriptor, 2, 2, px));
       ASSERT_FALSE(l.Progress.Abort);
       EXPECT_EQ(Pixel(*l.Bitmap, 0, 0), c.TopLeft) << int(c.Descriptor) << " " << int(type);
       EXPECT_EQ(Pixel(*l.Bitmap, 1, 0), c.TopRight) << int(c.Descriptor);
@@ -107,8 +104,8 @@ TEST(FmtTgaRead, AlphaBitsDecideTheMask) {
       {10, 0x28, rle, true, 40, 0x030201}, {10, 0x20, rle, false, 0, 0x030201},
   };
   for (const Case& c : cases) {
-    Loaded l;
-    Load(l, MakeTga(c.Type, 32, c.Descriptor, 2, 1, c.Pixels));
+    TgaLoaded l;
+    LoadTga(l, MakeTga(c.Type, 32, c.Descriptor, 2, 1, c.Pixels));
     ASSERT_FALSE(l.Progress.Abort);
     EXPECT_EQ(Pixel(*l.Bitmap, 1, 0), c.Color1);
     EXPECT_EQ(bool(l.Alpha), c.Mask) << int(c.Type) << " " << int(c.Descriptor);
@@ -121,14 +118,14 @@ TEST(FmtTgaRead, AlphaBitsDecideTheMask) {
 
 TEST(FmtTgaRead, ColourMapsGreyAndSixteenBits) {
   // No map at 8 bits: grey. A map from entry 16 keeps the colour cube below it.
-  Loaded g;
-  Load(g, MakeTga(3, 8, 0x20, 2, 1, {0, 200}));
+  TgaLoaded g;
+  LoadTga(g, MakeTga(3, 8, 0x20, 2, 1, {0, 200}));
   ASSERT_FALSE(g.Progress.Abort);
   EXPECT_EQ(Pixel(*g.Bitmap, 1, 0), 0xC8C8C8u);
   EXPECT_TRUE(g.Params.TgaGrayscale);
 
-  Loaded m;
-  Load(m, MakeTga(1, 8, 0x20, 3, 1, {0, 16, 17}, {0x30, 0x20, 0x10, 0x60, 0x50, 0x40}, 16, 2));
+  TgaLoaded m;
+  LoadTga(m, MakeTga(1, 8, 0x20, 3, 1, {0, 16, 17}, {0x30, 0x20, 0x10, 0x60, 0x50, 0x40}, 16, 2));
   ASSERT_FALSE(m.Progress.Abort);
   EXPECT_EQ(Pixel(*m.Bitmap, 0, 0), 0x1C1C3Cu);  // cube entry 0
   EXPECT_EQ(Pixel(*m.Bitmap, 1, 0), 0x102030u);
@@ -136,8 +133,8 @@ TEST(FmtTgaRead, ColourMapsGreyAndSixteenBits) {
   EXPECT_FALSE(m.Params.TgaGrayscale);
   EXPECT_EQ(m.Params.PaletteCount, 2);
 
-  Loaded s;
-  Load(s, MakeTga(2, 16, 0x20, 2, 1, {0xFF, 0x7F, 0x1F, 0x00}));
+  TgaLoaded s;
+  LoadTga(s, MakeTga(2, 16, 0x20, 2, 1, {0xFF, 0x7F, 0x1F, 0x00}));
   ASSERT_FALSE(s.Progress.Abort);
   EXPECT_EQ(Pixel(*s.Bitmap, 0, 0), 0xF8F8F8u);
   EXPECT_EQ(Pixel(*s.Bitmap, 1, 0), 0x0000F8u);
@@ -146,8 +143,8 @@ TEST(FmtTgaRead, ColourMapsGreyAndSixteenBits) {
 
 TEST(FmtTgaRead, ExtensionArea) {
   const std::vector<Byte> base = MakeTga(2, 24, 0x20, 2, 2, kFour);
-  Loaded none;
-  Load(none, WithFooter(base, nullptr, true));
+  TgaLoaded none;
+  LoadTga(none, WithFooter(base, nullptr, true));
   EXPECT_EQ(none.Params.TgaAuthor, "");
   EXPECT_EQ(none.Params.TgaTimeStamp, Date());
   EXPECT_DOUBLE_EQ(none.Params.TgaGamma, 2.2);
@@ -168,8 +165,8 @@ TEST(FmtTgaRead, ExtensionArea) {
       Put16(e, 480, 10);
     };
   };
-  Loaded l;
-  Load(l, WithFooter(base, dated(12)));
+  TgaLoaded l;
+  LoadTga(l, WithFooter(base, dated(12)));
   ASSERT_FALSE(l.Progress.Abort);
   EXPECT_EQ(l.Params.TgaAuthor, "Ann");
   EXPECT_EQ(l.Params.TgaJobName, "job");
@@ -177,8 +174,8 @@ TEST(FmtTgaRead, ExtensionArea) {
   EXPECT_EQ(l.Params.TgaKeyColor, (TIEColorTriple{3, 2, 1}));
   EXPECT_DOUBLE_EQ(l.Params.TgaAspectRatio, 1.5);
   EXPECT_DOUBLE_EQ(l.Params.TgaGamma, 1.8);
-  Loaded bad;
-  Load(bad, WithFooter(base, dated(13)));
+  TgaLoaded bad;
+  LoadTga(bad, WithFooter(base, dated(13)));
   EXPECT_EQ(bad.Params.TgaTimeStamp, Date());
 }
 
@@ -197,9 +194,9 @@ TEST(FmtTgaRead, RefusesBadHeadersAndData) {
       {"cut inside the header", std::vector<Byte>(10, 2)},
   };
   for (const Case& c : cases) {
-    Loaded l;
+    TgaLoaded l;
     l.Bitmap->AllocateImage(1, 1, ipkRGB24);
-    Load(l, c.File);
+    LoadTga(l, c.File);
     EXPECT_TRUE(l.Progress.Abort) << c.What;
     EXPECT_FALSE(IELastFilterError().empty()) << c.What;
     EXPECT_EQ(l.Bitmap->Width(), 1) << c.What;
@@ -249,7 +246,7 @@ TEST(FmtTgaWrite, HeaderFieldsAndExtensionArea) {
   p.TgaKeyColor = TIEColorTriple{3, 2, 1};
   p.TgaAuthor = "someone";
   p.TgaTimeStamp = EncodeDate(2001, 2, 3) + (4 * 3600 + 5 * 60 + 6) / 86400.0;
-  std::vector<Byte> f = Save(*img, p);
+  std::vector<Byte> f = SaveTga(*img, p);
   ASSERT_GT(f.size(), 18u + 495 + 26);
   EXPECT_EQ(f[0], 1);       // empty ID: one 0 byte
   EXPECT_EQ(f[18], 0);
@@ -267,8 +264,8 @@ TEST(FmtTgaWrite, HeaderFieldsAndExtensionArea) {
   EXPECT_EQ(fmtt::Le16At(f, e + 367), 2u);
   EXPECT_EQ(fmtt::Le16At(f, e + 371), 2001u);
   EXPECT_EQ(fmtt::Le16At(f, e + 377), 6u);
-  Loaded l;
-  Load(l, f);
+  TgaLoaded l;
+  LoadTga(l, f);
   EXPECT_EQ(l.Params.TgaAuthor, "someone");
   EXPECT_NEAR(l.Params.TgaTimeStamp, p.TgaTimeStamp, 1e-6);
 
@@ -277,7 +274,7 @@ TEST(FmtTgaWrite, HeaderFieldsAndExtensionArea) {
   p.BitsPerSample = 8;
   p.TgaGrayscale = true;
   p.TgaCompression = false;
-  f = Save(*img, p);
+  f = SaveTga(*img, p);
   EXPECT_EQ(f[1], 0);
   EXPECT_EQ(f[2], 3);
   EXPECT_EQ(fmtt::Le16At(f, 5), 256u);
@@ -288,7 +285,7 @@ TEST(FmtTgaWrite, HeaderFieldsAndExtensionArea) {
     p.TgaGrayscale = false;
     p.TgaCompression = true;
     p.BitsPerSample = bits;
-    f = Save(*img, p);
+    f = SaveTga(*img, p);
     EXPECT_FALSE(p.TgaCompression) << bits;
     EXPECT_EQ(f[2], bits == 1 ? 3 : 1) << bits;
     EXPECT_EQ(f[16], bits) << bits;
@@ -296,7 +293,7 @@ TEST(FmtTgaWrite, HeaderFieldsAndExtensionArea) {
   // Other pixel kinds write nothing.
   auto grey = fmtt::NewBuffer();
   grey->AllocateImage(2, 2, ipkGray8);
-  EXPECT_TRUE(Save(*grey, p).empty());
+  EXPECT_TRUE(SaveTga(*grey, p).empty());
 }
 
 TEST(FmtTgaWrite, RoundTrips) {
@@ -324,8 +321,8 @@ TEST(FmtTgaWrite, RoundTrips) {
     p.TgaCompression = c.Rle;
     p.TgaGrayscale = c.Grey;
     p.TgaImageId = "id text";
-    Loaded l;
-    Load(l, Save(*c.Image, p));
+    TgaLoaded l;
+    LoadTga(l, SaveTga(*c.Image, p));
     ASSERT_FALSE(l.Progress.Abort) << c.What << ": " << IELastFilterError();
     EXPECT_EQ(fmtt::DifferentPixels(*c.Image, *l.Bitmap), 0) << c.What;
     EXPECT_EQ(l.Params.TgaImageId, "id text") << c.What;
@@ -337,8 +334,8 @@ TEST(FmtTgaWrite, RoundTrips) {
     for (Integer x = 0; x < 19; ++x) mask.SetPixelValue(x, y, (x * 13 + y) % 256);
   mask.SetFull(false);
   TIOParamsVals p;
-  Loaded l;
-  Load(l, Save(*full, p, &mask));
+  TgaLoaded l;
+  LoadTga(l, SaveTga(*full, p, &mask));
   ASSERT_TRUE(l.Alpha);
   EXPECT_EQ(fmtt::DifferentPixels(*full, *l.Bitmap), 0);
   for (Integer y = 0; y < 7; ++y)

@@ -150,7 +150,7 @@ class TNoticeView : public TIEView {
   Integer finishedMessages = 0;
 };
 
-std::string TempPath(const std::string& Name) {
+std::string ThreadTempPath(const std::string& Name) {
   char dir[MAX_PATH];
   ::GetTempPathA(MAX_PATH, dir);
   return std::string(dir) + "fmt_thread_" + std::to_string(::GetCurrentProcessId()) + "_" + Name;
@@ -247,7 +247,7 @@ TEST(FmtThread, HandOffOnlyWithBorrowedBufferAndAsyncMode) {
 // what they give on the caller's thread.
 TEST(FmtThread, FileLoadAndStreamSaveOnWorkerMatchTheCallersThread) {
   const std::vector<Byte> png = PatternPng(33, 21);
-  const std::string path = TempPath("load.png");
+  const std::string path = ThreadTempPath("load.png");
   WriteFile(path, png);
 
   TRuzozAdIO sync(nullptr);
@@ -477,7 +477,7 @@ void RegisterT7() {
 std::vector<Byte> T7Bytes(Byte W, Byte H) { return {'T', '7', W, H, 50}; }
 
 std::string MakeEmf() {
-  const std::string path = TempPath("shape.emf");
+  const std::string path = ThreadTempPath("shape.emf");
   HDC dc = ::CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
   ::Rectangle(dc, 0, 0, 40, 20);
   ::DeleteEnhMetaFile(::CloseEnhMetaFile(dc));
@@ -491,10 +491,10 @@ std::string MakeEmf() {
 // a size, on the registry roads as on the built-in ones.
 TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
   RegisterT7();
-  const std::string t7 = TempPath("shape.t77");
+  const std::string t7 = ThreadTempPath("shape.t77");
   WriteFile(t7, T7Bytes(6, 5));
-  const std::string gif = TempPath("shape.gif");
-  const std::string tif = TempPath("shape.tif");
+  const std::string gif = ThreadTempPath("shape.gif");
+  const std::string tif = ThreadTempPath("shape.tif");
   {
     TRuzozAdIO maker(nullptr);
     maker.IEBitmap()->AllocateImage(7, 3, ipkRGB24);
@@ -503,7 +503,7 @@ TEST(FmtThread, EveryCallShapeRunsOnTheWorker) {
     maker.TiffToFile(tif);
   }
   const std::string emf = MakeEmf();
-  const std::string saved = TempPath("saved.t77");
+  const std::string saved = ThreadTempPath("saved.t77");
   TMemoryStream savedStream;
 
   struct Case {
@@ -572,7 +572,7 @@ TEST(FmtThread, LoadByExtensionOnWorkerGivesTheSamePixels) {
   }
   for (const char* ext : {".png", ".jpg", ".bmp", ".gif", ".tif", ".pcx", ".tga", ".ppm"}) {
     SCOPED_TRACE(ext);
-    const std::string path = TempPath(std::string("road") + ext);
+    const std::string path = ThreadTempPath(std::string("road") + ext);
     maker.SaveFileByExtension(path);
     ASSERT_FALSE(maker.Aborting);
     TRuzozAdIO sync(nullptr);

@@ -17,7 +17,7 @@ namespace {
 using tifft::Builder;
 using tifft::Dir;
 
-constexpr Integer W = 45, H = 12;
+constexpr Integer kFaxW = 45, kFaxH = 12;
 
 // Black runs of many lengths, a full black row and a full white one.
 bool Black(Integer X, Integer Y) {
@@ -30,7 +30,7 @@ bool Black(Integer X, Integer Y) {
 std::vector<Byte> EncoderRow(Integer Y, Integer X0, Integer Width) {
   std::vector<Byte> r(size_t(Width + 7) / 8, 0);
   for (Integer x = 0; x < Width; ++x)
-    if (X0 + x < W && Y < H && Black(X0 + x, Y)) r[size_t(x) >> 3] |= Byte(0x80 >> (x & 7));
+    if (X0 + x < kFaxW && Y < kFaxH && Black(X0 + x, Y)) r[size_t(x) >> 3] |= Byte(0x80 >> (x & 7));
   return r;
 }
 
@@ -67,14 +67,14 @@ std::vector<uint8_t> Encode(Fax F, Integer X0, Integer Width, Integer Y0, Intege
   return fmtt::BytesOf(s);
 }
 
-struct Case {
+struct FaxCase {
   Fax F;
   int FillOrder;
   bool Tiles;
   int Photometric;
 };
 
-std::string Name(const Case& C) {
+std::string Name(const FaxCase& C) {
   const char* f[] = {"mh", "g3_1d", "g3_2d", "g4"};
   return std::string(f[int(C.F)]) + (C.FillOrder == 2 ? "_lsb" : "_msb") + (C.Tiles ? "_tiles" : "_strips") +
          (C.Photometric ? "_minisblack" : "_miniswhite");
@@ -85,32 +85,32 @@ std::vector<uint8_t> Reverse(std::vector<uint8_t> D) {
   return D;
 }
 
-std::vector<uint8_t> File(const Case& C) {
+std::vector<uint8_t> File(const FaxCase& C) {
   Builder b;
   Dir d;
   const uint32_t comp = C.F == Fax::MH ? 2 : C.F == Fax::G4 ? 4 : 3;
-  d.Image(W, H, 1, 1, uint32_t(C.Photometric), comp).Short(266, {uint32_t(C.FillOrder)});
+  d.Image(kFaxW, kFaxH, 1, 1, uint32_t(C.Photometric), comp).Short(266, {uint32_t(C.FillOrder)});
   if (C.F == Fax::G3_2D) d.Long(292, {1 | 4});
   if (C.F == Fax::G3_1D) d.Long(292, {4});
   auto add = [&](std::vector<uint8_t> data) { d.Chunks.push_back(C.FillOrder == 2 ? Reverse(data) : data); };
   if (C.Tiles) {
     d.Tiles = true;
     d.Short(322, {32}).Short(323, {16});
-    for (Integer x = 0; x < W; x += 32) add(Encode(C.F, x, 32, 0, 16));
+    for (Integer x = 0; x < kFaxW; x += 32) add(Encode(C.F, x, 32, 0, 16));
   } else {
     d.Short(278, {5});
-    for (Integer y = 0; y < H; y += 5) add(Encode(C.F, 0, W, y, std::min(5, H - y)));
+    for (Integer y = 0; y < kFaxH; y += 5) add(Encode(C.F, 0, kFaxW, y, std::min(5, kFaxH - y)));
   }
   b.Dirs.push_back(d);
   return b.Build();
 }
 
-std::vector<Case> Cases() {
-  std::vector<Case> out;
+std::vector<FaxCase> FaxCases() {
+  std::vector<FaxCase> out;
   for (Fax f : {Fax::MH, Fax::G3_1D, Fax::G3_2D, Fax::G4})
     for (int fo : {1, 2})
       for (bool tiles : {false, true})
-        for (int ph : {0, 1}) out.push_back(Case{f, fo, tiles, ph});
+        for (int ph : {0, 1}) out.push_back(FaxCase{f, fo, tiles, ph});
   return out;
 }
 
@@ -134,18 +134,18 @@ Decoded Read(const std::vector<uint8_t>& F) {
   return d;
 }
 
-class TiffReadFax : public ::testing::TestWithParam<Case> {};
+class TiffReadFax : public ::testing::TestWithParam<FaxCase> {};
 
 TEST_P(TiffReadFax, DecodesEveryRow) {
-  const Case& c = GetParam();
+  const FaxCase& c = GetParam();
   Decoded d = Read(File(c));
   ASSERT_FALSE(d.Abort) << d.Error;
   ASSERT_EQ(d.Bitmap->PixelKind(), ipkBW1);
-  ASSERT_EQ(d.Bitmap->Width(), W);
-  ASSERT_EQ(d.Bitmap->Height(), H);
+  ASSERT_EQ(d.Bitmap->Width(), kFaxW);
+  ASSERT_EQ(d.Bitmap->Height(), kFaxH);
   Integer wrong = 0;
-  for (Integer y = 0; y < H; ++y)
-    for (Integer x = 0; x < W; ++x) {
+  for (Integer y = 0; y < kFaxH; ++y)
+    for (Integer x = 0; x < kFaxW; ++x) {
       // Min-is-black fax data shows inverted: the codes' white is black.
       const bool white = Black(x, y) == (c.Photometric == 1);
       wrong += fmtt::Pixel(*d.Bitmap, x, y) != (white ? 0xFFFFFFu : 0u);
@@ -153,27 +153,27 @@ TEST_P(TiffReadFax, DecodesEveryRow) {
   EXPECT_EQ(wrong, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, TiffReadFax, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<Case>& I) { return Name(I.param); });
+INSTANTIATE_TEST_SUITE_P(Kinds, TiffReadFax, ::testing::ValuesIn(FaxCases()),
+                         [](const ::testing::TestParamInfo<FaxCase>& I) { return Name(I.param); });
 
 // Fax data that stops inside a row, or never codes a row at all: the rows
 // before it stay, nothing is read or written outside the strip, no failure.
 TEST(TiffReadFaxDamage, DataEndingInsideARowStopsThere) {
   for (Fax f : {Fax::MH, Fax::G3_1D, Fax::G3_2D, Fax::G4}) {
-    const auto full = Encode(f, 0, W, 0, H);
+    const auto full = Encode(f, 0, kFaxW, 0, kFaxH);
     for (size_t keep : {full.size() / 2, size_t(3), size_t(0)}) {
       Builder b;
       Dir d;
       const uint32_t comp = f == Fax::MH ? 2 : f == Fax::G4 ? 4 : 3;
-      d.Image(W, H, 1, 1, 0, comp).Long(292, {f == Fax::G3_2D ? 5u : 4u});
+      d.Image(kFaxW, kFaxH, 1, 1, 0, comp).Long(292, {f == Fax::G3_2D ? 5u : 4u});
       d.Chunks.push_back(std::vector<uint8_t>(full.begin(), full.begin() + long(keep)));
       if (keep == 0) d.Chunks.back() = {0x00, 0x00, 0x00, 0x00};  // no code at all
       b.Dirs.push_back(d);
       Decoded r = Read(b.Build());
       EXPECT_FALSE(r.Abort) << int(f) << " " << keep << ": " << r.Error;
-      ASSERT_EQ(r.Bitmap->Height(), H);
+      ASSERT_EQ(r.Bitmap->Height(), kFaxH);
       if (keep == full.size() / 2) {
-        for (Integer x = 0; x < W; ++x)
+        for (Integer x = 0; x < kFaxW; ++x)
           EXPECT_EQ(fmtt::Pixel(*r.Bitmap, x, 0), Black(x, 0) ? 0u : 0xFFFFFFu) << int(f) << " x " << x;
       }
     }

@@ -23,7 +23,7 @@ namespace {
 using tifft::Builder;
 using tifft::Dir;
 
-Integer Cases() {
+Integer MutationCases() {
   const char* v = std::getenv("FMT_MUTATIONS");
   const long n = v ? std::strtol(v, nullptr, 10) : 0;
   return n > 0 ? Integer(n) : 3000;
@@ -205,7 +205,7 @@ struct Tally {
 TEST(TiffReadMutation, DamagedTiffFilesFailCleanly) {
   const auto seeds = TiffSeeds();
   ASSERT_GE(seeds.size(), 7u);
-  const Integer cases = Cases();
+  const Integer cases = MutationCases();
   std::mt19937 rng(20261211u);
   Tally t;
   const auto start = std::chrono::steady_clock::now();
@@ -260,7 +260,7 @@ TEST(TiffReadMutation, DamagedExifBlocksFailCleanly) {
     b.insert(b.end(), tiff.begin(), tiff.end());
     seeds.push_back(b);
   }
-  const Integer cases = std::max<Integer>(Cases() / 3, 200);
+  const Integer cases = std::max<Integer>(MutationCases() / 3, 200);
   std::mt19937 rng(7u);
   Integer escaped = 0, readOk = 0;
   AllocLimit guard(96u << 20, 768u << 20);

@@ -166,7 +166,7 @@ std::vector<uint32_t> Colors(TIEBitmap& B) {
 std::unique_ptr<TIEBitmap> Sixteen() {
   return fmtt::MakeRGB(13, 5, [](Integer x, Integer y) { return uint32_t(((x + 3 * y) % 16) * 0x0F0D0B + 0x010203); });
 }
-std::unique_ptr<TIEBitmap> Grey() {
+std::unique_ptr<TIEBitmap> GreyPicture() {
   return fmtt::MakeRGB(11, 4, [](Integer x, Integer y) { return uint32_t((x * 23 + y * 5) % 256) * 0x010101u; });
 }
 std::unique_ptr<TIEBitmap> TrueColor() {
@@ -224,10 +224,10 @@ TEST(FmtTiffWrite, ChoosesTheKindAndWritesItsPixels) {
       {"2-bit palette of many colours", TrueColor, 2, 1, 2, 0, 1, 2, 3, 1, 1, 12, 2, 1, 3, 0},
       {"palette asked for CCITT writes none", Sixteen, 4, 1, 3, 4, 1, 4, 3, 1, 1, 48, 4, 1, 3, 0},
       {"palette keeps PackBits", Sixteen, 4, 1, 3, 8, 1, 4, 3, 32773, 1, 48, 4, 1, 3, 8},
-      {"8-bit grey source", Grey, 8, 1, 3, 0, 1, 8, 1, 1, 1, 0, 8, 1, 1, 0},
+      {"8-bit grey source", GreyPicture, 8, 1, 3, 0, 1, 8, 1, 1, 1, 0, 8, 1, 1, 0},
       // The quantizer finds grey only for 256 colours: a 4-bit grey picture
       // keeps its palette (its pixels read back right).
-      {"4-bit grey source", Grey, 4, 1, 1, 0, 1, 4, 3, 1, 1, 48, 4, 1, 3, 0},
+      {"4-bit grey source", GreyPicture, 4, 1, 1, 0, 1, 4, 3, 1, 1, 48, 4, 1, 3, 0},
       {"1-bit from two colours", [] { return fmtt::MakeRGB(10, 3, [](Integer x, Integer) { return x % 3 ? 0xFF8000u : 0x000080u; }); },
        1, 1, 2, 0, 1, 1, 1, 1, 1, 0, 1, 1, 1, 0},
       {"CCITT on true colour writes none", TrueColor, 8, 3, 2, 4, 3, 8, 2, 1, 3, 0, 8, 3, 2, 4},

@@ -26,7 +26,7 @@ void SourcePalette(TIEBitmap& b) {
   b.SyncVCLPalette();
 }
 
-struct Case {
+struct ConvertCase {
   TIEPixelKind from;
   std::vector<uint32_t> source;  // ipkPal8: indexes into SourcePalette
   TIEPixelKind to;
@@ -34,7 +34,7 @@ struct Case {
 };
 
 // One row of four pixels. Colours are 0xRRGGBB.
-const Case kCases[] = {
+const ConvertCase kCases[] = {
     {ipkBW1, {0, 1, 1, 0}, ipkPal8, {0x000000, 0xFFFFFF, 0xFFFFFF, 0x000000}},
     {ipkBW1, {0, 1, 1, 0}, ipkGray8, {0, 255, 255, 0}},
     {ipkBW1, {0, 1, 1, 0}, ipkGray16, {0, 65535, 65535, 0}},
@@ -58,7 +58,7 @@ const Case kCases[] = {
     {ipkRGB24, {0, 0xFFFFFF, 0, 0xFFFFFF}, ipkBW1, {0, 1, 0, 1}},
 };
 
-void MakeSource(TIEBitmap& b, TIEStorageLocation p, const Case& c) {
+void MakeSource(TIEBitmap& b, TIEStorageLocation p, const ConvertCase& c) {
   Place(b, p);
   b.AllocateImage(4, 1, c.from);
   if (c.from == ipkPal8) SourcePalette(b);
@@ -71,7 +71,7 @@ class IEConvertPairs : public ::testing::TestWithParam<TIEStorageLocation> {};
 TEST_P(IEConvertPairs, EveryPairOfKinds) {
   const TIEStorageLocation p = GetParam();
   DefaultThreshold small(p == islMappedFile ? 1 : 0);
-  for (const Case& c : kCases) {
+  for (const ConvertCase& c : kCases) {
     // The platform bitmap has no 16-bit grey: such pictures live there as 8-bit grey.
     if (p == islVCLBitmap && (c.from == ipkGray16 || c.to == ipkGray16)) continue;
     SCOPED_TRACE(std::string(KindName(c.from)) + " to " + KindName(c.to));

@@ -11,7 +11,7 @@
 using namespace iebuf;
 
 namespace {
-bool FileExists(const std::string& name) {
+bool PathExists(const std::string& name) {
   return ::GetFileAttributesW(Utf8ToWide(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 }  // namespace
@@ -75,9 +75,9 @@ TEST(IEBufferStorage, LargePictureGoesToFileAndSmallOneComesBack) {
   b.AllocateImage(100, 100, ipkRGB24);
   EXPECT_EQ(b.Location(), islMappedFile);
   const std::string name = b.MappedFile()->FileName();
-  EXPECT_TRUE(FileExists(name));
+  EXPECT_TRUE(PathExists(name));
   b.FreeImage();
-  EXPECT_FALSE(FileExists(name));
+  EXPECT_FALSE(PathExists(name));
   b.AllocateImage(10, 10, ipkRGB24);
   EXPECT_EQ(b.Location(), islMemory);
 }
@@ -325,14 +325,14 @@ TEST(IEMemoryMappedFile, TemporaryFileLifecycle) {
   wchar_t tmp[MAX_PATH + 1];
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, tmp);
   EXPECT_EQ(_wcsnicmp(Utf8ToWide(name).c_str(), tmp, n), 0);
-  EXPECT_TRUE(FileExists(name));
+  EXPECT_TRUE(PathExists(name));
   void* v = m.MapView(65536, 1000);
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(m.ViewCount(), 1);
   m.Close();
   EXPECT_EQ(m.ViewCount(), 0);
   EXPECT_FALSE(m.IsOpen());
-  EXPECT_FALSE(FileExists(name));
+  EXPECT_FALSE(PathExists(name));
   m.Close();  // a second close does nothing
   EXPECT_EQ(m.MapView(0, 10), nullptr);
 }

@@ -145,7 +145,7 @@ TEST(Stretch, NearestReadsTruncatedSourcePositions) {
 }
 
 TEST(Flip, MappedBufferMirrorsLikeAMemoryOne) {
-  // A mapped buffer is flipped in bands of 8 MB through its file while its
+  // A mapped buffer is flipped in bands of about 1 MB through its file while its
   // view stays mapped: the view must show the flipped rows, over band
   // boundaries and with an odd middle row that stays.
   struct Case {

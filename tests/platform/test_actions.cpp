@@ -388,7 +388,7 @@ class TfrmActs : public TForm {
   void btnOwnClick(TObject*) { calls.push_back("own"); }
 };
 
-const bool registered = [] {
+const bool actionsClassesRegistered = [] {
   RegisterClassInfo<TfrmActs, TForm>("TfrmActs");
   RegisterHandlers<TfrmActs>({{"actOpenExecute", &TfrmActs::actOpenExecute}, {"btnOwnClick", &TfrmActs::btnOwnClick}});
   RegisterFields<TfrmActs>({{"actOpen", &TfrmActs::actOpen},

@@ -341,7 +341,7 @@ class TfrmBits : public TForm {
   void btnPlainClick(TObject*) { calls.push_back("plain"); }
 };
 
-const bool registered = [] {
+const bool bitbtnClassesRegistered = [] {
   RegisterClassInfo<TfrmBits, TForm>("TfrmBits");
   RegisterHandlers<TfrmBits>({{"actGoExecute", &TfrmBits::actGoExecute}, {"btnPlainClick", &TfrmBits::btnPlainClick}});
   RegisterFields<TfrmBits>({{"btnStop", &TfrmBits::btnStop},

@@ -190,7 +190,7 @@ class TResChildForm : public TResBaseForm {
 
 TCollectionItemClass TTestComp::ItemClass() { return CollectionItemClass<TTestItem>(); }
 
-const bool registered = [] {
+const bool formreaderClassesRegistered = [] {
   RegisterEnum<TTestKind>("TTestKind", {"kdSmall", "kdBig", "kdHuge"});
   RegisterEnum<TTestOption>("TTestOption", {"toFirst", "toSecond", "toThird"});
   RegisterClassInfo<TTestGlyph, TPersistent>("TTestGlyph");

@@ -24,7 +24,7 @@ class TfrmSample : public TForm {
   void FormCloseQuery(TObject*, bool& CanClose) { CanClose = false; }
 };
 
-const bool registered = [] {
+const bool formreaderControlsClassesRegistered = [] {
   RegisterClassInfo<TfrmSample, TForm>("TfrmSample");
   RegisterHandlers<TfrmSample>({{"FormCreate", &TfrmSample::FormCreate},
                                 {"tmrTickTimer", &TfrmSample::tmrTickTimer},

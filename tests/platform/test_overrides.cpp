@@ -58,7 +58,7 @@ class TUpperLabel : public TLabel {
   }
 };
 
-const bool registered = [] {
+const bool overridesClassesRegistered = [] {
   RegisterClassInfo<TScaleProbe, TCustomControl>("TScaleProbe");
   return true;
 }();

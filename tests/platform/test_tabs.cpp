@@ -208,7 +208,7 @@ class TfrmPages : public TForm {
   void pgcMainChange(TObject*) { ++changes; }
 };
 
-const bool registered = [] {
+const bool tabsClassesRegistered = [] {
   RegisterClassInfo<TfrmPages, TForm>("TfrmPages");
   RegisterHandlers<TfrmPages>({{"pgcMainChange", &TfrmPages::pgcMainChange}});
   RegisterFields<TfrmPages>(

@@ -75,7 +75,7 @@ class TOwnerForm : public TObject {
   void Adjust(TObject*, Integer& v) { v += 100; }
 };
 
-const bool registered = [] {
+const bool typinfoClassesRegistered = [] {
   RegisterEnum<TShade>("TShade", {"shLight", "shMedium", "shDark"});
   RegisterEnum<TMark>("TMark", {"mkA", "mkB", "mkC", "mkD"});
   RegisterClassInfo<TSample, TPersistent>("TSample")
