@@ -451,6 +451,13 @@ class TdxBarManager : public TComponent {
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   void SetName(const std::string& NewName) override;
 
+  // --- Item hints ------------------------------------------------------
+  // Asks for the selected view's hint (or Text when not empty) to be shown
+  // after the delay, or hides it; ShowHintNow shows it at once.
+  void UpdateHint(bool Show, const std::string& Text = std::string());
+  void ShowHintNow();
+  // --- end of item hints -----------------------------------------------
+
   // Every live manager (the manager list).
   static Integer ManagerCount();
   static TdxBarManager* Managers(Integer Index);
@@ -2123,3 +2130,36 @@ extern bool CaptionPressUnderMouse;
 // Runs a call from the message loop, after the message being handled (a
 // window cannot free itself inside its own message).
 void dxBarDeferred(std::function<void()> Call);
+
+// --- Item hints and the hint window ------------------------------------------
+// The one small tooltip window of all managers: never active, never takes input.
+class TdxBarHintWindow : public TCustomControl {
+ public:
+  T_CLASSNAME(TdxBarHintWindow)
+  explicit TdxBarHintWindow(TComponent* AOwner);
+  ~TdxBarHintWindow() override;
+  // Shows Text with its top-left corner near the screen point P.
+  virtual void ActivateHint(TPoint P, const std::string& Text, TdxBarManager* Manager);
+  void HideHint();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+
+ private:
+  HFONT font_ = nullptr;
+  void SelectFont(TdxBarManager* Manager);
+};
+// The shared hint window (made on first use; nullptr until then).
+TdxBarHintWindow* dxBarHintWindow();
+bool dxBarHintVisible();
+// The hint timings in milliseconds: show delay, hide timeout, re-show period.
+struct TdxBarHintTimings {
+  UINT Show = 1000, Hide = 10000, Reshow = 400;
+};
+TdxBarHintTimings& dxBarHintTimings();
+void KillHintTimer();
+void KillReshowTimer();
+// A manager being freed kills its pending hint and hides its shown one.
+void dxBarHintManagerDestroying(TdxBarManager* M);
+// --- end of item hints ---------------------------------------------------------

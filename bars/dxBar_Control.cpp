@@ -283,6 +283,7 @@ void TCustomdxBarControl::SetSelectedControl(TdxBarItemControl* C) {
     if (bar != std::string::npos) hint = hint.substr(bar + 1);
   }
   SetHint(hint);
+  manager_->UpdateHint(true);
 }
 
 void TCustomdxBarControl::CloseChain() {
@@ -626,6 +627,7 @@ void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
   if (b && b->DropDownOpen) return;
   if (pressedControl_) return;
   HotTrackTo(nullptr);
+  manager_->UpdateHint(false);
 }
 
 void TCustomdxBarControl::WMCaptureChangedBar(TMessage& M) {

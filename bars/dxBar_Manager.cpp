@@ -64,6 +64,7 @@ TdxBarManager::TdxBarManager(TComponent* AOwner) : TComponent(AOwner) {
 TdxBarManager::~TdxBarManager() {
   if (constructionFailed_) return;
   Destroying();
+  dxBarHintManagerDestroying(this);
   customizing_ = false;
   DeleteFlatBrushes();
   while (!popupMenus_.empty()) delete popupMenus_.back();
