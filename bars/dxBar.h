@@ -457,6 +457,17 @@ class TdxBarManager : public TComponent {
   void UpdateHint(bool Show, const std::string& Text = std::string());
   void ShowHintNow();
   // --- end of item hints -----------------------------------------------
+  // --- Bar layout storage (dxBar_Storage.cpp) ---
+  // Empty paths do nothing. Restoring answers whether a stored layout was
+  // applied: a missing, damaged or foreign one leaves the layout untouched.
+  void StoreLayoutInRegistry(const std::string& Path);
+  void StoreLayoutInIni(const std::string& FileName);
+  bool RestoreLayoutFromRegistry(const std::string& Path);
+  bool RestoreLayoutFromIni(const std::string& FileName);
+  // By StoreInRegistry and StoreInIniFile (registry first), outside design mode.
+  void StoreLayout();
+  void RestoreLayout();
+  // --- end of bar layout storage ---
 
   // Every live manager (the manager list).
   static Integer ManagerCount();
@@ -482,6 +493,10 @@ class TdxBarManager : public TComponent {
   friend class TdxBarManagerCategories;
   friend class TdxBarGroup;
   void CompleteLoading();
+  // Layout storage helpers (the sink and source types are local to their file).
+  std::string LayoutSectionPrefix() const;
+  void WriteLayout(void* Sink);
+  bool ApplyStoredLayout(void* Source);
   void FontChanged(TObject* Sender);
   void ImagesChanged(TObject* Sender);
   void LargeImagesChanged(TObject* Sender);

@@ -512,6 +512,7 @@ void TdxBarManager::CompleteLoading() {
       if (pending != static_cast<TdxBarItemVisible>(r->ItemsVisible)) SetCategoryItemsVisible(i, pending);
     }
   for (TdxDockControl* d : dockControls_) d->UpdateLayout();
+  RestoreLayout();
 }
 
 void TdxBarManager::DefineProperties(TFiler* Filer) {
