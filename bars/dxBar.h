@@ -373,6 +373,10 @@ class TdxBarManager : public TComponent {
   void MoveItem(Integer CurIndex, Integer NewIndex);
   void ExchangeItems(Integer Index1, Integer Index2);
   void CloseActiveMenus();
+  // The active MDI child of the form was maximized or left that state (the
+  // main-menu bar shows its caption buttons then): its window re-lays out.
+  void HandleMDIChildChange();
+  bool MDIChildMaximized() const { return mdiChildMaximized_; }
   void AddDockControl(TdxDockControl* DockControl);
   void RemoveDockControl(TdxDockControl* DockControl);
   Integer DockControlCount() const { return static_cast<Integer>(dockControls_.size()); }
@@ -492,6 +496,7 @@ class TdxBarManager : public TComponent {
   bool designing_ = false;
   TColor dockColor_ = clBtnFace;
   std::vector<TdxDockControl*> dockControls_;
+  bool mdiChildMaximized_ = false;
   HFONT barFont_ = nullptr;
   bool flatCloseButton_ = false;
   HBRUSH flatBrushes_[4] = {};
@@ -1045,14 +1050,16 @@ struct TdxBarLayoutParams {
 bool dxBarArrangeItems(std::vector<TdxBarLayoutItem>& Items, const TdxBarLayoutParams& P);
 // Sets RowBreak so that rows fit Limit, keeping begin-group sections together
 // where they fit; Along/Across come in as the least size and leave as the size
-// of the rows.
+// of the rows. A caption-button area (AreaLen along, AreaThick across) ends the
+// last row when it fits there, else it adds a row.
 void dxBarCalcRowBreaks(std::vector<TdxBarLayoutItem>& Items, bool Vertical, Integer Limit, Integer BeginGroupSize,
-                        Integer& Along, Integer& Across);
+                        Integer& Along, Integer& Across, Integer AreaLen = 0, Integer AreaThick = 0);
 
 // ---------------------------------------------------------------------------
-// Dock sites: the four built-in ones at the form's edges. A site holds its
-// toolbar windows in rows (nearest the form edge first), each row a list of
-// columns along it, and sizes itself to the sum of its rows.
+// Dock sites: the four built-in ones at the form's edges and the ones placed
+// on a form (TdxBarDockControl). A site holds its toolbar windows in rows
+// (nearest the form edge first), each row a list of columns along it, and
+// sizes itself to the sum of its rows.
 struct TdxDockCol {
   TdxBarControl* Window = nullptr;
   TPoint Pos;  // remembered place in site client coordinates (the along one counts)
@@ -1064,10 +1071,17 @@ struct TdxDockRow {
 class TdxDockControl : public TCustomControl {
  public:
   T_CLASSNAME(TdxDockControl)
+  // A built-in site at one edge of the manager's form.
   TdxDockControl(TdxBarManager* Manager, TdxBarDockingStyle Style);
   ~TdxDockControl() override;
-  TdxBarDockingStyle DockingStyle() const { return dockingStyle_; }
+  // From the site's alignment: left, right and bottom as they are, anything else top.
+  TdxBarDockingStyle DockingStyle() const;
   TdxBarManager* BarManager() const { return manager_; }
+  // 1 left, 2 top, 3 right, 4 bottom for a built-in site; 0 for a placed one.
+  Byte Side() const { return side_; }
+  bool BuiltIn() const { return side_ != 0; }
+  bool AllowDocking() const { return allowDocking_; }
+  void SetAllowDocking(bool V) { allowDocking_ = V; }
   // Adds a window at a screen point: the row from the point's band across
   // the site (a locked window takes its bar's stored row), the column from
   // the point along the row.
@@ -1077,9 +1091,9 @@ class TdxDockControl : public TCustomControl {
   void UpdateLayout();
   Integer Size() const { return size_; }
   void SetSize(Integer Value);
-  bool IsVertical() const { return dockingStyle_ == dsLeft || dockingStyle_ == dsRight; }
-  bool IsNear() const { return dockingStyle_ == dsLeft || dockingStyle_ == dsTop; }
-  bool CanDocking(TdxBar*) const { return true; }
+  bool IsVertical() const { return DockingStyle() == dsLeft || DockingStyle() == dsRight; }
+  bool IsNear() const { return DockingStyle() == dsLeft || DockingStyle() == dsTop; }
+  virtual bool CanDocking(TdxBar* Bar) const;
   Integer BarCount() const;
   Integer RowCount() const { return static_cast<Integer>(rows_.size()); }
   const TdxDockRow& Rows(Integer Index) const { return rows_[static_cast<size_t>(Index)]; }
@@ -1087,7 +1101,7 @@ class TdxDockControl : public TCustomControl {
   Integer RowOf(const TdxBarControl* Window) const;
   Integer RowSize() const { return 23; }
   Integer RowThickness(Integer Row) const;
-  Integer RowsExtent() const;
+  virtual Integer RowsExtent() const;
   // Across-extent of a row: [start, start + thickness).
   void RowRect(Integer Row, TRect& R);
   // Boundary b (-1 before the first row .. RowCount after the last) split in
@@ -1097,20 +1111,73 @@ class TdxDockControl : public TCustomControl {
   Integer ColumnIndexAt(Integer Row, TPoint ScreenPoint);
   // The site's screen rect widened by a row size where a dragged bar docks.
   TRect DockingZone();
+  // Takes the manager's dock colour (or the parent's with AutoDockColor).
+  virtual void ApplyDockColor();
 
  protected:
+  // A site placed on a form (TdxBarDockControl): no manager until one is set.
+  explicit TdxDockControl(TComponent* AOwner);
   void Paint() override;
   void Dispatch(TMessage& Message) override;
+  void SetManager(TdxBarManager* Manager);
+  std::vector<TdxDockRow> rows_;
+  bool layoutHeld_ = false;  // no layout while set (the site turns its bars)
 
  private:
-  TdxBarManager* manager_;
-  TdxBarDockingStyle dockingStyle_;
-  std::vector<TdxDockRow> rows_;
+  TdxBarManager* manager_ = nullptr;
+  Byte side_ = 0;
+  bool allowDocking_ = true;
   Integer size_ = 0;
   bool arranging_ = false;
   Integer lastLength_ = -1;
   void ArrangeRows();
   void RemoveFromRows(TdxBarControl* Window);
+};
+
+// --- Placed dock sites -------------------------------------------------------
+enum TdxBarDockAlign { dalNone, dalTop, dalBottom, dalLeft, dalRight };
+
+// A dock site a designer puts anywhere on a form: toolbars of its manager
+// dock into it as into the form's edges; its thickness is the sum of its rows
+// (nothing when empty at run time).
+class TdxBarDockControl : public TdxDockControl {
+ public:
+  T_CLASSNAME(TdxBarDockControl)
+  explicit TdxBarDockControl(TComponent* AOwner);
+  TdxBarDockAlign DockAlign() const { return dockAlign_; }
+  void SetDockAlign(TdxBarDockAlign V);
+  bool AllowZeroSizeInDesignTime() const { return allowZeroSizeInDesignTime_; }
+  void SetAllowZeroSizeInDesignTime(bool V);
+  void SetBarManager(TdxBarManager* V);
+  TColor OwnColor() const { return Color(); }
+  void SetOwnColor(TColor V);
+  bool OwnParentColor() const { return ParentColor(); }
+  void SetOwnParentColor(bool V);
+  bool UseOwnColor() const { return useOwnColor_; }
+  void SetUseOwnColor(bool V);
+  bool IsColorStored() const { return useOwnColor_ && !ParentColor(); }
+  bool SunkenBorder() const;
+  void SetSunkenBorder(bool V);
+  bool UseOwnSunkenBorder() const { return useOwnSunkenBorder_; }
+  void SetUseOwnSunkenBorder(bool V);
+  // The thickness of a site without rows: 3 in design mode (unless
+  // AllowZeroSizeInDesignTime), else 0.
+  Integer EmptySize() const;
+  Integer RowsExtent() const override;
+  bool CanDocking(TdxBar* Bar) const override;
+  void ApplyDockColor() override;
+
+ protected:
+  void Loaded() override;
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  TdxBarDockAlign dockAlign_ = dalTop;
+  bool allowZeroSizeInDesignTime_ = false;
+  bool useOwnColor_ = false;
+  bool sunkenBorder_ = false, useOwnSunkenBorder_ = false;
+  bool Restoring() const;
 };
 
 // ---------------------------------------------------------------------------
@@ -1223,6 +1290,7 @@ class TdxBar : public TCollectionItem {
  private:
   friend class TdxBarManager;
   friend class TdxBarControl;
+  friend class TdxBarDockControl;
   void ShowWindow();
   void StorePosition();
   bool allowClose_ = true, allowCustomizing_ = true, allowQuickCustomizing_ = true, allowReset_ = true;
@@ -1473,11 +1541,45 @@ class TdxBarControl : public TCustomdxBarControl {
   TRect CloseButtonRect();
   Byte CloseButtonState = 0;
 
+  // --- Caption buttons of a main-menu bar ----------------------------------
+  // With a maximized MDI child (that has a system menu) the main-menu bar
+  // shows its minimise, restore and close buttons (indexes 0, 1, 2) at the
+  // end of its last row; with the manager's ShowCloseButton and no such
+  // child, a lone close button (index 2).
+  Integer MDIButtonWidth = 0, MDIButtonHeight = 0;
+  HWND MaximizedMDIChild() const;
+  bool MDIButtonsShown() const;
+  bool CaptionButtonsShown() const;
+  Integer ButtonAreaWidth() const;
+  Integer ButtonAreaHeight() const;
+  // Client coordinates; empty when that button is not shown.
+  TRect CaptionButtonRect(Integer Index);
+  bool CaptionButtonEnabled(Integer Index) const;
+  // The shown button at a client point, or -1.
+  Integer CaptionButtonAt(TPoint P);
+  void MeasureFontMetrics() override;
+
+  // --- Rotated font of vertical bars ---------------------------------------
+  // Docked left or right with the bar's RotateWhenVertical, the views paint
+  // their captions with a copy of the font turned to run top to bottom.
+  bool Rotates() const;
+  HFONT FontHandle() const override;
+
+  // --- Drag state: both window handles kept --------------------------------
+  // While dragged the window keeps a docked (child) and a floating (pop-up)
+  // handle and switches between them instead of making new windows.
+  void SetDragState(bool On);
+  bool TwoHandleMode = false;
+  HWND FloatingHandle = nullptr, DockedHandle = nullptr;
+
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   void Dispatch(TMessage& Message) override;
   void Paint() override;
   void WMLButtonDownBar(TMessage& M) override;
+  void WMLButtonUpBar(TMessage& M) override;
+  void WMMouseMoveBar(TMessage& M) override;
   void WMKeyDownBar(TMessage& M) override;
   void WMLButtonDblClkBar(TMessage& M) override;
   void CloseButtonLoop();
@@ -1485,6 +1587,11 @@ class TdxBarControl : public TCustomdxBarControl {
  private:
   TdxBar* bar_;
   Integer lock_ = 0;
+  HFONT rotatedFont_ = nullptr;
+  bool fontReentry_ = false;
+  void FontChanged();
+  void PaintCaptionButtons(HDC Dc, HRGN Rest);
+  void SwitchHandle(bool Docked);
   std::vector<TdxBarLayoutItem> CollectItems(std::vector<TdxBarItemLink*>& Links, bool AllLinks) const;
   TPoint MeasureSingleRow(TdxBarDockingStyle Style, Integer Length);
   TPoint MeasureRows(TdxBarDockingStyle Style, Integer Length);
@@ -2009,6 +2116,10 @@ bool AnyKeyDown();
 LRESULT CallBarKeyboardHook(WPARAM Key, LPARAM KeyData);
 // A caption button of a main-menu bar is being pressed: keys are discarded.
 extern bool CaptionPressActive;
+// The pressed caption button (0 minimise, 1 restore, 2 close) and whether
+// the mouse is on it.
+extern Byte CaptionPressIndex;
+extern bool CaptionPressUnderMouse;
 // Runs a call from the message loop, after the message being handled (a
 // window cannot free itself inside its own message).
 void dxBarDeferred(std::function<void()> Call);

@@ -65,7 +65,7 @@ void TdxBar::WriteCaption(const std::string& V) {
 }
 
 void TdxBar::SetDockedDockControl(TdxDockControl* V) {
-  if (V && V->BarManager() != BarManager()) return;
+  if (V && V->BarManager() != BarManager() && !(BarManager() && BarManager()->IsLoading())) return;
   dockedDockControl_ = V;
   if (BarManager()) BarManager()->DesignerModified();
 }
@@ -237,12 +237,14 @@ void TdxBar::WriteVisible(bool V) {
 
 void TdxBar::WriteDockControl(TdxDockControl* V) {
   TdxBarManager* m = BarManager();
-  if (V && V->BarManager() != m) return;
-  if (dockControl_ == V) return;
+  // While the form is read, a placed site may get its manager only later:
+  // it is checked when loading completes.
   if (m && m->IsLoading()) {
     pendingDockControl_ = V;
     return;
   }
+  if (V && V->BarManager() != m) return;
+  if (dockControl_ == V) return;
   bool hide = Control() && !dockingWriterRunning_;
   bool wasVisible = visible_;
   if (hide && wasVisible) WriteVisible(false);
@@ -312,6 +314,7 @@ void TdxBar::WriteIsMainMenu(bool V) {
 void TdxBar::ApplyLoaded() {
   fromForm_ = true;
   itemLinks_->ApplyLoadedState(true);
+  if (dockedDockControl_ && dockedDockControl_->BarManager() != BarManager()) dockedDockControl_ = nullptr;
   if (pendingDockControl_) WriteDockControl(pendingDockControl_);
   else if (pendingDockingStyle_ != dockingStyle_) WriteDockingStyle(pendingDockingStyle_);
   WriteVisible(pendingVisible_);
@@ -453,18 +456,20 @@ void TdxBars::Assign(TPersistent* Source) { TCollection::Assign(Source); }
 
 // --- TdxDockControl (built-in sites) -------------------------------------------------------------
 TdxDockControl::TdxDockControl(TdxBarManager* Manager, TdxBarDockingStyle Style)
-    : TCustomControl(nullptr), manager_(Manager), dockingStyle_(Style) {
+    : TCustomControl(nullptr), manager_(Manager) {
   SetParentColor(true);
   TCustomForm* f = Manager->OwnerForm();
   switch (Style) {
-    case dsLeft: SetAlign(alLeft); break;
-    case dsTop: SetAlign(alTop); break;
-    case dsRight: SetAlign(alRight); break;
-    default: SetAlign(alBottom); break;
+    case dsLeft: side_ = 1; SetAlign(alLeft); break;
+    case dsTop: side_ = 2; SetAlign(alTop); break;
+    case dsRight: side_ = 3; SetAlign(alRight); break;
+    default: side_ = 4; SetAlign(alBottom); break;
   }
   SetSize(0);
   if (f) SetParent(f);
 }
+
+TdxDockControl::TdxDockControl(TComponent* AOwner) : TCustomControl(AOwner) { SetParentColor(true); }
 
 TdxDockControl::~TdxDockControl() {
   Destroying();
@@ -482,6 +487,31 @@ TdxDockControl::~TdxDockControl() {
       c.Window->SetDockSite(nullptr);
       c.Window->SetParent(nullptr);
     }
+}
+
+TdxBarDockingStyle TdxDockControl::DockingStyle() const {
+  switch (Align()) {
+    case alLeft: return dsLeft;
+    case alRight: return dsRight;
+    case alBottom: return dsBottom;
+    default: return dsTop;
+  }
+}
+
+void TdxDockControl::SetManager(TdxBarManager* Manager) {
+  if (manager_ == Manager) return;
+  if (manager_) manager_->RemoveDockControl(this);
+  manager_ = Manager;
+  if (manager_) manager_->AddDockControl(this);
+}
+
+bool TdxDockControl::CanDocking(TdxBar*) const { return allowDocking_; }
+
+void TdxDockControl::ApplyDockColor() {
+  if (!manager_ || manager_->AutoDockColor())
+    SetParentColor(true);
+  else
+    SetColor(manager_->DockColor());
 }
 
 void TdxDockControl::SetSize(Integer Value) {
@@ -664,7 +694,7 @@ void TdxDockControl::MoveBarInSite(TdxBarControl* Window, TPoint ScreenPoint) {
 
 void TdxDockControl::UpdateLayout() {
   // A site on its way out lays nothing out: its window may be gone already.
-  if (!manager_ || ComponentState().Contains(csDestroying) || arranging_) return;
+  if (!manager_ || ComponentState().Contains(csDestroying) || arranging_ || layoutHeld_) return;
   arranging_ = true;
   try {
     ArrangeRows();
@@ -682,6 +712,7 @@ void TdxDockControl::UpdateLayout() {
 // from the last to the first, each shortened (down to its minimum) to what is
 // left after the windows before it; every window of a row is as thick as the row.
 void TdxDockControl::ArrangeRows() {
+  const TdxBarDockingStyle dockingStyle_ = DockingStyle();
   bool vertical = IsVertical();
   Integer length = vertical ? ClientHeight() : ClientWidth();
   bool standard = manager_->Style() == bmsStandard;

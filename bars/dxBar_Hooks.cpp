@@ -234,9 +234,31 @@ LRESULT CALLBACK BarMouseHook(int Code, WPARAM Msg, LPARAM Data) {
 }
 
 // --- Call-window procedure -------------------------------------------------------------------
+// An MDI child was sized, activated or destroyed: once the message is
+// handled, its frame's manager looks whether the active child is maximized.
+void NoteMDIChildChange(HWND Child) {
+  HWND client = GetParent(Child);
+  HWND frame = client ? GetParent(client) : nullptr;
+  TCustomForm* f = frame ? FormOfWindow(frame) : nullptr;
+  TdxBarManager* m = f ? FindBarManagerOfForm(f) : nullptr;
+  if (!m) return;
+  dxBarDeferred([m] {
+    for (Integer i = 0; i < TdxBarManager::ManagerCount(); ++i)
+      if (TdxBarManager::Managers(i) == m) {
+        m->HandleMDIChildChange();
+        return;
+      }
+  });
+}
+
 LRESULT CALLBACK BarCallWndProcHook(int Code, WPARAM Flag, LPARAM Data) {
   try {
     auto* cw = reinterpret_cast<CWPSTRUCT*>(Data);
+    if (Code == HC_ACTION && cw &&
+        (cw->message == WM_SIZE || cw->message == WM_MDIACTIVATE || cw->message == WM_CHILDACTIVATE ||
+         cw->message == WM_DESTROY) &&
+        (GetWindowLongW(cw->hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD))
+      NoteMDIChildChange(cw->hwnd);
     if (Code == HC_ACTION && cw && (cw->message == WM_SYSCOLORCHANGE || cw->message == WM_SETTINGCHANGE))
       if (TCustomForm* f = FormOfWindow(cw->hwnd))
         if (f->HandleAllocated() && f->Handle() == cw->hwnd)

@@ -326,7 +326,19 @@ void TdxBarItemControl::DrawItemText(HDC DC, const std::string& Text, TRect R, b
   flags |= (Alignment == 1 ? DT_CENTER : Alignment == 2 ? DT_RIGHT : DT_LEFT) | DT_VCENTER;
   auto draw = [&](TRect r, int colorIndex) {
     SetTextColor(DC, GetSysColor(colorIndex));
-    DrawTextW(DC, w.c_str(), static_cast<int>(w.size()), r.AsRECT(), flags);
+    if (!Rotated) {
+      DrawTextW(DC, w.c_str(), static_cast<int>(w.size()), r.AsRECT(), flags);
+      return;
+    }
+    // The turned font runs top to bottom with the glyph tops to the right:
+    // its cell hangs left of the reference point.
+    SIZE sz{};
+    GetTextExtentPoint32W(DC, w.c_str(), static_cast<int>(w.size()), &sz);
+    Integer x = r.Left + (r.Width() + sz.cy) / 2;
+    Integer y = Alignment == 1 ? r.Top + (r.Height() - sz.cx) / 2 : Alignment == 2 ? r.Bottom - sz.cx : r.Top;
+    UINT align = SetTextAlign(DC, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    ExtTextOutW(DC, x, y, 0, nullptr, w.c_str(), static_cast<UINT>(w.size()), nullptr);
+    SetTextAlign(DC, align);
   };
   if (Enabled) {
     draw(R, Selected && !IsFlat() ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
@@ -583,12 +595,18 @@ void TdxBarButtonControl::PaintView(const TRect& Rect_, Integer Kind) {
     DrawGlyphCell(dc, main, Kind, pressedLook, Down(), selected, ps == psCaption);
     if (ps == psCaption || ps == psCaptionGlyph) {
       TRect tr = main;
-      Integer offset = ps == psCaption ? FontPointSize(window_) / 2 : m->DefaultItemWidth();
-      tr.Left += offset;
+      // A turned caption runs down the button, after the glyph cell.
+      Integer offset = ps == psCaption ? FontPointSize(window_) / 2
+                                       : (Kind == 2 ? m->DefaultItemHeight() : m->DefaultItemWidth());
+      if (Kind == 2)
+        tr.Top += offset;
+      else
+        tr.Left += offset;
       if (ps == psCaption) {
         // The caption sits on the cell's background; fill the rest of the button.
-        TRect rest = Rect(main.Left + m->DefaultItemWidth(), main.Top, main.Right, main.Bottom);
-        if (rest.Width() > 0) FillRect(dc, rest.AsRECT(), window_->BackgroundBrush());
+        TRect rest = Kind == 2 ? Rect(main.Left, main.Top + m->DefaultItemHeight(), main.Right, main.Bottom)
+                               : Rect(main.Left + m->DefaultItemWidth(), main.Top, main.Right, main.Bottom);
+        if (rest.Width() > 0 && rest.Height() > 0) FillRect(dc, rest.AsRECT(), window_->BackgroundBrush());
       }
       if (!IsFlat()) {
         if (Down()) tr = Rect(tr.Left + 1, tr.Top + 1, tr.Right + 1, tr.Bottom + 1);

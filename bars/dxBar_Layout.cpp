@@ -120,7 +120,7 @@ bool dxBarArrangeItems(std::vector<TdxBarLayoutItem>& Items, const TdxBarLayoutP
 }
 
 void dxBarCalcRowBreaks(std::vector<TdxBarLayoutItem>& Items, bool Vertical, Integer Limit, Integer BeginGroupSize,
-                        Integer& Along, Integer& Across) {
+                        Integer& Along, Integer& Across, Integer AreaLen, Integer AreaThick) {
   Limit = std::max(Limit, Along);
   Integer pos = 0, rowThick = 0, crossTotal = 0, maxRowLen = 0;
   long group = -1;
@@ -165,5 +165,12 @@ void dxBarCalcRowBreaks(std::vector<TdxBarLayoutItem>& Items, bool Vertical, Int
     ++i;
   }
   if (!Items.empty()) Across = crossTotal + rowThick;
+  // Caption buttons close the last row when they fit, else take a row of their own.
+  if (AreaLen > 0) {
+    if (pos + AreaLen <= Limit)
+      pos += AreaLen;
+    else
+      Across += AreaThick;
+  }
   Along = std::max({Along, maxRowLen, pos});
 }

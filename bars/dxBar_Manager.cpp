@@ -89,12 +89,7 @@ TdxBarManager::~TdxBarManager() {
 void TdxBarManager::SetAutoDockColor(bool V) {
   if (autoDockColor_ == V) return;
   autoDockColor_ = V;
-  for (TdxDockControl* d : dockControls_) {
-    if (V)
-      d->SetParentColor(true);
-    else
-      d->SetColor(dockColor_);
-  }
+  for (TdxDockControl* d : dockControls_) d->ApplyDockColor();
 }
 
 TColor TdxBarManager::DockColor() const {
@@ -105,7 +100,7 @@ TColor TdxBarManager::DockColor() const {
 void TdxBarManager::SetDockColor(TColor V) {
   dockColor_ = V;
   autoDockColor_ = false;
-  for (TdxDockControl* d : dockControls_) d->SetColor(V);
+  for (TdxDockControl* d : dockControls_) d->ApplyDockColor();
 }
 
 void TdxBarManager::SetAutoHideEmptyBars(bool V) {
@@ -340,6 +335,23 @@ void TdxBarManager::ExchangeItems(Integer I1, Integer I2) {
 
 void TdxBarManager::CloseActiveMenus() {
   if (TCustomdxBarControl* a = ActiveBarControl()) a->CloseChain();
+}
+
+void TdxBarManager::HandleMDIChildChange() {
+  if (IsDestroying() || (ownerForm_ && ownerForm_->ComponentState().Contains(csDestroying))) return;
+  bool maximized = false;
+  if (ownerForm_ && ownerForm_->FormStyle() == fsMDIForm && ownerForm_->ClientHandle()) {
+    BOOL zoomed = FALSE;
+    HWND child = reinterpret_cast<HWND>(
+        SendMessageW(ownerForm_->ClientHandle(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
+    maximized = child && zoomed;
+  }
+  if (maximized == mdiChildMaximized_) return;
+  mdiChildMaximized_ = maximized;
+  if (mainMenuBar_ && mainMenuBar_->Control()) {
+    mainMenuBar_->Control()->RebuildLayout();
+    mainMenuBar_->Control()->Invalidate();
+  }
 }
 
 void TdxBarManager::AddDockControl(TdxDockControl* D) {

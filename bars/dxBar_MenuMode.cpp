@@ -7,6 +7,8 @@
 #include "bars/dxBar.h"
 
 bool CaptionPressActive = false;
+Byte CaptionPressIndex = 0;
+bool CaptionPressUnderMouse = false;
 
 namespace {
 // The toolbar window of each manager that is in keyboard menu mode.
@@ -153,6 +155,11 @@ void TdxBarControl::WMLButtonDblClkBar(TMessage& M) {
   // window moves as in a drag (it is not re-created under its own message).
   if (HitCode == HTCLOSE && !InCustomizing()) {
     CloseButtonLoop();
+    return;
+  }
+  // A quick second click on a caption button of the main menu presses it again.
+  if (!InCustomizing() && CaptionButtonAt(MessagePoint(M.LParam)) >= 0) {
+    WMLButtonDownBar(M);
     return;
   }
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->Designing()) {

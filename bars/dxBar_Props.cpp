@@ -17,6 +17,7 @@ void dxBarRegisterClasses() {
   RegisterEnum<TdxBarManagerStyle>("TdxBarManagerStyle", {"bmsStandard", "bmsEnhanced", "bmsFlat"});
   RegisterEnum<TdxBarMenuAnimations>("TdxBarMenuAnimations", {"maNone", "maRandom", "maUnfold", "maSlide"});
   RegisterEnum<TdxBarBorderStyle>("TdxBarBorderStyle", {"bbsNone", "bbsSingle"});
+  RegisterEnum<TdxBarDockAlign>("TdxBarDockAlign", {"dalNone", "dalTop", "dalBottom", "dalLeft", "dalRight"});
 
   using M = TdxBarManager;
   RegisterClassInfo<M, TComponent>("TdxBarManager")
@@ -49,6 +50,7 @@ void dxBarRegisterClasses() {
       .Bool("MenusShowRecentItemsFirst", &M::MenusShowRecentItemsFirst, &M::SetMenusShowRecentItemsFirst, true)
       .Int("MostRecentItemsPercents", &M::MostRecentItemsPercents, &M::SetMostRecentItemsPercents, 95)
       .Set<TdxBarDockingStyle>("NotDocking", &M::NotDocking, &M::SetNotDocking, TdxBarDockingStyles{})
+      .Object("PopupMenuLinks", &M::PopupMenuLinks, &M::SetPopupMenuLinks)
       .Str("RegistryPath", &M::RegistryPath, &M::SetRegistryPath)
       .Bool("ShowCloseButton", &M::ShowCloseButton, &M::SetShowCloseButton, false)
       .Bool("ShowFullMenusAfterDelay", &M::ShowFullMenusAfterDelay, &M::SetShowFullMenusAfterDelay, true)
@@ -251,6 +253,29 @@ void dxBarRegisterClasses() {
   RegisterClassInfo<TdxBarGroup, TComponent>("TdxBarGroup")
       .Bool("Enabled", &TdxBarGroup::Enabled, &TdxBarGroup::SetEnabled, true)
       .Enum("Visible", &TdxBarGroup::Visible, &TdxBarGroup::SetVisible, ivAlways);
+
+  using PL = TdxBarPopupMenuLink;
+  RegisterClassInfo<PL, TCollectionItem>("TdxBarPopupMenuLink")
+      .Ref("Control", &PL::Control, &PL::SetControl)
+      .Ref("PopupMenu", &PL::PopupMenu, &PL::SetPopupMenu)
+      .Event("OnAction", [](PL* l) -> TdxBarPopupMenuLinkActionEvent& { return l->OnAction; });
+  RegisterClassInfo<TdxBarPopupMenuLinks, TCollection>("TdxBarPopupMenuLinks");
+
+  using D = TdxBarDockControl;
+  RegisterClassInfo<TdxDockControl, TCustomControl>("TdxDockControl").Info().Streamable = false;
+  RegisterClassInfo<D, TdxDockControl>("TdxBarDockControl")
+      .Enum("Align", &D::DockAlign, &D::SetDockAlign, dalTop)
+      .Bool("AllowDocking", &D::AllowDocking, &D::SetAllowDocking, true)
+      .Bool("AllowZeroSizeInDesignTime", &D::AllowZeroSizeInDesignTime, &D::SetAllowZeroSizeInDesignTime, false)
+      .Ref("BarManager", &D::BarManager, &D::SetBarManager)
+      .Color("Color", &D::OwnColor, &D::SetOwnColor)
+      .Stored([](D* d) { return d->IsColorStored(); })
+      .Bool("ParentColor", &D::OwnParentColor, &D::SetOwnParentColor)
+      .Stored([](D* d) { return d->IsColorStored(); })
+      .Bool("SunkenBorder", &D::SunkenBorder, &D::SetSunkenBorder)
+      .Stored([](D* d) { return d->UseOwnSunkenBorder(); })
+      .Bool("UseOwnColor", &D::UseOwnColor, &D::SetUseOwnColor, false)
+      .Bool("UseOwnSunkenBorder", &D::UseOwnSunkenBorder, &D::SetUseOwnSunkenBorder, false);
 
   RegisterClassInfo<TdxBarPopupMenu, TComponent>("TdxBarPopupMenu")
       .Ref("BarManager", &TdxBarPopupMenu::BarManager, &TdxBarPopupMenu::SetBarManager)

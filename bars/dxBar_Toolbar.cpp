@@ -7,6 +7,9 @@
 
 namespace {
 constexpr Integer kMarkSize = 11;
+// The window whose caption button is being pressed (one press at a time).
+TdxBarControl* captionPressWindow = nullptr;
+void InvalidateCaptionButton(TdxBarControl* W, Integer Index);
 
 bool HorizontalStyle(TdxBarDockingStyle S) { return S == dsTop || S == dsBottom; }
 }  // namespace
@@ -21,6 +24,12 @@ TdxBarControl::~TdxBarControl() {
   // The base destructor closes the chain as a base window; menu mode ends here.
   LeaveMenuMode();
   if (dockSite_) dockSite_->RemoveBar(this);
+  for (HWND* kept : {&FloatingHandle, &DockedHandle})
+    if (*kept) {
+      if (IsWindow(*kept)) DestroyWindow(*kept);
+      *kept = nullptr;
+    }
+  if (rotatedFont_) DeleteObject(rotatedFont_);
 }
 
 void TdxBarControl::CreateParams(TCreateParams& Params) {
@@ -37,15 +46,110 @@ void TdxBarControl::CreateParams(TCreateParams& Params) {
 
 Integer TdxBarControl::BeginGroupSize() const { return manager_->IsFlat() ? 5 : 6; }
 
+// --- Fonts -----------------------------------------------------------------------------------------
+bool TdxBarControl::Rotates() const { return IsVerticalStyle(dockingStyle_) && bar_->RotateWhenVertical(); }
+
+HFONT TdxBarControl::FontHandle() const {
+  if (Rotates() && rotatedFont_) return rotatedFont_;
+  return bar_->UseOwnFont() && bar_->FontHandle() ? bar_->FontHandle() : manager_->BarFontHandle();
+}
+
 void TdxBarControl::ApplyFont() {
-  if (bar_->UseOwnFont() && bar_->FontHandle())
-    Canvas()->Font()->SetHandle(CopyFont(bar_->FontHandle()));
-  else
-    Canvas()->Font()->SetHandle(CopyFont(manager_->BarFontHandle()));
+  if (rotatedFont_) DeleteObject(rotatedFont_);
+  rotatedFont_ = nullptr;
+  HFONT base = bar_->UseOwnFont() && bar_->FontHandle() ? bar_->FontHandle() : manager_->BarFontHandle();
+  if (Rotates() && base) {
+    // Text running top to bottom; only outline fonts turn reliably.
+    LOGFONTW lf{};
+    GetObjectW(base, sizeof(lf), &lf);
+    lf.lfEscapement = lf.lfOrientation = -900;
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    rotatedFont_ = CreateFontIndirectW(&lf);
+  }
+  Canvas()->Font()->SetHandle(CopyFont(rotatedFont_ ? rotatedFont_ : base));
+}
+
+// The font follows the docking style: a bar docked on a side gets the turned copy.
+void TdxBarControl::FontChanged() {
+  if (fontReentry_) return;
+  fontReentry_ = true;
+  try {
+    ApplyFont();
+    MeasureFontMetrics();
+    if (lock_ == 0) {
+      HotTrackTo(nullptr);
+      RebuildLayout();
+    }
+  } catch (...) {
+    fontReentry_ = false;
+    throw;
+  }
+  fontReentry_ = false;
+}
+
+void TdxBarControl::MeasureFontMetrics() {
+  TCustomdxBarControl::MeasureFontMetrics();
+  MDIButtonWidth = GetSystemMetrics(SM_CXMENUSIZE) - 2;
+  MDIButtonHeight = GetSystemMetrics(SM_CYMENUSIZE) - 4;
+}
+
+// --- Window handles ----------------------------------------------------------------------------
+void TdxBarControl::CreateWnd() {
+  // In the drag state a move between docked and floating takes back the
+  // window kept for that form instead of making one.
+  HWND kept = nullptr;
+  if (TwoHandleMode && lock_ > 0) {
+    HWND& slot = Parent() ? DockedHandle : FloatingHandle;
+    kept = slot;
+    slot = nullptr;
+    if (kept && !IsWindow(kept)) kept = nullptr;
+  }
+  if (!kept) {
+    TCustomdxBarControl::CreateWnd();
+    return;
+  }
+  AttachHandle(kept);
+  if (Parent() && GetParent(kept) != Parent()->Handle()) ::SetParent(kept, Parent()->Handle());
+  BuildItemControls();
+  ApplyFont();
+  MeasureFontMetrics();
+  SetWindowPos(kept, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Lets the current window go (hidden, kept for its form) so that a window of
+// the other form can take its place.
+void TdxBarControl::SwitchHandle(bool Docked) {
+  if (!HandleAllocated()) return;
+  ::ShowWindow(Handle(), SW_HIDE);
+  DropItemControls();
+  HWND h = DetachHandle();
+  HWND& slot = Docked ? DockedHandle : FloatingHandle;
+  if (slot && slot != h && IsWindow(slot)) DestroyWindow(slot);
+  slot = h;
+}
+
+void TdxBarControl::SetDragState(bool On) {
+  if (TwoHandleMode == On) return;
+  TwoHandleMode = On;
+  if (!On) {
+    // The window of the form not in use goes.
+    for (HWND* kept : {&FloatingHandle, &DockedHandle}) {
+      if (*kept && *kept != (HandleAllocated() ? Handle() : nullptr) && IsWindow(*kept)) DestroyWindow(*kept);
+      *kept = nullptr;
+    }
+    if (bar_->Visible()) bar_->StorePosition();
+  }
+  if (HandleAllocated()) {
+    Perform(WM_SIZE, 0, 0);
+    RebuildLayout();
+  }
 }
 
 void TdxBarControl::MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site) {
+  bool newForm = Site ? Parent() != Site : Parent() != nullptr;
+  // The style first: measuring the new font needs a window, still the old one.
   SetDockingStyle(Style);
+  if (TwoHandleMode && newForm) SwitchHandle(Parent() != nullptr);
   if (dockSite_ && dockSite_ != Site) dockSite_->RemoveBar(this);
   dockSite_ = Site;
   // Docked windows are children of their site, floating ones pop-ups owned
@@ -57,6 +161,16 @@ void TdxBarControl::MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Sit
   }
   else if (!Site && Parent())
     SetParent(nullptr);
+  if (TwoHandleMode && newForm) {
+    BeginLock();
+    try {
+      HandleNeeded();
+    } catch (...) {
+      EndLock();
+      throw;
+    }
+    EndLock();
+  }
   if (HandleAllocated())
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -103,7 +217,8 @@ void TdxBarControl::ArrangeItems() {
     p.MaxLen = (p.Vertical ? ClientHeight() : ClientWidth()) - (dockingStyle_ != dsNone ? mark : 0);
     p.CrossExtent = ClientWidth();
   } else {
-    p.MaxLen = (p.Vertical ? ClientHeight() : ClientWidth()) - mark;
+    Integer area = CaptionButtonsShown() ? (p.Vertical ? ButtonAreaHeight() : ButtonAreaWidth()) : 0;
+    p.MaxLen = (p.Vertical ? ClientHeight() : ClientWidth()) - mark - area;
     p.RowThickness = p.Vertical ? ClientWidth() : ClientHeight();
   }
   if (dxBarArrangeItems(items, p)) Truncated = true;
@@ -141,6 +256,12 @@ Integer TdxBarControl::MinBarWidth(TdxBarDockingStyle Style) {
         if ((first = l->Control())) break;
     w = first ? first->Width() : manager_->DefaultItemWidth();
   }
+  if (CaptionButtonsShown()) {
+    if (IsVerticalStyle(Style) || Wraps(Style))
+      w = std::max(w, ButtonAreaWidth());
+    else
+      w += ButtonAreaWidth();
+  }
   if (HorizontalStyle(Style) && HasMarkFor(Style)) w += kMarkSize;
   return w;
 }
@@ -155,6 +276,12 @@ Integer TdxBarControl::MinBarHeight(TdxBarDockingStyle Style) {
       for (TdxBarItemLink* l : itemLinks_->VisibleLinks())
         if ((first = l->Control())) break;
     h = first ? first->Height() : manager_->DefaultItemHeight();
+  }
+  if (CaptionButtonsShown()) {
+    if (!IsVerticalStyle(Style) || Wraps(Style))
+      h = std::max(h, ButtonAreaHeight());
+    else
+      h += ButtonAreaHeight();
   }
   if (IsVerticalStyle(Style) && HasMarkFor(Style)) h += kMarkSize;
   return h;
@@ -176,23 +303,24 @@ static Integer SumAlong(TCustomdxBarControl* W, bool Widths, Integer GroupSize) 
 Integer TdxBarControl::FullBarWidth(TdxBarDockingStyle Style) {
   Integer w;
   if (!IsVerticalStyle(Style) || Wraps(Style)) {
-    w = SumAlong(this, true, BeginGroupSize());
+    w = SumAlong(this, true, BeginGroupSize()) + (CaptionButtonsShown() ? ButtonAreaWidth() : 0);
     if (HorizontalStyle(Style) && HasMarkFor(Style)) w += kMarkSize;
   } else {
-    w = LargestView(this, true);
+    w = std::max(LargestView(this, true), CaptionButtonsShown() ? ButtonAreaWidth() : 0);
   }
   return std::max(w, MinBarWidth(Style));
 }
 
 Integer TdxBarControl::FullBarHeight(TdxBarDockingStyle Style) {
   Integer h;
+  Integer area = CaptionButtonsShown() ? ButtonAreaHeight() : 0;
   if (IsVerticalStyle(Style) && !Wraps(Style)) {
-    h = SumAlong(this, false, BeginGroupSize());
+    h = SumAlong(this, false, BeginGroupSize()) + area;
     if (HasMarkFor(Style)) h += kMarkSize;
   } else if (IsVerticalStyle(Style)) {
-    h = SumAlong(this, false, BeginGroupSize());
+    h = SumAlong(this, false, BeginGroupSize()) + area;
   } else {
-    h = LargestView(this, false);
+    h = std::max(LargestView(this, false), area);
   }
   return std::max(h, MinBarHeight(Style));
 }
@@ -206,7 +334,12 @@ TPoint TdxBarControl::MeasureRows(TdxBarDockingStyle Style, Integer Length) {
   auto items = CollectItems(links, false);
   Integer limit = Length;
   if (Style != dsNone && HasMarkFor(Style)) limit -= kMarkSize;
-  dxBarCalcRowBreaks(items, vertical, limit, BeginGroupSize(), along, across);
+  Integer areaAlong = 0, areaAcross = 0;
+  if (CaptionButtonsShown()) {
+    areaAlong = vertical ? ButtonAreaHeight() : ButtonAreaWidth();
+    areaAcross = vertical ? ButtonAreaWidth() : ButtonAreaHeight();
+  }
+  dxBarCalcRowBreaks(items, vertical, limit, BeginGroupSize(), along, across, areaAlong, areaAcross);
   for (size_t i = 0; i < items.size(); ++i) links[i]->Control()->RowBreak = items[i].RowBreak;
   return vertical ? Point(across, along) : Point(along, across);
 }
@@ -217,7 +350,12 @@ TPoint TdxBarControl::MeasureSingleRow(TdxBarDockingStyle Style, Integer Length)
   Integer minAlong = vertical ? MinBarHeight(Style) : MinBarWidth(Style);
   Integer minAcross = vertical ? MinBarWidth(Style) : MinBarHeight(Style);
   Integer mark = HasMarkFor(Style) ? kMarkSize : 0;
-  Integer limit = std::max(Length, minAlong) - mark;
+  Integer areaAlong = 0, areaAcross = 0;
+  if (CaptionButtonsShown()) {
+    areaAlong = vertical ? ButtonAreaHeight() : ButtonAreaWidth();
+    areaAcross = vertical ? ButtonAreaWidth() : ButtonAreaHeight();
+  }
+  Integer limit = std::max(Length, minAlong) - mark - areaAlong;
   Integer rowLen = 0, rowThick = 0;
   bool first = true;
   if (itemLinks_)
@@ -231,7 +369,8 @@ TPoint TdxBarControl::MeasureSingleRow(TdxBarDockingStyle Style, Integer Length)
       first = false;
     }
   if (first) rowThick = minAcross;
-  Integer along = std::max(minAlong, rowLen + mark);
+  rowThick = std::max(rowThick, areaAcross);
+  Integer along = std::max(minAlong, rowLen + mark + areaAlong);
   return vertical ? Point(rowThick, along) : Point(along, rowThick);
 }
 
@@ -408,6 +547,7 @@ void TdxBarControl::Paint() {
       DeleteObject(ir);
     }
   SelectObject(dc, oldFont);
+  PaintCaptionButtons(dc, rest);
   if (dockingStyle_ != dsNone && HasMark()) {
     TRect m = MarkRect();
     RECT mr = *m.AsRECT();
@@ -650,6 +790,7 @@ LRESULT TdxBarControl::NCHitTest(TPoint Screen) {
   if (inClient) {
     TdxBarItemControl* c = ItemControlAtPoint(p);
     if (c && (InCustomizing() || c->Selectable())) return HTCLIENT;
+    if (CaptionButtonAt(p) >= 0) return HTCLIENT;
     if (dockingStyle_ != dsNone && HasMark()) {
       TRect m = MarkRect();
       if (p.X >= m.Left && p.X < m.Right && p.Y >= m.Top && p.Y < m.Bottom) return HTCLIENT;
@@ -695,6 +836,17 @@ void TdxBarControl::Dispatch(TMessage& M) {
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
       return;
+    case CM_DXBAR_FONTCHANGED:
+      FontChanged();
+      return;
+    case WM_CANCELMODE:
+      if (CaptionPressActive && captionPressWindow == this) {
+        CaptionPressActive = false;
+        captionPressWindow = nullptr;
+        if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+        RebuildLayout();
+      }
+      break;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:  // a quick second click on the button presses it again
       if (M.WParam == HTCLOSE && !InCustomizing()) {
@@ -717,6 +869,19 @@ void TdxBarControl::Dispatch(TMessage& M) {
 
 // --- Dragging ----------------------------------------------------------------------------------
 void TdxBarControl::WMLButtonDownBar(TMessage& M) {
+  if (!ignoreNextButtonUp_ && !InCustomizing() && CaptionButtonsShown()) {
+    Integer i = CaptionButtonAt(MessagePoint(M.LParam));
+    if (i >= 0 && CaptionButtonEnabled(i)) {
+      if (active_) SetActive(false);
+      if (!IsLiveBarControl(this)) return;
+      CaptionPressActive = CaptionPressUnderMouse = true;
+      CaptionPressIndex = static_cast<Byte>(i);
+      captionPressWindow = this;
+      InvalidateCaptionButton(this, i);
+      SetCapture(Handle());
+      return;
+    }
+  }
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->ComponentState().Contains(csDesigning)) {
     CloseChain();
     DragLoop(ClientToScreen(MessagePoint(M.LParam)));
@@ -766,8 +931,10 @@ void TdxBarControl::DragLoop(TPoint Start) {
   FloatHeight = std::max<Integer>(1, wr.bottom - wr.top);
   TdxBars* bars = bar_->Bars();
   if (!bars) return;
+  SetDragState(true);
   SetCapture(Handle());
   bool moved = false, done = false;
+  try {
   Integer dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
   while (!done && IsLiveBarControl(this)) {
     MSG msg;
@@ -797,8 +964,17 @@ void TdxBarControl::DragLoop(TPoint Start) {
         break;
     }
   }
+  } catch (...) {
+    if (IsLiveBarControl(this)) {
+      if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+      SetDragState(false);
+    }
+    throw;
+  }
+  if (!IsLiveBarControl(this)) return;
   if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
-  if (IsLiveBarControl(this)) bar_->StorePosition();
+  SetDragState(false);
+  bar_->StorePosition();
 }
 
 TPoint TdxBarControl::GrabOffset(TdxBarDockingStyle Style) {
@@ -807,16 +983,24 @@ TPoint TdxBarControl::GrabOffset(TdxBarDockingStyle Style) {
 }
 
 void TdxBarControl::MoveBarTo(TPoint Cursor) {
-  TdxBars* bars = bar_->Bars();
   TdxDockControl* target = nullptr;
-  for (TdxBarDockingStyle s : {dsTop, dsBottom, dsLeft, dsRight}) {
-    TdxDockControl* d = bars->DockControl(s);
-    if (!d || !d->HandleAllocated() || bar_->NotDocking().Contains(s)) continue;
-    TRect z = d->DockingZone();
-    if (Cursor.X < z.Left || Cursor.X >= z.Right || Cursor.Y < z.Top || Cursor.Y >= z.Bottom) continue;
-    if (!manager_->CanDock(bar_, s, d)) continue;
-    target = d;
-    break;
+  // Every site of the manager, built in or placed, by style; a site counts
+  // while it and its parents are shown and enabled.
+  for (TdxBarDockingStyle s : {dsLeft, dsRight, dsTop, dsBottom}) {
+    for (Integer i = 0; i < manager_->DockControlCount() && !target; ++i) {
+      TdxDockControl* d = manager_->DockControls(i);
+      if (!d || d->DockingStyle() != s || !d->HandleAllocated() || bar_->NotDocking().Contains(s)) continue;
+      if (!IsWindowVisible(d->Handle()) || !IsWindowEnabled(d->Handle())) continue;
+      bool enabled = true;
+      for (HWND p = d->Handle(); enabled && (GetWindowLongW(p, GWL_STYLE) & WS_CHILD) && (p = GetParent(p));)
+        if (!IsWindowEnabled(p)) enabled = false;
+      if (!enabled) continue;
+      TRect z = d->DockingZone();
+      if (Cursor.X < z.Left || Cursor.X >= z.Right || Cursor.Y < z.Top || Cursor.Y >= z.Bottom) continue;
+      if (!manager_->CanDock(bar_, s, d)) continue;
+      target = d;
+    }
+    if (target) break;
   }
   if (target) {
     TdxBarDockingStyle style = target->DockingStyle();
@@ -834,7 +1018,7 @@ void TdxBarControl::MoveBarTo(TPoint Cursor) {
     }
     // The bar's place follows the window (the docking writers would re-show it).
     bar_->dockingStyle_ = style;
-    bar_->dockControl_ = nullptr;
+    bar_->dockControl_ = target->BuiltIn() ? nullptr : target;
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     return;
   }
@@ -967,4 +1151,155 @@ void TdxBarControl::CloseButtonLoop() {
         }
     }
   });
+}
+
+// --- Caption buttons of a main-menu bar ----------------------------------------------------------
+HWND TdxBarControl::MaximizedMDIChild() const {
+  TCustomForm* f = manager_->OwnerForm();
+  if (!bar_->IsMainMenu() || !f || f->FormStyle() != fsMDIForm || !f->ClientHandle()) return nullptr;
+  BOOL maximized = FALSE;
+  auto child = reinterpret_cast<HWND>(
+      SendMessageW(f->ClientHandle(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+  if (!child || !maximized || !GetSystemMenu(child, FALSE)) return nullptr;
+  return child;
+}
+
+bool TdxBarControl::MDIButtonsShown() const { return MaximizedMDIChild() != nullptr; }
+
+bool TdxBarControl::CaptionButtonsShown() const {
+  return bar_->IsMainMenu() && (manager_->ShowCloseButton() || MDIButtonsShown());
+}
+
+Integer TdxBarControl::ButtonAreaWidth() const {
+  return MDIButtonsShown() && !IsVerticalStyle(dockingStyle_) ? 3 * MDIButtonWidth + 2 : MDIButtonWidth;
+}
+
+Integer TdxBarControl::ButtonAreaHeight() const {
+  return MDIButtonsShown() && IsVerticalStyle(dockingStyle_) ? 3 * MDIButtonHeight + 2 : MDIButtonHeight;
+}
+
+TRect TdxBarControl::CaptionButtonRect(Integer Index) {
+  if (Index < 0 || Index > 2 || !CaptionButtonsShown()) return TRect{};
+  bool mdi = MDIButtonsShown();
+  if (!mdi && Index != 2) return TRect{};
+  // Worked out as in a horizontal bar; a vertical one turns the result.
+  bool vertical = IsVerticalStyle(dockingStyle_);
+  Integer W = ClientWidth();
+  Integer L = vertical ? ClientHeight() : W, T = vertical ? W : ClientHeight();
+  if (dockingStyle_ != dsNone && HasMark()) L -= kMarkSize;
+  Integer bw = vertical ? MDIButtonHeight : MDIButtonWidth, bh = vertical ? MDIButtonWidth : MDIButtonHeight;
+  Integer area = mdi ? 3 * bw + 2 : bw;
+  Integer top = (T - bh) / 2;
+  if (Wraps(dockingStyle_) && itemLinks_) {
+    // The last row: the buttons close it, or sit in a row of their own at the far edge.
+    Integer lastEnd = -1, lastThick = 0;
+    for (TdxBarItemLink* l : itemLinks_->ShownLinks()) {
+      const TRect& r = l->ItemRect;
+      if (r.Width() <= 0 || r.Height() <= 0) continue;
+      Integer crossEnd = vertical ? W - r.Left : r.Bottom;
+      if (crossEnd >= lastEnd) {
+        lastEnd = crossEnd;
+        lastThick = l->RowThickness;
+      }
+    }
+    if (lastEnd >= 0) top = lastEnd <= T - bh ? T - bh : T - (lastThick - bh) / 2 - bh;
+  }
+  Integer left = mdi ? L - area + Index * bw + (Index == 2 ? 2 : 0) : L - bw;
+  TRect r = Rect(left, top, left + bw, top + bh);
+  if (vertical) r = Rect(W - r.Bottom, r.Left, W - r.Top, r.Right);
+  return r;
+}
+
+bool TdxBarControl::CaptionButtonEnabled(Integer Index) const {
+  HWND child = MaximizedMDIChild();
+  if (!child || Index == 1) return true;
+  static const UINT commands[3] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+  UINT state = GetMenuState(GetSystemMenu(child, FALSE), commands[Index], MF_BYCOMMAND);
+  return state == static_cast<UINT>(-1) || !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+Integer TdxBarControl::CaptionButtonAt(TPoint P) {
+  if (!CaptionButtonsShown()) return -1;
+  for (Integer i = 0; i < 3; ++i) {
+    TRect r = CaptionButtonRect(i);
+    if (r.Width() > 0 && P.X >= r.Left && P.X < r.Right && P.Y >= r.Top && P.Y < r.Bottom) return i;
+  }
+  return -1;
+}
+
+namespace {
+void InvalidateCaptionButton(TdxBarControl* W, Integer Index) {
+  if (!W->HandleAllocated()) return;
+  TRect r = W->CaptionButtonRect(Index);
+  InvalidateRect(W->Handle(), r.AsRECT(), FALSE);
+}
+}  // namespace
+
+void TdxBarControl::PaintCaptionButtons(HDC Dc, HRGN Rest) {
+  if (!CaptionButtonsShown()) return;
+  bool flat = manager_->IsFlat();
+  bool mdi = MDIButtonsShown();
+  static const UINT kinds[3] = {DFCS_CAPTIONMIN, DFCS_CAPTIONRESTORE, DFCS_CAPTIONCLOSE};
+  for (Integer i = mdi ? 0 : 2; i < 3; ++i) {
+    TRect r = CaptionButtonRect(i);
+    if (r.Width() <= 0) continue;
+    bool pressed = CaptionPressActive && captionPressWindow == this && CaptionPressIndex == i && CaptionPressUnderMouse;
+    UINT state = kinds[i];
+    if (!CaptionButtonEnabled(i)) state |= DFCS_INACTIVE;
+    if (pressed && !flat) state |= DFCS_PUSHED;
+    bool flatButton = flat || (!mdi && manager_->FlatCloseButton());
+    RECT rc = *r.AsRECT();
+    if (flatButton) {
+      // Drawn flat a pixel inside, then framed.
+      RECT inner = rc;
+      InflateRect(&inner, -1, -1);
+      int saved = SaveDC(Dc);
+      IntersectClipRect(Dc, inner.left, inner.top, inner.right, inner.bottom);
+      DrawFrameControl(Dc, &rc, DFC_CAPTION, state | DFCS_FLAT);
+      RestoreDC(Dc, saved);
+      if (flat)
+        FrameRect(Dc, &rc, BackgroundBrush());
+      else
+        DrawEdge(Dc, &rc, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    } else {
+      DrawFrameControl(Dc, &rc, DFC_CAPTION, state);
+    }
+    HRGN b = CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
+    CombineRgn(Rest, Rest, b, RGN_DIFF);
+    DeleteObject(b);
+  }
+}
+
+void TdxBarControl::WMLButtonUpBar(TMessage& M) {
+  if (CaptionPressActive && captionPressWindow == this) {
+    CaptionPressActive = false;
+    captionPressWindow = nullptr;
+    if (GetCapture() == Handle()) ReleaseCapture();
+    Integer pressed = CaptionPressIndex;
+    Integer under = CaptionButtonAt(MessagePoint(M.LParam));
+    InvalidateCaptionButton(this, pressed);
+    // Released on the pressed button only: elsewhere the press just ends.
+    if (under == pressed) {
+      if (HWND child = MaximizedMDIChild()) {
+        static const WPARAM commands[3] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+        SendMessageW(child, WM_SYSCOMMAND, commands[pressed], 0);
+      } else if (pressed == 2) {
+        manager_->DoCloseButtonClick();
+      }
+    }
+    if (!IsLiveBarControl(this)) return;
+  }
+  TCustomdxBarControl::WMLButtonUpBar(M);
+}
+
+void TdxBarControl::WMMouseMoveBar(TMessage& M) {
+  if (CaptionPressActive && captionPressWindow == this) {
+    bool under = CaptionButtonAt(MessagePoint(M.LParam)) == CaptionPressIndex;
+    if (under != CaptionPressUnderMouse) {
+      CaptionPressUnderMouse = under;
+      InvalidateCaptionButton(this, CaptionPressIndex);
+    }
+    return;
+  }
+  TCustomdxBarControl::WMMouseMoveBar(M);
 }

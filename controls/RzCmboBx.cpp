@@ -82,36 +82,6 @@ void TRzCustomComboBox::SetFlatButtonColor(TColor Value) {
   Invalidate();
 }
 
-void TRzCustomComboBox::SetFrameColor(TColor Value) {
-  if (frameColor_ == Value) return;
-  frameColor_ = Value;
-  Invalidate();
-}
-
-void TRzCustomComboBox::SetFrameHotColor(TColor Value) {
-  if (frameHotColor_ == Value) return;
-  frameHotColor_ = Value;
-  Invalidate();
-}
-
-void TRzCustomComboBox::SetFrameHotStyle(TFrameStyle Value) {
-  if (frameHotStyle_ == Value) return;
-  frameHotStyle_ = Value;
-  Invalidate();
-}
-
-void TRzCustomComboBox::SetFrameSides(TSides Value) {
-  if (frameSides_ == Value) return;
-  frameSides_ = Value;
-  Invalidate();
-}
-
-void TRzCustomComboBox::SetFrameStyle(TFrameStyle Value) {
-  if (frameStyle_ == Value) return;
-  frameStyle_ = Value;
-  Invalidate();
-}
-
 void TRzCustomComboBox::SetFrameHotTrack(bool Value) {
   if (frameHotTrack_ == Value) return;
   frameHotTrack_ = Value;
@@ -136,13 +106,9 @@ void TRzCustomComboBox::SetFramingPreference(TFramingPreference Value) {
   if (Value == fpCustomFraming) Invalidate();
 }
 
-void TRzCustomComboBox::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Link(this, frameController_, Value);
-}
-
 void TRzCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomComboBox::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  FrameControllerNotification(AComponent, Operation);
 }
 
 void TRzCustomComboBox::SetDropDownWidth(Integer Value) {

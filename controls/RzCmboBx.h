@@ -16,7 +16,9 @@ class TRzFrameController;
 
 using TRzDeleteComboItemEvent = TEvent<TObject*, void*>;
 
-class TRzCustomComboBox : public TCustomComboBox {
+class TRzCustomComboBox : public TCustomComboBox,
+                          public TRzFrameSettings,
+                          public TRzFrameControllerLink<TRzCustomComboBox> {
  public:
   T_CLASSNAME(TRzCustomComboBox)
   explicit TRzCustomComboBox(TComponent* AOwner);
@@ -38,23 +40,9 @@ class TRzCustomComboBox : public TCustomComboBox {
   virtual void SetDisabledColor(TColor Value);
   TColor FocusColor() const { return focusColor_; }
   virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return frameColor_; }
-  virtual void SetFrameColor(TColor Value);
-  TRzFrameController* FrameController() const { return frameController_; }
-  virtual void SetFrameController(TRzFrameController* Value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  virtual void SetFrameHotColor(TColor Value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
+  // Frame settings: TRzFrameSettings and TRzFrameControllerLink.
   virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return frameSides_; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return frameVisible_; }
   virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
   virtual void SetFramingPreference(TFramingPreference Value);
   bool KeepSearchCase() const { return keepSearchCase_; }
   void SetKeepSearchCase(bool Value) { keepSearchCase_ = Value; }
@@ -102,6 +90,7 @@ class TRzCustomComboBox : public TCustomComboBox {
  protected:
   virtual void UpdateColors();
   virtual void UpdateFrameState(Integer Which, bool Value);
+  void FrameSettingChanged(TRzFrameSetting) override { Invalidate(); }
   virtual void InvalidKeyBeep();
   virtual void ListSearch(const std::string& Text, char Key);
   // Completes Text to the first matching item; Key (0: none) is reported to
@@ -150,15 +139,6 @@ class TRzCustomComboBox : public TCustomComboBox {
   TColor disabledColor_ = clBtnFace;
   TColor focusColor_ = clWindow;
   TColor normalColor_ = clWindow;
-  TColor frameColor_ = clBtnShadow;
-  TRzFrameController* frameController_ = nullptr;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = sdAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
   bool keepSearchCase_ = false;
   std::string searchText_;
   Integer savedDropDownWidth_ = 0;

@@ -114,7 +114,49 @@ enum TRzFrameSetting {
   fcFramingPreference
 };
 
-class TRzFrameController : public TComponent {
+// The frame settings that the framed controls (edit, combo box, list view) and
+// the frame controller publish under the same names: the values, their
+// readers, and the writers that store a changed value and then call
+// FrameSettingChanged (a control repaints, the controller pushes). The
+// writers of FrameHotTrack, FrameVisible and FramingPreference differ from
+// class to class and stay with each.
+class TRzFrameSettings {
+ public:
+  virtual ~TRzFrameSettings() = default;
+  TColor FrameColor() const { return frameColor_; }
+  virtual void SetFrameColor(TColor Value) { WriteFrameSetting(frameColor_, Value, fcFrameColor); }
+  TColor FrameHotColor() const { return frameHotColor_; }
+  virtual void SetFrameHotColor(TColor Value) { WriteFrameSetting(frameHotColor_, Value, fcFrameHotColor); }
+  bool FrameHotTrack() const { return frameHotTrack_; }
+  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+  virtual void SetFrameHotStyle(TFrameStyle Value) { WriteFrameSetting(frameHotStyle_, Value, fcFrameHotStyle); }
+  TSides FrameSides() const { return frameSides_; }
+  virtual void SetFrameSides(TSides Value) { WriteFrameSetting(frameSides_, Value, fcFrameSides); }
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  virtual void SetFrameStyle(TFrameStyle Value) { WriteFrameSetting(frameStyle_, Value, fcFrameStyle); }
+  bool FrameVisible() const { return frameVisible_; }
+  TFramingPreference FramingPreference() const { return framingPreference_; }
+
+ protected:
+  virtual void FrameSettingChanged(TRzFrameSetting Which) = 0;
+  template <class T>
+  void WriteFrameSetting(T& Field, T Value, TRzFrameSetting Which) {
+    if (Field == Value) return;
+    Field = Value;
+    FrameSettingChanged(Which);
+  }
+
+  TColor frameColor_ = clBtnShadow;
+  TColor frameHotColor_ = clBtnShadow;
+  bool frameHotTrack_ = false;
+  TFrameStyle frameHotStyle_ = fsFlatBold;
+  TSides frameSides_ = sdAllSides;
+  TFrameStyle frameStyle_ = fsFlat;
+  bool frameVisible_ = false;
+  TFramingPreference framingPreference_ = fpXPThemes;
+};
+
+class TRzFrameController : public TComponent, public TRzFrameSettings {
  public:
   T_CLASSNAME(TRzFrameController)
   explicit TRzFrameController(TComponent* AOwner);
@@ -148,21 +190,8 @@ class TRzFrameController : public TComponent {
   virtual void SetDisabledColor(TColor Value);
   TColor FocusColor() const { return focusColor_; }
   virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return frameColor_; }
-  virtual void SetFrameColor(TColor Value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  virtual void SetFrameHotColor(TColor Value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
   virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return frameSides_; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return frameVisible_; }
   virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
   virtual void SetFramingPreference(TFramingPreference Value);
   TRzRegIniFile* RegIniFile() const { return regIniFile_; }
   virtual void SetRegIniFile(TRzRegIniFile* Value);
@@ -171,6 +200,7 @@ class TRzFrameController : public TComponent {
   void DefineProperties(TFiler* Filer) override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void FrameSettingChanged(TRzFrameSetting Which) override { PushSettings(Which); }
 
  private:
   TColor color_ = clWindow;
@@ -180,16 +210,44 @@ class TRzFrameController : public TComponent {
   bool flatButtons_ = true;
   TColor disabledColor_ = clBtnFace;
   TColor focusColor_ = clWindow;
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = sdAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
   Integer updates_ = 0;
   TRzRegIniFile* regIniFile_ = nullptr;
+};
+
+// The FrameController property of a control (Self): the link through
+// TRzFrameController::Link, and forgetting a controller that is freed
+// (Self's Notification calls FrameControllerNotification).
+template <class Self>
+class TRzFrameControllerLink {
+ public:
+  virtual ~TRzFrameControllerLink() = default;
+  TRzFrameController* FrameController() const { return frameController_; }
+  virtual void SetFrameController(TRzFrameController* Value) {
+    TRzFrameController::Link(static_cast<Self*>(this), frameController_, Value);
+  }
+
+ protected:
+  void FrameControllerNotification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  }
+  // Takes a visible controller frame into layered-border settings (labels and
+  // panels draw their frame as layered borders), then repaints.
+  void ApplyLayeredFrameLook(TFrameStyle& Outer, TSides& Sides, TColor& Flat, Integer& FlatAdjustment,
+                             TColor& Highlight, TColor& Shadow) {
+    TRzFrameController* c = frameController_;
+    if (!c || !c->FrameVisible()) return;
+    Self* self = static_cast<Self*>(this);
+    Outer = c->FrameStyle();
+    Sides = c->FrameSides();
+    Flat = c->FrameColor();
+    FlatAdjustment = 0;
+    self->SetColor(c->Color());
+    self->SetParentColor(c->ParentColor());
+    Highlight = ColorLightenedBy(self->Color(), 100);
+    Shadow = ColorDarkenedBy(self->Color(), 50);
+    self->Invalidate();
+  }
+  TRzFrameController* frameController_ = nullptr;
 };
 
 // Read-and-discard readers for obsolete properties of old form resources.

@@ -169,11 +169,6 @@ RZ_SIMPLE_WRITER(SetFlatButtonColor, TColor, flatButtonColor_, fcFlatButtonColor
 RZ_SIMPLE_WRITER(SetFlatButtons, bool, flatButtons_, fcFlatButtons)
 RZ_SIMPLE_WRITER(SetDisabledColor, TColor, disabledColor_, fcDisabledColor)
 RZ_SIMPLE_WRITER(SetFocusColor, TColor, focusColor_, fcFocusColor)
-RZ_SIMPLE_WRITER(SetFrameColor, TColor, frameColor_, fcFrameColor)
-RZ_SIMPLE_WRITER(SetFrameHotColor, TColor, frameHotColor_, fcFrameHotColor)
-RZ_SIMPLE_WRITER(SetFrameHotStyle, TFrameStyle, frameHotStyle_, fcFrameHotStyle)
-RZ_SIMPLE_WRITER(SetFrameSides, TSides, frameSides_, fcFrameSides)
-RZ_SIMPLE_WRITER(SetFrameStyle, TFrameStyle, frameStyle_, fcFrameStyle)
 RZ_SIMPLE_WRITER(SetFrameVisible, bool, frameVisible_, fcFrameVisible)
 RZ_SIMPLE_WRITER(SetFramingPreference, TFramingPreference, framingPreference_, fcFramingPreference)
 #undef RZ_SIMPLE_WRITER

@@ -65,36 +65,6 @@ void TRzCustomEdit::SetFocusColor(TColor Value) {
   if (inControl_) UpdateColors();
 }
 
-void TRzCustomEdit::SetFrameColor(TColor Value) {
-  if (frameColor_ == Value) return;
-  frameColor_ = Value;
-  RedrawFrame();
-}
-
-void TRzCustomEdit::SetFrameHotColor(TColor Value) {
-  if (frameHotColor_ == Value) return;
-  frameHotColor_ = Value;
-  RedrawFrame();
-}
-
-void TRzCustomEdit::SetFrameHotStyle(TFrameStyle Value) {
-  if (frameHotStyle_ == Value) return;
-  frameHotStyle_ = Value;
-  RedrawFrame();
-}
-
-void TRzCustomEdit::SetFrameSides(TSides Value) {
-  if (frameSides_ == Value) return;
-  frameSides_ = Value;
-  RedrawFrame();
-}
-
-void TRzCustomEdit::SetFrameStyle(TFrameStyle Value) {
-  if (frameStyle_ == Value) return;
-  frameStyle_ = Value;
-  RedrawFrame();
-}
-
 void TRzCustomEdit::SetFrameHotTrack(bool Value) {
   if (frameHotTrack_ == Value) return;
   frameHotTrack_ = Value;
@@ -120,13 +90,9 @@ void TRzCustomEdit::SetFramingPreference(TFramingPreference Value) {
   if (Value == fpCustomFraming) RedrawFrame();
 }
 
-void TRzCustomEdit::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Link(this, frameController_, Value);
-}
-
 void TRzCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomMaskEdit::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  FrameControllerNotification(AComponent, Operation);
 }
 
 void TRzCustomEdit::SetFlatButtons(bool Value) {

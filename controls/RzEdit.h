@@ -13,7 +13,9 @@ class TRzFrameController;
 
 using TValidateErrorEvent = TEvent<TObject*, std::string&>;
 
-class TRzCustomEdit : public TCustomMaskEdit {
+class TRzCustomEdit : public TCustomMaskEdit,
+                      public TRzFrameSettings,
+                      public TRzFrameControllerLink<TRzCustomEdit> {
  public:
   T_CLASSNAME(TRzCustomEdit)
   explicit TRzCustomEdit(TComponent* AOwner);
@@ -31,23 +33,9 @@ class TRzCustomEdit : public TCustomMaskEdit {
   virtual void SetDisabledColor(TColor Value);
   TColor FocusColor() const { return focusColor_; }
   virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return frameColor_; }
-  virtual void SetFrameColor(TColor Value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  virtual void SetFrameHotColor(TColor Value);
-  TRzFrameController* FrameController() const { return frameController_; }
-  virtual void SetFrameController(TRzFrameController* Value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
+  // Frame settings: TRzFrameSettings and TRzFrameControllerLink.
   virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return frameSides_; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return frameVisible_; }
   virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
   virtual void SetFramingPreference(TFramingPreference Value);
   bool FlatButtons() const { return flatButtons_; }
   virtual void SetFlatButtons(bool Value);
@@ -80,6 +68,7 @@ class TRzCustomEdit : public TCustomMaskEdit {
   virtual void UpdateColors();
   virtual void UpdateFrameState(Integer Which, bool Value);
   virtual void RedrawFrame();
+  void FrameSettingChanged(TRzFrameSetting) override { RedrawFrame(); }
   virtual void GetFrameClientRect(TRect& Rect) { Rect = ClientRect(); }
   virtual void GetFrameText(std::string& Text) { Text = this->Text(); }
   virtual void DrawDropButton(const TRect& Rect);
@@ -111,14 +100,6 @@ class TRzCustomEdit : public TCustomMaskEdit {
   TColor disabledColor_ = clBtnFace;
   TColor focusColor_ = clWindow;
   TColor normalColor_ = clWindow;
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  TRzFrameController* frameController_ = nullptr;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = sdAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  TFramingPreference framingPreference_ = fpXPThemes;
   bool dropButtonVisible_ = false;
   bool mouseOverButton_ = false;
   bool flatButtons_ = false;
@@ -127,7 +108,6 @@ class TRzCustomEdit : public TCustomMaskEdit {
   TButtonState buttonState_ = bsUp;
   bool inControl_ = false;
   bool overControl_ = false;
-  bool frameVisible_ = false;
 
  private:
   TCanvas* ncCanvas_ = nullptr;  // the window's canvas while the non-client area paints

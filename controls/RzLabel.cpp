@@ -161,26 +161,13 @@ void TRzLabel::SetFlyByEnabled(bool Value) {
   Invalidate();
 }
 
-void TRzLabel::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Link(this, frameController_, Value);
-}
-
 void TRzLabel::Notification(TComponent* AComponent, TOperation Operation) {
   TLabel::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  FrameControllerNotification(AComponent, Operation);
 }
 
 void TRzLabel::ApplyFrameLook() {
-  if (!frameController_ || !frameController_->FrameVisible()) return;
-  borderOuter_ = frameController_->FrameStyle();
-  borderSides_ = frameController_->FrameSides();
-  flatColor_ = frameController_->FrameColor();
-  flatColorAdjustment_ = 0;
-  SetColor(frameController_->Color());
-  SetParentColor(frameController_->ParentColor());
-  borderHighlight_ = ColorLightenedBy(Color(), 100);
-  borderShadow_ = ColorDarkenedBy(Color(), 50);
-  Invalidate();
+  ApplyLayeredFrameLook(borderOuter_, borderSides_, flatColor_, flatColorAdjustment_, borderHighlight_, borderShadow_);
 }
 
 void TRzLabel::SetBlinkPhase(Byte Phase) {

@@ -16,7 +16,7 @@ enum TCenterPoint {
 };
 enum TRotation { roNone, roFlat, roCurve };
 
-class TRzLabel : public TLabel, public IRzFrameClient {
+class TRzLabel : public TLabel, public IRzFrameClient, public TRzFrameControllerLink<TRzLabel> {
  public:
   T_CLASSNAME(TRzLabel)
   explicit TRzLabel(TComponent* AOwner);
@@ -55,8 +55,6 @@ class TRzLabel : public TLabel, public IRzFrameClient {
   virtual void SetFlatColor(TColor Value);
   Integer FlatColorAdjustment() const { return flatColorAdjustment_; }
   virtual void SetFlatColorAdjustment(Integer Value);
-  TRzFrameController* FrameController() const { return frameController_; }
-  virtual void SetFrameController(TRzFrameController* Value);
   TCenterPoint CenterPoint() const { return centerPoint_; }
   virtual void SetCenterPoint(TCenterPoint Value);
   TColor FlyByColor() const { return flyByColor_; }
@@ -123,7 +121,6 @@ class TRzLabel : public TLabel, public IRzFrameClient {
   TRzCondenseCaption condenseCaption_ = ccNone;
   TColor flatColor_ = clBtnShadow;
   Integer flatColorAdjustment_ = 30;
-  TRzFrameController* frameController_ = nullptr;
   TCenterPoint centerPoint_ = cpCenter;
   TColor flyByColor_ = clHighlight;
   bool flyByEnabled_ = false;

@@ -101,19 +101,6 @@ void TRzCustomListView::RenderFrame(TMessage& Message) {
   Message.Result = 0;
 }
 
-#define RZ_LV_FRAME_WRITER(Setter, Type, Field) \
-  void TRzCustomListView::Setter(Type Value) {  \
-    if (Value == Field) return;                 \
-    Field = Value;                              \
-    RepaintFrame();                             \
-  }
-RZ_LV_FRAME_WRITER(SetFrameColor, TColor, frameColor_)
-RZ_LV_FRAME_WRITER(SetFrameHotColor, TColor, frameHotColor_)
-RZ_LV_FRAME_WRITER(SetFrameHotStyle, TFrameStyle, frameHotStyle_)
-RZ_LV_FRAME_WRITER(SetFrameSides, TSides, frameSides_)
-RZ_LV_FRAME_WRITER(SetFrameStyle, TFrameStyle, frameStyle_)
-#undef RZ_LV_FRAME_WRITER
-
 void TRzCustomListView::SetFrameHotTrack(bool Value) {
   frameHotTrack_ = Value;
   if (Value) {
@@ -159,7 +146,7 @@ void TRzCustomListView::SetFrameController(TRzFrameController* Value) {
 
 void TRzCustomListView::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomListView::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  FrameControllerNotification(AComponent, Operation);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,7 +21,9 @@ using TRzLVCheckStateChanging =
 using TRzLVOnItemContextMenuEvent =
     std::function<void(TObject* Sender, TListItem* Item, TPoint& Pos, TPopupMenu*& Menu)>;
 
-class TRzCustomListView : public TCustomListView {
+class TRzCustomListView : public TCustomListView,
+                          public TRzFrameSettings,
+                          public TRzFrameControllerLink<TRzCustomListView> {
  public:
   T_CLASSNAME(TRzCustomListView)
   explicit TRzCustomListView(TComponent* AOwner);
@@ -41,23 +43,11 @@ class TRzCustomListView : public TCustomListView {
   virtual void SetDisabledColor(TColor Value);
   TColor FocusColor() const { return focusColor_; }
   virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return frameColor_; }
-  virtual void SetFrameColor(TColor Value);
-  TRzFrameController* FrameController() const { return frameController_; }
-  virtual void SetFrameController(TRzFrameController* Value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  virtual void SetFrameHotColor(TColor Value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
+  // Frame settings: TRzFrameSettings and TRzFrameControllerLink (the
+  // controller's look shows at once, without recreating the window).
+  void SetFrameController(TRzFrameController* Value) override;
   virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return frameSides_; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return frameVisible_; }
   virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
   virtual void SetFramingPreference(TFramingPreference Value);
   virtual bool UseThemedFrame();
   TRzLVHeaderSortDisplayMode HeaderSortDisplayMode() const { return headerSortDisplayMode_; }
@@ -93,6 +83,7 @@ class TRzCustomListView : public TCustomListView {
   virtual void UpdateColors();
   virtual void UpdateFrameState(bool SetInside, bool Inside);
   virtual void RepaintFrame();
+  void FrameSettingChanged(TRzFrameSetting) override { RepaintFrame(); }
   virtual void DoCheckStateChange(TListItem* Item);
   virtual bool DoCheckStateChanging(TListItem* Item, bool ToBeChecked);
   virtual void ShowItemMenu(TPoint P);
@@ -144,15 +135,6 @@ class TRzCustomListView : public TCustomListView {
   TColor disabledColor_ = clBtnFace;
   TColor focusColor_ = clWindow;
   TColor normalColor_ = clWindow;
-  TColor frameColor_ = clBtnShadow;
-  TRzFrameController* frameController_ = nullptr;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = sdAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
   bool menuShown_ = false;
   std::unique_ptr<TCanvas> headerCanvas_;
   Integer sortColumn_ = -1;

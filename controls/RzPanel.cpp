@@ -104,26 +104,13 @@ void TRzCustomPanel::SetTransparent(bool Value) {
   for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->Invalidate();
 }
 
-void TRzCustomPanel::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Link(this, frameController_, Value);
-}
-
 void TRzCustomPanel::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomPanel::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == frameController_) frameController_ = nullptr;
+  FrameControllerNotification(AComponent, Operation);
 }
 
 void TRzCustomPanel::ApplyFrameLook() {
-  if (!frameController_ || !frameController_->FrameVisible()) return;
-  borderOuter_ = frameController_->FrameStyle();
-  borderSides_ = frameController_->FrameSides();
-  flatColor_ = frameController_->FrameColor();
-  flatColorAdjustment_ = 0;
-  SetColor(frameController_->Color());
-  SetParentColor(frameController_->ParentColor());
-  borderHighlight_ = ColorLightenedBy(Color(), 100);
-  borderShadow_ = ColorDarkenedBy(Color(), 50);
-  Invalidate();
+  ApplyLayeredFrameLook(borderOuter_, borderSides_, flatColor_, flatColorAdjustment_, borderHighlight_, borderShadow_);
 }
 
 void TRzCustomPanel::DefineProperties(TFiler* Filer) {

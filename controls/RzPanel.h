@@ -14,7 +14,7 @@
 enum TRzGridStyle { gsDots, gsDottedLines, gsSolidLines };
 enum TRzGroupBoxStyle { gsStandard, gsCustom, gsTopLine, gsFlat };
 
-class TRzCustomPanel : public TCustomPanel, public IRzFrameClient {
+class TRzCustomPanel : public TCustomPanel, public IRzFrameClient, public TRzFrameControllerLink<TRzCustomPanel> {
  public:
   T_CLASSNAME(TRzCustomPanel)
   explicit TRzCustomPanel(TComponent* AOwner);
@@ -56,8 +56,6 @@ class TRzCustomPanel : public TCustomPanel, public IRzFrameClient {
   void SetShowDockClientCaptions(bool Value);
   bool ThemeAware() const { return themeAware_; }
   virtual void SetThemeAware(bool Value);
-  TRzFrameController* FrameController() const { return frameController_; }
-  virtual void SetFrameController(TRzFrameController* Value);
   // The platform's bevel width, used by fsStatus and fsPopup borders.
   Integer BevelWidth() const { return TCustomPanel::BevelWidth(); }
 
@@ -107,7 +105,6 @@ class TRzCustomPanel : public TCustomPanel, public IRzFrameClient {
   // Enabled state of each child when the panel was last disabled.
   std::vector<std::pair<TControl*, bool>> savedChildStates_;
   bool themeAware_ = true;
-  TRzFrameController* frameController_ = nullptr;
 };
 
 class TRzPanel : public TRzCustomPanel {

@@ -619,6 +619,17 @@ class TRzPageControl : public TRzCustomTabControl {
   void HideAllTabs() override;
   void ShowAllTabs() override;
 
+  // Docking (RzTabs_Dock.cpp; with DockSite on): every docked control gets a
+  // sheet of its own, whose tab follows the control's caption and visibility
+  // and goes with it when the control leaves. A control hosted here cannot
+  // dock here again; a drag over the control offers its whole window.
+  void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock) override;
+  void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  // The sheet holding a control docked here, nullptr for any other control.
+  TRzTabSheet* PageOfDockClient(TControl* Client) const;
+  // The docked control on the sheet of the tab at (X, Y), nullptr when none.
+  TControl* DockClientAtPos(Integer X, Integer Y);
+
   // For the form reader and writer.
   TComponent* ActivePageComponent() const { return activePage_; }
   void SetActivePageComponent(TComponent* Value) { SetActivePage(dynamic_cast<TRzTabSheet*>(Value)); }
@@ -641,12 +652,23 @@ class TRzPageControl : public TRzCustomTabControl {
   void CMDialogKey(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
   void ShowPage(TRzTabSheet* Page);
+  // Docking.
+  void DoAddDockClient(TControl* Client, const TRect& ARect) override;
+  void DoRemoveDockClient(TControl* Client) override;
+  void CMDockClient(TMessage& Message) override;
+  void CMUndockClient(TMessage& Message) override;
+  void CMDockNotification(TMessage& Message) override;
+  // A press on a docked control's tab drags the control; a double click floats it.
+  void WMLButtonDown(TMessage& Message) override;
+  void WMLButtonDblClk(TMessage& Message) override;
 
  private:
   void AttachPage(TRzTabSheet* Page);
   void DetachPage(TRzTabSheet* Page);
   TRzTabSheet* activePage_ = nullptr;
   TRzTabSheet* activePageDefault_ = nullptr;
+  TRzTabSheet* newDockSheet_ = nullptr;  // made for the control docking now
+  TRzTabSheet* undockingPage_ = nullptr;  // to free once its control has left
   std::vector<TRzTabSheet*> pages_;
   bool saveResources_ = false;
   bool completingLoad_ = false;

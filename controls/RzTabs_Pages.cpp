@@ -178,6 +178,7 @@ void TRzPageControl::DetachPage(TRzTabSheet* Page) {
   auto it = std::find(pages_.begin(), pages_.end(), Page);
   if (it != pages_.end()) pages_.erase(it);
   if (Page == activePageDefault_) activePageDefault_ = nullptr;
+  if (Page == undockingPage_) undockingPage_ = nullptr;
   RequestLayout();
   Page->pageControl_ = nullptr;
 }

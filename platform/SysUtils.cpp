@@ -10,6 +10,15 @@
 
 TFormatSettings FormatSettings;
 
+TSysLocale SysLocale = [] {
+  TSysLocale l;
+  const LCID id = ::GetUserDefaultLCID();
+  l.DefaultLCID = static_cast<Integer>(id);
+  l.PriLangID = PRIMARYLANGID(LANGIDFROMLCID(id));
+  l.SubLangID = SUBLANGID(LANGIDFROMLCID(id));
+  return l;
+}();
+
 // ---------------------------------------------------------------------------
 // Decimal conversion of floating values shared by Format, FloatToStr and
 // FormatFloat. Rounds half away from zero on the decimal digits.

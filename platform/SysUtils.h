@@ -36,6 +36,14 @@ struct TFormatSettings {
 };
 extern TFormatSettings FormatSettings;
 
+// The user's default locale, read once at start (primary and sub-language ids).
+struct TSysLocale {
+  Integer DefaultLCID = 0x0409;
+  Integer PriLangID = 0x09;
+  Integer SubLangID = 0x01;
+};
+extern TSysLocale SysLocale;
+
 // ---------------------------------------------------------------------------
 // Format: arguments as a typed list, Format("%d of %s", {n, name}), or as
 // plain arguments, Format("%d of %s", n, name).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "imaging/buffer/hyieutils.h"
+#include "imaging/buffer/zezivori.h"
 #include "platform/Graphics.h"
 
 TIEBitmap::TIEBitmap() : mapped_(std::make_unique<TIEMemoryMapped>()), fileThreshold_(IEDefaultFileThreshold()) {}
@@ -229,3 +230,8 @@ void InvertBitmapBits(TIEBitmap* Bitmap) {
     for (Integer i = 0; i < Bitmap->RowLength(); ++i) row[i] = static_cast<Byte>(~row[i]);
   }
 }
+
+namespace {
+// Start-up of the library's utilities: the user-interface words.
+[[maybe_unused]] const bool wordTableFilled = (FillWordTable(), true);
+}  // namespace

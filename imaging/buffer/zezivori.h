@@ -62,3 +62,6 @@ TIELibraryLock& ImageLibraryLock();
 constexpr int IEWordTableLanguages = 12;
 constexpr int IEWordTableWords = 124;
 extern std::string IEWordTable[IEWordTableLanguages][IEWordTableWords];
+// Stores the words of every language (imaging/views/iewords.cpp); run once by
+// the start-up of the image library's utilities.
+void FillWordTable();

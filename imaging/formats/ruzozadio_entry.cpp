@@ -116,8 +116,10 @@ void TRuzozAdIO::TiffToFile(const std::string& FileName) {
 void TRuzozAdIO::TiffToStream(TStream* Stream) {
   if (HandOff(&TRuzozAdIO::TiffToStream, Stream)) return;
   RunSave(nullptr, Stream, [this](TStream* s, TIEProgressRecord& p) {
+    // Offsets as TiffFromStream reads them: from the TIFF's own header when
+    // unframed, from the stream's start in a frame.
     const Int64 start = BeginStreamHeader(s);
-    WriteTiffStream(s, ieBitmap_, p, *params_);
+    WriteTiffStream(s, ieBitmap_, p, *params_, start < 0);
     EndStreamHeader(s, start, "TIFF");
   });
 }

@@ -242,7 +242,10 @@ Integer DecodeRun(const TBitSource& Src, Int64& BitPos, bool Black) {
   }
 }
 
-Int64 Decode1D(Byte* Row, const TBitSource& Src, Integer Width, Int64 BitPos) {
+// Changes, when given, receives the row's changes as coded: a run of length 0
+// gives two equal entries (but see the pair dropped below).
+Int64 Decode1D(Byte* Row, const TBitSource& Src, Integer Width, Int64 BitPos, std::vector<Integer>* Changes) {
+  if (Changes) Changes->clear();
   std::memset(Row, 0xFF, size_t(RowBytes(Width)));
   bool black = false, makeUp = false, started = false;
   Integer pos = 0;
@@ -269,7 +272,18 @@ Int64 Decode1D(Byte* Row, const TBitSource& Src, Integer Width, Int64 BitPos) {
     if (black) ClearBits(Row, pos, end);
     pos = end;
     makeUp = e >= kFirstMakeUp;
-    if (!makeUp) black = !black;
+    if (!makeUp) {
+      black = !black;
+      if (Changes) {
+        Changes->push_back(pos);
+        // White 0 and black 0 inside a one-dimensional row code nothing, and
+        // the row after is coded as if they were not there.
+        const size_t n = Changes->size();
+        if (!black && pos < Width && n >= 2 && (*Changes)[n - 1] == (*Changes)[n - 2] &&
+            (*Changes)[n - 2] == (n >= 3 ? (*Changes)[n - 3] : 0))
+          Changes->resize(n - 2);
+      }
+    }
   }
   return std::min(BitPos, Src.Bits());
 }
@@ -314,22 +328,29 @@ Integer FaxDecode1DRow(Byte* Row, const Byte* Data, Integer Width, Integer FillO
                        Integer DataSize) {
   if (Width <= 0) return BitPos;
   const TBitSource src = MakeSource(Data, DataSize, FillOrder);
-  return Integer(Decode1D(Row, src, Width, std::max<Integer>(BitPos, 0)));
+  return Integer(Decode1D(Row, src, Width, std::max<Integer>(BitPos, 0), nullptr));
 }
 
 Integer FaxDecodeMHRow(Byte* Row, const Byte* Data, Integer Width, Integer FillOrder, Integer DataSize) {
   if (Width <= 0) return 0;
   const TBitSource src = MakeSource(Data, DataSize, FillOrder);
-  return Integer((Decode1D(Row, src, Width, 0) + 7) / 8);
+  return Integer((Decode1D(Row, src, Width, 0, nullptr) + 7) / 8);
 }
 
 Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillBits, Integer FillOrder,
-                       Integer BitPos, Byte* Reference, Integer Width) {
+                       Integer BitPos, Byte* Reference, Integer Width, std::vector<Integer>* Changes) {
   if (Width <= 0) return BitPos;
   const TBitSource src = MakeSource(Data, DataSize, FillOrder);
   const Integer bytes = RowBytes(Width);
-  std::vector<Integer> ref;
-  RowChanges(Reference, Width, 1, ref);
+  // The reference row's changes as they were coded: an encoder may code a
+  // row against an empty run of the row before (a pass over white 0 and
+  // black 0 at the start), which the pixels no longer show.
+  std::vector<Integer> ref, cur;
+  if (Changes)
+    ref.swap(*Changes);
+  else
+    RowChanges(Reference, Width, 1, ref);
+  bool uncompressed = false;
   std::memset(Row, 0xFF, size_t(bytes));
   Int64 pos = std::max<Integer>(BitPos, 0);
   Integer a0 = -1;
@@ -349,7 +370,7 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
           const bool oneD = ((src.At((pos) >> 3) >> (7 - (pos & 7))) & 1) != 0;
           ++pos;
           if (oneD) {
-            pos = Decode1D(Row, src, Width, pos);
+            pos = Decode1D(Row, src, Width, pos, Changes);
             std::memcpy(Reference, Row, size_t(bytes));
             return Integer(std::min(pos, src.Bits()));
           }
@@ -379,6 +400,8 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
           ClearBits(Row, from, end1);
         else
           ClearBits(Row, end1, end2);
+        cur.push_back(end1);
+        cur.push_back(end2);
         a0 = end2;
         break;
       }
@@ -388,6 +411,7 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
         FindB1B2(ref, a0, black, Width, b1, b2);
         const Integer a1 = std::clamp(b1 + delta, from, Width);
         if (black) ClearBits(Row, from, a1);
+        cur.push_back(a1);
         a0 = a1;
         black = !black;
         break;
@@ -397,6 +421,7 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
         // one (k < 5), five white pixels (k = 5), or k - 6 white pixels and
         // an exit whose tag bit gives the next colour (k = 6 .. 10).
         pos += len;
+        uncompressed = true;
         Integer x = from;
         bool exited = false;
         while (x < Width && pos < src.Bits() && !exited) {
@@ -429,6 +454,11 @@ Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillB
     started = true;
   }
   std::memcpy(Reference, Row, size_t(bytes));
+  if (Changes) {
+    // Uncompressed pixels carry no runs: their changes come from the pixels.
+    if (uncompressed) RowChanges(Row, Width, 1, cur);
+    Changes->swap(cur);
+  }
   return Integer(std::min(pos, src.Bits()));
 }
 

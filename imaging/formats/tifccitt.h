@@ -27,8 +27,12 @@ Integer FaxDecodeMHRow(Byte* Row, const Byte* Data, Integer Width, Integer FillO
 // row); Reference then holds the new row. With FillBits a run of 12 or more
 // zero bits up to the next 1 is an EOL. A Group 3 row whose EOL is followed by
 // tag bit 1 is decoded one-dimensionally. Returns the bit position after the row.
+// Changes, when given, holds the reference row's changes as they were coded
+// (empty before a strip's first row) and is handed the new row's: an encoder
+// may code against an empty run, which Reference's pixels cannot show.
+// Without it the changes are taken from Reference.
 Integer FaxDecode2DRow(Byte* Row, const Byte* Data, Integer DataSize, bool FillBits, Integer FillOrder,
-                       Integer BitPos, Byte* Reference, Integer Width);
+                       Integer BitPos, Byte* Reference, Integer Width, std::vector<Integer>* Changes = nullptr);
 
 // Encoders. A short write sets Abort. The one- and two-dimensional encoders
 // carry a row's trailing partial byte (CarriedBits bits of CarriedByte, from

@@ -545,6 +545,12 @@ void ReadTiffStream(TIEBitmap* Bitmap, TStream* Stream, Integer& ImageCount, boo
         !readTable(kTileOffsets, V.TileOffsets) || !readTable(kTileByteCounts, V.TileByteCounts))
       return;
     if (!IEAllocateImage(Bitmap, V.ImageWidth, V.ImageLength, kind, Progress)) return;
+    // Rows the data never reaches (a short file, a missing strip or tile)
+    // show what empty data shows, never an earlier picture of a reused buffer:
+    // white for bilevel white-is-zero, black otherwise.
+    const int empty = kind == ipkBW1 && V.Photometric == 0 ? 0xFF : 0;
+    for (Integer y = 0; y < V.ImageLength; ++y)
+      std::memset(Bitmap->GetRowPointer(y), empty, size_t(Bitmap->GetRowLength()));
     if (alphaWanted && !Alpha) Alpha = std::make_unique<TIEMask>();
     if (Alpha) {
       Alpha->AllocateMask(V.ImageWidth, V.ImageLength, 8);

@@ -128,7 +128,10 @@ void TiffCmykToBgr(const Byte* Cmyk, Byte* Bgr);
 // position, as Params' TIFF settings ask (bits and samples per pixel,
 // photometric kind, compression, texts, resolution, position, page number,
 // IPTC); the kind actually written goes back into Params' BitsPerSample,
-// SamplesPerPixel, TiffPhotometric and TiffCompression. Offsets count from the
-// stream's start. A short write sets the abort flag and leaves the directory
-// out. Returns the number of images written (1).
-Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& Progress, TIOParamsVals& Params);
+// SamplesPerPixel, TiffPhotometric and TiffCompression. PositionRelative:
+// offsets count from the stream's position (where the header goes, as
+// ReadTiffStream reads them), else from the stream's start. A short write sets
+// the abort flag and leaves the directory out. Returns the number of images
+// written (1).
+Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& Progress, TIOParamsVals& Params,
+                        bool PositionRelative = false);

@@ -108,7 +108,7 @@ class TRowSource {
           std::memcpy(ref_.data(), out, size_t(rowLen_));
         } else {
           bitPos_ = FaxDecode2DRow(out, data_, Integer(size_), (v_.T4Options & 4) != 0, v_.FillOrder,
-                                   Integer(bitPos_), ref_.data(), width_);
+                                   Integer(bitPos_), ref_.data(), width_, &refChanges_);
         }
         if (bitPos_ > size_ * 8) exhausted_ = true;
         return out;
@@ -193,6 +193,7 @@ class TRowSource {
   Int64 bitPos_ = 0;
   std::vector<Byte> row_;
   std::vector<Byte> ref_;
+  std::vector<Integer> refChanges_;  // the reference row's changes as coded
   void* lzwState_ = nullptr;
   bool lzwOpen_ = false;
   bool exhausted_ = false;

@@ -46,10 +46,11 @@ struct TWriteSettings {
 };
 
 // Directory entries in the order they are made; value data that does not fit
-// in the entry's four bytes is written at the stream's position right away.
+// in the entry's four bytes is written at the stream's position right away,
+// its offset counted from Base.
 class TTiffEntries {
  public:
-  TTiffEntries(TStream* Stream, bool& Abort) : stream_(Stream), abort_(Abort) {}
+  TTiffEntries(TStream* Stream, Int64 Base, bool& Abort) : stream_(Stream), base_(Base), abort_(Abort) {}
 
   void AddLong(Word Tag, Cardinal Value) {
     Byte v[4];
@@ -110,13 +111,14 @@ class TTiffEntries {
     if (Size <= 4) {
       std::memcpy(e.Bytes + 8, Value, Size);
     } else {
-      PutLe32(e.Bytes + 8, Cardinal(stream_->Position()));
+      PutLe32(e.Bytes + 8, Cardinal(stream_->Position() - base_));
       StreamWriteChecked(stream_, abort_, Value, Integer(Size));
     }
     entries_.push_back(e);
   }
 
   TStream* stream_;
+  Int64 base_;
   bool& abort_;
   std::vector<Entry> entries_;
 };
@@ -297,7 +299,8 @@ void WriteTiffPixels(TStream* Stream, TIEBitmap* Work, const TWriteSettings& S, 
 
 }  // namespace
 
-Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& Progress, TIOParamsVals& Params) {
+Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& Progress, TIOParamsVals& Params,
+                        bool PositionRelative) {
   TAbortFlagScope abortScope(Progress);
   bool& abort = abortScope.Flag();
 
@@ -402,11 +405,12 @@ Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& P
   }
 
   const Int64 start = Stream->Position();
+  const Int64 base = PositionRelative ? start : 0;
   const Byte placeholder[8] = {};
   StreamWriteChecked(Stream, abort, placeholder, 8);
 
   const Integer width = work->Width(), height = work->Height();
-  TTiffEntries entries(Stream, abort);
+  TTiffEntries entries(Stream, base, abort);
   entries.AddLong(256, Cardinal(width));
   entries.AddLong(257, Cardinal(height));
   const bool indexed = s.Photometric == kBlackIsZero || s.Photometric == kPalette;
@@ -426,7 +430,7 @@ Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& P
   entries.AddAscii(269, Params.TiffDocumentName);
   entries.AddAscii(270, Params.TiffImageDescription);
   const Int64 stripOffset = Stream->Position();
-  entries.AddLong(273, Cardinal(stripOffset));
+  entries.AddLong(273, Cardinal(stripOffset - base));
 
   WriteTiffPixels(Stream, work, s, Progress, abort);
   if (abort) return 1;
@@ -459,7 +463,7 @@ Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& P
     entries.AddShorts(320, map);
   }
 
-  if (Stream->Position() & 1) {
+  if ((Stream->Position() - base) & 1) {
     const Byte zero = 0;
     StreamWriteChecked(Stream, abort, &zero, 1);
   }
@@ -467,7 +471,7 @@ Integer WriteTiffStream(TStream* Stream, TIEBitmap* Bitmap, TIEProgressRecord& P
   Stream->SetPosition(start);
   Byte header[8] = {'I', 'I'};
   PutLe16(header + 2, 42);
-  PutLe32(header + 4, Cardinal(directory));
+  PutLe32(header + 4, Cardinal(directory - base));
   StreamWriteChecked(Stream, abort, header, 8);
   Stream->SetPosition(directory);
   entries.WriteDirectory();

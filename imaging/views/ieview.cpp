@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/views/ietransitions.h"
 #include "platform/SysUtils.h"
 
 TIEView::TIEView(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -9,6 +10,7 @@ TIEView::TIEView(TComponent* AOwner) : TCustomControl(AOwner) {
   style.Include(csAcceptsControls).Include(csOpaque).Include(csReplicatable);
   if (!NewStyleControls) style.Include(csFramed);
   SetControlStyle(style);
+  transition_ = std::make_unique<TIETransitionEffects>(this);
 }
 
 TIEView::~TIEView() {
@@ -95,4 +97,10 @@ void TIEView::CMMouseEnter(TMessage& Message) {
 void TIEView::CMMouseLeave(TMessage& Message) {
   TCustomControl::CMMouseLeave(Message);
   if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TIEView::WMSize(TMessage& Message) {
+  TCustomControl::WMSize(Message);
+  // The frames were composed for the old size.
+  if (transition_ && transition_->Running()) transition_->Stop();
 }

@@ -13,6 +13,7 @@ class TIEBitmap;
 class TIEMask;
 class TMemoryStream;
 class TIEView;
+class TIETransitionEffects;
 
 // A listener: (sender view, destroying). Bound to its listening object.
 using TIEViewChangeEvent = TEvent<TIEView*, bool>;
@@ -48,6 +49,9 @@ class TIEView : public TCustomControl {
   virtual void StoreResolution(Integer X, Integer Y);
   virtual void NotifyImageChanged() {}
 
+  // The view's transition engine (created with the view, stopped by a resize).
+  TIETransitionEffects* Transition() const { return transition_.get(); }
+
   Integer ResolutionX() const { return dpiX_; }
   Integer ResolutionY() const { return dpiY_; }
 
@@ -63,6 +67,7 @@ class TIEView : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
   void CMMouseEnter(TMessage& Message) override;
   void CMMouseLeave(TMessage& Message) override;
+  void WMSize(TMessage& Message) override;
 
  private:
   struct Listener {
@@ -73,6 +78,7 @@ class TIEView : public TCustomControl {
   TColor background_ = clBtnFace;
   Integer dpiX_ = 0;
   Integer dpiY_ = 0;
+  std::unique_ptr<TIETransitionEffects> transition_;
 };
 
 // What the processing component needs of a view that has a selection (the

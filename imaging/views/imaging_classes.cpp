@@ -5,6 +5,9 @@
 #include "imaging/formats/ruzozadio.h"
 #include "imaging/formats/ruzozadmio.h"
 #include "imaging/views/ieview.h"
+#include "imaging/views/ruzozad.h"
+#include "imaging/views/ruzozadview.h"
+#include "imaging/views/ruzozadmview.h"
 #include "platform/ExtCtrls.h"
 #include "platform/TypInfo.h"
 
@@ -40,6 +43,57 @@ void RegisterImagingClasses() {
       .Ref("AttachedTImage", &TRuzozAdProc::AttachedTImage, &TRuzozAdProc::SetAttachedTImage)
       .Int("UndoLimit", &TRuzozAdProc::UndoLimit, &TRuzozAdProc::SetUndoLimit, 1)
       .Event("OnProgress", &TRuzozAdProc::OnProgress);
+
+  RegisterEnum<TIEStoreType>("TIEStoreType", {"ietNormal", "ietThumb"});
+  RegisterEnum<TIEMMouseInteractItems>("TIEMMouseInteractItems", {"mmiScroll", "mmiSelect"});
+  RegisterEnum<TIEMKeyInteractItems>("TIEMKeyInteractItems", {"mkiMoveSelected"});
+  RegisterEnum<TIEMultiSelectionOptionsItems>("TIEMultiSelectionOptionsItems", {"iemoRegion"});
+  RegisterEnum<TIEMDisplayMode>("TIEMDisplayMode", {"mdGrid", "mdSingle"});
+  RegisterEnum<TIEMStyle>("TIEMStyle", {"iemsFlat", "iemsACD"});
+  RegisterEnum<TIESStyle>("TIESStyle", {"iessAround", "iessACD"});
+  RegisterEnum<TIEWallPaperStyle>("TIEWallPaperStyle", {"iewoNormal", "iewoStretch", "iewoTile"});
+  using MV = TRuzozAdMView;
+  RegisterClassInfo<MV, TIEView>("TRuzozAdMView")
+      .Enum("ScrollBars", &MV::ScrollBars, &MV::SetScrollBars, ssBoth)
+      .Enum("StoreType", &MV::StoreType, &MV::SetStoreType, ietNormal)
+      .Int("ThumbWidth", &MV::ThumbWidth, &MV::SetThumbWidth, 100)
+      .Int("ThumbHeight", &MV::ThumbHeight, &MV::SetThumbHeight, 100)
+      .Int("HorizBorder", &MV::HorizBorder, &MV::SetHorizBorder, 4)
+      .Int("VertBorder", &MV::VertBorder, &MV::SetVertBorder, 4)
+      .Int("BottomGap", &MV::BottomGap, &MV::SetBottomGap, 0)
+      .Int("UpperGap", &MV::UpperGap, &MV::SetUpperGap, 0)
+      .Bool("VisibleSelection", &MV::VisibleSelection, &MV::SetVisibleSelection, true)
+      .Set<TIEMMouseInteractItems>("MouseInteract", &MV::MouseInteract, &MV::SetMouseInteract,
+                                   TIEMMouseInteract{mmiSelect})
+      .Set<TIEMKeyInteractItems>("KeyInteract", &MV::KeyInteract, &MV::SetKeyInteract,
+                                 TIEMKeyInteract{mkiMoveSelected})
+      .Enum("DisplayMode", &MV::DisplayMode, &MV::SetDisplayMode, mdGrid)
+      .Int("GridWidth", &MV::GridWidth, &MV::SetGridWidth, 0)
+      .Int("SelectionWidth", &MV::SelectionWidth, &MV::SetSelectionWidth, 3)
+      .Color("SelectionColor", &MV::SelectionColor, &MV::SetSelectionColor, 255)
+      .Bool("RemoveCorrupted", &MV::RemoveCorrupted, &MV::SetRemoveCorrupted, false)
+      .Bool("DrawImageBackground", &MV::DrawImageBackground, &MV::SetDrawImageBackground, false)
+      .Int("ImageCacheSize", &MV::ImageCacheSize, &MV::SetImageCacheSize, 10)
+      .Enum("Style", &MV::Style, &MV::SetStyle, iemsACD)
+      .Enum("SelectionStyle", &MV::SelectionStyle, &MV::SetSelectionStyle, iessAround)
+      .Color("ThumbnailsBackground", &MV::ThumbnailsBackground, &MV::SetThumbnailsBackground, clBtnFace)
+      .Bool("EnableMultiSelect", &MV::EnableMultiSelect, &MV::SetEnableMultiSelect, false)
+      .Set<TIEMultiSelectionOptionsItems>("MultiSelectionOptions", &MV::MultiSelectionOptions,
+                                          &MV::SetMultiSelectionOptions, TIEMultiSelectionOptions())
+      .Int("ThumbnailsBorderWidth", &MV::ThumbnailsBorderWidth, &MV::SetThumbnailsBorderWidth, 0)
+      .Color("ThumbnailsBorderColor", &MV::ThumbnailsBorderColor, &MV::SetThumbnailsBorderColor, clBtnFace)
+      .Object("WallPaper", &MV::WallPaper, &MV::SetWallPaper)
+      .Enum("WallPaperStyle", &MV::WallPaperStyle, &MV::SetWallPaperStyle, iewoNormal)
+      .Int("ThreadPoolSize", &MV::ThreadPoolSize, &MV::SetThreadPoolSize, 5)
+      .Event("OnProgress", &MV::OnProgress)
+      .Event("OnViewChange", &MV::OnViewChange)
+      .Event("OnImageSelect", &MV::OnImageSelect)
+      .Event("OnImageDraw", &MV::OnImageDraw)
+      .Event("OnBeforeImageDraw", &MV::OnBeforeImageDraw)
+      .Event("OnDrawProgress", &MV::OnDrawProgress)
+      .Event("OnImageIDRequest", &MV::OnImageIDRequest)
+      .Event("OnWrongImage", &MV::OnWrongImage)
+      .Event("OnIOProgress", &MV::OnIOProgress);
 
   RegisterEnum<TIOPreviewsParamsItems>("TIOPreviewsParamsItems", {"ioppDefaultLockPreview", "ioppApplyButton"});
   RegisterEnum<TIEDialogsMeasureUnit>("TIEDialogsMeasureUnit",
@@ -86,4 +140,44 @@ void RegisterImagingClasses() {
             [](MIO* c, bool v) { c->FilteredAdjustDPI = v; }, false)
       .Bool("SimplifiedParamsDialogs", [](MIO* c) { return c->SimplifiedParamsDialogs; },
             [](MIO* c, bool v) { c->SimplifiedParamsDialogs = v; }, true);
+
+  RegisterEnum<TResampleFilter>("TResampleFilter",
+                                {"rfNone", "rfTriangle", "rfHermite", "rfBell", "rfBSpline", "rfLanczos3", "rfMitchell",
+                                 "rfNearest", "rfLinear", "rfFastLinear", "rfBilinear", "rfBicubic"});
+  RegisterEnum<TIEBackgroundStyle>("TIEBackgroundStyle",
+                                   {"iebsSolid", "iebsHorizontal", "iebsVertical", "iebsFDiagonal", "iebsBDiagonal",
+                                    "iebsCross", "iebsDiagCross", "iebsChessboard", "iebsDiagonals", "iebsCropped",
+                                    "iebsCropShadow"});
+  using V = TRuzozAdView;
+  RegisterClassInfo<V, TIEView>("TRuzozAdView")
+      .Bool("LegacyBitmap", &V::LegacyBitmap, &V::SetLegacyBitmap, true)
+      .Bool("DoubleBuffer", &V::DoubleBuffer, &V::SetDoubleBuffer, true)
+      .Enum("ZoomFilter", &V::ZoomFilter, &V::SetZoomFilter, rfNone)
+      .Enum("ScrollBars", &V::ScrollBars, &V::SetScrollBars, ssBoth)
+      .Bool("Center", &V::Center, &V::SetCenter, true)
+      .Bool("AutoFit", &V::AutoFit, &V::SetAutoFit, false)
+      .Bool("AutoStretch", &V::AutoStretch, &V::SetAutoStretch, false)
+      .Bool("AutoShrink", &V::AutoShrink, &V::SetAutoShrink, false)
+      .Enum("BackgroundStyle", &V::BackgroundStyle, &V::SetBackgroundStyle, iebsSolid)
+      .Bool("DelayZoomFilter", &V::DelayZoomFilter, &V::SetDelayZoomFilter, false)
+      .Bool("EnableAlphaChannel", &V::EnableAlphaChannel, &V::SetEnableAlphaChannel, false)
+      .IntIdent("Cursor", "TCursor", &V::ViewCursor, &V::SetViewCursor, crIEViewDefault)
+      .Event("OnViewChange", &V::OnViewChange)
+      .Event("OnImageChange", &V::OnImageChange)
+      .Event("OnPaint", &V::OnPaint)
+      .Event("OnProgress", &V::OnProgressField);
+
+  using A = TRuzozAd;
+  RegisterClassInfo<A, TRuzozAdView>("TRuzozAd")
+      .Bool("AutoUndo", &A::AutoUndo, &A::SetAutoUndo, true)
+      .Enum("MsgLanguage", &A::MsgLanguage, &A::SetMsgLanguage, msSystem)
+      .Set<TPRPreviewsParamsItems>("ProcPreviewsParams", &A::ProcPreviewsParams, &A::SetProcPreviewsParams,
+                                   TPRPreviewsParams())
+      .Set<TIOPreviewsParamsItems>("IOPreviewsParams", &A::IOPreviewsParams, &A::SetIOPreviewsParams,
+                                   TIOPreviewsParams(0))
+      .Object("PreviewFont", &A::PreviewFont, &A::SetPreviewFont)
+      .Bool("StreamHeaders", &A::StreamHeaders, &A::SetStreamHeaders, false)
+      .Event("OnPreview", [](A* a) -> TIEPreviewEvent& { return a->OwnProc()->OnPreview; })
+      .Event("OnIOPreview", [](A* a) -> TIEIOPreviewEvent& { return a->OwnIO()->OnIOPreview; })
+      .Enum("DialogsMeasureUnit", &A::DialogsMeasureUnit, &A::SetDialogsMeasureUnit, ieduInches);
 }

@@ -2,9 +2,12 @@
 // so they pass the thread hooks as a person's input does.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "platform/Forms.h"
+#include "platform/Timer.h"
 #include "tests/support/ui.h"
 
 namespace barinput {
@@ -73,6 +76,37 @@ inline void QueueClick(TPoint P, bool Right = false) {
   MoveTo(P);
   Button(Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
   Button(Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+// A mouse drag as a person does it: press at From, move in steps through Via
+// to To, release. The steps run from a short timer, so they go on while a
+// drag loop of the window pumps the messages; Between runs after each step.
+inline bool Drag(TPoint From, std::vector<TPoint> Via, TPoint To, std::function<void()> Between = nullptr) {
+  std::vector<std::function<void()>> steps;
+  steps.push_back([=] { MoveTo(From); });
+  steps.push_back([] { Button(MOUSEEVENTF_LEFTDOWN); });
+  Via.push_back(To);
+  TPoint at = From;
+  for (TPoint p : Via) {
+    for (int k = 1; k <= 4; ++k)
+      steps.push_back([=] { MoveTo(Point(at.X + (p.X - at.X) * k / 4, at.Y + (p.Y - at.Y) * k / 4)); });
+    steps.push_back([=] { MoveTo(Point(p.X + 1, p.Y)); });
+    steps.push_back([=] { MoveTo(p); });
+    at = p;
+  }
+  steps.push_back([] { Button(MOUSEEVENTF_LEFTUP); });
+  size_t next = 0;
+  TTimer timer(nullptr);
+  timer.SetInterval(40);
+  timer.OnTimer = [&](TObject*) {
+    if (next < steps.size()) steps[next++]();
+    if (Between) Between();
+  };
+  timer.SetEnabled(true);
+  bool done = testui::PumpUntil([&] { return next >= steps.size(); }, 8000);
+  timer.SetEnabled(false);
+  testui::PumpUntil([] { return false; }, 120);
+  return done;
 }
 
 inline void Activate(TForm* F) {

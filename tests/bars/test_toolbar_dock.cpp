@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "bars/dxBar.h"
+#include "tests/bars/bar_input.h"
+#include "tests/bars/menu_model.h"
 #include "tests/support/png_writer.h"
 #include "tests/bars/menu_model.h"
 #include "tests/support/ui.h"
@@ -108,45 +110,7 @@ std::unique_ptr<TBitmap> FormShot(TDockModel& M, const std::string& Name) {
 using menutest::Px;
 using menutest::Sys;
 
-void SendMouse(DWORD Flags, TPoint P = {}) {
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  if (Flags & MOUSEEVENTF_MOVE) {
-    Integer sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = static_cast<LONG>((static_cast<int64_t>(P.X) * 65536 + sw - 1) / sw);
-    in.mi.dy = static_cast<LONG>((static_cast<int64_t>(P.Y) * 65536 + sh - 1) / sh);
-    Flags |= MOUSEEVENTF_ABSOLUTE;
-  }
-  in.mi.dwFlags = Flags;
-  SendInput(1, &in, sizeof(INPUT));
-}
-
-// A mouse drag as a person does it: press at From, move in steps to To,
-// release. The steps run from a short timer, so they go on while the bar's
-// own drag loop pumps the messages.
-bool DragWithMouse(TPoint From, TPoint To) {
-  std::vector<std::function<void()>> steps;
-  steps.push_back([=] { SendMouse(MOUSEEVENTF_MOVE, From); });
-  steps.push_back([] { SendMouse(MOUSEEVENTF_LEFTDOWN); });
-  for (int k = 1; k <= 4; ++k)
-    steps.push_back([=] {
-      SendMouse(MOUSEEVENTF_MOVE, Point(From.X + (To.X - From.X) * k / 4, From.Y + (To.Y - From.Y) * k / 4));
-    });
-  steps.push_back([=] { SendMouse(MOUSEEVENTF_MOVE, Point(To.X + 1, To.Y)); });
-  steps.push_back([=] { SendMouse(MOUSEEVENTF_MOVE, To); });
-  steps.push_back([] { SendMouse(MOUSEEVENTF_LEFTUP); });
-  size_t next = 0;
-  TTimer timer(nullptr);
-  timer.SetInterval(40);
-  timer.OnTimer = [&](TObject*) {
-    if (next < steps.size()) steps[next++]();
-  };
-  timer.SetEnabled(true);
-  bool done = testui::PumpUntil([&] { return next >= steps.size(); }, 5000);
-  timer.SetEnabled(false);
-  testui::PumpUntil([] { return false; }, 120);
-  return done;
-}
+bool DragWithMouse(TPoint From, TPoint To) { return barinput::Drag(From, {}, To); }
 
 }  // namespace
 
@@ -396,5 +360,81 @@ TEST(ToolbarFloating, OnlyEdgesSizeItAndTheWidthSnapsToALayout) {
     if (s.edge == WMSZ_LEFT) {
       EXPECT_EQ(rc.right, 300) << "the other edge stays";
     }
+  }
+}
+
+TEST(ToolbarDrag, OneDragKeepsOneDockedAndOneFloatingWindowAndDropsTheOtherAtTheEnd) {
+  TDockModel m(420, 300);
+  TdxBar* bar = m.AddBar("Tools", 0, 4, dsTop);
+  TdxBarControl* w = bar->Control();
+  ASSERT_NE(w, nullptr);
+  HWND docked = w->Handle();
+  TRect wr = ScreenRect(w);
+  TRect fr = ScreenRect(m.form.get());
+  TPoint grip = Point(wr.Left + 4, (wr.Top + wr.Bottom) / 2);
+  TPoint middle = Point(fr.Left + 200, fr.Top + 150);
+  // Off the site, back onto it, off again: every window the bar shows meanwhile.
+  std::vector<HWND> seen;
+  bool twoHandles = true;
+  int calls = 0;
+  auto note = [&] {
+    // The first steps move to the grip and press; the drag runs from then on.
+    if (++calls < 3 || !IsLiveBarControl(w) || !w->HandleAllocated()) return;
+    if (std::find(seen.begin(), seen.end(), w->Handle()) == seen.end()) seen.push_back(w->Handle());
+    if (!w->TwoHandleMode) twoHandles = false;
+  };
+  ASSERT_TRUE(barinput::Drag(grip, {middle, Point(fr.Left + 150, fr.Top + 6), middle}, Point(middle.X, middle.Y + 10),
+                             note));
+  EXPECT_TRUE(twoHandles) << "the drag state lasts the whole drag";
+  EXPECT_EQ(seen.size(), 2u) << "a docked and a floating window, each made once";
+  EXPECT_NE(std::find(seen.begin(), seen.end(), docked), seen.end()) << "the docked window is the one it had";
+  ASSERT_EQ(bar->Control(), w);
+  EXPECT_EQ(bar->DockingStyle(), dsNone);
+  EXPECT_FALSE(w->TwoHandleMode);
+  EXPECT_EQ(w->DockedHandle, nullptr);
+  EXPECT_FALSE(IsWindow(docked)) << "the window of the form not in use goes when the drag ends";
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
+  EXPECT_EQ(GetWindowLongW(w->Handle(), GWL_STYLE) & WS_CHILD, 0) << "floating: a pop-up window";
+  EXPECT_EQ(bar->FloatLeft(), w->Left());
+  // The floating window works: its views are there and paint.
+  for (TdxBarItemLink* l : bar->ItemLinks()->ShownLinks()) EXPECT_NE(l->Control(), nullptr);
+  SaveBitmapAsPng(WindowShot(w).get(), "bars_drag_two_handles_floating.png");
+}
+
+TEST(ToolbarVertical, ADockedSideBarTurnsItsCaptionsUnlessItMayNot) {
+  TDockModel m(420, 360);
+  for (int i = 0; i < 3; ++i) static_cast<TdxBarButton*>(m.buttons[static_cast<size_t>(i)])->SetPaintStyle(psCaption);
+  m.buttons[0]->SetCaption("Caption");
+  TdxBar* bar = m.AddBar("Side", 0, 3, dsLeft);
+  struct Case {
+    bool rotate;
+    bool tall;  // the caption's ink runs down the button
+  } cases[] = {{true, true}, {false, false}};
+  for (const Case& c : cases) {
+    bar->SetRotateWhenVertical(c.rotate);
+    // The font follows the docking style: docking on the side makes it again.
+    bar->SetDockingStyle(dsTop);
+    bar->SetDockingStyle(dsLeft);
+    Application->ProcessMessages();
+    TdxBarControl* w = bar->Control();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Rotates(), c.rotate);
+    LOGFONTW lf{};
+    GetObjectW(w->FontHandle(), sizeof(lf), &lf);
+    EXPECT_EQ(lf.lfEscapement, c.rotate ? -900 : 0);
+    TdxBarItemLink* l = bar->ItemLinks()->ShownLinks()[0];
+    TRect r = l->ItemRect;
+    auto shot = menutest::Snapshot(w);
+    SaveBitmapAsPng(shot.get(), c.rotate ? "bars_vertical_rotated.png" : "bars_vertical_unrotated.png");
+    // The extent of the text-coloured pixels past the glyph cell.
+    COLORREF ink = menutest::Sys(COLOR_BTNTEXT);
+    Integer x0 = r.Right, x1 = r.Left, y0 = r.Bottom, y1 = r.Top;
+    for (Integer y = r.Top; y < r.Bottom; ++y)
+      for (Integer x = r.Left; x < r.Right; ++x)
+        if (menutest::Px(shot.get(), x, y) == ink) {
+          x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    ASSERT_LT(x0, x1) << "the caption is drawn";
+    EXPECT_EQ(y1 - y0 > x1 - x0, c.tall) << "ink " << x1 - x0 << " x " << y1 - y0;
   }
 }

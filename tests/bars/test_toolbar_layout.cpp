@@ -175,3 +175,24 @@ TEST(ToolbarLayoutRowBreaks, SectionsMoveWholeAndAfterASplitSectionTheNextStarts
   EXPECT_EQ(Str(items[2].Rect), Str(Rect(0, 0, 22, 20)));
   EXPECT_EQ(Str(items[0].Rect), Str(Rect(28, 0, 50, 20)));
 }
+
+TEST(ToolbarLayoutRowBreaks, CaptionButtonsCloseTheLastRowOrTakeARowOfTheirOwn) {
+  struct Case {
+    const char* name;
+    Integer count, limit, areaLen, areaThick;
+    Integer along, across;
+  } cases[] = {
+      {"fit after the items", 2, 100, 50, 18, 90, 22},
+      {"too long for the row", 2, 80, 50, 18, 40, 40},
+      {"end the last of three rows", 5, 50, 30, 18, 50, 66},
+      {"a full last row pushes them down", 4, 50, 30, 18, 40, 62},
+      {"no area", 2, 80, 0, 0, 40, 22},
+  };
+  for (const Case& c : cases) {
+    auto items = MakeItems(std::vector<Spec>(static_cast<size_t>(c.count), Spec{20, 22}));
+    Integer along = 0, across = 0;
+    dxBarCalcRowBreaks(items, false, c.limit, 6, along, across, c.areaLen, c.areaThick);
+    EXPECT_EQ(along, c.along) << c.name;
+    EXPECT_EQ(across, c.across) << c.name;
+  }
+}

@@ -199,6 +199,35 @@ TEST_F(PageControlTest, CtrlTabCyclesThePagesWithVisibleTabs) {
   EXPECT_EQ(Shown(), "Charlie");
 }
 
+TEST_F(PageControlTest, ArrowKeysSwitchPagesAndARefusalKeepsThePage) {
+  pc->SetFocus();
+  rzinput::Settle();
+  ASSERT_TRUE(pc->Focused());
+  struct Step {
+    const char* what;
+    WORD key;
+    bool refuse;
+    std::string shown;
+    Log events;
+  } steps[] = {
+      {"Right shows the next page", VK_RIGHT, false, "Bravo",
+       {"changing 1 shown Alpha", "change 1 shown Bravo", "click 1"}},
+      {"refused everywhere, Right stays", VK_RIGHT, true, "Bravo",
+       {"changing 2 shown Bravo", "changing 0 shown Bravo"}},
+      {"Left goes back", VK_LEFT, false, "Alpha", {"changing 0 shown Bravo", "change 0 shown Alpha", "click 0"}},
+      {"Left wraps to the last page", VK_LEFT, false, "Charlie",
+       {"changing 2 shown Alpha", "change 2 shown Charlie", "click 2"}},
+  };
+  for (const Step& s : steps) {
+    refuse = s.refuse;
+    log.clear();
+    rzinput::Chord({s.key});
+    EXPECT_EQ(Shown(), s.shown) << s.what;
+    EXPECT_EQ(log, s.events) << s.what;
+  }
+  EXPECT_EQ(PageColor(), kPageColors[2] & 0xFFFFFF);
+}
+
 TEST_F(PageControlTest, TheCloseButtonFreesTheActivePage) {
   pc->SetShowCloseButton(true);
   bool allow = false;

@@ -79,6 +79,7 @@ TEST(FmtCcittInterop, DecodesIndependentStreams) {
       ASSERT_LE(at + size_t(size), data.size());
       const Byte* strip = data.data() + at;
       std::fill(ref.begin(), ref.end(), 0xFF);
+      std::vector<Integer> changes;  // as the reader keeps them
       Integer pos = 0;
       for (Integer r = 0; r < rows && y < height; ++r, ++y) {
         if (scheme == "mh") {
@@ -86,7 +87,8 @@ TEST(FmtCcittInterop, DecodesIndependentStreams) {
         } else if (scheme == "g31d") {
           pos = FaxDecode1DRow(row.data(), strip, width, fillOrder, pos, size);
         } else {
-          pos = FaxDecode2DRow(row.data(), strip, size, fillBits != 0, fillOrder, pos, ref.data(), width);
+          pos = FaxDecode2DRow(row.data(), strip, size, fillBits != 0, fillOrder, pos, ref.data(), width,
+                               &changes);
         }
         for (Integer x = 0; x < width; ++x) {
           const bool gotBlack = !(row[size_t(x >> 3)] & (0x80 >> (x & 7)));

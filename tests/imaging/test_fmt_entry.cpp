@@ -815,6 +815,37 @@ TEST(FmtEntryStreamHeader, TiffFramedAndPlain) {
   EXPECT_EQ(plain->Position(), 16);
   EXPECT_TRUE(IsSentinel(*kept));
 
+  // Written plain after other bytes and read back there, by the TIFF entry
+  // point and by content: the same file wherever it starts (at position 0
+  // the file a file save makes).
+  auto pic = fmtsample::Picture();
+  TRuzozAdIO writer(nullptr);
+  writer.AttachIEBitmap(pic.get());
+  const std::string filePath = fmtsample::TempPath("plain.tif");
+  writer.TiffToFile(filePath);
+  const std::vector<Byte> file = fmtt::ReadAll(filePath);
+  for (size_t lead : {size_t(0), size_t(5), size_t(12)}) {
+    SCOPED_TRACE("after " + std::to_string(lead) + " bytes");
+    TMemoryStream ms;
+    ms.WriteBuffer("leading bytes", Integer(lead));
+    writer.TiffToStream(&ms);
+    EXPECT_FALSE(writer.Aborting);
+    const std::vector<Byte> all = fmtt::BytesOf(ms);
+    EXPECT_TRUE(std::vector<Byte>(all.begin() + long(lead), all.end()) == file) << "not the file a file save makes";
+    for (bool detected : {false, true}) {
+      TRuzozAdIO reader(nullptr);
+      auto back = Sentinel();
+      reader.AttachIEBitmap(back.get());
+      ms.SetPosition(Int64(lead));
+      if (detected)
+        reader.LoadStreamDetected(&ms);
+      else
+        reader.TiffFromStream(&ms);
+      EXPECT_FALSE(reader.Aborting) << IELastFilterError();
+      EXPECT_TRUE(Shows(*back, expected)) << (detected ? "by content" : "TiffFromStream");
+    }
+  }
+
   // A page past the file's last one loads nothing, and says so.
   TRuzozAdIO io3(nullptr);
   auto kept3 = Sentinel();

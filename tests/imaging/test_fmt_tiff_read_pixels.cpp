@@ -238,6 +238,20 @@ std::vector<Case> AllCases() {
 
 class TiffReadPixels : public ::testing::TestWithParam<Case> {};
 
+// Reads the one-directory file of D into Bitmap; true when the reader set
+// the abort flag.
+bool ReadDir(TIEBitmap* Bitmap, const Dir& D) {
+  Builder b;
+  b.Dirs.push_back(D);
+  auto s = fmtt::StreamOf(b.Build());
+  std::unique_ptr<TIEMask> a;
+  TIOParamsVals params;
+  fmtt::TProgressBox p;
+  Integer n = 0;
+  ReadTiffStream(Bitmap, s.get(), n, false, false, a, false, p.Record, params);
+  return p.Abort;
+}
+
 TEST_P(TiffReadPixels, DecodesToTheExpectedColours) {
   const Case& c = GetParam();
   const Kind& K = Kinds()[c.KindIndex];
@@ -285,7 +299,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, TiffReadPixels, ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<Case>& I) { return CaseName(I.param); });
 
 TEST(TiffReadRows, TwoBitPaletteFivePixelsWideTakesTwoBytesARow) {
-  Builder b;
   Dir d;
   d.Image(5, 3, 1, 2, 3);
   std::vector<uint32_t> map(12, 0);
@@ -293,15 +306,8 @@ TEST(TiffReadRows, TwoBitPaletteFivePixelsWideTakesTwoBytesARow) {
   d.Short(320, map);
   // Rows: 0 1 2 3 0 | 3 2 1 0 3 | 1 1 1 1 2
   d.Chunks.push_back({0x1B, 0x00, 0xE4, 0xC0, 0x55, 0x80});
-  b.Dirs.push_back(d);
-  auto s = fmtt::StreamOf(b.Build());
   auto bmp = fmtt::NewBuffer();
-  std::unique_ptr<TIEMask> a;
-  TIOParamsVals params;
-  fmtt::TProgressBox p;
-  Integer n = 0;
-  ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
-  ASSERT_FALSE(p.Abort);
+  ASSERT_FALSE(ReadDir(bmp.get(), d));
   const uint32_t want[3][5] = {{0, 1, 2, 3, 0}, {3, 2, 1, 0, 3}, {1, 1, 1, 1, 2}};
   for (Integer y = 0; y < 3; ++y)
     for (Integer x = 0; x < 5; ++x) EXPECT_EQ(fmtt::Pixel(*bmp, x, y), (want[y][x] * 0x55u) << 16) << x << "," << y;
@@ -324,37 +330,77 @@ TEST(TiffReadRows, DamagedStripsStopAtTheirRow) {
       {"uncompressed strip short", 1, {5, 6}, 0},
   };
   for (const Variant& v : cases) {
-    Builder b;
     Dir d;
     d.Image(4, 3, 1, 8, 1, v.Compression);
     d.Chunks.push_back(v.Data);
-    b.Dirs.push_back(d);
-    auto s = fmtt::StreamOf(b.Build());
     auto bmp = fmtt::NewBuffer();
-    std::unique_ptr<TIEMask> a;
-    TIOParamsVals params;
-    fmtt::TProgressBox p;
-    Integer n = 0;
-    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
-    EXPECT_FALSE(p.Abort) << v.What;
+    EXPECT_FALSE(ReadDir(bmp.get(), d)) << v.What;
     ASSERT_EQ(bmp->Width(), 4) << v.What;
     EXPECT_EQ(fmtt::Pixel(*bmp, 3, 0), v.Row0Pixel3 * 0x010101u) << v.What;
   }
   {  // packbits: the second row picks up after the dropped bytes
-    Builder b;
     Dir d;
     d.Image(4, 2, 1, 8, 1, 32773);
     d.Chunks.push_back({uint8_t(-3), 7, 3, 1, 2, 3, 4});
-    b.Dirs.push_back(d);
-    auto s = fmtt::StreamOf(b.Build());
     auto bmp = fmtt::NewBuffer();
-    std::unique_ptr<TIEMask> a;
-    TIOParamsVals params;
-    fmtt::TProgressBox p;
-    Integer n = 0;
-    ReadTiffStream(bmp.get(), s.get(), n, false, false, a, false, p.Record, params);
+    ReadDir(bmp.get(), d);
     EXPECT_EQ(fmtt::Pixel(*bmp, 0, 0), 0x070707u);
     EXPECT_EQ(fmtt::Pixel(*bmp, 3, 1), 0x040404u);
+  }
+}
+
+// A load into a buffer that held a picture of the same size and kind: what
+// the data never reaches (rows after a short strip, strips or tiles missing
+// from the table) shows what empty data shows, not the earlier picture.
+TEST(TiffReadRows, PartsTheDataNeverReachesHoldNoEarlierPixels) {
+  struct Variant {
+    const char* What;
+    Dir D;
+    Integer X0, Y0;   // the part never reached: from (X0, Y0) to the end
+    uint32_t Empty;   // what it shows
+  };
+  std::vector<Variant> cases;
+  {
+    Dir d;
+    d.Image(4, 3, 1, 8, 1).Chunks.push_back({5, 6, 7, 8, 9});
+    cases.push_back({"uncompressed strip cut in row 1", d, 0, 2, 0});
+  }
+  {
+    Dir d;
+    d.Image(4, 4, 1, 8, 1).Short(278, {2}).Chunks.push_back(std::vector<uint8_t>(8, 200));
+    cases.push_back({"second strip missing from the table", d, 0, 2, 0});
+  }
+  {
+    Dir d;
+    d.Image(20, 4, 1, 8, 1).Short(322, {16}).Short(323, {16});
+    d.Tiles = true;
+    d.Chunks.push_back(std::vector<uint8_t>(256, 200));
+    cases.push_back({"second tile missing from the table", d, 16, 0, 0});
+  }
+  {
+    Dir d;  // one row of V0, then the data ends
+    d.Image(16, 4, 1, 1, 0, 4).Chunks.push_back({0x80});
+    cases.push_back({"Group 4 white-is-zero cut after row 0", d, 0, 1, 0xFFFFFF});
+  }
+  {
+    Dir d;
+    d.Image(16, 3, 1, 1, 1).Chunks.push_back({0xFF, 0xFF});
+    cases.push_back({"bilevel black-is-zero cut after row 0", d, 0, 1, 0});
+  }
+  for (const Variant& v : cases) {
+    SCOPED_TRACE(v.What);
+    const Integer w = Integer(v.D.Fields.at(256).Values[0]), h = Integer(v.D.Fields.at(257).Values[0]);
+    const bool bilevel = v.D.Fields.at(258).Values[0] == 1;
+    auto bmp = fmtt::NewBuffer();
+    bmp->AllocateImage(w, h, bilevel ? ipkBW1 : ipkRGB24);
+    bmp->FillWith(bilevel ? (v.Empty ? 0 : 1) : 0x5A5A5A);  // the earlier picture
+    EXPECT_FALSE(ReadDir(bmp.get(), v.D));
+    ASSERT_EQ(bmp->Width(), w);
+    ASSERT_EQ(bmp->Height(), h);
+    Integer stale = 0;
+    for (Integer y = v.Y0; y < h; ++y)
+      for (Integer x = v.X0; x < w; ++x) stale += fmtt::Pixel(*bmp, x, y) != v.Empty;
+    EXPECT_EQ(stale, 0);
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -298,4 +299,55 @@ TEST(FmtUrl, AsynchronousFetchRunsOnAWorker) {
   EXPECT_FALSE(io.Aborting);
   EXPECT_EQ(buffer.Width(), 60);
   EXPECT_EQ(buffer.Height(), 40);
+}
+
+// Against Python's http.server, which fmt_url_http_server.py starts on a free
+// port and stops again (FMT_URL_SERVER its address, FMT_URL_DIR the folder it
+// serves, FMT_URL_CLOSED an address nobody listens on); skipped without it.
+TEST(FmtUrlHttpServer, PictureAndClearFailures) {
+  const char* base = std::getenv("FMT_URL_SERVER");
+  const char* dir = std::getenv("FMT_URL_DIR");
+  const char* closed = std::getenv("FMT_URL_CLOSED");
+  if (!base || !dir || !closed) GTEST_SKIP() << "started by fmt_url_http_server.py";
+  const std::vector<Byte> png = PatternPng(37, 23);
+  {
+    TFileStream f(std::string(dir) + "\\pic.png", fmCreate);
+    f.WriteBuffer(png.data(), Integer(png.size()));
+    TFileStream t(std::string(dir) + "\\page.txt", fmCreate);
+    t.WriteBuffer("no picture here", 15);
+  }
+  TRuzozAdIO ref(nullptr);
+  {
+    TMemoryStream s;
+    s.Write(png.data(), Integer(png.size()));
+    s.SetPosition(0);
+    ref.PngFromStream(&s);
+  }
+  struct Case {
+    const char* What;
+    std::string Address;
+    bool Loads;
+  };
+  const Case cases[] = {
+      {"a picture", std::string(base) + "/pic.png", true},
+      {"404", std::string(base) + "/missing.png", false},
+      {"a body that is no picture", std::string(base) + "/page.txt", false},
+      {"refused connection", std::string(closed) + "/pic.png", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.What) + ": " + c.Address);
+    TRuzozAdIO io(nullptr);
+    io.IEBitmap()->AllocateImage(3, 2, ipkRGB24);
+    int finished = 0;
+    io.OnFinishWork = [&](TObject*) { ++finished; };
+    const auto t0 = std::chrono::steady_clock::now();
+    io.LoadFromUrl(c.Address);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(io.Aborting, !c.Loads);
+    if (c.Loads)
+      EXPECT_EQ(PixelsOf(io.IEBitmap()), PixelsOf(ref.IEBitmap()));
+    else
+      EXPECT_EQ(io.IEBitmap()->Width(), 3) << "a failed fetch leaves the picture as it was";
+  }
 }

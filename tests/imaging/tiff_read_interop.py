@@ -25,10 +25,7 @@ failures = []
 notes = []
 # Differences traced to a unit other than the reader, kept visible here until
 # mended there: the file, and what is known about it.
-KNOWN = {
-    "corpus_testfax4.tiff": "fax decoder: rows from 235 on shift (the same page re-encoded by tiffcp "
-                            "as Group 4 or Group 3 2D decodes exactly)",
-}
+KNOWN = {}
 
 
 def run(args, **kw):
