@@ -230,8 +230,3 @@ void InvertBitmapBits(TIEBitmap* Bitmap) {
     for (Integer i = 0; i < Bitmap->RowLength(); ++i) row[i] = static_cast<Byte>(~row[i]);
   }
 }
-
-namespace {
-// Start-up of the library's utilities: the user-interface words.
-[[maybe_unused]] const bool wordTableFilled = (FillWordTable(), true);
-}  // namespace

@@ -9,6 +9,12 @@ TIELibraryLock& ImageLibraryLock() {
 std::string IEWordTable[IEWordTableLanguages][IEWordTableWords];
 
 namespace {
+// The user-interface words, filled at start-up right after the table is
+// constructed (in the same unit, so in this order whatever the link order).
+[[maybe_unused]] const bool wordTableFilled = (FillWordTable(), true);
+}  // namespace
+
+namespace {
 // Creates the lock at start-up, before any thread of the library runs.
 [[maybe_unused]] const bool lockCreated = (ImageLibraryLock(), true);
 }  // namespace

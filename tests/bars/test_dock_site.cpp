@@ -27,13 +27,13 @@ class TfrmDockSiteTest : public TForm {
   }
 };
 
-const bool registered = [] {
+const bool dockSiteClassesRegistered = [] {
   RegisterClassInfo<TfrmDockSiteTest, TForm>("TfrmDockSiteTest");
   RegisterHandlers<TfrmDockSiteTest>({{"ListPopupAction", &TfrmDockSiteTest::ListPopupAction}});
   return true;
 }();
 
-std::string FixtureText() {
+std::string DockSiteFixtureText() {
   std::ifstream in(std::string(TEST_DATA_DIR).substr(2) + "/bars/dock_site_form.dfm", std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -122,13 +122,13 @@ struct TSiteModel {
 TEST(BarDockSiteForm, ReadWithItsBarAndPopupLinksAndWrittenBackUnchanged) {
   auto form = std::make_unique<TfrmDockSiteTest>(nullptr);
   try {
-    ReadComponentFromText(FixtureText(), form.get());
+    ReadComponentFromText(DockSiteFixtureText(), form.get());
   } catch (const Exception& e) {
     FAIL() << e.Message();
   }
   std::string written = WriteComponentToText(form.get());
   std::ofstream("dock_site_form_written.dfm", std::ios::binary) << written;
-  EXPECT_EQ(written, FixtureText());
+  EXPECT_EQ(written, DockSiteFixtureText());
 
   auto* site = dynamic_cast<TdxBarDockControl*>(form->FindComponent("BarDockControl1"));
   auto* manager = dynamic_cast<TdxBarManager*>(form->FindComponent("BarManager1"));

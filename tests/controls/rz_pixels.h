@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Controls.h"
 #include "platform/Graphics.h"
 #include "tests/support/png_writer.h"
 
@@ -19,6 +20,13 @@ inline std::unique_ptr<TBitmap> NewBitmap(Integer W, Integer H, TColor Fill) {
   b->Canvas()->Brush()->SetColor(Fill);
   b->Canvas()->Brush()->SetStyle(bsSolid);
   b->Canvas()->FillRect(Rect(0, 0, W, H));
+  return b;
+}
+
+// The control painted over 0x030201 (a colour no painter uses).
+inline std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
+  auto b = NewBitmap(C->Width(), C->Height(), 0x030201);
+  C->PaintTo(b->Canvas()->Handle(), 0, 0);
   return b;
 }
 

@@ -17,14 +17,9 @@
 using rzpix::NewBitmap;
 using rzpix::PxRgb;
 using rzpix::Rgb;
+using rzpix::Snapshot;
 
 namespace {
-
-std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
-  auto b = NewBitmap(C->Width(), C->Height(), 0x030201);
-  C->PaintTo(b->Canvas()->Handle(), 0, 0);
-  return b;
-}
 
 void ClickInside(TWinControl* C, Integer X, Integer Y) {
   testshots::PointAt(C, X, Y);

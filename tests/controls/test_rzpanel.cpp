@@ -21,11 +21,7 @@ namespace {
 
 constexpr TColor kPanelBack = 0x030201;
 
-std::unique_ptr<TBitmap> Snapshot(TWinControl* C) {
-  auto b = NewBitmap(C->Width(), C->Height(), kPanelBack);
-  C->PaintTo(b->Canvas()->Handle(), 0, 0);
-  return b;
-}
+using rzpix::Snapshot;
 
 // Rows (or columns) holding pixels of a colour within a rectangle.
 struct TPanelInk {

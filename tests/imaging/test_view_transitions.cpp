@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr Integer W = 40, H = 30;
+constexpr Integer kViewW = 40, kViewH = 30;
 using Px = std::array<Byte, 3>;  // B, G, R
 
 // Every pixel of both pictures is different, and each picture's pixels tell their position.
@@ -29,10 +29,10 @@ const Px Back{90, 200, 10};
 std::unique_ptr<TBitmap> Picture(Px (*Fn)(Integer, Integer)) {
   auto b = std::make_unique<TBitmap>();
   b->SetPixelFormat(pf24bit);
-  b->SetSize(W, H);
-  for (Integer y = 0; y < H; ++y) {
+  b->SetSize(kViewW, kViewH);
+  for (Integer y = 0; y < kViewH; ++y) {
     auto* row = static_cast<Byte*>(b->ScanLine(y));
-    for (Integer x = 0; x < W; ++x) {
+    for (Integer x = 0; x < kViewW; ++x) {
       const Px p = Fn(x, y);
       std::copy(p.begin(), p.end(), row + x * 3);
     }
@@ -60,7 +60,7 @@ DWORD fakeNow = 0;
 DWORD FakeTicks() { return fakeNow; }
 
 struct TransitionsFixture : ::testing::Test {
-  std::unique_ptr<TForm> form{testui::NewForm(W + 20, H + 20)};
+  std::unique_ptr<TForm> form{testui::NewForm(kViewW + 20, kViewH + 20)};
   TFrameView* view = nullptr;
   TIETransitionEffects* fx = nullptr;
   std::unique_ptr<TBitmap> source = Picture(&SourcePx), target = Picture(&TargetPx);
@@ -68,7 +68,7 @@ struct TransitionsFixture : ::testing::Test {
   void SetUp() override {
     view = new TFrameView(form.get());
     view->SetParent(form.get());
-    view->SetBounds(0, 0, W, H);
+    view->SetBounds(0, 0, kViewW, kViewH);
     view->SetBackground(BackColor);
     form->Show();
     Application->ProcessMessages();
@@ -200,7 +200,7 @@ bool FromHalvedCell(const Px& p, Integer x, Integer y, bool OfTarget) {
 TEST_F(TransitionsFixture, EachEffectAtItsStartMiddleAndEnd) {
   TBitmap sheet;
   sheet.SetPixelFormat(pf24bit);
-  sheet.SetSize(3 * (W + 4), IETransitionTypeCount * (H + 4));
+  sheet.SetSize(3 * (kViewW + 4), IETransitionTypeCount * (kViewH + 4));
   sheet.Canvas()->Brush()->SetColor(clWhite);
   sheet.Canvas()->FillRect(Rect(0, 0, sheet.Width(), sheet.Height()));
   Integer row = 0;
@@ -222,8 +222,8 @@ TEST_F(TransitionsFixture, EachEffectAtItsStartMiddleAndEnd) {
     int wrong[3] = {0, 0, 0};
     int targetPixels = 0;
     std::string firstWrong;
-    for (Integer y = 0; y < H; ++y)
-      for (Integer x = 0; x < W; ++x) {
+    for (Integer y = 0; y < kViewH; ++y)
+      for (Integer x = 0; x < kViewW; ++x) {
         const Px s0 = At(start.get(), x, y), m = At(middle.get(), x, y), e = At(end.get(), x, y);
         if (s0 != (c.startsOnSource ? S(x, y) : Back)) ++wrong[0];
         if (e != (c.endsOnTarget ? T(x, y) : Back)) ++wrong[2];
@@ -245,11 +245,11 @@ TEST_F(TransitionsFixture, EachEffectAtItsStartMiddleAndEnd) {
     EXPECT_EQ(wrong[2], 0) << "end frame";
     if (c.type == iettRandomPoints || c.type == iettRandomBoxes) {
       EXPECT_GT(targetPixels, 0);
-      EXPECT_LT(targetPixels, W * H);
+      EXPECT_LT(targetPixels, kViewW * kViewH);
     }
     Integer col = 0;
     for (TBitmap* b : {start.get(), middle.get(), end.get()})
-      sheet.Canvas()->Draw(2 + (col++) * (W + 4), 2 + row * (H + 4), b);
+      sheet.Canvas()->Draw(2 + (col++) * (kViewW + 4), 2 + row * (kViewH + 4), b);
     ++row;
   }
   EXPECT_EQ(view->suspended, 30);
@@ -264,7 +264,7 @@ TEST_F(TransitionsFixture, TimerRunEndsOnTheTargetAndUpdatesTheView) {
   ASSERT_TRUE(testui::PumpUntil([&] { return !fx->Running(); }, 3000));
   auto end = Shown();
   EXPECT_EQ(At(end.get(), 0, 0), T(0, 0));
-  EXPECT_EQ(At(end.get(), W - 1, H - 1), T(W - 1, H - 1));
+  EXPECT_EQ(At(end.get(), kViewW - 1, kViewH - 1), T(kViewW - 1, kViewH - 1));
   EXPECT_EQ(view->resumed, 1);
   EXPECT_EQ(view->updates, 1);
   EXPECT_EQ(fx->Frame()->Width(), 1);  // the pictures are let go
@@ -282,7 +282,7 @@ TEST_F(TransitionsFixture, WaysATransitionEndsOrNeverStarts) {
   Start(iettLeftRight1);
   TickAt(0);
   ASSERT_TRUE(fx->Running());
-  view->SetBounds(0, 0, W + 5, H);
+  view->SetBounds(0, 0, kViewW + 5, kViewH);
   EXPECT_FALSE(fx->Running());
   EXPECT_EQ(view->resumed, 1);
   EXPECT_EQ(view->updates, 0);
@@ -292,11 +292,11 @@ TEST_F(TransitionsFixture, WaysATransitionEndsOrNeverStarts) {
   EXPECT_EQ(view->suspended, 3);
   EXPECT_EQ(view->resumed, 2);
   EXPECT_EQ(fx->TransitionType(), iettCenter2);
-  EXPECT_EQ(fx->Frame()->Width(), W + 5);
+  EXPECT_EQ(fx->Frame()->Width(), kViewW + 5);
   // The pictures smaller than the view leave the background showing.
   TickAt(0);
   auto start = Shown();
-  EXPECT_EQ(At(start.get(), W + 2, 3), Back);
+  EXPECT_EQ(At(start.get(), kViewW + 2, 3), Back);
   TickAt(1000);
   EXPECT_FALSE(fx->Running());
 }
