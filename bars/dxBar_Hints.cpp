@@ -19,7 +19,7 @@ struct THintState {
   TdxBarHintTimings timings;
 };
 
-THintState& H() {
+THintState& HintState() {
   static THintState s;
   return s;
 }
@@ -27,13 +27,13 @@ THintState& H() {
 bool ManagerUsable(TdxBarManager* M) { return M && !M->IsDestroying(); }
 
 void CALLBACK ShowTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  TdxBarManager* m = H().manager;
+  TdxBarManager* m = HintState().manager;
   KillHintTimer();
   if (ManagerUsable(m)) m->ShowHintNow();
 }
 
 void CALLBACK HideTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  TdxBarManager* m = H().manager;
+  TdxBarManager* m = HintState().manager;
   KillHintTimer();
   if (ManagerUsable(m)) m->UpdateHint(false);
 }
@@ -54,28 +54,28 @@ TdxBarItemControl* HintView(TdxBarManager* M) {
 
 }  // namespace
 
-TdxBarHintTimings& dxBarHintTimings() { return H().timings; }
-TdxBarHintWindow* dxBarHintWindow() { return H().window; }
+TdxBarHintTimings& dxBarHintTimings() { return HintState().timings; }
+TdxBarHintWindow* dxBarHintWindow() { return HintState().window; }
 
 bool dxBarHintVisible() {
-  TdxBarHintWindow* w = H().window;
+  TdxBarHintWindow* w = HintState().window;
   return w && w->HandleAllocated() && IsWindowVisible(w->Handle());
 }
 
 void KillHintTimer() {
-  if (H().hintTimer) KillTimer(nullptr, H().hintTimer);
-  H().hintTimer = 0;
+  if (HintState().hintTimer) KillTimer(nullptr, HintState().hintTimer);
+  HintState().hintTimer = 0;
 }
 
 void KillReshowTimer() {
-  if (H().reshowTimer) KillTimer(nullptr, H().reshowTimer);
-  H().reshowTimer = 0;
-  H().reshow = false;
+  if (HintState().reshowTimer) KillTimer(nullptr, HintState().reshowTimer);
+  HintState().reshowTimer = 0;
+  HintState().reshow = false;
 }
 
 // --- Manager side -----------------------------------------------------------------
 void TdxBarManager::UpdateHint(bool Show, const std::string& Text) {
-  THintState& s = H();
+  THintState& s = HintState();
   if (IsCustomizing() || !ShowHint()) return;
   s.customText = Text;
   s.shown = false;
@@ -99,7 +99,7 @@ void TdxBarManager::UpdateHint(bool Show, const std::string& Text) {
 }
 
 void TdxBarManager::ShowHintNow() {
-  THintState& s = H();
+  THintState& s = HintState();
   TdxBarItemControl* view = HintView(this);
   bool custom = !s.customText.empty();
   if (!view && !custom) return;
@@ -131,7 +131,7 @@ void TdxBarManager::ShowHintNow() {
 
 // A manager going away takes its pending or shown hint along.
 void dxBarHintManagerDestroying(TdxBarManager* M) {
-  THintState& s = H();
+  THintState& s = HintState();
   if (s.manager != M) return;
   KillHintTimer();
   if (dxBarHintVisible()) s.window->HideHint();
@@ -149,7 +149,7 @@ TdxBarHintWindow::TdxBarHintWindow(TComponent* AOwner) : TCustomControl(AOwner) 
 }
 
 TdxBarHintWindow::~TdxBarHintWindow() {
-  if (H().window == this) H().window = nullptr;
+  if (HintState().window == this) HintState().window = nullptr;
   if (font_) DeleteObject(font_);
 }
 
