@@ -5,6 +5,7 @@
 #include "imaging/formats/ruzozadio.h"
 #include "imaging/formats/ruzozadmio.h"
 #include "imaging/views/ieview.h"
+#include "imaging/views/iopreviews.h"
 #include "imaging/views/ruzozad.h"
 #include "imaging/views/ruzozadview.h"
 #include "imaging/views/ruzozadmview.h"
@@ -16,6 +17,10 @@ void RegisterImagingClasses() {
   static bool done = false;
   if (done) return;
   done = true;
+
+  // The I/O component's parameters dialog.
+  RegisterIOPreviewsClasses();
+  IEPreviewsDialogRunner = &RunIOPreviewsDialog;
 
   RegisterEnum<TMsgLanguage>("TMsgLanguage",
                              {"msSystem", "msEnglish", "msItalian", "msGerman", "msSpanish", "msFrench",
