@@ -444,6 +444,44 @@ void TfIOPreviews::ShowWorkingCopy() {
   ready_ = true;
 }
 
+namespace {
+
+// The fields a page shares between the caller's parameters and the preview's.
+void CopyJpegFields(TIOParamsVals& p, const TIOPreviewsWork& w) {
+  p.JpegQuality = w.JpegQuality;
+  p.JpegColorSpace = w.JpegColorSpace;
+  p.JpegDctMethod = w.JpegDctMethod;
+  p.JpegOptimalHuffman = w.JpegOptimalHuffman;
+  p.JpegSmoothing = w.JpegSmoothing;
+  p.JpegProgressive = w.JpegProgressive;
+}
+
+void CopyTiffFields(TIOParamsVals& p, const TIOPreviewsWork& w) {
+  p.TiffCompression = w.TiffCompression;
+  p.TiffPageIndex = w.TiffPageIndex;
+  p.TiffPhotometric = w.TiffPhotometric;
+  p.TiffXPosition = w.TiffXPosition;
+  p.TiffYPosition = w.TiffYPosition;
+  p.TiffDocumentName = w.TiffDocumentName;
+  p.TiffImageDescription = w.TiffImageDescription;
+  p.TiffPageName = w.TiffPageName;
+  p.TiffPageNumber = w.TiffPageNumber;
+  p.TiffPageCount = w.TiffPageCount;
+}
+
+void CopyGifFields(TIOParamsVals& p, const TIOPreviewsWork& w) {
+  p.GifImageIndex = w.GifImageIndex;
+  p.GifXPosition = w.GifXPosition;
+  p.GifYPosition = w.GifYPosition;
+  p.GifDelay = w.GifDelay;
+  p.GifHasTransparency = w.GifHasTransparency;
+  p.GifTransparentColor = w.GifTransparentColor;
+  p.GifInterlaced = w.GifInterlaced;
+  p.GifBackgroundColor = w.GifBackgroundColor;
+}
+
+}  // namespace
+
 void TfIOPreviews::CopyWorkingCopyToTarget() {
   if (!TargetParams) return;
   TIOParamsVals& p = *TargetParams;
@@ -455,38 +493,17 @@ void TfIOPreviews::CopyWorkingCopyToTarget() {
   switch (ActivePageKind()) {
     case ippJPEG1:
     case ippJPEG2:
-      p.JpegQuality = w.JpegQuality;
-      p.JpegColorSpace = w.JpegColorSpace;
-      p.JpegDctMethod = w.JpegDctMethod;
-      p.JpegOptimalHuffman = w.JpegOptimalHuffman;
-      p.JpegSmoothing = w.JpegSmoothing;
-      p.JpegProgressive = w.JpegProgressive;
+      CopyJpegFields(p, w);
       break;
     case ippTIFF1:
     case ippTIFF2:
-      p.TiffCompression = w.TiffCompression;
-      p.TiffPageIndex = w.TiffPageIndex;
-      p.TiffPhotometric = w.TiffPhotometric;
-      p.TiffXPosition = w.TiffXPosition;
-      p.TiffYPosition = w.TiffYPosition;
-      p.TiffDocumentName = w.TiffDocumentName;
-      p.TiffImageDescription = w.TiffImageDescription;
-      p.TiffPageName = w.TiffPageName;
-      p.TiffPageNumber = w.TiffPageNumber;
-      p.TiffPageCount = w.TiffPageCount;
+      CopyTiffFields(p, w);
       p.SamplesPerPixel = w.SamplesPerPixel;
       p.BitsPerSample = w.BitsPerSample;
       break;
     case ippGIF1:
     case ippGIF2:
-      p.GifImageIndex = w.GifImageIndex;
-      p.GifXPosition = w.GifXPosition;
-      p.GifYPosition = w.GifYPosition;
-      p.GifDelay = w.GifDelay;
-      p.GifHasTransparency = w.GifHasTransparency;
-      p.GifTransparentColor = w.GifTransparentColor;
-      p.GifInterlaced = w.GifInterlaced;
-      p.GifBackgroundColor = w.GifBackgroundColor;
+      CopyGifFields(p, w);
       p.BitsPerSample = w.BitsPerSample;
       p.SamplesPerPixel = 1;
       break;
@@ -856,12 +873,7 @@ void TfIOPreviews::RenderPreview(TRuzozAdView* View) {
       io_->J2kToStream(&memory);
       SetCompressedSize(ippJ2K, memory.Size());
     } else {
-      p.JpegQuality = w.JpegQuality;
-      p.JpegColorSpace = w.JpegColorSpace;
-      p.JpegDctMethod = w.JpegDctMethod;
-      p.JpegOptimalHuffman = w.JpegOptimalHuffman;
-      p.JpegSmoothing = w.JpegSmoothing;
-      p.JpegProgressive = w.JpegProgressive;
+      CopyJpegFields(p, w);
       io_->JpegToStream(&memory);
       SetCompressedSize(ippJPEG1, memory.Size());
       SetCompressedSize(ippJPEG2, memory.Size());
@@ -879,27 +891,11 @@ void TfIOPreviews::RenderPreview(TRuzozAdView* View) {
     switch (page) {
       case ippTIFF1:
       case ippTIFF2:
-        p.TiffCompression = w.TiffCompression;
-        p.TiffPhotometric = w.TiffPhotometric;
-        p.TiffPageIndex = w.TiffPageIndex;
-        p.TiffXPosition = w.TiffXPosition;
-        p.TiffYPosition = w.TiffYPosition;
-        p.TiffDocumentName = w.TiffDocumentName;
-        p.TiffImageDescription = w.TiffImageDescription;
-        p.TiffPageName = w.TiffPageName;
-        p.TiffPageNumber = w.TiffPageNumber;
-        p.TiffPageCount = w.TiffPageCount;
+        CopyTiffFields(p, w);
         break;
       case ippGIF1:
       case ippGIF2:
-        p.GifImageIndex = w.GifImageIndex;
-        p.GifXPosition = w.GifXPosition;
-        p.GifYPosition = w.GifYPosition;
-        p.GifDelay = w.GifDelay;
-        p.GifHasTransparency = w.GifHasTransparency;
-        p.GifTransparentColor = w.GifTransparentColor;
-        p.GifInterlaced = w.GifInterlaced;
-        p.GifBackgroundColor = w.GifBackgroundColor;
+        CopyGifFields(p, w);
         bs.samples = 1;
         break;
       case ippBMP:
