@@ -13,6 +13,7 @@
 #include "imaging/formats/iefilters.h"
 #include "imaging/formats/ioparams.h"
 #include "platform/Classes.h"
+#include "platform/Win.h"
 
 namespace fmtt {
 
@@ -128,6 +129,19 @@ inline Integer ColorCount(TIEBitmap& B) {
       }
     }
   return n;
+}
+
+// The names of the plain files in a folder (for the interop runs' input folders).
+inline std::vector<std::string> FilesIn(const std::string& Dir) {
+  std::vector<std::string> out;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(Utf8ToWide(Dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(WideToUtf8(fd.cFileName));
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  return out;
 }
 
 }  // namespace fmtt

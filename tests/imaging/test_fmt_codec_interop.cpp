@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fmt_test_util.h"
 #include "fmt_util.h"
 #include "imaging/formats/iej2000.h"
 #include "imaging/formats/jpegfilt.h"
@@ -16,18 +17,6 @@
 using namespace fmtfix;
 
 namespace {
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> out;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = ::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(WideToUtf8(fd.cFileName));
-  } while (::FindNextFileW(h, &fd));
-  ::FindClose(h);
-  return out;
-}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -77,7 +66,7 @@ TEST(FmtCodecInterop, DecodeCorpusAndWriteEveryKind) {
   const char* env = std::getenv("FMT_CODEC_INTEROP_DIR");
   if (!env || !*env) GTEST_SKIP() << "FMT_CODEC_INTEROP_DIR not set";
   const std::string dir = env;
-  for (const std::string& name : FilesIn(dir + "\\in")) {
+  for (const std::string& name : fmtt::FilesIn(dir + "\\in")) {
     const std::string ext = Lower(name.substr(name.rfind('.') + 1));
     TMemoryStream s;
     s.LoadFromFile(dir + "\\in\\" + name);
@@ -113,7 +102,7 @@ TEST(FmtCodecInterop, DecodeCorpusAndWriteEveryKind) {
     }
   }
 
-  for (const std::string& name : FilesIn(dir + "\\src")) {
+  for (const std::string& name : fmtt::FilesIn(dir + "\\src")) {
     auto pic = ReadPpm(dir + "\\src\\" + name);
     ASSERT_NE(pic, nullptr) << name;
     const std::string base = dir + "\\enc\\" + name.substr(0, name.size() - 4);

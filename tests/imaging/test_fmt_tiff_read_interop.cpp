@@ -16,18 +16,6 @@
 
 namespace {
 
-std::vector<std::string> FilesIn(const std::string& Dir) {
-  std::vector<std::string> out;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = ::FindFirstFileW(Utf8ToWide(Dir + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(WideToUtf8(fd.cFileName));
-  } while (::FindNextFileW(h, &fd));
-  ::FindClose(h);
-  return out;
-}
-
 void WriteText(const std::string& Path, const std::string& Text) {
   TFileStream f(Path, fmCreate);
   if (!Text.empty()) f.WriteBuffer(Text.data(), Integer(Text.size()));
@@ -73,7 +61,7 @@ TEST(TiffReadInterop, DecodeEveryFile) {
   const char* env = std::getenv("TIFF_READ_INTEROP_DIR");
   if (!env || !*env) GTEST_SKIP() << "TIFF_READ_INTEROP_DIR not set";
   const std::string dir = env;
-  const auto files = FilesIn(dir + "\\in");
+  const auto files = fmtt::FilesIn(dir + "\\in");
   ASSERT_FALSE(files.empty());
   for (const std::string& name : files) {
     const std::string in = dir + "\\in\\" + name, out = dir + "\\out\\" + name;
