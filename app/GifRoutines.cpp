@@ -81,10 +81,6 @@ bool WriteGifReplacing(TGIFImage* Document, const std::string& File) {
   return false;
 }
 
-std::unique_ptr<TGIFExtension> TakeExtension(TGIFSubImage* Frame, TGIFExtension* Ext) {
-  return std::unique_ptr<TGIFExtension>(static_cast<TGIFExtension*>(Frame->Extensions()->RemoveItem(Ext).release()));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
