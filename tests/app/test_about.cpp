@@ -12,7 +12,7 @@
 
 namespace {
 
-void SendKey(WORD Key) {
+void AboutSendKey(WORD Key) {
   INPUT in[2]{};
   in[0].type = in[1].type = INPUT_KEYBOARD;
   in[0].ki.wVk = in[1].ki.wVk = Key;
@@ -20,7 +20,7 @@ void SendKey(WORD Key) {
   ::SendInput(2, in, sizeof(INPUT));
 }
 
-void ClickControl(TControl* C) {
+void AboutClick(TControl* C) {
   TPoint p = C->ClientToScreen(Point(C->Width() / 2, C->Height() / 2));
   ::SetCursorPos(p.X, p.Y);
   INPUT in[2]{};
@@ -30,7 +30,7 @@ void ClickControl(TControl* C) {
   ::SendInput(2, in, sizeof(INPUT));
 }
 
-TfrmAboutGifFluxmere* ShownAboutBox() {
+TfrmAboutGifFluxmere* AboutShownBox() {
   for (Integer i = 0; i < Screen->FormCount(); ++i)
     if (auto* box = dynamic_cast<TfrmAboutGifFluxmere*>(Screen->Forms(i)))
       if (box->Visible()) return box;
@@ -45,13 +45,14 @@ TEST(AboutBox, ShowsItsTextsAndClosesWithEnterOrEscape) {
     box->AfterConstruction();
     bool checked = false;
     testui::TOneShot act(100, [&] {
-      if (ShownAboutBox() != box) {
+      if (AboutShownBox() != box) {
         ADD_FAILURE() << "the about box is not shown";
         box->SetModalResult(2);
         return;
       }
       EXPECT_EQ(box->Caption(), "About Larkspire GIF Fluxmere");
       EXPECT_EQ(box->lblTitle->Caption(), "Larkspire GIF Fluxmere 7.0");
+      EXPECT_TRUE(box->lblTitle->Font()->Style().Contains(fsBold));
       EXPECT_FALSE(box->lblDescription->Caption().empty());
       EXPECT_FALSE(box->lblMakerSite->URL().empty());
       EXPECT_FALSE(box->lblCreditSite->URL().empty());
@@ -68,7 +69,7 @@ TEST(AboutBox, ShowsItsTextsAndClosesWithEnterOrEscape) {
       }
       checked = true;
       ::SetForegroundWindow(box->Handle());
-      SendKey(key);
+      AboutSendKey(key);
     });
     {
       TModalResult result = box->ShowModal();
@@ -88,7 +89,7 @@ TEST(AboutBox, LinkLabelsOpenTheirAddresses) {
   };
   std::string maker, credit;
   testui::TOneShot act(100, [&] {
-    TfrmAboutGifFluxmere* box = ShownAboutBox();
+    TfrmAboutGifFluxmere* box = AboutShownBox();
     if (!box) {
       ADD_FAILURE() << "the about box is not shown";
       return;
@@ -96,16 +97,16 @@ TEST(AboutBox, LinkLabelsOpenTheirAddresses) {
     maker = box->lblMakerSite->URL();
     credit = box->lblCreditSite->URL();
     ::SetForegroundWindow(box->Handle());
-    ClickControl(box->lblMakerSite);
+    AboutClick(box->lblMakerSite);
     testshots::SettleInput(100);
-    ClickControl(box->lblCreditSite);
+    AboutClick(box->lblCreditSite);
     testshots::SettleInput(100);
-    SendKey(VK_ESCAPE);
+    AboutSendKey(VK_ESCAPE);
   });
   ShowAboutBox();
   TRzURLLabel::ShellOpen = saved;
   EXPECT_EQ(opened, (std::vector<std::string>{maker, credit}));
-  EXPECT_EQ(ShownAboutBox(), nullptr);
+  EXPECT_EQ(AboutShownBox(), nullptr);
 }
 
 }  // namespace

@@ -24,15 +24,15 @@ using routinestest::TScratchFolder;
 
 namespace {
 
-const std::string kLoadError(const std::string& Path) {
+const std::string RoutinesLoadError(const std::string& Path) {
   return "Error loading " + Path + "! GIF Fluxmere does not support the file type or it is a corrupted file.";
 }
-const std::string kSaveError(const std::string& Path) { return "Error saving file! Unable to save " + Path + " to disk."; }
+const std::string RoutinesSaveError(const std::string& Path) { return "Error saving file! Unable to save " + Path + " to disk."; }
 
 // The settings key emptied before and after a test.
-struct TCleanSettings {
-  TCleanSettings() { Clear(); }
-  ~TCleanSettings() { Clear(); }
+struct TRoutinesCleanSettings {
+  TRoutinesCleanSettings() { Clear(); }
+  ~TRoutinesCleanSettings() { Clear(); }
   static void Clear() {
     TRegistry r;
     r.SetRootKey(HKEY_CURRENT_USER);
@@ -54,7 +54,7 @@ struct TCleanSettings {
 
 // Kinds of extension in a frame's list, in order: L loop, G graphic control,
 // C comment, ? other.
-std::string ExtensionKinds(TGIFSubImage* Frame) {
+std::string RoutinesExtKinds(TGIFSubImage* Frame) {
   std::string kinds;
   for (Integer j = 0; j < Frame->Extensions()->ItemCount(); ++j) {
     TGIFExtension* e = Frame->Extensions()->ExtensionAt(j);
@@ -66,7 +66,7 @@ std::string ExtensionKinds(TGIFSubImage* Frame) {
   return kinds;
 }
 
-TGIFGraphicControlExtension* AppendControl(TGIFSubImage* Frame, Word Delay) {
+TGIFGraphicControlExtension* RoutinesAppendControl(TGIFSubImage* Frame, Word Delay) {
   auto gce = std::make_unique<TGIFGraphicControlExtension>(Frame);
   gce->SetFrameDelay(Delay);
   auto* raw = gce.get();
@@ -74,7 +74,7 @@ TGIFGraphicControlExtension* AppendControl(TGIFSubImage* Frame, Word Delay) {
   return raw;
 }
 
-TGIFAppExtNSLoop* AppendLoop(TGIFSubImage* Frame, Word Loops) {
+TGIFAppExtNSLoop* RoutinesAppendLoop(TGIFSubImage* Frame, Word Loops) {
   auto loop = std::make_unique<TGIFAppExtNSLoop>(Frame);
   loop->SetLoops(Loops);
   auto* raw = loop.get();
@@ -97,7 +97,7 @@ TEST(RoutinesFileTypes, ExtensionTable) {
 
 // ---------------------------------------------------------------------------
 TEST(RoutinesSettings, ReadsStringsWithDefaults) {
-  TCleanSettings clean;
+  TRoutinesCleanSettings clean;
   // No key at all: every value takes its default.
   TPaletteSettings none = LoadPaletteSettings();
   EXPECT_EQ(none.PaletteType, 2);
@@ -106,11 +106,11 @@ TEST(RoutinesSettings, ReadsStringsWithDefaults) {
   EXPECT_EQ(none.MaxImportCount, 256);
   EXPECT_FALSE(none.PaletteDefaults);
 
-  TCleanSettings::Put("PaletteType", "0");
-  TCleanSettings::Put("MaxColorCount", "sixty");
-  TCleanSettings::Put("DitherMethod", "1");
-  TCleanSettings::Put("MaxImportCount", "");
-  TCleanSettings::Put("PaletteDefaults", "1");
+  TRoutinesCleanSettings::Put("PaletteType", "0");
+  TRoutinesCleanSettings::Put("MaxColorCount", "sixty");
+  TRoutinesCleanSettings::Put("DitherMethod", "1");
+  TRoutinesCleanSettings::Put("MaxImportCount", "");
+  TRoutinesCleanSettings::Put("PaletteDefaults", "1");
   TPaletteSettings s = LoadPaletteSettings();
   EXPECT_EQ(s.PaletteType, 0);
   EXPECT_EQ(s.MaxColorCount, 256);  // not a number
@@ -123,7 +123,7 @@ TEST(RoutinesSettings, ReadsStringsWithDefaults) {
     bool flag;
   } flags[] = {{"1", true}, {"0", false}, {"yes", false}, {"11", false}, {"", false}};
   for (const auto& f : flags) {
-    TCleanSettings::Put("ClipFrame", f.stored);
+    TRoutinesCleanSettings::Put("ClipFrame", f.stored);
     EXPECT_EQ(ReadSettingFlag("ClipFrame", true), f.flag) << f.stored;
   }
   // A value of another registry type cannot be read as a string: the default.
@@ -141,14 +141,14 @@ TEST(RoutinesSettings, ReadsStringsWithDefaults) {
 }
 
 TEST(RoutinesSettings, WritesStringsTheReadersRead) {
-  TCleanSettings clean;
+  TRoutinesCleanSettings clean;
   WriteSettingFlag("ClipDefault", true);
   WriteSettingFlag("ClipFrame", false);
   WriteSettingInt("MaxColorCount", 64);
   WriteSettingInt("PaletteType", -1);
-  EXPECT_EQ(TCleanSettings::Get("ClipDefault"), "1");
-  EXPECT_EQ(TCleanSettings::Get("ClipFrame"), "0");
-  EXPECT_EQ(TCleanSettings::Get("MaxColorCount"), "64");
+  EXPECT_EQ(TRoutinesCleanSettings::Get("ClipDefault"), "1");
+  EXPECT_EQ(TRoutinesCleanSettings::Get("ClipFrame"), "0");
+  EXPECT_EQ(TRoutinesCleanSettings::Get("MaxColorCount"), "64");
   EXPECT_TRUE(ReadSettingFlag("ClipDefault", false));
   EXPECT_FALSE(ReadSettingFlag("ClipFrame", true));
   EXPECT_EQ(ReadSettingInt("MaxColorCount", 256), 64);
@@ -184,12 +184,12 @@ TEST(RoutinesSettings, ReductionSettingsTable) {
 
 // ---------------------------------------------------------------------------
 TEST(RoutinesFrames, FirstBitmapStartsTheAnimation) {
-  TCleanSettings clean;
+  TRoutinesCleanSettings clean;
   TGIFImage doc;
   auto red = SolidBitmap(20, 10, clRed);
   EXPECT_EQ(AddBitmapAsFrame(&doc, red.get(), 0), 0);
   TGIFSubImage* first = doc.Frames()->FrameAt(0);
-  EXPECT_EQ(ExtensionKinds(first), "LG");
+  EXPECT_EQ(RoutinesExtKinds(first), "LG");
   EXPECT_EQ(GetLoopCount(&doc), 0);
   ASSERT_NE(first->GraphicControl(), nullptr);
   EXPECT_EQ(first->GraphicControl()->FrameDelay(), 100);
@@ -202,14 +202,14 @@ TEST(RoutinesFrames, FirstBitmapStartsTheAnimation) {
 
   auto blue = SolidBitmap(20, 10, clBlue);
   EXPECT_EQ(AddBitmapAsFrame(&doc, blue.get(), 1), 1);
-  EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(1)), "");
-  EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(0)), "LG");
+  EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(1)), "");
+  EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(0)), "LG");
   EXPECT_EQ(FrameColorAt(&doc, 0), static_cast<TColor>(clRed));
   EXPECT_EQ(FrameColorAt(&doc, 1), static_cast<TColor>(clBlue));
 }
 
 TEST(RoutinesFrames, PositionInsertsOrAppends) {
-  TCleanSettings clean;
+  TRoutinesCleanSettings clean;
   const TColor colors[] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF};
   struct {
     Integer position, index;
@@ -235,8 +235,8 @@ TEST(RoutinesFrames, PalettedBitmapKeepsItsIndicesAndSettingsDecideOptimising) {
   // A 4-bit bitmap keeps its colour table; with "PaletteType" 2 the maps are
   // left as they are, with 0 they are merged into one global map.
   for (const char* type : {"2", "0"}) {
-    TCleanSettings clean;
-    TCleanSettings::Put("PaletteType", type);
+    TRoutinesCleanSettings clean;
+    TRoutinesCleanSettings::Put("PaletteType", type);
     TGIFImage doc;
     doc.SetColorReduction(rdWindows20);
     auto a = SolidBitmap(6, 6, clLime, pf4bit);
@@ -273,7 +273,7 @@ TEST(RoutinesExtensions, LoopCountRoundTrips) {
 
   SetLoopCount(&doc, 3);
   EXPECT_EQ(GetLoopCount(&doc), 3);
-  EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(0)), "L");
+  EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(0)), "L");
   SetLoopCount(&doc, 0);
   EXPECT_EQ(GetLoopCount(&doc), 0);
   SetLoopCount(&doc, 1);
@@ -281,13 +281,13 @@ TEST(RoutinesExtensions, LoopCountRoundTrips) {
   EXPECT_EQ(GetLoopCount(&doc), 1);
 
   // Two loop blocks: both get the count; count 1 removes the last of them.
-  AppendLoop(doc.Frames()->FrameAt(0), 7);
-  AppendLoop(doc.Frames()->FrameAt(0), 9);
+  RoutinesAppendLoop(doc.Frames()->FrameAt(0), 7);
+  RoutinesAppendLoop(doc.Frames()->FrameAt(0), 9);
   EXPECT_EQ(GetLoopCount(&doc), 9);
   SetLoopCount(&doc, 4);
   EXPECT_EQ(GetLoopCount(&doc), 4);
   SetLoopCount(&doc, 1);
-  EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(0)), "L");
+  EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(0)), "L");
 }
 
 TEST(RoutinesExtensions, LoopBlockGoesFirstAndOnlyWhereAsked) {
@@ -296,11 +296,11 @@ TEST(RoutinesExtensions, LoopBlockGoesFirstAndOnlyWhereAsked) {
   AddCommentExtension(f0, "made by\r\nhand");
   EnsureGraphicControl(f0, 25);
   AddLoopExtension(&doc, 0, 5);
-  EXPECT_EQ(ExtensionKinds(f0), "LCG");
+  EXPECT_EQ(RoutinesExtKinds(f0), "LCG");
   AddLoopExtension(&doc, 0, 1);   // count 1: no block
   AddLoopExtension(&doc, 4, 2);   // no frame 4
   AddLoopExtension(&doc, -1, 2);
-  EXPECT_EQ(ExtensionKinds(f0), "LCG");
+  EXPECT_EQ(RoutinesExtKinds(f0), "LCG");
   auto* comment = dynamic_cast<TGIFCommentExtension*>(f0->Extensions()->ExtensionAt(1));
   ASSERT_NE(comment, nullptr);
   EXPECT_EQ(comment->Lines()->Count(), 2);
@@ -316,7 +316,7 @@ TEST(RoutinesExtensions, GraphicControlAndDisposal) {
   EXPECT_EQ(f->GraphicControl()->FrameDelay(), 0);
   // An existing block keeps its disposal; the delay is stored in 16 bits.
   EnsureGraphicControl(f, 70000);
-  EXPECT_EQ(ExtensionKinds(f), "G");
+  EXPECT_EQ(RoutinesExtKinds(f), "G");
   EXPECT_EQ(f->GraphicControl()->DisposalMethod(), dpPrevious);
   EXPECT_EQ(f->GraphicControl()->FrameDelay(), 70000 & 0xFFFF);
   TGIFSubImage* g = AddSolidFrame(&doc, 4, 4, clBlue);
@@ -348,7 +348,7 @@ TEST(RoutinesExtensions, MovingFramesKeepsTheLoopOnFrameZero) {
       EXPECT_EQ(FrameColorAt(&doc, i), c.order[size_t(i)]) << c.from << "->" << c.to << " frame " << i;
     EXPECT_EQ(GetLoopCount(&doc), 6) << c.from << "->" << c.to;
     for (int i = 1; i < 3; ++i)
-      EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(i)).find('L'), std::string::npos) << c.from << "->" << c.to;
+      EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(i)).find('L'), std::string::npos) << c.from << "->" << c.to;
   }
   MoveFrame(0, 1, nullptr);
 }
@@ -357,12 +357,12 @@ TEST(RoutinesExtensions, MovingFramesKeepsTheLoopOnFrameZero) {
 TEST(RoutinesPrepare, KeepsOneControlBlockPerFrame) {
   TGIFImage doc;
   TGIFSubImage* f = AddSolidFrame(&doc, 4, 4, clRed);
-  TGIFGraphicControlExtension* first = AppendControl(f, 10);
-  AppendControl(f, 20);
-  AppendControl(f, 30);
+  TGIFGraphicControlExtension* first = RoutinesAppendControl(f, 10);
+  RoutinesAppendControl(f, 20);
+  RoutinesAppendControl(f, 30);
   ASSERT_EQ(f->GraphicControl(), first);
   PrepareGifForOutput(&doc, false, 0);
-  EXPECT_EQ(ExtensionKinds(f), "G");
+  EXPECT_EQ(RoutinesExtKinds(f), "G");
   auto* kept = dynamic_cast<TGIFGraphicControlExtension*>(f->Extensions()->ExtensionAt(0));
   ASSERT_NE(kept, nullptr);
   EXPECT_EQ(kept->FrameDelay(), 30);
@@ -376,10 +376,10 @@ TEST(RoutinesPrepare, LoopBlocksEndOnFrameZero) {
     TGIFImage doc;
     AddSolidFrame(&doc, 4, 4, clRed);
     TGIFSubImage* f2 = AddSolidFrame(&doc, 4, 4, clBlue);
-    AppendLoop(f2, 9);
+    RoutinesAppendLoop(f2, 9);
     PrepareGifForOutput(&doc, false, 4);
-    EXPECT_EQ(ExtensionKinds(f2), "");
-    EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(0)), "L");
+    EXPECT_EQ(RoutinesExtKinds(f2), "");
+    EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(0)), "L");
     EXPECT_EQ(GetLoopCount(&doc), 4);
   }
   // Frame 0 has its own: it stays alone and keeps its count (a second block
@@ -389,10 +389,10 @@ TEST(RoutinesPrepare, LoopBlocksEndOnFrameZero) {
     AddSolidFrame(&doc, 4, 4, clRed);
     TGIFSubImage* f2 = AddSolidFrame(&doc, 4, 4, clBlue);
     SetLoopCount(&doc, 3);
-    AppendLoop(f2, 9);
+    RoutinesAppendLoop(f2, 9);
     PrepareGifForOutput(&doc, false, 0);
-    EXPECT_EQ(ExtensionKinds(doc.Frames()->FrameAt(0)), "L");
-    EXPECT_EQ(ExtensionKinds(f2), "");
+    EXPECT_EQ(RoutinesExtKinds(doc.Frames()->FrameAt(0)), "L");
+    EXPECT_EQ(RoutinesExtKinds(f2), "");
     EXPECT_EQ(GetLoopCount(&doc), 3);
   }
 }
@@ -471,7 +471,7 @@ TEST(RoutinesLoadSave, LoadGifFileReportsAndKeepsTheDocument) {
     TMessageLog log;
     EXPECT_FALSE(LoadGifFile(&target, bad)) << bad;
     ASSERT_EQ(log.Boxes.size(), 1u) << bad;
-    EXPECT_EQ(log.Boxes[0].Text, kLoadError(bad));
+    EXPECT_EQ(log.Boxes[0].Text, RoutinesLoadError(bad));
     EXPECT_EQ(log.Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
     ASSERT_EQ(target.Frames()->ItemCount(), 1) << bad;
     EXPECT_EQ(FrameColorAt(&target, 0), static_cast<TColor>(clLime)) << bad;
@@ -509,7 +509,7 @@ TEST(RoutinesLoadSave, LoadImageAsBitmapByType) {
     Integer width;        // of the bitmap afterwards (3: left as it was)
     TColor color;
   } cases[] = {
-      {folder / "gone.bmp", false, -1, kLoadError(folder / "gone.bmp"), 3, clWhite},
+      {folder / "gone.bmp", false, -1, RoutinesLoadError(folder / "gone.bmp"), 3, clWhite},
       {unknown, false, -1, "notes.xyz is an unrecognized file type!", 3, clWhite},
       {bmp, false, 0, "", 7, clRed},
       {badBmp, false, -1, "", 3, clWhite},
@@ -580,7 +580,7 @@ TEST(RoutinesLoadSave, SaveWritesOnlyWhereAllowedAndRoundTrips) {
   {
     TMessageLog log;
     EXPECT_FALSE(SaveGifFile(&doc, target, true, false));  // missing and not forced
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{kSaveError(target)});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesSaveError(target)});
     EXPECT_FALSE(FileExists(target));
   }
   {
@@ -607,7 +607,7 @@ TEST(RoutinesLoadSave, SaveWritesOnlyWhereAllowedAndRoundTrips) {
 }
 
 // A document whose writing fails after some bytes, as a full disk would.
-class TBrokenWriteGif : public TGIFImage {
+class TRoutinesBrokenWriteGif : public TGIFImage {
  public:
   void SaveToStream(TStream* Stream) override {
     Stream->WriteBuffer("GIF89a", 6);
@@ -636,12 +636,12 @@ TEST(RoutinesLoadSave, FailedSaveLeavesTheOldFile) {
       {"Z:\\proc\\lf_not_writable.gif", false, ""},  // a folder nobody may create files in
   };
   for (const auto& c : cases) {
-    TBrokenWriteGif broken;
+    TRoutinesBrokenWriteGif broken;
     AddSolidFrame(&broken, 4, 4, clBlue);
     TGIFImage* document = c.broken ? &broken : &doc;
     TMessageLog log;
     EXPECT_FALSE(SaveGifFile(document, c.file, true, true)) << c.file;
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{kSaveError(c.file)}) << c.file;
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesSaveError(c.file)}) << c.file;
     EXPECT_EQ(routinestest::ReadBytes(c.file), c.before) << c.file;
   }
   // No partial file is left behind.
