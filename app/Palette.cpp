@@ -41,7 +41,6 @@ void RegisterPaletteFormClasses() {
       {"FormCreate", &F::FormCreate},
       {"FormShow", &F::FormShow},
       {"FormCloseQuery", &F::FormCloseQuery},
-      {"FormDestroy", &F::FormDestroy},
       {"pbPalettePaint", &F::pbPalettePaint},
       {"pbPaletteMouseDown", &F::pbPaletteMouseDown},
       {"pbPaletteMouseMove", &F::pbPaletteMouseMove},
@@ -76,7 +75,7 @@ std::unique_ptr<TCmdColorMap> CopyOfMap(TGIFColorMap* Source) {
   return map;
 }
 
-TGIFSubImage* FrameOf(TGIFImage* Document, Integer FrameIndex) {
+TGIFSubImage* PaletteFrameAt(TGIFImage* Document, Integer FrameIndex) {
   if (!Document || FrameIndex < 0 || FrameIndex >= Document->Frames()->ItemCount()) return nullptr;
   return Document->Frames()->FrameAt(FrameIndex);
 }
@@ -200,8 +199,6 @@ void TfrmPalette::FormShow(TObject*) {
 void TfrmPalette::FormCloseQuery(TObject*, bool&) {
   if (mode_ == pmEditColor && ModalResult() == mrOk) ApplyRGB();
 }
-
-void TfrmPalette::FormDestroy(TObject*) { workMap_.reset(); }
 
 // ---------------------------------------------------------------------------
 // The swatch grid.
@@ -400,7 +397,7 @@ void TfrmPalette::btnColorDeleteClick(TObject*) {
 // Whether an entry is still needed by the pixels.
 
 bool ColorIndexUsed(TGIFImage* Document, Integer FrameIndex, Integer Index) {
-  TGIFSubImage* frame = FrameOf(Document, FrameIndex);
+  TGIFSubImage* frame = PaletteFrameAt(Document, FrameIndex);
   if (!frame || !frame->Data() || Index < 0 || Index > 255) return false;
   const Int64 pixels = std::min<Int64>(Int64(frame->Width()) * frame->Height(), frame->DataSize());
   return std::memchr(frame->Data(), Index, static_cast<size_t>(pixels)) != nullptr;
