@@ -1,7 +1,6 @@
 // Helpers for the editor's dialog tests: a script of real input steps run
 // from a short timer while a modal dialog's loop pumps, clicks on controls,
-// message boxes answered and recorded, the settings key cleaned, and
-// pictures of a shown window.
+// the settings key cleaned, and pictures of a shown window.
 #pragma once
 
 #include <functional>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Dialogs.h"
+#include "app/GifRoutines.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Registry.h"
@@ -18,8 +17,6 @@
 #include "tests/controls/shots.h"
 
 namespace dlgtest {
-
-constexpr const char* kSettingsKey = "Software\\Larkspire Software\\GIF Fluxmere\\Settings";
 
 // A left click (SendInput) at a client point of C, handled before it returns.
 inline void ClickAt(TControl* C, Integer X, Integer Y) { barinput::Click(C->ClientToScreen(Point(X, Y))); }
@@ -70,45 +67,27 @@ T* ShowingForm() {
   return nullptr;
 }
 
-// Answers every message box with Answer and records it; restores the previous
-// box function when it goes.
-struct TBoxLog {
-  struct TBox {
-    std::string Text, Caption;
-    UINT Flags;
-  };
-  std::vector<TBox> Boxes;
-  TMessageBoxFunc saved;
-  explicit TBoxLog(int Answer = IDOK) : saved(MessageBoxFunc) {
-    MessageBoxFunc = [this, Answer](HWND, const std::string& Text, const std::string& Caption, UINT Flags) {
-      Boxes.push_back({Text, Caption, Flags});
-      return Answer;
-    };
-  }
-  ~TBoxLog() { MessageBoxFunc = saved; }
-};
-
 // The settings key, removed before and after each test that uses it.
 inline void DeleteSettingsKey() {
   TRegistry r;
   r.SetRootKey(HKEY_CURRENT_USER);
-  r.DeleteKey(std::string("\\") + kSettingsKey);
+  r.DeleteKey(std::string("\\") + GifSettingsKey);
 }
 inline bool SettingsKeyExists() {
   TRegistry r;
   r.SetRootKey(HKEY_CURRENT_USER);
-  return r.KeyExists(std::string("\\") + kSettingsKey);
+  return r.KeyExists(std::string("\\") + GifSettingsKey);
 }
 inline void PutSetting(const std::string& Name, const std::string& Value) {
   TRegistry r;
   r.SetRootKey(HKEY_CURRENT_USER);
-  if (r.OpenKey(kSettingsKey, true)) r.WriteString(Name, Value);
+  if (r.OpenKey(GifSettingsKey, true)) r.WriteString(Name, Value);
 }
 // The stored string, or "<none>" when the value is missing.
 inline std::string GetSetting(const std::string& Name) {
   TRegistry r;
   r.SetRootKey(HKEY_CURRENT_USER);
-  if (!r.OpenKeyReadOnly(kSettingsKey) || !r.ValueExists(Name)) return "<none>";
+  if (!r.OpenKeyReadOnly(GifSettingsKey) || !r.ValueExists(Name)) return "<none>";
   return r.ReadString(Name);
 }
 

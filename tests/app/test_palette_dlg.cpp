@@ -13,6 +13,7 @@
 #include "app/Palette.h"
 #include "gif/GIFImage.h"
 #include "tests/app/dialog_input.h"
+#include "tests/app/routines_support.h"
 
 namespace {
 
@@ -365,7 +366,7 @@ TEST_F(PaletteDlgTest, ModalRunAnswersOkWithThePickAndCancelOnEscape) {
 // --- Editing modes -------------------------------------------------------------------
 
 TEST_F(PaletteDlgTest, ColourValueEditsTakeDigitsAndRefuseValuesAbove255) {
-  dlgtest::TBoxLog boxes;
+  routinestest::TMessageLog boxes;
   TShownPalette p(doc.get(), pmEditColor, 0, 0, static_cast<TColor>(RGB(10, 20, 30)));
   EXPECT_EQ(p->txtRed->Text(), "10");
   EXPECT_EQ(p->txtGreen->Text(), "20");
@@ -435,7 +436,7 @@ TEST_F(PaletteDlgTest, OkInTheColourValueModeTakesTheTypedValue) {
 }
 
 TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
-  dlgtest::TBoxLog boxes;
+  routinestest::TMessageLog boxes;
   TShownPalette p(doc.get(), pmEditGlobal, -1);
   ASSERT_NE(p->WorkMap(), nullptr);
   TCmdColorMap* map = p->WorkMap();
