@@ -415,6 +415,17 @@ TEST_F(PaletteDlgTest, ColourValueEditsTakeDigitsAndRefuseValuesAbove255) {
   dlgtest::ClickAt(p->udBlue, p->udBlue->Width() / 2, p->udBlue->Height() - 4);
   EXPECT_EQ(p->txtBlue->Text(), "254");
   EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(129, 20, 254))));
+
+  // A field emptied before it takes the focus counts as 0, without an error.
+  dlgtest::ClickCentre(p->txtRed);
+  boxes.Boxes.clear();
+  p->txtGreen->SetText("");
+  dlgtest::ClickCentre(p->txtGreen);
+  dlgtest::TypeText("7");
+  barinput::Tap(VK_TAB);
+  EXPECT_TRUE(boxes.Boxes.empty());
+  EXPECT_EQ(p->txtGreen->Tag(), 0);
+  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(129, 7, 254))));
 }
 
 TEST_F(PaletteDlgTest, OkInTheColourValueModeTakesTheTypedValue) {
@@ -505,6 +516,18 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
   EXPECT_FALSE(p->btnColorAdd->Enabled());
   p->btnColorAddClick(p->btnColorAdd);
   EXPECT_EQ(map->Count(), 256);
+
+  // With no entry selected (a caller's preset), the values show but no entry changes.
+  p->SelectedIndex = -1;
+  const TColor before = Rgb(map->ColorAt(0));
+  boxes.Boxes.clear();
+  dlgtest::ClickAt(p->udGreen, p->udGreen->Width() / 2, 4);
+  EXPECT_TRUE(boxes.Boxes.empty());
+  EXPECT_EQ(Rgb(map->ColorAt(0)), before);
+  EXPECT_EQ(map->Count(), 256);
+  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(
+                                                      RGB(p->udRed->Position(), p->udGreen->Position(),
+                                                          p->udBlue->Position()))));
 }
 
 // --- Which colours may go ------------------------------------------------------------------
