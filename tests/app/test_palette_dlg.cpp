@@ -21,42 +21,42 @@ namespace {
 // vertical stripes (index 19 unused), transparent index 5. Frame 1: 40 x 30
 // on the global map {black, red, green, blue, red}, index y mod 3 in rows
 // (3 and 4 unused). Frame 2: no pixels.
-constexpr Integer kW = 40, kH = 30, kLocalCount = 20, kTransparent = 5;
+constexpr Integer kPalW = 40, kPalH = 30, kPalLocalCount = 20, kPalTransparent = 5;
 
-TColor LocalColor(Integer I) { return static_cast<TColor>(RGB(12 * I + 3, 250 - 11 * I, (I * 53) & 0xFF)); }
-const TColor kGlobal[] = {static_cast<TColor>(RGB(0, 0, 0)), static_cast<TColor>(RGB(255, 0, 0)),
+TColor PalLocalColor(Integer I) { return static_cast<TColor>(RGB(12 * I + 3, 250 - 11 * I, (I * 53) & 0xFF)); }
+const TColor kPalGlobal[] = {static_cast<TColor>(RGB(0, 0, 0)), static_cast<TColor>(RGB(255, 0, 0)),
                           static_cast<TColor>(RGB(0, 255, 0)), static_cast<TColor>(RGB(0, 0, 255)),
                           static_cast<TColor>(RGB(255, 0, 0))};
-Integer StripeIndex(Integer X) { return (X / 2) % 19; }
+Integer PalStripeIndex(Integer X) { return (X / 2) % 19; }
 
-std::unique_ptr<TGIFImage> MakeDocument() {
+std::unique_ptr<TGIFImage> MakePaletteDocument() {
   auto doc = std::make_unique<TGIFImage>();
-  doc->SetLogicalWidth(kW);
-  doc->SetLogicalHeight(kH);
-  for (TColor c : kGlobal) doc->GlobalColorMap()->AppendColor(c);
+  doc->SetLogicalWidth(kPalW);
+  doc->SetLogicalHeight(kPalH);
+  for (TColor c : kPalGlobal) doc->GlobalColorMap()->AppendColor(c);
 
   auto f0 = std::make_unique<TGIFSubImage>(doc.get());
-  for (Integer i = 0; i < kLocalCount; ++i) f0->ColorMap()->AppendColor(LocalColor(i));
-  f0->SetPlacement(0, 0, kH, kW);
-  for (Integer y = 0; y < kH; ++y)
-    for (Integer x = 0; x < kW; ++x) f0->Scanline(y)[x] = static_cast<Byte>(StripeIndex(x));
+  for (Integer i = 0; i < kPalLocalCount; ++i) f0->ColorMap()->AppendColor(PalLocalColor(i));
+  f0->SetPlacement(0, 0, kPalH, kPalW);
+  for (Integer y = 0; y < kPalH; ++y)
+    for (Integer x = 0; x < kPalW; ++x) f0->Scanline(y)[x] = static_cast<Byte>(PalStripeIndex(x));
   TGIFSubImage* frame0 = f0.get();
   doc->AddFrame(std::move(f0));
   EnsureGraphicControl(frame0, 10);
   frame0->GraphicControl()->SetUsesTransparentIndex(true);
-  frame0->GraphicControl()->SetTransparentIndex(kTransparent);
+  frame0->GraphicControl()->SetTransparentIndex(kPalTransparent);
 
   auto f1 = std::make_unique<TGIFSubImage>(doc.get());
-  f1->SetPlacement(0, 0, kH, kW);
-  for (Integer y = 0; y < kH; ++y)
-    for (Integer x = 0; x < kW; ++x) f1->Scanline(y)[x] = static_cast<Byte>(y % 3);
+  f1->SetPlacement(0, 0, kPalH, kPalW);
+  for (Integer y = 0; y < kPalH; ++y)
+    for (Integer x = 0; x < kPalW; ++x) f1->Scanline(y)[x] = static_cast<Byte>(y % 3);
   doc->AddFrame(std::move(f1));
 
   doc->AddFrame(std::make_unique<TGIFSubImage>(doc.get()));
   return doc;
 }
 
-TColor Rgb(TColor C) { return static_cast<TColor>(ColorToRGB(C) & 0xFFFFFF); }
+TColor PalRgb(TColor C) { return static_cast<TColor>(ColorToRGB(C) & 0xFFFFFF); }
 
 // The dialog made as the editor makes it, presets applied, shown modelessly
 // as the active window (a modal run is tested on its own).
@@ -81,15 +81,15 @@ struct TShownPalette {
   }
 };
 
-TPoint CellOf(Integer Index) { return Point(Index % 16, Index / 16); }
+TPoint PalCellOf(Integer Index) { return Point(Index % 16, Index / 16); }
 
 // The grid as shown: every cell's centre and top-left corner.
-void ExpectGrid(TfrmPalette* Dlg, const std::vector<TColor>& Entries, Integer Selected) {
+void ExpectPaletteGrid(TfrmPalette* Dlg, const std::vector<TColor>& Entries, Integer Selected) {
   auto shot = testshots::Shot(Dlg->pbPalette);
   // A sunken edge is two lines: shadow outside, dark shadow inside. The grid's
   // own edge lies over the first row and column of cells, so a cell is
   // checked by its inner line.
-  const TColor face = Rgb(clBtnFace), shadow = Rgb(clBtnShadow), dark = Rgb(cl3DDkShadow);
+  const TColor face = PalRgb(clBtnFace), shadow = PalRgb(clBtnShadow), dark = PalRgb(cl3DDkShadow);
   EXPECT_EQ(testshots::Px(shot.get(), 0, 0), shadow) << "the sunken edge around the grid";
   EXPECT_EQ(testshots::Px(shot.get(), 1, 1), dark) << "the sunken edge around the grid";
   Integer wrong = 0;
@@ -97,9 +97,9 @@ void ExpectGrid(TfrmPalette* Dlg, const std::vector<TColor>& Entries, Integer Se
     const Integer x = 1 + (i % 16) * 15, y = 1 + (i / 16) * 15;
     const bool swatch = i < static_cast<Integer>(Entries.size());
     const TColor centre = testshots::Px(shot.get(), x + 7, y + 7), corner = testshots::Px(shot.get(), x + 1, y + 1);
-    const TColor wantCentre = swatch ? Rgb(Entries[i]) : face;
+    const TColor wantCentre = swatch ? PalRgb(Entries[i]) : face;
     TColor wantCorner = swatch ? dark : face;
-    if (i == Selected) wantCorner = Rgb(clRed);  // under the picker frame's pen
+    if (i == Selected) wantCorner = PalRgb(clRed);  // under the picker frame's pen
     if (centre != wantCentre || corner != wantCorner) {
       ++wrong;
       ADD_FAILURE() << "cell " << i << ": centre " << std::hex << centre << " want " << wantCentre << ", corner "
@@ -108,25 +108,25 @@ void ExpectGrid(TfrmPalette* Dlg, const std::vector<TColor>& Entries, Integer Se
   }
 }
 
-std::vector<TColor> LocalColors() {
+std::vector<TColor> PalLocalColors() {
   std::vector<TColor> v;
-  for (Integer i = 0; i < kLocalCount; ++i) v.push_back(LocalColor(i));
+  for (Integer i = 0; i < kPalLocalCount; ++i) v.push_back(PalLocalColor(i));
   return v;
 }
 
 // The picture as shown: stripes of their colours, those of Blank in the box's
 // colour, a black outline.
-void ExpectPicture(TfrmPalette* Dlg, TColor Blank) {
-  ASSERT_EQ(Dlg->pbImage->Width(), kW);
-  ASSERT_EQ(Dlg->pbImage->Height(), kH);
+void ExpectPalettePicture(TfrmPalette* Dlg, TColor Blank) {
+  ASSERT_EQ(Dlg->pbImage->Width(), kPalW);
+  ASSERT_EQ(Dlg->pbImage->Height(), kPalH);
   auto shot = testshots::Shot(Dlg->pbImage);
-  EXPECT_EQ(testshots::Px(shot.get(), 0, 0), Rgb(clBlack)) << "outline";
-  EXPECT_EQ(testshots::Px(shot.get(), kW - 1, kH - 1), Rgb(clBlack)) << "outline";
+  EXPECT_EQ(testshots::Px(shot.get(), 0, 0), PalRgb(clBlack)) << "outline";
+  EXPECT_EQ(testshots::Px(shot.get(), kPalW - 1, kPalH - 1), PalRgb(clBlack)) << "outline";
   Integer wrong = 0;
-  for (Integer x = 1; x < kW - 1 && wrong < 5; ++x) {
-    const TColor colour = LocalColor(StripeIndex(x));
-    const TColor want = Rgb(colour) == Rgb(Blank) ? Rgb(clBtnFace) : Rgb(colour);
-    const TColor got = testshots::Px(shot.get(), x, kH / 2);
+  for (Integer x = 1; x < kPalW - 1 && wrong < 5; ++x) {
+    const TColor colour = PalLocalColor(PalStripeIndex(x));
+    const TColor want = PalRgb(colour) == PalRgb(Blank) ? PalRgb(clBtnFace) : PalRgb(colour);
+    const TColor got = testshots::Px(shot.get(), x, kPalH / 2);
     if (got != want) {
       ++wrong;
       ADD_FAILURE() << "picture column " << x << ": " << std::hex << got << " want " << want;
@@ -136,12 +136,12 @@ void ExpectPicture(TfrmPalette* Dlg, TColor Blank) {
 
 class PaletteDlgTest : public ::testing::Test {
  protected:
-  std::unique_ptr<TGIFImage> doc = MakeDocument();
+  std::unique_ptr<TGIFImage> doc = MakePaletteDocument();
 };
 
 // --- Layout -----------------------------------------------------------------------
 
-struct TModeCase {
+struct TPaletteModeCase {
   Byte Mode;
   const char* Caption;
   const char* Instruction;
@@ -149,7 +149,7 @@ struct TModeCase {
   Integer ClientWidth, ClientHeight;
 };
 
-const TModeCase kModes[] = {
+const TPaletteModeCase kPaletteModes[] = {
     {pmEditGlobal, "Global Palette", "Select a color from the color swatches to edit a global color value", true,
      false, true, true, false, true, 258, 298 + 72 + 39 + 8},
     {pmPickColor, "Transparent Color", "Select a color from the color swatches or click on the image.", true, true,
@@ -160,7 +160,7 @@ const TModeCase kModes[] = {
 
 TEST_F(PaletteDlgTest, EachModeShowsItsPartsAndFitsTheFormToThem) {
   testshots::TSheet sheet;
-  for (const TModeCase& c : kModes) {
+  for (const TPaletteModeCase& c : kPaletteModes) {
     SCOPED_TRACE(c.Caption);
     TShownPalette p(doc.get(), c.Mode, c.Mode == pmEditGlobal ? -1 : 0);
     EXPECT_EQ(p->Caption(), c.Caption);
@@ -190,19 +190,19 @@ TEST_F(PaletteDlgTest, EachModeShowsItsPartsAndFitsTheFormToThem) {
 
 TEST_F(PaletteDlgTest, PickModeOnATransparentFrameShowsItsMapAndBlanksItsTransparentColour) {
   TShownPalette p(doc.get(), pmPickColor, 0);
-  EXPECT_EQ(p->SelectedIndex, kTransparent);
-  EXPECT_EQ(Rgb(p->PickedColor), Rgb(LocalColor(kTransparent)));
+  EXPECT_EQ(p->SelectedIndex, kPalTransparent);
+  EXPECT_EQ(PalRgb(p->PickedColor), PalRgb(PalLocalColor(kPalTransparent)));
   EXPECT_TRUE(p->shpPicker->Visible());
-  EXPECT_EQ(p.PickerCell(), CellOf(kTransparent));
+  EXPECT_EQ(p.PickerCell(), PalCellOf(kPalTransparent));
   ASSERT_NE(p->WorkMap(), nullptr);
-  EXPECT_EQ(p->WorkMap()->Count(), kLocalCount);
+  EXPECT_EQ(p->WorkMap()->Count(), kPalLocalCount);
   {
     SCOPED_TRACE("grid of a 20-entry map");
-    ExpectGrid(p.dlg.get(), LocalColors(), kTransparent);
+    ExpectPaletteGrid(p.dlg.get(), PalLocalColors(), kPalTransparent);
   }
   {
     SCOPED_TRACE("picture with the transparent colour blanked");
-    ExpectPicture(p.dlg.get(), LocalColor(kTransparent));
+    ExpectPalettePicture(p.dlg.get(), PalLocalColor(kPalTransparent));
   }
   testshots::TSheet sheet;
   sheet.Add("Transparent Color, frame 1 (index 5 preselected)", dlgtest::FormShot(p.dlg.get()).get());
@@ -210,15 +210,15 @@ TEST_F(PaletteDlgTest, PickModeOnATransparentFrameShowsItsMapAndBlanksItsTranspa
 }
 
 TEST_F(PaletteDlgTest, PickModeOnAFrameOfTheGlobalMapCopiesThatMap) {
-  TShownPalette p(doc.get(), pmPickColor, 1, 2, kGlobal[2]);
+  TShownPalette p(doc.get(), pmPickColor, 1, 2, kPalGlobal[2]);
   ASSERT_NE(p->WorkMap(), nullptr);
   EXPECT_EQ(p->WorkMap()->Count(), 5);
   EXPECT_EQ(p->SelectedIndex, 2) << "a frame that is not transparent keeps the caller's preset";
-  EXPECT_EQ(p.PickerCell(), CellOf(2));
-  ExpectGrid(p.dlg.get(), std::vector<TColor>(std::begin(kGlobal), std::end(kGlobal)), 2);
+  EXPECT_EQ(p.PickerCell(), PalCellOf(2));
+  ExpectPaletteGrid(p.dlg.get(), std::vector<TColor>(std::begin(kPalGlobal), std::end(kPalGlobal)), 2);
 }
 
-struct TGridClick {
+struct TPaletteGridClick {
   const char* Name;
   Integer X, Y;
   Integer Selected;  // after the click
@@ -228,7 +228,7 @@ struct TGridClick {
 
 TEST_F(PaletteDlgTest, ClickingSwatchesPicksThemAndOffSwatchClicksChangeNothing) {
   TShownPalette p(doc.get(), pmPickColor, 0);
-  const TGridClick clicks[] = {
+  const TPaletteGridClick clicks[] = {
       {"first swatch at (3, 3)", 3, 3, 0, true, crHandPoint},
       {"swatch 19, the last one", 3 + 3 * 15 + 7, 3 + 15 + 7, 19, true, crHandPoint},
       {"cell 20 has no entry", 3 + 4 * 15 + 7, 3 + 15 + 7, 19, false, crDefault},
@@ -236,19 +236,19 @@ TEST_F(PaletteDlgTest, ClickingSwatchesPicksThemAndOffSwatchClicksChangeNothing)
       {"swatch 17", 3 + 15 + 2, 3 + 15 + 2, 17, true, crHandPoint},
       {"below the last row of entries", 30, 3 + 5 * 15, 17, false, crDefault},
   };
-  for (const TGridClick& c : clicks) {
+  for (const TPaletteGridClick& c : clicks) {
     SCOPED_TRACE(c.Name);
     p.ClickGrid(c.X, c.Y);
     EXPECT_EQ(p->SelectedIndex, c.Selected);
-    EXPECT_EQ(p.PickerCell(), CellOf(c.Selected));
-    EXPECT_EQ(Rgb(p->PickedColor), Rgb(LocalColor(c.Selected)));
-    EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(LocalColor(c.Selected)));
+    EXPECT_EQ(p.PickerCell(), PalCellOf(c.Selected));
+    EXPECT_EQ(PalRgb(p->PickedColor), PalRgb(PalLocalColor(c.Selected)));
+    EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(PalLocalColor(c.Selected)));
     EXPECT_EQ(p->btnColorDelete->Enabled(), c.DeleteEnabled);
     EXPECT_EQ(p->pbPalette->Cursor(), c.Cursor);
     EXPECT_TRUE(p->ColorChanged());
   }
   // The picture now blanks the last pick instead of the transparent colour.
-  ExpectPicture(p.dlg.get(), LocalColor(17));
+  ExpectPalettePicture(p.dlg.get(), PalLocalColor(17));
 }
 
 TEST_F(PaletteDlgTest, SwatchBoundsOfAFullMap) {
@@ -256,7 +256,7 @@ TEST_F(PaletteDlgTest, SwatchBoundsOfAFullMap) {
   doc->GlobalColorMap()->Clear();
   for (Integer i = 0; i < 256; ++i) doc->GlobalColorMap()->AppendColor(static_cast<TColor>(RGB(i, 255 - i, i / 2)));
   TShownPalette p(doc.get(), pmEditGlobal, -1);
-  const TGridClick clicks[] = {
+  const TPaletteGridClick clicks[] = {
       {"(3, 3) is swatch 0", 3, 3, 0, true, crHandPoint},
       {"(242, 242) is swatch 255", 242, 242, 255, true, crHandPoint},
       {"(244, 10) is beyond the grid", 244, 10, 255, false, crDefault},
@@ -267,7 +267,7 @@ TEST_F(PaletteDlgTest, SwatchBoundsOfAFullMap) {
       {"(243, 3) is past the last column", 243, 3, 1, false, crDefault},
       {"(3, 243) is past the last row", 3, 243, 1, false, crDefault},
   };
-  for (const TGridClick& c : clicks) {
+  for (const TPaletteGridClick& c : clicks) {
     SCOPED_TRACE(c.Name);
     // The grid box is 242 pixels wide: its far edge is fed to the handler as
     // the window would, the rest comes through real clicks.
@@ -280,7 +280,7 @@ TEST_F(PaletteDlgTest, SwatchBoundsOfAFullMap) {
     EXPECT_EQ(p->btnColorDelete->Enabled(), c.DeleteEnabled);
     EXPECT_EQ(p->pbPalette->Cursor(), c.Cursor);
   }
-  EXPECT_EQ(p.PickerCell(), CellOf(1));
+  EXPECT_EQ(p.PickerCell(), PalCellOf(1));
   EXPECT_FALSE(p->btnColorAdd->Enabled()) << "a full map takes no more colours";
 }
 
@@ -289,19 +289,19 @@ TEST_F(PaletteDlgTest, ClickingThePicturePicksThePixelsColour) {
   // Column 15 holds index 7.
   dlgtest::ClickAt(p->pbImage, 15, 10);
   EXPECT_EQ(p->SelectedIndex, 7);
-  EXPECT_EQ(Rgb(p->PickedColor), Rgb(LocalColor(7)));
-  EXPECT_EQ(p.PickerCell(), CellOf(7));
-  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(LocalColor(7)));
+  EXPECT_EQ(PalRgb(p->PickedColor), PalRgb(PalLocalColor(7)));
+  EXPECT_EQ(p.PickerCell(), PalCellOf(7));
+  EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(PalLocalColor(7)));
   EXPECT_TRUE(p->ColorChanged());
-  ExpectPicture(p.dlg.get(), LocalColor(7));
+  ExpectPalettePicture(p.dlg.get(), PalLocalColor(7));
 
   // A colour the working map does not hold gives index -1; the picker stays.
   p->WorkMap()->ReplaceColor(9, static_cast<TColor>(RGB(1, 2, 3)));
   dlgtest::ClickAt(p->pbImage, 18, 5);  // index 9's stripe
   EXPECT_EQ(p->SelectedIndex, -1);
-  EXPECT_EQ(Rgb(p->PickedColor), Rgb(LocalColor(9)));
-  EXPECT_EQ(p.PickerCell(), CellOf(7));
-  ExpectPicture(p.dlg.get(), LocalColor(9));
+  EXPECT_EQ(PalRgb(p->PickedColor), PalRgb(PalLocalColor(9)));
+  EXPECT_EQ(p.PickerCell(), PalCellOf(7));
+  ExpectPalettePicture(p.dlg.get(), PalLocalColor(9));
 }
 
 TEST_F(PaletteDlgTest, AFrameWithoutAPictureLeavesThePictureEmptyAndIgnoresClicksOnIt) {
@@ -324,13 +324,13 @@ TEST_F(PaletteDlgTest, AFrameWithoutAPictureLeavesThePictureEmptyAndIgnoresClick
     // The picture area takes the click without a picture: nothing changes.
     dlgtest::ClickCentre(p->pbImage);
     EXPECT_EQ(p->SelectedIndex, 3);
-    EXPECT_EQ(Rgb(p->PickedColor), Rgb(clRed));
+    EXPECT_EQ(PalRgb(p->PickedColor), PalRgb(clRed));
     EXPECT_FALSE(p->ColorChanged());
     // Without a map, the grid shows only its edge; a click there picks nothing.
     p.ClickCell(0);
     EXPECT_EQ(p->SelectedIndex, c.MapCount < 0 ? 3 : 0);
     auto shot = testshots::Shot(p->pbPalette);
-    EXPECT_EQ(testshots::Px(shot.get(), 1 + 7, 1 + 7), c.MapCount < 0 ? Rgb(clBtnFace) : Rgb(kGlobal[0]));
+    EXPECT_EQ(testshots::Px(shot.get(), 1 + 7, 1 + 7), c.MapCount < 0 ? PalRgb(clBtnFace) : PalRgb(kPalGlobal[0]));
   }
 }
 
@@ -359,7 +359,7 @@ TEST_F(PaletteDlgTest, ModalRunAnswersOkWithThePickAndCancelOnEscape) {
     EXPECT_EQ(dlg->ShowModal(), c.Result);
     EXPECT_EQ(script.Error(), "");
     EXPECT_EQ(dlg->SelectedIndex, 1);
-    EXPECT_EQ(Rgb(dlg->PickedColor), Rgb(kGlobal[1]));
+    EXPECT_EQ(PalRgb(dlg->PickedColor), PalRgb(kPalGlobal[1]));
   }
 }
 
@@ -406,15 +406,15 @@ TEST_F(PaletteDlgTest, ColourValueEditsTakeDigitsAndRefuseValuesAbove255) {
       EXPECT_TRUE(boxes.Boxes.empty());
     }
     EXPECT_EQ(edit->Text(), c.Text);
-    EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(c.Preview));
+    EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(c.Preview));
   }
   // The arrows step from the typed value and apply it at once.
   dlgtest::ClickAt(p->udRed, p->udRed->Width() / 2, 4);
   EXPECT_EQ(p->txtRed->Text(), "129");
-  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(129, 20, 255))));
+  EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(static_cast<TColor>(RGB(129, 20, 255))));
   dlgtest::ClickAt(p->udBlue, p->udBlue->Width() / 2, p->udBlue->Height() - 4);
   EXPECT_EQ(p->txtBlue->Text(), "254");
-  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(129, 20, 254))));
+  EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(static_cast<TColor>(RGB(129, 20, 254))));
 
   // A field emptied before it takes the focus counts as 0, without an error.
   dlgtest::ClickCentre(p->txtRed);
@@ -425,7 +425,7 @@ TEST_F(PaletteDlgTest, ColourValueEditsTakeDigitsAndRefuseValuesAbove255) {
   barinput::Tap(VK_TAB);
   EXPECT_TRUE(boxes.Boxes.empty());
   EXPECT_EQ(p->txtGreen->Tag(), 0);
-  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(129, 7, 254))));
+  EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(static_cast<TColor>(RGB(129, 7, 254))));
 }
 
 TEST_F(PaletteDlgTest, OkInTheColourValueModeTakesTheTypedValue) {
@@ -443,7 +443,7 @@ TEST_F(PaletteDlgTest, OkInTheColourValueModeTakesTheTypedValue) {
   });
   EXPECT_EQ(dlg->ShowModal(), mrOk);
   EXPECT_EQ(script.Error(), "");
-  EXPECT_EQ(Rgb(dlg->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(RGB(10, 99, 30))));
+  EXPECT_EQ(PalRgb(dlg->shpPreview->Brush()->Color()), PalRgb(static_cast<TColor>(RGB(10, 99, 30))));
 }
 
 TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
@@ -458,10 +458,10 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
   p.ClickCell(0);
   dlgtest::ClickAt(p->udRed, p->udRed->Width() / 2, 4);  // the upper arrow
   EXPECT_EQ(p->udRed->Position(), 1);
-  EXPECT_EQ(Rgb(map->ColorAt(0)), Rgb(static_cast<TColor>(RGB(1, 0, 0))));
-  EXPECT_EQ(Rgb(testshots::Px(testshots::Shot(p->pbPalette, false).get(), 8, 8)),
-            Rgb(static_cast<TColor>(RGB(1, 0, 0))));
-  EXPECT_EQ(Rgb(doc->GlobalColorMap()->ColorAt(0)), Rgb(kGlobal[0])) << "the document's map is left alone";
+  EXPECT_EQ(PalRgb(map->ColorAt(0)), PalRgb(static_cast<TColor>(RGB(1, 0, 0))));
+  EXPECT_EQ(PalRgb(testshots::Px(testshots::Shot(p->pbPalette, false).get(), 8, 8)),
+            PalRgb(static_cast<TColor>(RGB(1, 0, 0))));
+  EXPECT_EQ(PalRgb(doc->GlobalColorMap()->ColorAt(0)), PalRgb(kPalGlobal[0])) << "the document's map is left alone";
 
   struct TStep {
     const char* Name;
@@ -474,12 +474,12 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
   const TColor white = static_cast<TColor>(RGB(255, 255, 255)), dark = static_cast<TColor>(RGB(1, 0, 0));
   const TStep steps[] = {
       {"red is drawn by frame 2's pixels", 1, &TfrmPalette::btnColorDelete,
-       {dark, kGlobal[1], kGlobal[2], kGlobal[3], kGlobal[4]}, 1,
+       {dark, kPalGlobal[1], kPalGlobal[2], kPalGlobal[3], kPalGlobal[4]}, 1,
        "This color is required by the image and cannot be removed."},
-      {"unused blue goes", 3, &TfrmPalette::btnColorDelete, {dark, kGlobal[1], kGlobal[2], kGlobal[4]}, 2, ""},
-      {"the second red duplicates the first", 3, &TfrmPalette::btnColorDelete, {dark, kGlobal[1], kGlobal[2]}, 2,
+      {"unused blue goes", 3, &TfrmPalette::btnColorDelete, {dark, kPalGlobal[1], kPalGlobal[2], kPalGlobal[4]}, 2, ""},
+      {"the second red duplicates the first", 3, &TfrmPalette::btnColorDelete, {dark, kPalGlobal[1], kPalGlobal[2]}, 2,
        ""},
-      {"white is added and selected", -1, &TfrmPalette::btnColorAdd, {dark, kGlobal[1], kGlobal[2], white}, 3, ""},
+      {"white is added and selected", -1, &TfrmPalette::btnColorAdd, {dark, kPalGlobal[1], kPalGlobal[2], white}, 3, ""},
   };
   for (const TStep& s : steps) {
     SCOPED_TRACE(s.Name);
@@ -487,13 +487,13 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
     if (s.Cell >= 0) p.ClickCell(s.Cell);
     dlgtest::ClickCentre(p.dlg.get()->*s.Button);
     std::vector<TColor> got;
-    for (Integer i = 0; i < map->Count(); ++i) got.push_back(Rgb(map->ColorAt(i)));
+    for (Integer i = 0; i < map->Count(); ++i) got.push_back(PalRgb(map->ColorAt(i)));
     std::vector<TColor> want;
-    for (TColor c : s.Map) want.push_back(Rgb(c));
+    for (TColor c : s.Map) want.push_back(PalRgb(c));
     EXPECT_EQ(got, want);
     EXPECT_EQ(p->SelectedIndex, s.Selected);
-    EXPECT_EQ(p.PickerCell(), CellOf(s.Selected));
-    EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), want[s.Selected]);
+    EXPECT_EQ(p.PickerCell(), PalCellOf(s.Selected));
+    EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), want[s.Selected]);
     if (*s.Message) {
       ASSERT_EQ(boxes.Boxes.size(), 1u);
       EXPECT_EQ(boxes.Boxes[0].Text, s.Message);
@@ -501,7 +501,7 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
     } else {
       EXPECT_TRUE(boxes.Boxes.empty());
     }
-    ExpectGrid(p.dlg.get(), s.Map, s.Selected);
+    ExpectPaletteGrid(p.dlg.get(), s.Map, s.Selected);
   }
 
   // Down to two entries Delete refuses; at 256 Add does.
@@ -519,13 +519,13 @@ TEST_F(PaletteDlgTest, EditingTheGlobalMapChangesAddsAndRemovesColours) {
 
   // With no entry selected (a caller's preset), the values show but no entry changes.
   p->SelectedIndex = -1;
-  const TColor before = Rgb(map->ColorAt(0));
+  const TColor before = PalRgb(map->ColorAt(0));
   boxes.Boxes.clear();
   dlgtest::ClickAt(p->udGreen, p->udGreen->Width() / 2, 4);
   EXPECT_TRUE(boxes.Boxes.empty());
-  EXPECT_EQ(Rgb(map->ColorAt(0)), before);
+  EXPECT_EQ(PalRgb(map->ColorAt(0)), before);
   EXPECT_EQ(map->Count(), 256);
-  EXPECT_EQ(Rgb(p->shpPreview->Brush()->Color()), Rgb(static_cast<TColor>(
+  EXPECT_EQ(PalRgb(p->shpPreview->Brush()->Color()), PalRgb(static_cast<TColor>(
                                                       RGB(p->udRed->Position(), p->udGreen->Position(),
                                                           p->udBlue->Position()))));
 }

@@ -11,9 +11,6 @@
 
 namespace {
 
-using dlgtest::GetSetting;
-using dlgtest::PutSetting;
-
 class SettingsDlgTest : public ::testing::Test {
  protected:
   void SetUp() override { dlgtest::DeleteSettingsKey(); }
@@ -23,14 +20,14 @@ class SettingsDlgTest : public ::testing::Test {
 // --- The frame-size question -----------------------------------------------------
 
 // What the person does in the frame-size dialog.
-enum class TSizeAnswer { None, Ok, TrimOk, ChangeOk, DefaultOk, DefaultCancel, Cancel, Escape };
+enum class TFrameSizeAnswer { None, Ok, TrimOk, ChangeOk, DefaultOk, DefaultCancel, Cancel, Escape };
 
-struct TSizeCase {
+struct TFrameSizeCase {
   const char* Name;
   const char* ClipDefault;  // nullptr: value missing
   const char* ClipFrame;
   bool Forced;
-  TSizeAnswer Answer;  // None: no dialog expected
+  TFrameSizeAnswer Answer;  // None: no dialog expected
   bool PresetTrim, PresetDefault;
   Integer Result;
   bool Trim;
@@ -38,28 +35,28 @@ struct TSizeCase {
   const char* StoredFrame;
 };
 
-const TSizeCase kSizeCases[] = {
-    {"stored default, trim, no question", "1", "1", false, TSizeAnswer::None, false, false, 1, true, "1", "1"},
-    {"stored default, grow, no question", "1", "0", false, TSizeAnswer::None, false, false, 1, false, "1", "0"},
-    {"forced shows the stored answer", "1", "1", true, TSizeAnswer::Ok, true, true, 1, true, "1", "1"},
-    {"nothing stored: asks; box ticked, change chosen", nullptr, nullptr, false, TSizeAnswer::DefaultOk, false, false,
+const TFrameSizeCase kFrameSizeCases[] = {
+    {"stored default, trim, no question", "1", "1", false, TFrameSizeAnswer::None, false, false, 1, true, "1", "1"},
+    {"stored default, grow, no question", "1", "0", false, TFrameSizeAnswer::None, false, false, 1, false, "1", "0"},
+    {"forced shows the stored answer", "1", "1", true, TFrameSizeAnswer::Ok, true, true, 1, true, "1", "1"},
+    {"nothing stored: asks; box ticked, change chosen", nullptr, nullptr, false, TFrameSizeAnswer::DefaultOk, false, false,
      1, false, "1", "0"},
-    {"trim chosen, remembered without default", nullptr, nullptr, false, TSizeAnswer::TrimOk, false, false, 1, true,
+    {"trim chosen, remembered without default", nullptr, nullptr, false, TFrameSizeAnswer::TrimOk, false, false, 1, true,
      "0", "1"},
-    {"change chosen over a stored trim", "0", "1", false, TSizeAnswer::ChangeOk, true, false, 1, false, "0", "0"},
-    {"cancel stores the box and no trim", "0", "1", false, TSizeAnswer::DefaultCancel, true, false, 2, false, "1",
+    {"change chosen over a stored trim", "0", "1", false, TFrameSizeAnswer::ChangeOk, true, false, 1, false, "0", "0"},
+    {"cancel stores the box and no trim", "0", "1", false, TFrameSizeAnswer::DefaultCancel, true, false, 2, false, "1",
      "0"},
-    {"cancel keeps a stored default box", "1", "1", true, TSizeAnswer::Cancel, true, true, 2, false, "1", "0"},
-    {"escape is a cancel", nullptr, nullptr, false, TSizeAnswer::Escape, false, false, 2, false, "0", "0"},
-    {"a flag other than 1 is off", "yes", "true", false, TSizeAnswer::Ok, false, false, 1, false, "0", "0"},
+    {"cancel keeps a stored default box", "1", "1", true, TFrameSizeAnswer::Cancel, true, true, 2, false, "1", "0"},
+    {"escape is a cancel", nullptr, nullptr, false, TFrameSizeAnswer::Escape, false, false, 2, false, "0", "0"},
+    {"a flag other than 1 is off", "yes", "true", false, TFrameSizeAnswer::Ok, false, false, 1, false, "0", "0"},
 };
 
 TEST_F(SettingsDlgTest, FrameSizeChoiceFollowsTheStoredAnswerOrTheDialog) {
-  for (const TSizeCase& c : kSizeCases) {
+  for (const TFrameSizeCase& c : kFrameSizeCases) {
     SCOPED_TRACE(c.Name);
     dlgtest::DeleteSettingsKey();
-    if (c.ClipDefault) PutSetting("ClipDefault", c.ClipDefault);
-    if (c.ClipFrame) PutSetting("ClipFrame", c.ClipFrame);
+    if (c.ClipDefault) dlgtest::PutSetting("ClipDefault", c.ClipDefault);
+    if (c.ClipFrame) dlgtest::PutSetting("ClipFrame", c.ClipFrame);
 
     bool shown = false, presetTrim = false, presetChange = false, presetDefault = false;
     TfrmFrameSize* dialog = nullptr;
@@ -73,37 +70,37 @@ TEST_F(SettingsDlgTest, FrameSizeChoiceFollowsTheStoredAnswerOrTheDialog) {
     };
     std::vector<std::function<void()>> steps{find};
     switch (c.Answer) {
-      case TSizeAnswer::TrimOk:
+      case TFrameSizeAnswer::TrimOk:
         steps.push_back([&] { dlgtest::ClickAt(dialog->optTrim, 8, 8); });
         break;
-      case TSizeAnswer::ChangeOk:
+      case TFrameSizeAnswer::ChangeOk:
         steps.push_back([&] { dlgtest::ClickAt(dialog->optChange, 8, 8); });
         break;
-      case TSizeAnswer::DefaultOk:
-      case TSizeAnswer::DefaultCancel:
+      case TFrameSizeAnswer::DefaultOk:
+      case TFrameSizeAnswer::DefaultCancel:
         steps.push_back([&] { dlgtest::ClickAt(dialog->optTrim, 8, 8); });
         steps.push_back([&] { dlgtest::ClickAt(dialog->chkDefault, 8, 8); });
-        if (c.Answer == TSizeAnswer::DefaultOk) steps.push_back([&] { dlgtest::ClickAt(dialog->optChange, 8, 8); });
+        if (c.Answer == TFrameSizeAnswer::DefaultOk) steps.push_back([&] { dlgtest::ClickAt(dialog->optChange, 8, 8); });
         break;
       default:
         break;
     }
-    if (c.Answer == TSizeAnswer::Escape)
+    if (c.Answer == TFrameSizeAnswer::Escape)
       steps.push_back([] { barinput::Tap(VK_ESCAPE); });
-    else if (c.Answer == TSizeAnswer::Cancel || c.Answer == TSizeAnswer::DefaultCancel)
+    else if (c.Answer == TFrameSizeAnswer::Cancel || c.Answer == TFrameSizeAnswer::DefaultCancel)
       steps.push_back([&] { dlgtest::ClickCentre(dialog->btnCancel); });
     else
       steps.push_back([&] { dlgtest::ClickCentre(dialog->btnOk); });
 
     std::unique_ptr<dlgtest::TInputScript> script;
-    if (c.Answer != TSizeAnswer::None) script = std::make_unique<dlgtest::TInputScript>(steps);
+    if (c.Answer != TFrameSizeAnswer::None) script = std::make_unique<dlgtest::TInputScript>(steps);
     bool trim = !c.Trim;
     const Integer result = ResolveFrameSizeChoice(trim, c.Forced);
     if (script) {
       EXPECT_EQ(script->Error(), "");
     }
 
-    EXPECT_EQ(shown, c.Answer != TSizeAnswer::None);
+    EXPECT_EQ(shown, c.Answer != TFrameSizeAnswer::None);
     if (shown) {
       EXPECT_EQ(presetTrim, c.PresetTrim);
       EXPECT_EQ(presetChange, !c.PresetTrim) << "one of the two answers is always checked";
@@ -111,14 +108,14 @@ TEST_F(SettingsDlgTest, FrameSizeChoiceFollowsTheStoredAnswerOrTheDialog) {
     }
     EXPECT_EQ(result, c.Result);
     EXPECT_EQ(trim, c.Trim);
-    EXPECT_EQ(GetSetting("ClipDefault"), c.StoredDefault);
-    EXPECT_EQ(GetSetting("ClipFrame"), c.StoredFrame);
+    EXPECT_EQ(dlgtest::GetSetting("ClipDefault"), c.StoredDefault);
+    EXPECT_EQ(dlgtest::GetSetting("ClipFrame"), c.StoredFrame);
   }
 }
 
 TEST_F(SettingsDlgTest, FrameSizeDefaultsAlwaysAskAndKeepTheAnswer) {
-  PutSetting("ClipDefault", "1");
-  PutSetting("ClipFrame", "0");
+  dlgtest::PutSetting("ClipDefault", "1");
+  dlgtest::PutSetting("ClipFrame", "0");
   TfrmFrameSize* dialog = nullptr;
   bool preset = true;
   std::unique_ptr<TBitmap> shot;
@@ -135,8 +132,8 @@ TEST_F(SettingsDlgTest, FrameSizeDefaultsAlwaysAskAndKeepTheAnswer) {
   ShowFrameSizeDefaults();
   EXPECT_EQ(script.Error(), "");
   EXPECT_FALSE(preset);
-  EXPECT_EQ(GetSetting("ClipDefault"), "1");
-  EXPECT_EQ(GetSetting("ClipFrame"), "1") << "Enter is OK, with the trim answer clicked";
+  EXPECT_EQ(dlgtest::GetSetting("ClipDefault"), "1");
+  EXPECT_EQ(dlgtest::GetSetting("ClipFrame"), "1") << "Enter is OK, with the trim answer clicked";
 
   ASSERT_TRUE(shot);
   testshots::TSheet sheet;
@@ -149,7 +146,7 @@ TEST_F(SettingsDlgTest, FrameSizeDefaultsAlwaysAskAndKeepTheAnswer) {
 
 // --- The palette defaults ----------------------------------------------------------
 
-struct TPromptCase {
+struct TPalettePromptCase {
   const char* Name;
   std::vector<std::pair<const char*, const char*>> Stored;
   TRzRadioButton* TfrmPalettePrompt::*PaletteOption;
@@ -159,7 +156,7 @@ struct TPromptCase {
   bool Default;
 };
 
-const TPromptCase kPromptCases[] = {
+const TPalettePromptCase kPalettePromptCases[] = {
     {"nothing stored", {}, &TfrmPalettePrompt::optAnimationLocal, 0, true, 0, false},
     {"self-adapting, 128, Floyd, 16, default",
      {{"PaletteType", "0"}, {"MaxColorCount", "128"}, {"DitherMethod", "1"}, {"MaxImportCount", "16"},
@@ -177,10 +174,10 @@ const TPromptCase kPromptCases[] = {
 };
 
 TEST_F(SettingsDlgTest, PaletteDialogOpensWithTheStoredValues) {
-  for (const TPromptCase& c : kPromptCases) {
+  for (const TPalettePromptCase& c : kPalettePromptCases) {
     SCOPED_TRACE(c.Name);
     dlgtest::DeleteSettingsKey();
-    for (auto [name, value] : c.Stored) PutSetting(name, value);
+    for (auto [name, value] : c.Stored) dlgtest::PutSetting(name, value);
     std::unique_ptr<TfrmPalettePrompt> dialog(CreateForm<TfrmPalettePrompt>(nullptr));
     TRzRadioButton* options[] = {dialog->optAnimationSelf, dialog->optAnimationNS, dialog->optAnimationLocal};
     for (TRzRadioButton* o : options) EXPECT_EQ(o->Checked(), o == dialog.get()->*c.PaletteOption) << o->Name();
@@ -194,7 +191,7 @@ TEST_F(SettingsDlgTest, PaletteDialogOpensWithTheStoredValues) {
 }
 
 // Opens the palette dialog through the editor's entry point and runs Steps in it.
-void RunPaletteDefaults(std::vector<std::function<void(TfrmPalettePrompt*)>> Steps, std::string& Error) {
+void RunPaletteDefaultsDialog(std::vector<std::function<void(TfrmPalettePrompt*)>> Steps, std::string& Error) {
   TfrmPalettePrompt* dialog = nullptr;
   std::vector<std::function<void()>> steps{[&] {
     dialog = dlgtest::ShowingForm<TfrmPalettePrompt>();
@@ -210,18 +207,18 @@ TEST_F(SettingsDlgTest, PaletteDialogStoresWhatIsChosenOnOkOnly) {
   std::string error;
   testshots::TSheet sheet;
   // Cancel after changes: nothing is stored.
-  RunPaletteDefaults({[](TfrmPalettePrompt* d) { dlgtest::ClickAt(d->optAnimationSelf, 8, 8); },
+  RunPaletteDefaultsDialog({[](TfrmPalettePrompt* d) { dlgtest::ClickAt(d->optAnimationSelf, 8, 8); },
                       [](TfrmPalettePrompt* d) { dlgtest::ClickAt(d->chkDefault, 8, 8); },
                       [](TfrmPalettePrompt* d) { dlgtest::ClickCentre(d->btnCancel); }},
                      error);
   EXPECT_EQ(error, "");
   for (const char* name : {"PaletteType", "MaxColorCount", "DitherMethod", "MaxImportCount", "PaletteDefaults"})
-    EXPECT_EQ(GetSetting(name), "<none>") << name;
+    EXPECT_EQ(dlgtest::GetSetting(name), "<none>") << name;
 
   // The import page: 64 colours picked from the list by keys, Floyd-Steinberg
   // and the default box clicked, then OK.
   bool importShown = false;
-  RunPaletteDefaults(
+  RunPaletteDefaultsDialog(
       {[&](TfrmPalettePrompt* d) { sheet.Add("Palettes: animation page", dlgtest::FormShot(d).get()); },
        [](TfrmPalettePrompt* d) {
          // The second tab lies right of the first one's caption.
@@ -239,16 +236,16 @@ TEST_F(SettingsDlgTest, PaletteDialogStoresWhatIsChosenOnOkOnly) {
       error);
   EXPECT_EQ(error, "");
   EXPECT_TRUE(importShown);
-  EXPECT_EQ(GetSetting("PaletteType"), "2");
-  EXPECT_EQ(GetSetting("MaxColorCount"), "256");
-  EXPECT_EQ(GetSetting("DitherMethod"), "1");
-  EXPECT_EQ(GetSetting("MaxImportCount"), "64");
-  EXPECT_EQ(GetSetting("PaletteDefaults"), "1");
+  EXPECT_EQ(dlgtest::GetSetting("PaletteType"), "2");
+  EXPECT_EQ(dlgtest::GetSetting("MaxColorCount"), "256");
+  EXPECT_EQ(dlgtest::GetSetting("DitherMethod"), "1");
+  EXPECT_EQ(dlgtest::GetSetting("MaxImportCount"), "64");
+  EXPECT_EQ(dlgtest::GetSetting("PaletteDefaults"), "1");
 
   // Opened again, it shows what was stored.
   Integer importIndex = -1;
   bool floyd = false;
-  RunPaletteDefaults({[&](TfrmPalettePrompt* d) {
+  RunPaletteDefaultsDialog({[&](TfrmPalettePrompt* d) {
                         importIndex = d->cboMaxColorsDither->ItemIndex();
                         floyd = d->optDitherFloyd->Checked();
                       },
