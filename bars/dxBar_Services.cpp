@@ -49,6 +49,9 @@ void dxBarInitialize() {
         reinterpret_cast<decltype(&::TrackMouseEvent)>(reinterpret_cast<void*>(GetProcAddress(s.user32, "TrackMouseEvent")));
   CreateCheckerBrush();
   RegisterBarItemClass<TdxBarButton, TdxBarButtonControl>("TdxBarButton", true);
+  RegisterBarItemClass<TdxBarEdit, TdxBarEditControl>("TdxBarEdit", true);
+  RegisterBarItemClass<TCustomdxBarCombo, TCustomdxBarComboControl>("TCustomdxBarCombo", true);
+  RegisterBarItemClass<TdxBarCombo, TdxBarComboControl>("TdxBarCombo", true);
   RegisterBarItemClass<TdxBarSubItem, TdxBarSubItemControl>("TdxBarSubItem", true);
   RegisterBarItemClass<TdxBarListItem, TdxBarContainerItemControl>("TdxBarListItem", true);
   RegisterBarItemClass<TdxBarContainerItem, TdxBarContainerItemControl>("TdxBarContainerItem", true);
