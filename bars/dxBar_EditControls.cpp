@@ -110,9 +110,13 @@ void TdxBarWinControl::ReleaseEditWindow() {
 
 std::string TdxBarWinControl::GetEditText() const {
   if (!EditWindow) return std::string();
-  wchar_t buf[256] = {};
-  LRESULT n = SendMessageW(EditWindow, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf));
-  return n > 0 ? WideToUtf8(std::wstring(buf, static_cast<size_t>(n))) : std::string();
+  // The whole text: an editor without a length limit holds more than any fixed buffer.
+  LRESULT len = SendMessageW(EditWindow, WM_GETTEXTLENGTH, 0, 0);
+  if (len <= 0) return std::string();
+  std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
+  LRESULT n = SendMessageW(EditWindow, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+  buf.resize(static_cast<size_t>(std::max<LRESULT>(n, 0)));
+  return WideToUtf8(buf);
 }
 
 void TdxBarWinControl::SetEditText(const std::string& Text) {

@@ -140,7 +140,9 @@ TPoint TCustomdxBarCombo::FitDropDownToScreen(const TRect& WorkArea, TPoint P, I
     if (x + W > WorkArea.Right) x = WorkArea.Right - W;
     if (y + H > WorkArea.Bottom && WorkArea.Bottom - y < y - ItemH - WorkArea.Top) y = y - ItemH - H;
   }
-  return Point(std::max<Integer>(x, 0), std::max<Integer>(y, 0));
+  // Kept inside the work area's left and top edges, also on a monitor at
+  // negative coordinates.
+  return Point(std::max<Integer>(x, WorkArea.Left), std::max<Integer>(y, WorkArea.Top));
 }
 
 void TCustomdxBarCombo::DoDropDown(Integer X, Integer Y) {

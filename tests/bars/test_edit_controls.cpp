@@ -409,3 +409,58 @@ TEST(EditControls, ViewsPaintTheirTextFrameAndButton) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditControls, LongTextIsStoredWhole) {
+  TEditBar f;
+  TdxBarWinControl* v = f.View(f.edit);
+  barinput::Click(f.TextPoint(f.edit));
+  ASSERT_TRUE(v->Editing);
+  // As pasted: more than 255 characters.
+  std::string longText;
+  for (int i = 0; i < 40; ++i) longText += "frame " + std::to_string(i) + ";";
+  ASSERT_GT(longText.size(), 300u);
+  SetWindowTextW(v->EditWindow, Utf8ToWide(longText).c_str());
+  EXPECT_EQ(f.edit->CurrentText(), longText);
+  barinput::Tap(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), longText);
+}
+
+TEST(EditControls, TheEditorStaysWhileTheMouseLeavesTheBarWindow) {
+  TEditBar f;
+  TdxBarWinControl* v = f.View(f.edit);
+  barinput::Click(f.TextPoint(f.edit));
+  ASSERT_TRUE(v->Editing);
+  // The pointer over the editor has left the bar window's own client area.
+  SendMessageW(f.Window()->Handle(), WM_MOUSELEAVE, 0, 0);
+  barinput::Settle(60);
+  EXPECT_TRUE(v->Editing);
+  EXPECT_EQ(f.Window()->SelectedControl(), v);
+  f.Type("ok");
+  barinput::Tap(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), "ok");
+}
+
+TEST(EditControls, AChangeHandlerThatRemovesTheLinkEndsTheKey) {
+  TEditBar f;
+  f.edit->OnChange = [&](TObject*) {
+    f.log.push_back("change:" + f.edit->Text());
+    delete f.LinkOf(f.edit);  // the view goes with its link
+  };
+  barinput::Click(f.TextPoint(f.edit));
+  ASSERT_TRUE(f.View(f.edit)->Editing);
+  f.Type("gone");
+  barinput::Tap(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), "gone");
+  EXPECT_EQ(f.LinkOf(f.edit), nullptr);
+  EXPECT_EQ(f.log, (std::vector<std::string>{"edit enter", "change:gone", "edit exit"}));
+  // The bar goes on working.
+  ASSERT_NE(f.Window(), nullptr);
+  barinput::Settle(60);
+  barinput::Click(f.TextPoint(f.combo));
+  EXPECT_TRUE(f.View(f.combo)->Editing);
+  barinput::Tap(VK_ESCAPE);
+}
+
+}  // namespace

@@ -212,11 +212,19 @@ TEST(EditItems, DropDownPlacementInTheWorkArea) {
       {"menu: past the right edge opens left of the item", Point(760, 100), 120, 150, true, Point(550, 100)},
       {"menu: little room on the left stays", Point(150, 100), 700, 150, true, Point(150, 100)},
       {"menu: past the bottom is pulled up", Point(100, 500), 120, 150, true, Point(100, 450)},
-      {"never negative", Point(-20, -5), 120, 150, false, Point(0, 0)},
+      {"not before the left and top edges", Point(-20, -5), 120, 150, false, Point(0, 0)},
   };
   for (const Case& c : cases)
     EXPECT_EQ(TCustomdxBarCombo::FitDropDownToScreen(work, c.at, c.w, c.h, 90, 22, c.sideways), c.expected)
         << c.name;
+  // A monitor left of the primary one: the list stays on it.
+  const TRect left = Rect(-1024, 0, 0, 740);
+  EXPECT_EQ(TCustomdxBarCombo::FitDropDownToScreen(left, Point(-900, 100), 120, 150, 90, 22, false),
+            Point(-900, 100));
+  EXPECT_EQ(TCustomdxBarCombo::FitDropDownToScreen(left, Point(-1100, 100), 120, 150, 90, 22, false),
+            Point(-1024, 100));
+  EXPECT_EQ(TCustomdxBarCombo::FitDropDownToScreen(left, Point(-60, 100), 120, 150, 90, 22, true),
+            Point(-60 - 120 - 90, 100));
 }
 
 TEST(EditItems, KeysThatGoToAnOpenDropDown) {
