@@ -277,6 +277,7 @@ TEST(EditControls, F4AndAltDownOpenTheListAndCloseIt) {
   EXPECT_EQ(lr.bottom - lr.top, rows + 4);
   GetClientRect(f.ListWindow(), &vr);
   EXPECT_EQ(vr.bottom, rows);
+  SaveBitmapAsPng(GrabClient(f.combo->DropDownList()).get(), "bars_combo_list.png");
   // The list opens on the current entry; keys go on to it and the editor follows.
   EXPECT_EQ(f.combo->DropDownList()->ItemIndex(), 0);
   barinput::Tap(VK_DOWN);
@@ -461,6 +462,60 @@ TEST(EditControls, AChangeHandlerThatRemovesTheLinkEndsTheKey) {
   barinput::Click(f.TextPoint(f.combo));
   EXPECT_TRUE(f.View(f.combo)->Editing);
   barinput::Tap(VK_ESCAPE);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditControls, EditorsWorkAfterTheBarIsDraggedToFloat) {
+  TEditBar f;
+  RECT wr;
+  GetWindowRect(f.Window()->Handle(), &wr);
+  TPoint grip = Point(wr.left + 4, (wr.top + wr.bottom) / 2);
+  TPoint drop = f.form->ClientToScreen(Point(260, 150));
+  ASSERT_TRUE(barinput::Drag(grip, {}, drop));
+  TdxBarControl* w = f.Window();
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(f.bar->DockingStyle(), dsNone);
+  barinput::Settle(60);
+  TdxBarWinControl* v = f.View(f.edit);
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(v->EditWindow, nullptr);
+  EXPECT_EQ(GetParent(v->EditWindow), w->Handle());
+  barinput::Click(f.TextPoint(f.edit));
+  ASSERT_TRUE(v->Editing);
+  f.Type("afloat");
+  barinput::Tap(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), "afloat");
+}
+
+TEST(EditControls, AnEditInAMenuShowsItsCaptionAndEditsInPlace) {
+  TEditBar f;
+  auto* sub = new TdxBarSubItem(f.form.get());
+  sub->SetCaption("Options");
+  sub->ItemLinks()->Add()->SetItem(f.edit);
+  f.bar->ItemLinks()->Add()->SetItem(sub);
+  barinput::Settle(60);
+  TRect sr = f.LinkOf(sub)->ItemRect;
+  barinput::Click(f.OnScreen(Point((sr.Left + sr.Right) / 2, (sr.Top + sr.Bottom) / 2)));
+  TdxBarSubMenuControl* menu = sub->MenuWindow();
+  ASSERT_NE(menu, nullptr);
+  TdxBarItemLink* row = sub->ItemLinks()->Items(0);
+  auto* v = dynamic_cast<TdxBarEditControl*>(row->Control());
+  ASSERT_NE(v, nullptr);
+  EXPECT_TRUE(v->ShowsCaption());
+  barinput::Settle(60);
+  SaveBitmapAsPng(GrabClient(menu).get(), "bars_edit_in_menu.png");
+  EXPECT_GT(v->EditRect.Left - row->ItemRect.Left, v->CaptionWidth() - 8);
+  TPoint text = menu->ClientToScreen(Point(v->EditRect.Left + 10, (v->EditRect.Top + v->EditRect.Bottom) / 2));
+  barinput::Click(text);
+  ASSERT_TRUE(v->Editing);
+  EXPECT_EQ(GetParent(v->EditWindow), menu->Handle());
+  f.Type("menu");
+  barinput::Tap(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), "menu");
+  EXPECT_EQ(sub->MenuWindow(), nullptr);
 }
 
 }  // namespace
