@@ -2474,4 +2474,6 @@ bool ForwardMouseToEditWindow(TdxBarItemControl* View, UINT Msg, WPARAM Keys, TP
                               bool OnlyOutsideEditRect);
 // The open drop-down window of a combo view (clicks in it stay in the menus).
 bool IsOpenDropDownWindow(HWND Wnd);
+// The width of a text in a bar window's font (0 without a window handle).
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
 // --- end of edit and combo items ------------------------------------------------

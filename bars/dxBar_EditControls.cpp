@@ -28,15 +28,7 @@ LRESULT CALLBACK EditViewWndProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
 }
 
 Integer CaptionTextWidth(TCustomdxBarControl* W, const std::string& Text) {
-  if (!W || !W->HandleAllocated()) return 0;
-  std::wstring w = Utf8ToWide(StripAccelerators(Text));
-  HDC dc = GetDC(W->Handle());
-  HGDIOBJ old = SelectObject(dc, W->FontHandle());
-  SIZE sz{};
-  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
-  SelectObject(dc, old);
-  ReleaseDC(W->Handle(), dc);
-  return sz.cx;
+  return BarTextWidth(W, StripAccelerators(Text));
 }
 
 TColor ColorOfBrush(HBRUSH B) {

@@ -566,3 +566,15 @@ void CreateBarFont(TFont* Font, HFONT& Handle, bool Scaled) {
   }
   Handle = CreateFontIndirectW(&lf);
 }
+
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text) {
+  if (!W || !W->HandleAllocated()) return 0;
+  std::wstring w = Utf8ToWide(Text);
+  HDC dc = GetDC(W->Handle());
+  HGDIOBJ o = SelectObject(dc, W->FontHandle());
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
+  SelectObject(dc, o);
+  ReleaseDC(W->Handle(), dc);
+  return sz.cx;
+}

@@ -12,22 +12,10 @@
 
 #include "bars/dxBar.h"
 #include "tests/bars/bar_input.h"
+#include "tests/bars/menu_model.h"
 #include "tests/support/png_writer.h"
 
 namespace {
-
-// The client area as it is on the window now.
-std::unique_ptr<TBitmap> GrabClient(TWinControl* W) {
-  auto bmp = std::make_unique<TBitmap>();
-  bmp->SetPixelFormat(pf24bit);
-  RECT cr;
-  GetClientRect(W->Handle(), &cr);
-  bmp->SetSize(cr.right, cr.bottom);
-  HDC dc = GetDC(W->Handle());
-  BitBlt(bmp->Canvas()->Handle(), 0, 0, cr.right, cr.bottom, dc, 0, 0, SRCCOPY);
-  ReleaseDC(W->Handle(), dc);
-  return bmp;
-}
 
 struct TEditBar {
   std::unique_ptr<TForm> form;
@@ -277,7 +265,7 @@ TEST(EditControls, F4AndAltDownOpenTheListAndCloseIt) {
   EXPECT_EQ(lr.bottom - lr.top, rows + 4);
   GetClientRect(f.ListWindow(), &vr);
   EXPECT_EQ(vr.bottom, rows);
-  SaveBitmapAsPng(GrabClient(f.combo->DropDownList()).get(), "bars_combo_list.png");
+  SaveBitmapAsPng(menutest::Grab(f.combo->DropDownList()).get(), "bars_combo_list.png");
   // The list opens on the current entry; keys go on to it and the editor follows.
   EXPECT_EQ(f.combo->DropDownList()->ItemIndex(), 0);
   barinput::Tap(VK_DOWN);
@@ -381,7 +369,7 @@ TEST(EditControls, ViewsPaintTheirTextFrameAndButton) {
     Application->ProcessMessages();
     TdxBarControl* w = f.Window();
     RedrawWindow(w->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    auto shot = GrabClient(w);
+    auto shot = menutest::Grab(w);
     std::string name = style == bmsFlat ? "bars_edit_views_flat.png" : "bars_edit_views.png";
     SaveBitmapAsPng(shot.get(), name);
     TdxBarWinControl* v = f.View(f.edit);
@@ -506,7 +494,7 @@ TEST(EditControls, AnEditInAMenuShowsItsCaptionAndEditsInPlace) {
   ASSERT_NE(v, nullptr);
   EXPECT_TRUE(v->ShowsCaption());
   barinput::Settle(60);
-  SaveBitmapAsPng(GrabClient(menu).get(), "bars_edit_in_menu.png");
+  SaveBitmapAsPng(menutest::Grab(menu).get(), "bars_edit_in_menu.png");
   EXPECT_GT(v->EditRect.Left - row->ItemRect.Left, v->CaptionWidth() - 8);
   TPoint text = menu->ClientToScreen(Point(v->EditRect.Left + 10, (v->EditRect.Top + v->EditRect.Bottom) / 2));
   barinput::Click(text);
