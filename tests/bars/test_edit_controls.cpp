@@ -507,3 +507,48 @@ TEST(EditControls, AnEditInAMenuShowsItsCaptionAndEditsInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditControls, AnApplicationDropDownWindowIsPlacedShownFedKeysAndHidden) {
+  TEditBar f;
+  std::unique_ptr<TForm> popup{testui::NewForm(150, 90, 0, 0)};
+  std::string typed;
+  popup->OnKeyPress = [&](TObject*, char& Key) { typed += Key; };
+  auto* c = new TCustomdxBarCombo(f.form.get());
+  c->SetWidth(80);
+  c->OnGetDropDownWindow = [&](TObject*, HWND& W) { W = popup->Handle(); };
+  c->OnDropDown = [&](TObject*) { f.log.push_back("app dropdown"); };
+  c->OnCloseUp = [&](TObject*) { f.log.push_back("app closeup"); };
+  f.bar->ItemLinks()->Add()->SetItem(c);
+  barinput::Settle(60);
+  auto* v = dynamic_cast<TCustomdxBarComboControl*>(f.LinkOf(c)->Control());
+  ASSERT_NE(v, nullptr);
+  barinput::Click(f.TextPoint(c));
+  ASSERT_TRUE(v->Editing);
+  barinput::Tap(VK_F4);
+  ASSERT_TRUE(IsWindowVisible(popup->Handle()));
+  RECT pr;
+  GetWindowRect(popup->Handle(), &pr);
+  TRect item = f.LinkOf(c)->ItemRect;
+  TPoint below = f.OnScreen(Point(item.Left, item.Bottom));
+  EXPECT_EQ(pr.left, below.X);
+  EXPECT_EQ(pr.top, below.Y);
+  // Every key but Tab, Enter and Escape goes to the open window.
+  f.Type("ab");
+  EXPECT_EQ(typed, "ab");
+  EXPECT_EQ(v->GetEditText(), "");
+  barinput::Tap(VK_F4);
+  EXPECT_FALSE(IsWindowVisible(popup->Handle()));
+  EXPECT_EQ(f.log, (std::vector<std::string>{"app dropdown", "app closeup"}));
+  f.Type("c");
+  EXPECT_EQ(v->GetEditText(), "c");
+  // Escape closes the open window with the editor.
+  barinput::Tap(VK_F4);
+  ASSERT_TRUE(IsWindowVisible(popup->Handle()));
+  barinput::Tap(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(popup->Handle()));
+  EXPECT_FALSE(v->Editing);
+}
+
+}  // namespace
