@@ -552,3 +552,29 @@ TEST(EditControls, AnApplicationDropDownWindowIsPlacedShownFedKeysAndHidden) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditControls, ViewWidthFollowsTheItemWidthAndTheCaption) {
+  TEditBar f;
+  auto* v = dynamic_cast<TdxBarEditControl*>(f.View(f.edit));
+  ASSERT_NE(v, nullptr);
+  TdxBarItemLink* link = f.LinkOf(f.edit);
+  EXPECT_EQ(v->CaptionWidth(), 0);
+  EXPECT_EQ(link->ItemRect.Width(), 110);
+  f.edit->SetWidth(200);
+  barinput::Settle(40);
+  EXPECT_EQ(link->ItemRect.Width(), 200);
+  f.edit->SetShowCaption(true);
+  barinput::Settle(40);
+  EXPECT_GT(v->CaptionWidth(), 20);
+  EXPECT_EQ(link->ItemRect.Width(), 200 + v->CaptionWidth());
+  // A link with its own width keeps it.
+  link->SetUserWidth(90);
+  f.edit->SetWidth(300);
+  f.Window()->RebuildLayout();
+  barinput::Settle(40);
+  EXPECT_EQ(link->ItemRect.Width(), 90 + v->CaptionWidth());
+}
+
+}  // namespace
