@@ -27,21 +27,21 @@ LRESULT CALLBACK EditViewWndProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
   return m.Result;
 }
 
-Integer CaptionTextWidth(TCustomdxBarControl* W, const std::string& Text) {
+Integer EditCaptionTextWidth(TCustomdxBarControl* W, const std::string& Text) {
   return BarTextWidth(W, StripAccelerators(Text));
 }
 
-TColor ColorOfBrush(HBRUSH B) {
+TColor EditBrushColor(HBRUSH B) {
   LOGBRUSH lb{};
   GetObjectW(B, sizeof(lb), &lb);
   return static_cast<TColor>(lb.lbColor);
 }
 
-bool EscapeAlone() {
+bool EscapeHeldAlone() {
   return GetKeyState(VK_ESCAPE) < 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
 }
 
-bool InRect(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+bool EditViewPtIn(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
 // A mouse message's point in the bar window's coordinates.
 TPoint EditPointToBar(HWND Edit, HWND Bar, LPARAM L) {
@@ -59,13 +59,13 @@ bool IsEditingView(const TdxBarItemControl* View) {
 
 bool PointInEditRect(const TdxBarItemControl* View, TPoint P) {
   auto* v = dynamic_cast<const TdxBarWinControl*>(View);
-  return v && InRect(v->EditRect, P);
+  return v && EditViewPtIn(v->EditRect, P);
 }
 
 bool ForwardMouseToEditWindow(TdxBarItemControl* View, UINT Msg, WPARAM Keys, TPoint P, bool OnlyOutsideEditRect) {
   auto* v = dynamic_cast<TdxBarWinControl*>(View);
   if (!v || !v->EditWindow || !v->Window() || !v->Window()->HandleAllocated()) return false;
-  if (OnlyOutsideEditRect && InRect(v->EditRect, P)) return false;
+  if (OnlyOutsideEditRect && EditViewPtIn(v->EditRect, P)) return false;
   POINT p{P.X, P.Y};
   MapWindowPoints(v->Window()->Handle(), v->EditWindow, &p, 1);
   SendMessageW(v->EditWindow, Msg, Keys, MAKELPARAM(static_cast<short>(p.x), static_cast<short>(p.y)));
@@ -257,7 +257,7 @@ void TdxBarWinControl::EditWndProc(TMessage& M) {
   if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST && M.Msg != WM_MOUSEWHEEL && w->HandleAllocated()) {
     // The caption part is not the editor's.
     TPoint p = EditPointToBar(edit, w->Handle(), M.LParam);
-    if (InRect(ViewRect(), p) && !InRect(EditRect, p)) return;
+    if (EditViewPtIn(ViewRect(), p) && !EditViewPtIn(EditRect, p)) return;
   }
   DefaultEditHandler(M);
 }
@@ -285,7 +285,7 @@ bool TdxBarEditControl::ShowsCaption() const { return IsMenu() || (Edit() && Edi
 
 Integer TdxBarEditControl::CaptionWidth() const {
   if (!ShowsCaption()) return 0;
-  return CaptionTextWidth(window_, GetCaption()) + (IsFlat() ? 11 : 6);
+  return EditCaptionTextWidth(window_, GetCaption()) + (IsFlat() ? 11 : 6);
 }
 
 Integer TdxBarEditControl::GetHeight() const {
@@ -353,7 +353,7 @@ void TdxBarEditControl::SetEditing(bool On) {
     ::SetFocus(form->Handle());
   else if (form && form->HandleAllocated())
     ::SetFocus(GetWindow(form->Handle(), GW_HWNDNEXT));
-  if (m && m->AlwaysSaveText() && e && EditWindow && !EscapeAlone()) e->WriteText(GetEditText());
+  if (m && m->AlwaysSaveText() && e && EditWindow && !EscapeHeldAlone()) e->WriteText(GetEditText());
 }
 
 void TdxBarEditControl::PrepareClick(bool ByMouse) {
@@ -382,7 +382,7 @@ void TdxBarEditControl::EditWndProc(TMessage& M) {
 
 TRect TdxBarEditControl::InsideCaptionAndFrame(const TRect& R) const {
   TRect r = R;
-  if (ShowsCaption()) r.Left += CaptionTextWidth(window_, GetCaption()) + (IsFlat() ? 11 : 6);
+  if (ShowsCaption()) r.Left += EditCaptionTextWidth(window_, GetCaption()) + (IsFlat() ? 11 : 6);
   return Rect(r.Left + (IsFlat() ? 1 : 2), r.Top + (IsFlat() ? 1 : 2), r.Right - (IsFlat() ? 1 : 2),
               r.Bottom - (IsFlat() ? 1 : 2));
 }
@@ -395,7 +395,7 @@ TRect TdxBarEditControl::PaintCaptionAndFrame(HDC DC, const TRect& R, bool Selec
   HBRUSH background = window_->BackgroundBrush();
   if (ShowsCaption()) {
     std::string caption = GetCaption();
-    TRect part = Rect(r.Left, r.Top, r.Left + CaptionTextWidth(window_, caption) + (flat ? 11 : 2), r.Bottom);
+    TRect part = Rect(r.Left, r.Top, r.Left + EditCaptionTextWidth(window_, caption) + (flat ? 11 : 2), r.Bottom);
     FillRect(DC, part.AsRECT(), Selected && menu ? window_->HotBrush() : background);
     if (flat && Selected && menu) {
       TRect frame = Rect(part.Left, part.Top, part.Right + 1, part.Bottom);
@@ -435,7 +435,7 @@ void TdxBarEditControl::PaintContent(HDC DC, const TRect& R) {
     return;
   }
   TCanvas* canvas = window_->Canvas();
-  canvas->Brush()->SetColor(enabled ? clWindow : ColorOfBrush(window_->BackgroundBrush()));
+  canvas->Brush()->SetColor(enabled ? clWindow : EditBrushColor(window_->BackgroundBrush()));
   canvas->Font()->SetColor(enabled ? clWindowText : clGrayText);
   Integer saved = SaveDC(DC);
   IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
@@ -540,7 +540,7 @@ void TCustomdxBarComboControl::EditWndProc(TMessage& M) {
   if (!mouseDown && M.Msg != WM_LBUTTONUP) return;
   TRect button = DropButtonRect;
   if (c && c->NoEditor()) button.Left = EditRect.Left;
-  if (!InRect(button, p)) return;
+  if (!EditViewPtIn(button, p)) return;
   if (mouseDown) {
     OpenAtMouseDown = openBefore;
     if (!openBefore) SetDroppedDown(true);

@@ -9,19 +9,19 @@
 #include "platform/TypInfo.h"
 
 namespace {
-std::string UpperText(std::string S) {
+std::string ComboUpperText(std::string S) {
   for (char& c : S) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return S;
 }
 
 // The combo view of the item's active link, or none.
-TCustomdxBarComboControl* ActiveComboView(const TdxBarItem* Item) {
+TCustomdxBarComboControl* ActiveComboViewOf(const TdxBarItem* Item) {
   TdxBarItemLink* l = Item->ActiveLink();
   return l ? dynamic_cast<TCustomdxBarComboControl*>(l->Control()) : nullptr;
 }
 
 // Height of a text in a font, measured on a screen DC.
-TSize TextSizeInFont(HFONT Font, const std::string& Text) {
+TSize ComboTextSize(HFONT Font, const std::string& Text) {
   std::wstring w = Utf8ToWide(Text);
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
@@ -87,7 +87,7 @@ void TdxBarEdit::WidthChanged() {
 }
 
 bool TdxBarEdit::IsDroppedDown() const {
-  TCustomdxBarComboControl* v = ActiveComboView(this);
+  TCustomdxBarComboControl* v = ActiveComboViewOf(this);
   return v && v->DroppedDown;
 }
 
@@ -223,14 +223,14 @@ void TdxBarCustomCombo::MeasureItem(Integer Index, Integer& Height) {
     Height = itemHeight_;
   } else {
     HFONT font = list_->HandleAllocated() ? list_->Font()->Handle() : (manager_ ? manager_->BarFontHandle() : nullptr);
-    Height = TextSizeInFont(font, "Qq").cy;
+    Height = ComboTextSize(font, "Qq").cy;
   }
   OnMeasureItem(this, Index, Height);
 }
 
 void TdxBarCustomCombo::MeasureItemWidth(Integer Index, Integer& Width) {
   HFONT font = list_->HandleAllocated() ? list_->Font()->Handle() : (manager_ ? manager_->BarFontHandle() : nullptr);
-  Width = TextSizeInFont(font, items_->Strings(Index)).cx + 2;
+  Width = ComboTextSize(font, items_->Strings(Index)).cx + 2;
 }
 
 Integer TdxBarCustomCombo::DropDownPixelWidth() {
@@ -238,7 +238,7 @@ Integer TdxBarCustomCombo::DropDownPixelWidth() {
   Integer bar = scrolls ? GetSystemMetrics(SM_CXVSCROLL) : 0;
   if (dropDownWidth_ >= 1) return dropDownWidth_ + 4 + bar;
   Integer w = dropDownWidth_;
-  if (TCustomdxBarComboControl* v = ActiveComboView(this))
+  if (TCustomdxBarComboControl* v = ActiveComboViewOf(this))
     w = v->Link()->ItemRect.Width() - (v->Window() ? v->Window()->SmallButtonWidth() : 0) - 4;
   w -= bar;
   for (Integer i = 0; i < items_->Count(); ++i) {
@@ -289,11 +289,11 @@ void TdxBarCustomCombo::DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItem
 
 Integer TdxBarCustomCombo::FindByPrefix(const std::string& Text) const {
   if (Text.empty()) return -1;
-  std::string t = UpperText(Text);
+  std::string t = ComboUpperText(Text);
   Integer best = -1;
   size_t bestLen = 0;
   for (Integer i = 0; i < items_->Count(); ++i) {
-    std::string s = UpperText(items_->Strings(i));
+    std::string s = ComboUpperText(items_->Strings(i));
     size_t n = 0;
     while (n < s.size() && n < t.size() && s[n] == t[n]) ++n;
     if (n == t.size()) return i;
@@ -306,14 +306,14 @@ Integer TdxBarCustomCombo::FindByPrefix(const std::string& Text) const {
 }
 
 void TdxBarCustomCombo::SyncListWithText() {
-  auto* v = dynamic_cast<TdxBarComboControl*>(ActiveComboView(this));
+  auto* v = dynamic_cast<TdxBarComboControl*>(ActiveComboViewOf(this));
   if (!v) return;
   std::string text = v->GetEditText();
   Integer i = v->ShownIndex;
   if (i < 0 || i >= items_->Count() || items_->Strings(i) != text) i = FindByPrefix(text);
   v->ShownIndex = i;
   if (!v->DroppedDown || !list_->HandleAllocated()) return;
-  if (i >= 0 && UpperText(items_->Strings(i)) == UpperText(text)) {
+  if (i >= 0 && ComboUpperText(items_->Strings(i)) == ComboUpperText(text)) {
     list_->SetItemIndex(i);
   } else {
     list_->SetItemIndex(-1);
@@ -483,7 +483,7 @@ void TdxBarDropDownListBox::WndProc(TMessage& M) {
       break;
     case CN_COMMAND:
       if (HIWORD(M.WParam) == LBN_SELCHANGE)
-        if (auto* v = dynamic_cast<TdxBarComboControl*>(ActiveComboView(combo_))) v->ShowEntry(ItemIndex());
+        if (auto* v = dynamic_cast<TdxBarComboControl*>(ActiveComboViewOf(combo_))) v->ShowEntry(ItemIndex());
       break;
     default:
       break;
