@@ -2393,6 +2393,8 @@ class TdxBarWinControl : public TdxBarItemControl {
   void PrepareClick(bool ByMouse) override;
   bool ClickClosesMenus() const override { return false; }
   void WindowHandleDestroying() override { ReleaseEditWindow(); }
+  // A disabled item takes no more typing: its editor closes.
+  void EnabledChanged() override;
 
  protected:
   void RemovePendingChars();

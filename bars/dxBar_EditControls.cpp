@@ -132,6 +132,11 @@ void TdxBarWinControl::RemovePendingChars() {
   }
 }
 
+void TdxBarWinControl::EnabledChanged() {
+  if (Editing && !ItemEnabled()) SetEditing(false);
+  TdxBarItemControl::EnabledChanged();
+}
+
 bool TdxBarWinControl::ClickRunsItem() const { return RotatesWindowItems(window_); }
 
 void TdxBarWinControl::LeaveActive(bool ByMouse) {
@@ -322,6 +327,8 @@ void TdxBarEditControl::SetEditing(bool On) {
     if (!EditWindow || !e) return;
     Editing = true;
     SendMessageW(EditWindow, EM_SETREADONLY, e->ReadOnly() || e->NoEditor(), 0);
+    // The limit as it is now: it may have changed since the editor was made.
+    SendMessageW(EditWindow, EM_LIMITTEXT, static_cast<WPARAM>(e->MaxLength()), 0);
     HWND focus = GetFocus();
     PrevFocus = focus && IsWindowVisible(focus) ? focus : (form && form->HandleAllocated() ? form->Handle() : nullptr);
     SendMessageW(EditWindow, WM_SETFONT, reinterpret_cast<WPARAM>(window_->FontHandle()), 0);

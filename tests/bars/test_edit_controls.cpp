@@ -578,3 +578,39 @@ TEST(EditControls, ViewWidthFollowsTheItemWidthAndTheCaption) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditControls, MaxLengthReadOnlyAndDisablingLimitWhatIsTyped) {
+  struct Case {
+    const char* name;
+    Integer maxLength;
+    bool readOnly, disableWhileTyping;
+    const char* text;  // after typing "abcdef" and Enter
+  } cases[] = {
+      {"no limit", 0, false, false, "abcdef"},
+      {"three characters", 3, false, false, "abc"},
+      {"read-only", 0, true, false, "orig"},
+      {"disabled while typing", 0, false, true, "orig"},
+  };
+  for (const Case& c : cases) {
+    TEditBar f;
+    f.edit->SetText("orig");
+    f.edit->SetMaxLength(c.maxLength);
+    f.edit->SetReadOnly(c.readOnly);
+    TdxBarWinControl* v = f.View(f.edit);
+    barinput::Click(f.TextPoint(f.edit));
+    ASSERT_TRUE(v->Editing) << c.name;
+    f.Type("abc");
+    if (c.disableWhileTyping) {
+      f.edit->SetEnabled(false);
+      EXPECT_FALSE(v->Editing) << c.name;
+      EXPECT_FALSE(IsWindowVisible(v->EditWindow)) << c.name;
+    }
+    f.Type("def");
+    barinput::Tap(VK_RETURN);
+    EXPECT_EQ(f.edit->Text(), c.text) << c.name;
+  }
+}
+
+}  // namespace
