@@ -614,3 +614,28 @@ TEST(EditControls, MaxLengthReadOnlyAndDisablingLimitWhatIsTyped) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditControls, AltShortcutsWorkWhileEditingAndCloseTheEditor) {
+  TEditBar f;
+  auto* play = new TdxBarButton(f.form.get());
+  play->SetCaption("Play");
+  play->SetShortCut(ShortCut('P', TShiftState{ssAlt}));
+  Integer clicks = 0;
+  play->OnClick = [&](TObject*) { ++clicks; };
+  f.bar->ItemLinks()->Add()->SetItem(play);
+  barinput::Settle(40);
+  TdxBarWinControl* v = f.View(f.edit);
+  barinput::Click(f.TextPoint(f.edit));
+  ASSERT_TRUE(v->Editing);
+  f.Type("ab");
+  barinput::Chord({VK_MENU}, 'P');
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(v->Editing);
+  EXPECT_FALSE(f.Window()->Active());
+  EXPECT_EQ(f.edit->Text(), "");
+  EXPECT_EQ(v->SysKeyDepth, 0);
+}
+
+}  // namespace
