@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/GifMainForm.h"
+#include "app/GifRoutines.h"
 #include "bars/dxBar.h"
 #include "controls/RzListVw.h"
 #include "platform/ComCtrls.h"
@@ -82,6 +83,8 @@ class TMainWindow {
       bmp.Canvas()->FillRect(TRect{0, 0, W, H});
       form->document->AddFrame(&bmp);
     }
+    // As the editor makes documents: playing forever.
+    SetLoopCount(form->document.get(), 0);
     form->documentOpen = Count > 0;
     form->lvFiles->Items()->Clear();
     for (int i = 0; i < Count; ++i) {
