@@ -31,6 +31,22 @@ struct TAskedFile {
   bool Save;
 };
 
+inline TdxBar* BarNamed(TfrmGifMain* F, const std::string& Name) {
+  for (Integer i = 0; i < F->dxBarManager1->Bars()->Count(); ++i)
+    if (F->dxBarManager1->Bars()->Items(i)->Name() == Name) return F->dxBarManager1->Bars()->Items(i);
+  return nullptr;
+}
+
+// The screen centre of an item's entry in a bar or menu window.
+inline TPoint EntryCenter(TCustomdxBarControl* W, TdxBarItem* I) {
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
+    if (l->Item() == I)
+      return W->ClientToScreen(Point((l->ItemRect.Left + l->ItemRect.Right) / 2,
+                                     (l->ItemRect.Top + l->ItemRect.Bottom) / 2));
+  ADD_FAILURE() << "not shown: " << I->Name();
+  return Point(-1, -1);
+}
+
 class TMainWindow {
  public:
   TfrmGifMain* form = nullptr;
@@ -72,16 +88,26 @@ class TMainWindow {
 
   // A document of Count frames, W x H, each filled with its own colour, as
   // the window holds one after opening a file: listed, first item selected.
-  void OpenDocument(int Count, int W = 40, int H = 30, const std::vector<TColor>& Colors = {}) {
+  // Places, when given, puts frame i at Places[i] (its size and position).
+  void OpenDocument(int Count, int W = 40, int H = 30, const std::vector<TColor>& Colors = {},
+                    const std::vector<TRect>& Places = {}) {
     form->document->Assign(nullptr);
+    std::vector<std::string> sizes;
     for (int i = 0; i < Count; ++i) {
       TBitmap bmp;
       bmp.SetPixelFormat(pf24bit);
+      const bool placed = i < static_cast<int>(Places.size());
+      if (placed) {
+        W = Places[i].Right - Places[i].Left;
+        H = Places[i].Bottom - Places[i].Top;
+      }
       bmp.SetSize(W, H);
+      sizes.push_back(std::to_string(W) + " x " + std::to_string(H));
       TColor c = i < static_cast<int>(Colors.size()) ? Colors[i] : static_cast<TColor>(RGB(40 * i, 200 - 30 * i, 90));
       bmp.Canvas()->Brush()->SetColor(c);
       bmp.Canvas()->FillRect(TRect{0, 0, W, H});
-      form->document->AddFrame(&bmp);
+      Integer index = form->document->AddFrame(&bmp);
+      if (placed) form->document->Frames()->FrameAt(index)->SetPlacement(Places[i].Left, Places[i].Top, H, W);
     }
     // As the editor makes documents: playing forever.
     SetLoopCount(form->document.get(), 0);
@@ -90,7 +116,7 @@ class TMainWindow {
     for (int i = 0; i < Count; ++i) {
       TListItem* item = form->lvFiles->Items()->Add();
       item->SetCaption("Frame " + std::to_string(i + 1) + " - test.gif");
-      item->SubItems()->Add(std::to_string(W) + " x " + std::to_string(H));
+      item->SubItems()->Add(sizes[i]);
     }
     if (Count > 0) form->lvFiles->SetSelected(form->lvFiles->Items()->Item(0));
     form->UpdateCommandStates();

@@ -22,6 +22,8 @@
 namespace {
 
 using barinput::Chord;
+using mainwin::BarNamed;
+using mainwin::EntryCenter;
 using mainwin::TMainWindow;
 
 // "a, b | c": the captions of a list of links, "|" where a group starts.
@@ -33,22 +35,6 @@ std::string LinkText(TdxBarItemLinks* Links) {
     s += l->Item()->Caption();
   }
   return s;
-}
-
-TdxBar* BarNamed(TfrmGifMain* F, const std::string& Name) {
-  for (Integer i = 0; i < F->dxBarManager1->Bars()->Count(); ++i)
-    if (F->dxBarManager1->Bars()->Items(i)->Name() == Name) return F->dxBarManager1->Bars()->Items(i);
-  return nullptr;
-}
-
-// The screen centre of an item's entry in a bar or menu window.
-TPoint EntryCenter(TCustomdxBarControl* W, TdxBarItem* I) {
-  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
-    if (l->Item() == I)
-      return W->ClientToScreen(Point((l->ItemRect.Left + l->ItemRect.Right) / 2,
-                                     (l->ItemRect.Top + l->ItemRect.Bottom) / 2));
-  ADD_FAILURE() << "not shown: " << I->Name();
-  return Point(-1, -1);
 }
 
 TEST(MainWindowStart, StartsUntitledWithTheDesignedLayout) {
