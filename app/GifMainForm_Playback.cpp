@@ -73,7 +73,7 @@ void TfrmGifMain::PlaybackFrameShown(TObject* Sender) {
   }
   if (ImageGIF->Visible() && painter->Image())
     tsPreview->SetCaption("Playing Frame " + IntToStr(painter->ActiveFrame() + 1) + " of " +
-                          IntToStr(painter->Image()->Frames()->Count()));
+                          IntToStr(painter->Image()->Frames()->ItemCount()));
 }
 
 void TfrmGifMain::PlaybackEnded(TObject* Sender) {
