@@ -37,15 +37,7 @@ inline TdxBar* BarNamed(TfrmGifMain* F, const std::string& Name) {
   return nullptr;
 }
 
-// The screen centre of an item's entry in a bar or menu window.
-inline TPoint EntryCenter(TCustomdxBarControl* W, TdxBarItem* I) {
-  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
-    if (l->Item() == I)
-      return W->ClientToScreen(Point((l->ItemRect.Left + l->ItemRect.Right) / 2,
-                                     (l->ItemRect.Top + l->ItemRect.Bottom) / 2));
-  ADD_FAILURE() << "not shown: " << I->Name();
-  return Point(-1, -1);
-}
+using barinput::EntryCenter;
 
 class TMainWindow {
  public:
