@@ -348,6 +348,7 @@ TEST(BarLayoutStorage, FailedIniStoreKeepsTheStoredLayout) {
     CreateDirectoryA((ini + ".new").c_str(), nullptr);  // the new file cannot be written
     EXPECT_THROW(f.manager->StoreLayoutInIni(ini), Exception);
     RemoveDirectoryA((ini + ".new").c_str());
+    f.manager->SetStoreInIniFile(false);  // freeing the form would store the changed layout
   }
   EXPECT_EQ(ReadFile(ini), before);
   TLayoutForm f(InIni(ini));
