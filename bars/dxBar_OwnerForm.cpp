@@ -45,6 +45,30 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     return;
   }
   switch (Msg) {
+    case WM_DESTROY:
+      // The form lives on: its windows are being re-created. The bars whose
+      // windows go with them are hidden and come back with the new windows.
+      if (!bars_) return;
+      for (Integer i = 0; i < bars_->Count(); ++i) {
+        TdxBar* bar = bars_->Items(i);
+        if (!bar->Visible() || !bar->Control()) continue;
+        recreateList_.push_back(bar);
+        bar->SetVisible(false);
+      }
+      return;
+    case WM_CREATE:
+      // After the form has made its child windows (the dock sites' among them).
+      if (!recreateList_.empty()) {
+        TdxBarManager* self = this;
+        dxBarDeferred([self] {
+          for (Integer i = 0; i < ManagerCount(); ++i)
+            if (Managers(i) == self) {
+              self->ReshowRecreatedBars();
+              return;
+            }
+        });
+      }
+      return;
     case WM_ACTIVATE: {
       HWND other = reinterpret_cast<HWND>(LParam);
       if (LOWORD(WParam) == WA_INACTIVE && other && BarWindowOfManager(other, this)) return;
@@ -139,6 +163,20 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     default:
       return;
   }
+}
+
+void TdxBarManager::ReshowRecreatedBars() {
+  std::vector<TdxBar*> list;
+  list.swap(recreateList_);
+  if (!bars_ || !ownerForm_ || !ownerForm_->HandleAllocated() || IsDestroying()) return;
+  for (TdxDockControl* d : dockControls_)
+    if (d->Parent()) d->HandleNeeded();
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    for (Integer i = 0; i < bars_->Count(); ++i)
+      if (bars_->Items(i) == *it) {
+        (*it)->SetVisible(true);
+        break;
+      }
 }
 
 void TdxBarManager::ShowHelpForView(TdxBarItemControl* View) {

@@ -274,3 +274,40 @@ TEST(OwnerForm, F1ShowsTheHelpOfTheMenuRowOrButton) {
   m.Send(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_TRUE(m.help.empty());
 }
+
+TEST(OwnerForm, BarsComeBackWhenTheFormsWindowsAreMadeAgain) {
+  TOwnerModel m;
+  TdxBar* hidden = m.manager->Bars()->Add();
+  hidden->SetCaption("Hidden");
+  hidden->ItemLinks()->Add()->SetItem(m.cut);
+  hidden->SetDockingStyle(dsBottom);
+  barinput::Settle(60);
+  RECT floatBefore, dockBefore;
+  GetWindowRect(m.Floating(), &floatBefore);
+  GetWindowRect(m.Docked(), &dockBefore);
+  HWND oldFloating = m.Floating(), oldDocked = m.Docked();
+  m.form->RecreateWnd();
+  barinput::Settle(100);
+  EXPECT_FALSE(IsWindow(oldFloating));
+  EXPECT_FALSE(IsWindow(oldDocked));
+  ASSERT_NE(m.floating->Control(), nullptr);
+  ASSERT_NE(m.docked->Control(), nullptr);
+  ASSERT_TRUE(m.floating->Control()->HandleAllocated());
+  ASSERT_TRUE(m.docked->Control()->HandleAllocated());
+  EXPECT_TRUE(m.FloatingShown());
+  EXPECT_TRUE(IsWindowVisible(m.Docked()));
+  EXPECT_TRUE(m.floating->Visible() && m.docked->Visible());
+  EXPECT_EQ(m.docked->Control()->DockSite(), m.manager->Bars()->DockControl(dsTop));
+  RECT floatAfter, dockAfter;
+  GetWindowRect(m.Floating(), &floatAfter);
+  GetWindowRect(m.Docked(), &dockAfter);
+  EXPECT_EQ(floatAfter.left, floatBefore.left);
+  EXPECT_EQ(floatAfter.top, floatBefore.top);
+  EXPECT_EQ(dockAfter.left - dockBefore.left, 0);
+  EXPECT_EQ(dockAfter.top - dockBefore.top, 0);
+  EXPECT_FALSE(hidden->Visible()) << "a hidden bar stays hidden";
+  EXPECT_EQ(hidden->Control(), nullptr);
+  // The bar works: its menu opens by a click.
+  barinput::Click(m.ViewCenter(m.docked, 0));
+  EXPECT_NE(m.sub->MenuWindow(), nullptr);
+}
