@@ -39,7 +39,8 @@ bool HasHelpContext(TdxBarItemControl* View) { return View && View->Item() && Vi
 void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TCustomForm* form = ownerForm_;
   if (!form || (IsDestroying() && Msg != WM_DESTROY)) return;
-  if (form->ComponentState().Contains(csDestroying)) {
+  TCustomForm* dialog = dxBarCustomizingDialog();
+  if (form->ComponentState().Contains(csDestroying) || form == dialog) {
     // The form's window goes with the form: the last chance to keep the layout.
     if (Msg == WM_DESTROY && !designing_) StoreLayout();
     return;
@@ -76,6 +77,11 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       if (activatingFloatingBars_) return;
       if (form->FormStyle() == fsMDIForm && (WParam == 0 || !customizing_))
         if (HWND child = ActiveMDIChild()) SendMessageW(child, WM_ACTIVATE, WParam, LParam);
+      // The form disabled by the customizing dialog hands the activation on to it.
+      dialog = dxBarCustomizingDialog();
+      if (LOWORD(WParam) != WA_INACTIVE && dialog && customizing_ && dialog->HandleAllocated() &&
+          !IsWindowEnabled(form->Handle()))
+        SendMessageW(dialog->Handle(), WM_ACTIVATE, WParam, reinterpret_cast<LPARAM>(form->Handle()));
       return;
     }
     case WM_SYSCOLORCHANGE:
@@ -104,6 +110,16 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_WINDOWPOSCHANGING: {
       auto* wp = reinterpret_cast<WINDOWPOS*>(LParam);
       if (wp && (wp->flags & SWP_HIDEWINDOW)) ActivateFloatingBars(false, nullptr);
+      return;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      // The customizing dialog is shown and hidden with its form.
+      auto* wp = reinterpret_cast<WINDOWPOS*>(LParam);
+      if (!customizing_ || !wp || !dialog || !dialog->HandleAllocated()) return;
+      if (wp->flags & SWP_SHOWWINDOW)
+        ::ShowWindow(dialog->Handle(), SW_SHOW);
+      else if (wp->flags & SWP_HIDEWINDOW)
+        ::ShowWindow(dialog->Handle(), SW_HIDE);
       return;
     }
     case WM_HELP: {
@@ -218,12 +234,16 @@ void TdxBarManager::ActivateFloatingBars(bool Active, HWND OtherWindow) {
     if (Active) {
       if (!(ownerForm_->HandleAllocated() && IsIconic(ownerForm_->Handle()))) ShowFloatingBars(SW_SHOWNOACTIVATE);
     } else {
+      TCustomForm* dialog = dxBarCustomizingDialog();
       if (TCustomdxBarControl* top = ActiveBarControl())
-        if (top->BarManager() == this) top->CloseChain();
+        if (top->BarManager() == this ||
+            (customizing_ && dialog && top->BarManager() && top->BarManager()->OwnerForm() == dialog))
+          top->CloseChain();
       bool keep = false;
       if (OtherWindow) {
-        if (dynamic_cast<TCustomForm*>(ControlOfWindow(OtherWindow)))
-          keep = false;  // another form of the program takes over
+        // Another form of the program takes over, unless it is the customizing dialog.
+        if (auto* other = dynamic_cast<TCustomForm*>(ControlOfWindow(OtherWindow)))
+          keep = other == dialog && customizing_ && SameProcess(OtherWindow);
         else
           keep = SameProcess(OtherWindow) && !(Application && OtherWindow == Application->Handle());
       }
