@@ -363,6 +363,42 @@ TEST(CustomizingDrag, CommandDropPlaces) {
   }
 }
 
+// The insertion mark is drawn inverted where the drop would go (here the end
+// of a view whose next link begins a group) and leaves nothing behind.
+TEST(CustomizingDrag, InsertMarkIsInvertedAndErased) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  TdxBarItemLinks* tools = f.Links("Tools");
+  TdxBarItemLink* beta = tools->Items(1);
+  HWND w = tools->BarControl()->Handle();
+  TRect r = beta->ItemRect;
+  // A pixel of the I-beam's stem, which runs 4 pixels inside the view's right edge.
+  Integer px = r.Right - 4, py = (r.Top + r.Bottom) / 2;
+  auto pixel = [&] {
+    HDC dc = GetDC(w);
+    COLORREF c = GetPixel(dc, px, py);
+    ReleaseDC(w, dc);
+    return c;
+  };
+  COLORREF before = pixel();
+  std::vector<COLORREF> during;
+  TPoint from = f.At(tools->Items(3));
+  barinput::Drag(from, {Point(from.X, from.Y + 4)}, f.At(beta, 0.75), [&] {
+    if (f.manager->DragInProgress()) during.push_back(pixel());
+  });
+  ASSERT_GE(during.size(), 2u);
+  // The last moves were over the second half of Beta.
+  EXPECT_EQ(during.back(), before ^ 0xFFFFFFu);
+  EXPECT_EQ(CustLinks(tools), "Alpha Beta Delta |Gamma");
+  // Whatever is on the bar now is what a repaint draws.
+  TRect now = tools->Items(2)->ItemRect;
+  px = now.Right - 4;
+  COLORREF shown = pixel();
+  InvalidateRect(w, nullptr, TRUE);
+  UpdateWindow(w);
+  EXPECT_EQ(pixel(), shown);
+}
+
 TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   TCustomizeForm f;
   f.manager->SetCustomizing(true);
@@ -383,6 +419,177 @@ TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   testui::PumpUntil([&] { return !f.manager->DragInProgress(); }, 2000);
   EXPECT_EQ(CustLinks(tools), "Alpha Beta |Gamma Delta");
   EXPECT_EQ(f.Item("btnA")->LinkCount(), 1);
+}
+
+// --- The toolbar list and the customizing popup ------------------------------------------------------------
+
+// The captions of a window's shown links, with * for a checked entry and ~
+// for a disabled one.
+std::string MenuText(TCustomdxBarControl* W) {
+  std::string s;
+  if (!W || !W->ItemLinks()) return "(none)";
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks()) {
+    if (!s.empty()) s += ' ';
+    if (l->BeginGroup()) s += '|';
+    std::string caption = l->Control() ? l->Control()->GetCaption() : l->Item()->Caption();
+    s += caption;
+    if (auto* b = dynamic_cast<TdxBarButton*>(l->Item()); b && b->ButtonStyle() == bsChecked && b->Down()) s += '*';
+    if (!l->Item()->Enabled()) s += '~';
+  }
+  return s;
+}
+
+TdxBarItemLink* LinkCaptioned(TCustomdxBarControl* W, const std::string& Caption) {
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
+    if (l->Control() && l->Control()->GetCaption() == Caption) return l;
+  return nullptr;
+}
+
+// A right click on the empty part of a dock site lists the closable bars
+// that are not hidden (never the main menu), checked when shown; a click on
+// an entry shows or hides its bar.
+TEST(ToolbarList, RightClickOnADockSiteListsTheBars) {
+  struct TCase {
+    bool CanCustomize;
+    bool Closable;
+    const char* Menu;
+  } cases[] = {
+      {true, true, "Tools* Extra |&Customize..."},
+      {false, true, "Tools* Extra"},
+      {true, false, "|&Customize..."},
+      {false, false, "(none)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Menu);
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(c.CanCustomize);
+    for (const char* b : {"Tools", "Extra"}) f.Bar(b)->SetAllowClose(c.Closable);
+    f.Bar("Extra")->SetVisible(false);
+    TdxDockControl* site = f.manager->Bars()->DockControl(dsTop);
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TPoint p = site->ClientToScreen(Point(site->ClientWidth() - 6, tools->Top() + tools->Height() / 2));
+    barinput::Click(p, true);
+    auto* popup = dynamic_cast<TdxBarToolbarsPopup*>(ActiveBarControl());
+    EXPECT_EQ(MenuText(popup), c.Menu);
+    if (!popup || !c.Closable) continue;
+    barinput::Click(f.At(LinkCaptioned(popup, "Extra")));
+    EXPECT_TRUE(f.Bar("Extra")->Visible());
+    EXPECT_EQ(ActiveBarControl(), nullptr);
+    // The list of a toolbar's right click; its customize entry starts customizing.
+    if (!c.CanCustomize) continue;
+    barinput::Click(f.At(f.Links("Tools")->Items(0)), true);
+    popup = dynamic_cast<TdxBarToolbarsPopup*>(ActiveBarControl());
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(MenuText(popup), "Tools* Extra* |&Customize...");
+    barinput::Click(f.At(LinkCaptioned(popup, "&Customize...")));
+    EXPECT_TRUE(f.manager->IsCustomizing());
+  }
+}
+
+// The customizing popup of a link, opened by a right click while customizing:
+// its entries follow the link, and each changes just that link.
+TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  TdxBarItemLinks* tools = f.Links("Tools");
+  auto open = [&](Integer Index) {
+    barinput::Click(f.At(tools->Items(Index)), true);
+    TdxBarCustomizingPopup* p = TdxBarCustomizingPopup::Current();
+    EXPECT_TRUE(p);
+    if (p) {
+      EXPECT_EQ(TdxBarCustomizingPopup::CurrentLink(), tools->Items(Index));
+    }
+    return p;
+  };
+  auto click = [&](TdxBarCustomizingPopup* P, const char* Caption) {
+    TdxBarItemLink* l = LinkCaptioned(P, Caption);
+    ASSERT_TRUE(l) << Caption;
+    barinput::Click(f.At(l));
+  };
+  // The first link cannot begin a group.
+  TdxBarCustomizingPopup* p = open(0);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+                         "|Begin a &Group~");
+  click(p, "Image &and Text");
+  EXPECT_EQ(tools->Items(0)->UserPaintStyle(), psCaptionGlyph);
+  EXPECT_TRUE(tools->Items(0)->UserDefine().Contains(udPaintStyle));
+  // The popup shows the link's own state the next time.
+  p = open(0);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style &Text Only (Always) Text &Only (in Menus) Image &and Text* "
+                         "|Begin a &Group~");
+  click(p, "&Reset");
+  EXPECT_TRUE(tools->Items(0)->UserDefine().Empty());
+  // Group start of a later link, then its deletion.
+  p = open(2);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+                         "|Begin a &Group*");
+  click(p, "Begin a &Group");
+  EXPECT_EQ(CustLinks(tools), "Alpha Beta Gamma Delta");
+  p = open(1);
+  ASSERT_TRUE(p);
+  click(p, "&Delete");
+  EXPECT_EQ(CustLinks(tools), "Alpha Gamma Delta");
+  EXPECT_EQ(TdxBarCustomizingPopup::CurrentLink(), nullptr);
+  // Leaving customizing mode frees an open popup.
+  p = open(1);
+  ASSERT_TRUE(p);
+  f.manager->SetCustomizing(false);
+  barinput::Settle();
+  EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(p));
+}
+
+// --- Quick customizing -------------------------------------------------------------------------------------
+
+// A toolbar too short for its links: its mark opens the quick window with
+// exactly the links that got no place, and the add-or-remove menu hides and
+// shows links of the toolbar while it stays open.
+TEST(QuickCustomizing, MarkListsCutLinksAndTheMenuTogglesThem) {
+  TCustomizeForm f;
+  f.form->SetLeft(300);
+  f.form->SetClientWidth(70);
+  barinput::Settle();
+  TdxBarControl* tools = f.Bar("Tools")->Control();
+  ASSERT_TRUE(tools->HasMark());
+  std::string cut;
+  for (TdxBarItemLink* l : f.Links("Tools")->VisibleLinks())
+    if (l->ItemRect.Width() <= 0 || l->ShownIndex() < 0)
+      cut += (cut.empty() ? "" : " ") + std::string(l->BeginGroup() ? "|" : "") + l->Item()->Caption();
+  ASSERT_FALSE(cut.empty());
+  TRect m = tools->MarkRect();
+  TPoint mark = tools->ClientToScreen(Point((m.Left + m.Right) / 2, (m.Top + m.Bottom) / 2));
+  barinput::Click(mark);
+  TdxBarQuickControl* q = TdxBarQuickControl::Current();
+  ASSERT_TRUE(q);
+  EXPECT_EQ(tools->QuickCustomizingWindow, q);
+  EXPECT_EQ(MenuText(q), cut + " |&Add or Remove Buttons");
+  // The window lies below the mark, right-aligned with it.
+  RECT wr;
+  GetWindowRect(q->Handle(), &wr);
+  TPoint markBottomRight = tools->ClientToScreen(Point(m.Right, m.Bottom));
+  EXPECT_EQ(wr.top, markBottomRight.Y);
+  EXPECT_EQ(wr.right, markBottomRight.X);
+
+  barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+  auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(MenuText(menu), "Alpha Beta Gamma Delta |&Reset Toolbar &Customize...");
+  TdxBarItemLink* alpha = f.Links("Tools")->Items(0);
+  barinput::Click(f.At(LinkCaptioned(menu, "Alpha")));
+  EXPECT_FALSE(alpha->Visible());
+  EXPECT_TRUE(IsLiveBarControl(menu));
+  barinput::Click(f.At(LinkCaptioned(menu, "Alpha")));
+  EXPECT_TRUE(alpha->Visible());
+  // A click on the mark closes the window (with its menu) and opens no new one.
+  barinput::Click(mark);
+  barinput::Settle(100);
+  EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(menu));
+  EXPECT_EQ(tools->QuickCustomizingWindow, nullptr);
+  EXPECT_EQ(tools->MarkState(), 0);
 }
 
 }  // namespace
