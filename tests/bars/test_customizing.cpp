@@ -421,6 +421,66 @@ TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   EXPECT_EQ(f.Item("btnA")->LinkCount(), 1);
 }
 
+// A double click on a dock site starts customizing when the manager allows it.
+TEST(CustomizingMode, DoubleClickOnADockSiteStartsIt) {
+  for (bool can : {false, true}) {
+    SCOPED_TRACE(can ? "can customize" : "cannot");
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(can);
+    TdxDockControl* site = f.manager->Bars()->DockControl(dsTop);
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TPoint p = site->ClientToScreen(Point(site->ClientWidth() - 6, tools->Top() + tools->Height() / 2));
+    barinput::MoveTo(p);
+    barinput::Settle(30);
+    for (int i = 0; i < 2; ++i) {
+      barinput::Button(MOUSEEVENTF_LEFTDOWN);
+      barinput::Button(MOUSEEVENTF_LEFTUP);
+    }
+    barinput::Settle(100);
+    EXPECT_EQ(f.manager->IsCustomizing(), can);
+  }
+}
+
+// A command dragged over a sub item on the main menu opens its menu, and the
+// drop lands among the menu's rows.
+TEST(CustomizingDrag, IntoAnOpenedMenu) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  auto* sub = static_cast<TCustomdxBarSubItem*>(f.Item("subMore"));
+  TPoint from = f.At(f.Links("Tools")->Items(0));
+  TPoint more = f.At(f.Links("Menu")->Items(0));
+  // Steps from a timer, so they go on inside the drag's loop; the last target
+  // is only known once the menu is open.
+  int step = 0;
+  TPoint at = from;
+  TTimer timer(nullptr);
+  timer.SetInterval(40);
+  timer.OnTimer = [&](TObject*) {
+    switch (step) {
+      case 0: barinput::MoveTo(from); break;
+      case 1: barinput::Button(MOUSEEVENTF_LEFTDOWN); break;
+      case 2: at = Point(from.X, from.Y + 5); barinput::MoveTo(at); break;
+      case 3: barinput::MoveTo(Point((at.X + more.X) / 2, (at.Y + more.Y) / 2)); break;
+      case 4: barinput::MoveTo(more); break;
+      case 5:
+        if (!sub->MenuWindow()) return;  // wait for the menu
+        at = f.At(sub->ItemLinks()->Items(0), 0.5, 0.75);
+        barinput::MoveTo(Point(at.X, at.Y - 1));
+        break;
+      case 6: barinput::MoveTo(at); break;
+      case 7: barinput::Button(MOUSEEVENTF_LEFTUP); break;
+      default: return;
+    }
+    ++step;
+  };
+  timer.SetEnabled(true);
+  EXPECT_TRUE(testui::PumpUntil([&] { return step >= 8 && !f.manager->DragInProgress(); }, 6000));
+  timer.SetEnabled(false);
+  barinput::Settle();
+  EXPECT_EQ(CustLinks(sub->ItemLinks()), "Epsilon Alpha Zeta");
+  EXPECT_EQ(CustLinks(f.Links("Tools")), "Beta |Gamma Delta");
+}
+
 // --- The toolbar list and the customizing popup ------------------------------------------------------------
 
 // The captions of a window's shown links, with * for a checked entry and ~
