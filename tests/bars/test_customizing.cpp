@@ -652,4 +652,108 @@ TEST(QuickCustomizing, MarkListsCutLinksAndTheMenuTogglesThem) {
   EXPECT_EQ(tools->MarkState(), 0);
 }
 
+// Opens the quick window of a bar by a click on its mark.
+TdxBarQuickControl* OpenQuick(TdxBarControl* W) {
+  TRect m = W->MarkRect();
+  barinput::Click(W->ClientToScreen(Point((m.Left + m.Right) / 2, (m.Top + m.Bottom) / 2)));
+  return TdxBarQuickControl::Current();
+}
+
+// Near the bottom of the work area the window opens above the mark; for a bar
+// docked at the right edge of the screen it opens left of the mark.
+TEST(QuickCustomizing, PlacementNearTheWorkAreaEdges) {
+  TRect wa = GetWorkAreaAt(POINT{100, 100});
+  struct TCase {
+    TdxBarDockingStyle Side;
+    const char* Expect;
+  } cases[] = {{dsBottom, "above"}, {dsRight, "left"}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Expect);
+    TCustomizeForm f;
+    f.Bar("Tools")->SetDockingStyle(c.Side);
+    if (c.Side == dsBottom)
+      f.form->SetTop(wa.Bottom - f.form->Height());
+    else
+      f.form->SetLeft(wa.Right - f.form->Width());
+    barinput::Settle();
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TdxBarQuickControl* q = OpenQuick(tools);
+    ASSERT_TRUE(q);
+    TRect m = tools->MarkRect();
+    TPoint topLeft = tools->ClientToScreen(Point(m.Left, m.Top));
+    RECT wr;
+    GetWindowRect(q->Handle(), &wr);
+    if (c.Side == dsBottom) {
+      EXPECT_EQ(wr.bottom, topLeft.Y);
+    } else {
+      EXPECT_EQ(wr.right, topLeft.X);
+      EXPECT_GE(wr.top, wa.Top);
+    }
+    EXPECT_LE(wr.bottom, wa.Bottom);
+    EXPECT_LE(wr.right, wa.Right);
+  }
+}
+
+// The add-or-remove menu offers the reset only for a bar that can be reset
+// and the customize entry only when the manager allows customizing.
+TEST(QuickCustomizing, MenuTailFollowsResetAndCustomizePermissions) {
+  struct TCase {
+    bool CanCustomize, AllowReset;
+    const char* Tail;
+  } cases[] = {
+      {true, true, "|&Reset Toolbar &Customize..."},
+      {true, false, "|&Customize..."},
+      {false, true, "|&Reset Toolbar"},
+      {false, false, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Tail);
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(c.CanCustomize);
+    f.Bar("Extra")->SetAllowReset(c.AllowReset);
+    TdxBarQuickControl* q = OpenQuick(f.Bar("Extra")->Control());
+    ASSERT_TRUE(q);
+    barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+    auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(MenuText(menu), std::string("Epsilon Zeta") + (*c.Tail ? " " : "") + c.Tail);
+    if (!c.AllowReset) continue;
+    // The reset asks first; Cancel keeps the links.
+    f.Links("Extra")->Items(0)->SetVisible(false);
+    TCustBoxAnswer cancel(IDCANCEL);
+    barinput::Click(f.At(LinkCaptioned(menu, "&Reset Toolbar")));
+    EXPECT_EQ(cancel.texts.size(), 1u);
+    EXPECT_EQ(CustLinks(f.Links("Extra")), "Epsilon(hidden) Zeta");
+  }
+}
+
+// Hovering a button of another toolbar closes the quick window shortly after.
+TEST(QuickCustomizing, SelectionInAnotherBarClosesItSoon) {
+  TCustomizeForm f;
+  TdxBarQuickControl* q = OpenQuick(f.Bar("Extra")->Control());
+  ASSERT_TRUE(q);
+  TdxBarControl* extra = f.Bar("Extra")->Control();
+  barinput::MoveTo(f.At(f.Links("Tools")->Items(1)));
+  barinput::Settle(60);
+  EXPECT_TRUE(TdxBarQuickControl::Current()) << "still open within the delay";
+  EXPECT_TRUE(testui::PumpUntil([] { return TdxBarQuickControl::Current() == nullptr; }, 1000));
+  EXPECT_EQ(extra->MarkState(), 0);
+}
+
+TEST(QuickCustomizing, CustomizeEntryClosesTheWindowAndStartsCustomizing) {
+  TCustomizeForm f;
+  TdxBarControl* extra = f.Bar("Extra")->Control();
+  TdxBarQuickControl* q = OpenQuick(extra);
+  ASSERT_TRUE(q);
+  barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+  auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+  ASSERT_TRUE(menu);
+  barinput::Click(f.At(LinkCaptioned(menu, "&Customize...")));
+  EXPECT_TRUE(f.manager->IsCustomizing());
+  EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+  EXPECT_EQ(extra->MarkState(), 0);
+  // The quick window's own bar went with it.
+  EXPECT_EQ(f.manager->Bars()->Count(), 4);
+}
+
 }  // namespace
