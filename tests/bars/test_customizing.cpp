@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FormReader.h"
 #include "tests/bars/bar_input.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -505,6 +506,39 @@ TdxBarItemLink* LinkCaptioned(TCustomdxBarControl* W, const std::string& Caption
   return nullptr;
 }
 
+// A picture of a form with its bar windows and some pop-up windows over it,
+// each copied from its own window DC, in the build folder.
+void SaveScreenPng(TCustomizeForm& F, std::initializer_list<TWinControl*> Popups, const std::string& Name) {
+  std::vector<HWND> windows{F.form->Handle()};
+  for (Integer i = 0; i < F.manager->Bars()->Count(); ++i)
+    if (TdxBarControl* w = F.manager->Bars()->Items(i)->Control(); w && w->HandleAllocated() && IsWindowVisible(w->Handle()))
+      windows.push_back(w->Handle());
+  for (TWinControl* w : Popups) windows.push_back(w->Handle());
+  RECT a;
+  GetWindowRect(windows[0], &a);
+  for (HWND h : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    UnionRect(&a, &a, &r);
+  }
+  barinput::Settle(60);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetWidth(a.right - a.left);
+  bmp.SetHeight(a.bottom - a.top);
+  HDC dc = bmp.Canvas()->Handle();
+  RECT all{0, 0, a.right - a.left, a.bottom - a.top};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_APPWORKSPACE));
+  for (HWND h : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    HDC src = GetWindowDC(h);
+    BitBlt(dc, r.left - a.left, r.top - a.top, r.right - r.left, r.bottom - r.top, src, 0, 0, SRCCOPY);
+    ReleaseDC(h, src);
+  }
+  EXPECT_TRUE(SaveBitmapAsPng(&bmp, Name));
+}
+
 // A right click on the empty part of a dock site lists the closable bars
 // that are not hidden (never the main menu), checked when shown; a click on
 // an entry shows or hides its bar.
@@ -571,6 +605,7 @@ TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
   ASSERT_TRUE(p);
   EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
                          "|Begin a &Group~");
+  SaveScreenPng(f, {p}, "bars_customizing_popup.png");
   click(p, "Image &and Text");
   EXPECT_EQ(tools->Items(0)->UserPaintStyle(), psCaptionGlyph);
   EXPECT_TRUE(tools->Items(0)->UserDefine().Contains(udPaintStyle));
@@ -637,6 +672,7 @@ TEST(QuickCustomizing, MarkListsCutLinksAndTheMenuTogglesThem) {
   auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
   ASSERT_TRUE(menu);
   EXPECT_EQ(MenuText(menu), "Alpha Beta Gamma Delta |&Reset Toolbar &Customize...");
+  SaveScreenPng(f, {q, menu}, "bars_quick_customizing.png");
   TdxBarItemLink* alpha = f.Links("Tools")->Items(0);
   barinput::Click(f.At(LinkCaptioned(menu, "Alpha")));
   EXPECT_FALSE(alpha->Visible());
