@@ -80,7 +80,19 @@ void TOpenDialog::TakeResult(const wchar_t* Buffer, DWORD AFilterIndex) {
   filterIndex_ = static_cast<Integer>(AFilterIndex);
 }
 
+TFileDialogFunc FileDialogFunc;
+
 bool TOpenDialog::DoExecute(bool Save) {
+  if (FileDialogFunc) {
+    OnShow(this);
+    std::vector<std::string> chosen = FileDialogFunc(*this, Save);
+    OnClose(this);
+    if (chosen.empty()) return false;
+    files_->Clear();
+    for (const std::string& name : chosen) files_->Add(name);
+    fileName_ = chosen.front();
+    return true;
+  }
   std::wstring filter = FilterBuffer();
   std::wstring initial = Utf8ToWide(initialDir_);
   std::wstring title = Utf8ToWide(title_);

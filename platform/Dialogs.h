@@ -81,6 +81,13 @@ class TOpenDialog : public TCommonDialog {
   TOpenOptions options_{ofHideReadOnly, ofEnableSizing};
 };
 
+// The file dialog every open and save dialog goes through when it is set
+// (the dialog with its filter, folder and options; Save for a save dialog):
+// returns the chosen full paths, none for Cancel. Tests set it to answer
+// without a person; unset, the system's dialog runs.
+using TFileDialogFunc = std::function<std::vector<std::string>(const TOpenDialog& Dialog, bool Save)>;
+extern TFileDialogFunc FileDialogFunc;
+
 class TSaveDialog : public TOpenDialog {
  public:
   T_CLASSNAME(TSaveDialog)
