@@ -422,6 +422,19 @@ TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   EXPECT_EQ(f.Item("btnA")->LinkCount(), 1);
 }
 
+// A link dragged out of an open menu and off the bars leaves the menu.
+TEST(CustomizingDrag, OutOfAMenu) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  auto* sub = static_cast<TCustomdxBarSubItem*>(f.Item("subMore"));
+  barinput::Click(f.At(f.Links("Menu")->Items(0)));
+  ASSERT_TRUE(testui::PumpUntil([&] { return sub->MenuWindow() != nullptr; }, 1000));
+  TPoint from = f.At(sub->ItemLinks()->Items(0));
+  barinput::Drag(from, {Point(from.X + 5, from.Y)}, f.Empty());
+  EXPECT_EQ(CustLinks(sub->ItemLinks()), "Zeta");
+  EXPECT_EQ(f.Item("btnE")->LinkCount(), 1);  // Extra keeps its own
+}
+
 // A double click on a dock site starts customizing when the manager allows it.
 TEST(CustomizingMode, DoubleClickOnADockSiteStartsIt) {
   for (bool can : {false, true}) {
