@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,8 +72,9 @@ struct TCustomizeForm {
     manager = FindBarManagerOfForm(form.get());
     barinput::Activate(form.get());
   }
+  bool endCustomizing = true;  // the form is freed in customizing mode when false
   ~TCustomizeForm() {
-    if (manager && manager->IsCustomizing()) manager->SetCustomizing(false);
+    if (endCustomizing && manager && manager->IsCustomizing()) manager->SetCustomizing(false);
     form.reset();
     Application->ProcessMessages();
   }
@@ -803,6 +805,65 @@ TEST(QuickCustomizing, CustomizeEntryClosesTheWindowAndStartsCustomizing) {
   EXPECT_EQ(extra->MarkState(), 0);
   // The quick window's own bar went with it.
   EXPECT_EQ(f.manager->Bars()->Count(), 4);
+}
+
+// Freeing the form (or just its manager) in the middle of customizing or quick
+// customizing leaves no bar window, manager or hook behind.
+TEST(CustomizingTeardown, FreeingInTheMiddleLeavesNothing) {
+  struct TCase {
+    const char* Name;
+    bool ManagerFirst;
+    std::function<void(TCustomizeForm&, std::vector<TCustomdxBarControl*>&)> Before;
+  } cases[] = {
+      {"quick window with its menu open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         TdxBarQuickControl* q = OpenQuick(F.Bar("Extra")->Control());
+         ASSERT_TRUE(q);
+         barinput::Click(F.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+         W.push_back(q);
+         W.push_back(ActiveBarControl());
+       }},
+      {"quick window, manager first", true,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) { W.push_back(OpenQuick(F.Bar("Tools")->Control())); }},
+      {"customizing popup open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         F.endCustomizing = false;
+         F.manager->SetCustomizing(true);
+         barinput::Click(F.At(F.Links("Tools")->Items(1)), true);
+         W.push_back(TdxBarCustomizingPopup::Current());
+       }},
+      {"customizing, manager first", true,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         F.manager->SetCustomizing(true);
+         barinput::Click(F.At(F.Links("Tools")->Items(1)), true);
+         W.push_back(TdxBarCustomizingPopup::Current());
+       }},
+      {"toolbar list open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         barinput::Click(F.At(F.Links("Tools")->Items(0)), true);
+         W.push_back(ActiveBarControl());
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<TCustomdxBarControl*> windows;
+    {
+      TCustomizeForm f;
+      c.Before(f, windows);
+      for (TCustomdxBarControl* w : windows) EXPECT_TRUE(w && IsLiveBarControl(w));
+      if (c.ManagerFirst) {
+        delete f.manager;
+        f.manager = nullptr;
+        EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+      }
+    }
+    for (TCustomdxBarControl* w : windows) EXPECT_FALSE(IsLiveBarControl(w));
+    EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+    EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+    EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+    EXPECT_FALSE(dxBarHooksInstalled());
+    Application->ProcessMessages();
+  }
 }
 
 }  // namespace
