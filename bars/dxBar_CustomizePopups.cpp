@@ -82,9 +82,24 @@ const TdxBarPaintStyle kStyles[] = {psStandard, psCaption, psCaptionInMenu, psCa
 // may come while the popup closes: it works on the current link, never on a
 // popup that is gone.
 void NameEntryChanged(TObject* Sender);
-TdxBarItem* MakeCustomizingNameEntry(TComponent*) { return nullptr; }
-void SetCustomizingNameEntry(TdxBarItem*, const std::string&) {}
-std::string CustomizingNameEntryText(TdxBarItem*) { return std::string(); }
+TdxBarItem* MakeCustomizingNameEntry(TComponent* Owner) {
+  auto* e = new TdxBarEdit(Owner);
+  e->SetShowCaption(true);
+  return e;
+}
+
+void SetCustomizingNameEntry(TdxBarItem* Entry, const std::string& Text) {
+  auto* e = dynamic_cast<TdxBarEdit*>(Entry);
+  if (!e) return;
+  e->OnChange = nullptr;
+  e->SetText(Text);
+  e->OnChange = [](TObject* Sender) { NameEntryChanged(Sender); };
+}
+
+std::string CustomizingNameEntryText(TdxBarItem* Entry) {
+  auto* e = dynamic_cast<TdxBarEdit*>(Entry);
+  return e ? e->Text() : std::string();
+}
 
 void NameEntryChanged(TObject* Sender) {
   TdxBarItemLink* link = currentLink;

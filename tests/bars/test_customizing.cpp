@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <string>
@@ -618,7 +619,7 @@ TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
   // The first link cannot begin a group.
   TdxBarCustomizingPopup* p = open(0);
   ASSERT_TRUE(p);
-  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
                          "|Begin a &Group~");
   SaveScreenPng(f, {p}, "bars_customizing_popup.png");
   click(p, "Image &and Text");
@@ -627,14 +628,14 @@ TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
   // The popup shows the link's own state the next time.
   p = open(0);
   ASSERT_TRUE(p);
-  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style &Text Only (Always) Text &Only (in Menus) Image &and Text* "
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style &Text Only (Always) Text &Only (in Menus) Image &and Text* "
                          "|Begin a &Group~");
   click(p, "&Reset");
   EXPECT_TRUE(tools->Items(0)->UserDefine().Empty());
   // Group start of a later link, then its deletion.
   p = open(2);
   ASSERT_TRUE(p);
-  EXPECT_EQ(MenuText(p), "&Reset &Delete |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
                          "|Begin a &Group*");
   click(p, "Begin a &Group");
   EXPECT_EQ(CustLinks(tools), "Alpha Beta Gamma Delta");
@@ -650,6 +651,44 @@ TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
   barinput::Settle();
   EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
   EXPECT_FALSE(IsLiveBarControl(p));
+}
+
+// The name entry edits the link's caption in place: Enter stores a new name as
+// the link's user caption; a blank name is refused with a message and closes
+// the popup.
+TEST(CustomizingPopup, NameEntryRenamesTheLinkAndRefusesABlankName) {
+  struct TCase {
+    const char* Typed;
+    const char* Caption;
+    size_t Messages;
+  } cases[] = {{"renamed", "renamed", 0}, {"", "Beta", 1}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    TCustomizeForm f;
+    f.manager->SetCustomizing(true);
+    TdxBarItemLink* beta = f.Links("Tools")->Items(1);
+    barinput::Click(f.At(beta), true);
+    TdxBarCustomizingPopup* p = TdxBarCustomizingPopup::Current();
+    ASSERT_TRUE(p);
+    auto* name = dynamic_cast<TdxBarEdit*>(p->Entry(2));
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->Text(), "Beta");
+    TCustBoxAnswer box(IDOK);
+    barinput::Click(f.At(LinkCaptioned(p, "&Name:"), 0.8));
+    barinput::Tap(VK_END);
+    barinput::Chord({VK_SHIFT}, VK_HOME);
+    barinput::Tap(VK_DELETE);
+    for (const char* k = c.Typed; *k; ++k) barinput::Tap(static_cast<Word>(std::toupper(static_cast<unsigned char>(*k))));
+    barinput::Tap(VK_RETURN);
+    barinput::Settle(100);
+    EXPECT_EQ(beta->EffectiveCaption(), c.Caption);
+    EXPECT_EQ(beta->UserDefine().Contains(udCaption), c.Messages == 0);
+    ASSERT_EQ(box.texts.size(), c.Messages);
+    if (c.Messages) {
+      EXPECT_EQ(box.texts[0], "A command name cannot be blank. Please enter a name.");
+      EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+    }
+  }
 }
 
 // --- Quick customizing -------------------------------------------------------------------------------------
