@@ -644,6 +644,18 @@ TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
   click(p, "&Delete");
   EXPECT_EQ(CustLinks(tools), "Alpha Gamma Delta");
   EXPECT_EQ(TdxBarCustomizingPopup::CurrentLink(), nullptr);
+  // An edit item's link has no paint styles to choose.
+  auto* edit = new TdxBarEdit(f.form.get());
+  edit->SetCaption("Find");
+  edit->SetCategory(0);
+  f.Links("Extra")->Add()->SetItem(edit);
+  barinput::Click(f.At(f.Links("Extra")->Items(2)), true);
+  p = TdxBarCustomizingPopup::Current();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style*~ &Text Only (Always)~ Text &Only (in Menus)~ "
+                         "Image &and Text~ |Begin a &Group");
+  p->CloseMenu();
+  barinput::Settle();
   // Leaving customizing mode frees an open popup.
   p = open(1);
   ASSERT_TRUE(p);
