@@ -437,6 +437,9 @@ class TdxBarManager : public TComponent {
   // While customizing (or designing) a new selection also closes the menus of
   // the old one's toolbar and redraws the old view (dxBar_Customizing.cpp).
   void SetSelectedItemControl(TdxBarItemControl* Control);
+  // Forgets the selection without closing or redrawing anything (views and
+  // windows going away, menus rebuilding their views).
+  void ClearSelectedItemControl() { selectedItemControl_ = nullptr; }
   // Popup menus bound to the manager (freed by it).
   void AddPopupMenu(TdxBarPopupMenu* Menu);
   void RemovePopupMenu(TdxBarPopupMenu* Menu);
