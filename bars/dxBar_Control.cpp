@@ -267,6 +267,8 @@ void TCustomdxBarControl::HotTrackTo(TdxBarItemControl* C) {
 
 void TCustomdxBarControl::SetSelectedControl(TdxBarItemControl* C) {
   if (selectedControl_ == C) return;
+  // A selection in another window closes the quick-customizing window soon.
+  if (TdxBarQuickControl* q = TdxBarQuickControl::Current(); q && C && q != this && !q->Active()) q->ScheduleClose();
   TdxBarItemControl* old = selectedControl_;
   selectedControl_ = C;
   manager_->SetSelectedItemControl(C);
@@ -516,6 +518,9 @@ void TCustomdxBarControl::WMLButtonDownBar(TMessage& M) {
       dragStartX_ = p.X;
       dragStartY_ = p.Y;
       dragPending_ = true;
+      manager_->PendingDragItem = c->Item();
+      manager_->PendingDragLink = c->Link();
+      manager_->PendingDragPoint = ClientToScreen(p);
       SetCapture(Handle());
     }
     return;
@@ -595,6 +600,10 @@ void TCustomdxBarControl::WMMouseMoveBar(TMessage& M) {
     if (p.X < r.Left || p.X >= r.Right || p.Y < r.Top || p.Y >= r.Bottom) {
       dragPending_ = false;
       ReleaseCapture();
+      TdxBarItem* item = manager_->PendingDragItem;
+      TdxBarItemLink* link = manager_->PendingDragLink;
+      if (link && link->Control() && link->Control()->Active) link->Control()->LeaveActive(true);
+      if (item) manager_->DragItem(item, link);
     }
     return;
   }
@@ -614,9 +623,17 @@ void TCustomdxBarControl::WMRButtonDownBar(TMessage& M) {
   TCustomControl::Dispatch(M);
   if (!InCustomizing()) return;
   if (selectedControl_ && selectedControl_->Active) selectedControl_->LeaveActive(true);
-  TdxBarItemControl* c = ItemControlAtPoint(MessagePoint(M.LParam));
+  TPoint p = MessagePoint(M.LParam);
+  TRect client = ClientRect();
+  if (p.X < client.Left || p.X >= client.Right || p.Y < client.Top || p.Y >= client.Bottom) return;
+  TdxBarItemControl* c = ItemControlAtPoint(p);
   if (!c) return;
+  if (c == selectedControl_) {
+    manager_->SetSelectedItemControl(c);
+    c->RedrawView();
+  }
   SelectItem(c);
+  if (IsLiveBarControl(this) && OwnsItemControl(c)) ShowCustomizingPopup(c, ClientToScreen(p));
 }
 
 void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
@@ -632,6 +649,10 @@ void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
 
 void TCustomdxBarControl::WMCaptureChangedBar(TMessage& M) {
   TCustomControl::Dispatch(M);
-  if (dragPending_) dragPending_ = false;
+  if (dragPending_) {
+    dragPending_ = false;
+    manager_->PendingDragItem = nullptr;
+    manager_->PendingDragLink = nullptr;
+  }
   pressedControl_ = nullptr;
 }

@@ -189,6 +189,7 @@ TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
 // Returns true when the message is discarded.
 bool MouseHookBody(int Code, UINT Msg, const MOUSEHOOKSTRUCT& R) {
   auto& h = H();
+  if (Code >= 0) dxBarQuickControlMouseMessage(Msg, R.hwnd, R.pt);
   if (!h.mouseGuard && Code >= 0 && ActiveBarControl()) {
     h.mouseGuard = true;
     bool relevant = true;

@@ -39,6 +39,7 @@ TdxBarItemLink::TdxBarItemLink(TCollection* Collection) : TCollectionItem(Collec
 }
 
 TdxBarItemLink::~TdxBarItemLink() {
+  CustomizingPopupLinkFreed(this);
   TdxBarItemLinks* links = Links();
   TdxBarManager* m = BarManager();
   if (m && !m->IsDestroying()) m->OnItemLinkDelete(m, this);
@@ -403,7 +404,8 @@ void TdxBarItemLinks::RebuildShownLists() {
   available_.clear();
   visibleLinks_.clear();
   shown_.clear();
-  bool designing = manager_ && manager_->Designing();
+  // Customizing (like designing) shows every link that has an item.
+  bool designing = manager_ && manager_->IsCustomizing();
   for (Integer i = 0; i < Count(); ++i) {
     TCollectionItem* ci = TCollection::Items(i);
     if (!IsConstructed(ci)) continue;

@@ -52,6 +52,7 @@ void dxBarInitialize() {
   RegisterBarItemClass<TdxBarSubItem, TdxBarSubItemControl>("TdxBarSubItem", true);
   RegisterBarItemClass<TdxBarListItem, TdxBarContainerItemControl>("TdxBarListItem", true);
   RegisterBarItemClass<TdxBarContainerItem, TdxBarContainerItemControl>("TdxBarContainerItem", true);
+  dxBarRegisterQuickCustomizeClasses();
 }
 
 void dxBarFinalize() {

@@ -882,6 +882,7 @@ void TdxBarControl::WMLButtonDownBar(TMessage& M) {
       return;
     }
   }
+  if (!ignoreNextButtonUp_ && PressMark(MessagePoint(M.LParam))) return;
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->ComponentState().Contains(csDesigning)) {
     CloseChain();
     DragLoop(ClientToScreen(MessagePoint(M.LParam)));
