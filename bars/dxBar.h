@@ -2525,6 +2525,8 @@ class TCommandsListBox : public TListBox {
   explicit TCommandsListBox(TComponent* AOwner);
   TdxBarManager* Manager = nullptr;
   TdxBarItem* ItemOfRow(Integer Index);
+  // A press on a command that turns into a drag starts the manager's item drag.
+  void StartDrag(Integer Row, TPoint ClientPoint);
 
  protected:
   void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
@@ -2610,7 +2612,10 @@ class TdxBarCustomizingForm : public TForm {
   bool closing_ = false;
   bool loadingOptions_ = false;
 };
-// Shows the one customizing form for a manager, or hides it (see the manager's SetCustomizing).
+// Shows the one customizing form for a manager, or hides it (with the
+// sub-menu editor); the manager's SetCustomizing calls it.
 void ShowCustomizingForm(TdxBarManager* Manager, bool Show);
 TdxBarCustomizingForm* dxBarCustomizingForm();
+// Makes the form the customizing dialog of every manager (the framework's start-up).
+void dxBarInstallCustomizingForm();
 // --- end of editor dialogs and the customizing form --------------------------

@@ -255,6 +255,12 @@ void TCommandsListBox::Dispatch(TMessage& Message) {
       }
       return;
     }
+    case WM_LBUTTONDOWN: {
+      TPoint p{static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))};
+      TListBox::Dispatch(Message);
+      StartDrag(ItemAtPos(p, true), p);
+      return;
+    }
     case WM_SETFOCUS:
       TListBox::Dispatch(Message);
       if (ItemIndex() < 0 && Items()->Count() > 0) {
@@ -264,6 +270,15 @@ void TCommandsListBox::Dispatch(TMessage& Message) {
       return;
     default: TListBox::Dispatch(Message); return;
   }
+}
+
+void TCommandsListBox::StartDrag(Integer Row, TPoint ClientPoint) {
+  TdxBarItem* item = ItemOfRow(Row);
+  if (!item || !Manager || !HandleAllocated()) return;
+  TPoint sp = ClientToScreen(ClientPoint);
+  if (!DragDetect(Handle(), POINT{sp.X, sp.Y})) return;
+  ReleaseCapture();
+  Manager->DragItem(item, nullptr);
 }
 
 // --- The form ---------------------------------------------------------------------------
@@ -441,7 +456,9 @@ void TdxBarCustomizingForm::BBarDeleteClick(TObject*) {
   delete bar;
 }
 
-void TdxBarCustomizingForm::BBarResetClick(TObject*) {}
+void TdxBarCustomizingForm::BBarResetClick(TObject*) {
+  if (TdxBar* bar = BarsListBox->Bars(BarsListBox->ItemIndex())) bar->ResetWithConfirm();
+}
 
 void TdxBarCustomizingForm::FillCategories() {
   Integer keep = LCategories->ItemIndex();
@@ -545,7 +562,9 @@ void TdxBarCustomizingForm::CBShowFullMenusAfterDelayClick(TObject*) {
   manager_->SetShowFullMenusAfterDelay(CBShowFullMenusAfterDelay->Checked());
 }
 
-void TdxBarCustomizingForm::BResetUsageDataClick(TObject*) {}
+void TdxBarCustomizingForm::BResetUsageDataClick(TObject*) {
+  if (manager_) manager_->ConfirmResetUsageData();
+}
 
 void TdxBarCustomizingForm::RefreshPage() {
   if (!manager_) return;
@@ -573,10 +592,17 @@ void TdxBarCustomizingForm::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE && !closing_) RefreshPage();
 }
 
+void dxBarInstallCustomizingForm() {
+  auto& calls = dxBarCustomizingDialogCalls();
+  calls.Show = ShowCustomizingForm;
+  calls.Current = []() -> TCustomForm* { return dxBarCustomizingForm(); };
+}
+
 void ShowCustomizingForm(TdxBarManager* Manager, bool Show) {
   if (!Manager) return;
   if (!Show) {
     if (TdxBarCustomizingForm* f = g_customizingForm; f && !f->closing_) delete f;
+    if (TdxBarSubMenuEditor* e = dxBarSubMenuEditor()) e->AttachLinks(nullptr);
     Manager->OnHideCustomizingForm(Manager);
     return;
   }

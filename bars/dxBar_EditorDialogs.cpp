@@ -235,6 +235,11 @@ void TdxBarSubMenuEditor::OpenMenu() {
   if (!links_ || !HandleAllocated()) return;
   TdxBarManager* m = links_->BarManager();
   if (!m) return;
+  // A dragged item that the edited sub item may not hold (it would hold
+  // itself) opens nothing.
+  if (m->IsCustomizing() && m->DragInProgress() && m->DraggedItem() &&
+      !TCustomdxBarSubItem::AcceptsLink(links_->Owner(), m->DraggedItem()))
+    return;
   if (!MenuWindow()) {
     auto* menu = dynamic_cast<TdxBarSubMenuControl*>(links_->CreateBarWindow());
     if (!menu) return;
