@@ -2525,13 +2525,18 @@ class TCommandsListBox : public TListBox {
   explicit TCommandsListBox(TComponent* AOwner);
   TdxBarManager* Manager = nullptr;
   TdxBarItem* ItemOfRow(Integer Index);
-  // A press on a command that turns into a drag starts the manager's item drag.
-  void StartDrag(Integer Row, TPoint ClientPoint);
+  // A press on a command that moves past the drag distance starts the
+  // manager's item drag.
+  void StartDrag(Integer Row);
 
  protected:
   void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
   void MeasureItem(Integer Index, Integer& Height) override;
   void Dispatch(TMessage& Message) override;
+
+ private:
+  Integer pressRow_ = -1;
+  TPoint pressPoint_;
 };
 
 class TdxBarCustomizingForm : public TForm {

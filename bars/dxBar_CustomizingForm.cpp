@@ -2,6 +2,7 @@
 // manager is customized at run time, with its toolbars, commands and options
 // pages, and the two owner-drawn lists it puts in place of its placeholders.
 #include <algorithm>
+#include <cstdlib>
 
 #include "bars/dxBar.h"
 #include "platform/Dialogs.h"
@@ -17,6 +18,49 @@ constexpr Integer kCommandRowHeight = 22;
 constexpr Integer kCommandGlyphColumn = 24;
 
 TdxBarCustomizingForm* g_customizingForm = nullptr;
+HHOOK g_disabledFormsMouseHook = nullptr;
+
+// The mouse messages of the client area for those of a disabled window.
+UINT ClientMouseMessage(WPARAM NonClient) {
+  switch (NonClient) {
+    case WM_NCMOUSEMOVE: return WM_MOUSEMOVE;
+    case WM_NCLBUTTONDOWN: return WM_LBUTTONDOWN;
+    case WM_NCLBUTTONUP: return WM_LBUTTONUP;
+    case WM_NCLBUTTONDBLCLK: return WM_LBUTTONDBLCLK;
+    case WM_NCRBUTTONDOWN: return WM_RBUTTONDOWN;
+    case WM_NCRBUTTONUP: return WM_RBUTTONUP;
+    default: return 0;
+  }
+}
+
+// The dialog disables the forms of the managers, which would also keep the
+// mouse from their docked bars. While customizing, the mouse over a bar window
+// of a disabled form reaches that window all the same (as client messages),
+// so placed links can still be dragged along, between and off the bars.
+LRESULT CALLBACK DisabledFormsMouseHook(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION && g_customizingForm) {
+    auto* mh = reinterpret_cast<MOUSEHOOKSTRUCT*>(LParam);
+    UINT msg = ClientMouseMessage(WParam);
+    if (static_cast<LONG>(mh->wHitTestCode) == HTERROR && msg && mh->hwnd && !IsWindowEnabled(mh->hwnd)) {
+      POINT c = mh->pt;
+      ScreenToClient(mh->hwnd, &c);
+      HWND target = DeepChildWindowFromPoint(mh->hwnd, c);
+      auto* bar = dynamic_cast<TCustomdxBarControl*>(ControlOfWindow(target));
+      if (bar && IsLiveBarControl(bar) && bar->BarManager() && bar->BarManager()->IsCustomizing()) {
+        POINT p = mh->pt;
+        ScreenToClient(target, &p);
+        WPARAM keys = 0;
+        if (GetKeyState(VK_LBUTTON) < 0) keys |= MK_LBUTTON;
+        if (GetKeyState(VK_RBUTTON) < 0) keys |= MK_RBUTTON;
+        if (GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+        if (GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+        PostMessageW(target, msg, keys, MAKELPARAM(p.x, p.y));
+        return 1;
+      }
+    }
+  }
+  return CallNextHookEx(g_disabledFormsMouseHook, Code, WParam, LParam);
+}
 
 void RegisterCustomizingFormClasses() {
   static bool done = false;
@@ -258,9 +302,28 @@ void TCommandsListBox::Dispatch(TMessage& Message) {
     case WM_LBUTTONDOWN: {
       TPoint p{static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))};
       TListBox::Dispatch(Message);
-      StartDrag(ItemAtPos(p, true), p);
+      pressRow_ = ItemAtPos(p, true);
+      pressPoint_ = p;
       return;
     }
+    case WM_MOUSEMOVE: {
+      TPoint p{static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))};
+      if (pressRow_ >= 0 && (Message.WParam & MK_LBUTTON) &&
+          (std::abs(p.X - pressPoint_.X) > GetSystemMetrics(SM_CXDRAG) ||
+           std::abs(p.Y - pressPoint_.Y) > GetSystemMetrics(SM_CYDRAG))) {
+        Integer row = pressRow_;
+        pressRow_ = -1;
+        StartDrag(row);
+        return;
+      }
+      TListBox::Dispatch(Message);
+      return;
+    }
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      pressRow_ = -1;
+      TListBox::Dispatch(Message);
+      return;
     case WM_SETFOCUS:
       TListBox::Dispatch(Message);
       if (ItemIndex() < 0 && Items()->Count() > 0) {
@@ -272,12 +335,11 @@ void TCommandsListBox::Dispatch(TMessage& Message) {
   }
 }
 
-void TCommandsListBox::StartDrag(Integer Row, TPoint ClientPoint) {
+void TCommandsListBox::StartDrag(Integer Row) {
   TdxBarItem* item = ItemOfRow(Row);
-  if (!item || !Manager || !HandleAllocated()) return;
-  TPoint sp = ClientToScreen(ClientPoint);
-  if (!DragDetect(Handle(), POINT{sp.X, sp.Y})) return;
-  ReleaseCapture();
+  if (!item || !Manager) return;
+  // The list lets go of the mouse; the manager's drag loop takes it.
+  if (GetCapture() == Handle()) ReleaseCapture();
   Manager->DragItem(item, nullptr);
 }
 
@@ -289,7 +351,11 @@ TdxBarCustomizingForm::TdxBarCustomizingForm(TComponent* AOwner) : TForm(AOwner)
 
 TdxBarCustomizingForm::~TdxBarCustomizingForm() {
   closing_ = true;
-  if (g_customizingForm == this) g_customizingForm = nullptr;
+  if (g_customizingForm == this) {
+    g_customizingForm = nullptr;
+    if (g_disabledFormsMouseHook) UnhookWindowsHookEx(g_disabledFormsMouseHook);
+    g_disabledFormsMouseHook = nullptr;
+  }
   EnableRememberedForms();
   TdxBarManager* m = manager_;
   if (m) {
@@ -631,5 +697,7 @@ void ShowCustomizingForm(TdxBarManager* Manager, bool Show) {
     f->disabledForms_.push_back(owner);
   }
   g_customizingForm = f;
+  if (!g_disabledFormsMouseHook)
+    g_disabledFormsMouseHook = SetWindowsHookExW(WH_MOUSE, DisabledFormsMouseHook, nullptr, GetCurrentThreadId());
   f->Show();
 }

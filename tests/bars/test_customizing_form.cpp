@@ -360,3 +360,68 @@ TEST(CustomizingForm, PicturesOfThePages) {
     }
   }
 }
+
+namespace {
+
+std::vector<std::string> LinkNames(TdxBar* Bar) {
+  std::vector<std::string> v;
+  for (Integer i = 0; i < Bar->ItemLinks()->Count(); ++i) {
+    TdxBarItem* it = Bar->ItemLinks()->Items(i)->Item();
+    v.push_back(it ? it->Name() : "?");
+  }
+  return v;
+}
+
+TPoint LinkPoint(TdxBar* Bar, Integer Index, Integer DX) {
+  TdxBarItemLink* l = Bar->ItemLinks()->Items(Index);
+  TRect r = l->ItemRect;
+  return Bar->Control()->ClientToScreen(TPoint{r.Left + DX, (r.Top + r.Bottom) / 2});
+}
+
+}  // namespace
+
+// A command dragged from the dialog onto a toolbar lands at the drop point;
+// dragged off the bars it goes; the bar's reset brings the designed links back.
+TEST(CustomizingForm, CommandsDragOntoToolbarsOffThemAndReset) {
+  TCustomizeModel m;
+  TdxBarCustomizingForm* f = m.Customize();
+  ASSERT_NE(f, nullptr);
+  TdxBar* standard = m.Bar("Standard");
+  ASSERT_NE(standard->Control(), nullptr);
+  ClickTab(f->PageControl, 1);
+  Click(RowPoint(f->LCategories, 1, 20));
+  TCommandsListBox* cmds = f->CommandsList;
+  ASSERT_EQ(cmds->Items()->Strings(2), "&Paste");
+  const std::vector<std::string> designed{"btnNew", "btnOpen", "btnCut"};
+  ASSERT_EQ(LinkNames(standard), designed);
+
+  // Onto the first half of Open: before it.
+  TPoint open = LinkPoint(standard, 1, 4);
+  EXPECT_TRUE(barinput::Drag(RowPoint(cmds, 2, 40), {TPoint{open.X, open.Y + 40}}, open));
+  EXPECT_EQ(LinkNames(standard), (std::vector<std::string>{"btnNew", "btnPaste", "btnOpen", "btnCut"}));
+  // Onto the second half of Cut: after it.
+  TdxBarItemLink* cutLink = standard->ItemLinks()->Items(3);
+  TPoint cutEnd = LinkPoint(standard, 3, cutLink->ItemRect.Width() - 4);
+  EXPECT_TRUE(barinput::Drag(RowPoint(cmds, 1, 40), {TPoint{cutEnd.X, cutEnd.Y + 40}}, cutEnd));
+  EXPECT_EQ(LinkNames(standard),
+            (std::vector<std::string>{"btnNew", "btnPaste", "btnOpen", "btnCut", "btnCopy"}));
+  SaveBitmapAsPng(menutest::Grab(standard->Control()).get(), "customizing_dropped_commands.png");
+
+  // The new Paste link dragged off every bar, onto the dialog: deleted.
+  TPoint paste = LinkPoint(standard, 1, 8);
+  EXPECT_TRUE(barinput::Drag(paste, {TPoint{paste.X, paste.Y + 60}}, CenterOf(f->DescriptionLabel)));
+  EXPECT_EQ(LinkNames(standard), (std::vector<std::string>{"btnNew", "btnOpen", "btnCut", "btnCopy"}));
+
+  // Reset, confirmed: the links of the form's design.
+  ClickTab(f->PageControl, 0);
+  Click(RowPoint(f->BarsListBox, 0, 60));
+  ASSERT_TRUE(f->BBarReset->Enabled());
+  {
+    TMessageBoxes boxes({IDOK});
+    Click(CenterOf(f->BBarReset));
+    Settle(100);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].Text, "Are you sure you want to reset the changes made to the 'Standard' toolbar?");
+  }
+  EXPECT_EQ(LinkNames(standard), designed);
+}
