@@ -655,7 +655,11 @@ void TdxBarCustomizingForm::FormClose(TObject*, TCloseAction& Action) { Action =
 
 void TdxBarCustomizingForm::Dispatch(TMessage& Message) {
   TForm::Dispatch(Message);
-  if (Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE && !closing_) RefreshPage();
+  // Back from elsewhere the page shows what changed meanwhile (not while the
+  // customizing popup of a link is open: it works on what the page shows).
+  if (Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE && !closing_ &&
+      !TdxBarCustomizingPopup::Current())
+    RefreshPage();
 }
 
 void dxBarInstallCustomizingForm() {

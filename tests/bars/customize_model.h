@@ -13,7 +13,6 @@
 
 #include "bars/dxBar.h"
 #include "platform/Dialogs.h"
-#include "platform/FormReader.h"
 #include "platform/TypInfo.h"
 #include "tests/bars/bar_input.h"
 #include "tests/bars/menu_model.h"
@@ -196,15 +195,24 @@ inline std::unique_ptr<TBitmap> GrabWindow(HWND Wnd) {
   return bmp;
 }
 
-// A client-area picture painted by the window itself (PrintWindow-free: WM_PRINT).
-inline std::unique_ptr<TBitmap> PrintWindowPicture(HWND Wnd) {
+// Windows as they lie on the screen, in one picture of the rectangle around them.
+inline std::unique_ptr<TBitmap> GrabWindows(std::initializer_list<HWND> Wnds) {
+  RECT all{};
+  for (HWND w : Wnds) {
+    RECT r;
+    GetWindowRect(w, &r);
+    UnionRect(&all, &all, &r);
+  }
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(pf24bit);
-  RECT r;
-  GetWindowRect(Wnd, &r);
-  bmp->SetSize(r.right - r.left, r.bottom - r.top);
-  SendMessageW(Wnd, WM_PRINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()),
-               PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
+  bmp->SetSize(all.right - all.left, all.bottom - all.top);
+  for (HWND w : Wnds) {
+    RECT r;
+    GetWindowRect(w, &r);
+    auto one = GrabWindow(w);
+    BitBlt(bmp->Canvas()->Handle(), r.left - all.left, r.top - all.top, one->Width(), one->Height(),
+           one->Canvas()->Handle(), 0, 0, SRCCOPY);
+  }
   return bmp;
 }
 

@@ -81,6 +81,12 @@ TEST(CustomizingForm, OpeningDisablesManagedFormsAndClosingEnablesThem) {
   EXPECT_EQ(dxBarCustomizingForm(), f);
   EXPECT_EQ(shows, 1);
 
+  // The help button asks the manager's help event.
+  Integer helps = 0;
+  m.manager->OnHelpButtonClick = [&](TObject*) { ++helps; };
+  Click(CenterOf(f->BHelp));
+  EXPECT_EQ(helps, 1);
+
   doomed.reset();
   Settle();
   Click(CenterOf(f->BClose));
@@ -189,8 +195,9 @@ TEST(CustomizingForm, BarButtonsFollowTheSelection) {
 // dialog; Rename and Delete (with its question) work on the selected bar.
 TEST(CustomizingForm, NewRenameAndDeleteToolbars) {
   TCustomizeModel m;
-  TdxBar* taken = m.manager->Bars()->Add();
-  taken->SetCaption("Custom 1");
+  // A caption in use counts as taken, whatever the bar's name.
+  m.Bar("Spare")->SetCaption("Custom 1");
+  ASSERT_EQ(m.manager->BarByName("Custom 1"), nullptr);
   TdxBarCustomizingForm* f = m.Customize();
   ASSERT_NE(f, nullptr);
   const Integer bars = m.manager->Bars()->Count();
@@ -338,6 +345,10 @@ TEST(CustomizingForm, OptionsWriteTheManagerAtOnce) {
       Click(CenterOf(f->CBMenusShowRecentItemsFirst));
       EXPECT_FALSE(m.manager->MenusShowRecentItemsFirst());
       EXPECT_FALSE(f->CBShowFullMenusAfterDelay->Enabled());
+      TMessageBoxes boxes({IDNO});
+      Click(CenterOf(f->BResetUsageData));
+      ASSERT_EQ(boxes.shown.size(), 1u);
+      EXPECT_EQ(boxes.shown[0].Text.rfind("This will delete the record of the commands you've used", 0), 0u);
     }
   }
 }

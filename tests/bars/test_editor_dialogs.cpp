@@ -329,7 +329,7 @@ TEST(EditorDialogs, SubMenuEditorCarriesItsMenu) {
   EXPECT_EQ(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x);
   EXPECT_EQ(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y);
   EXPECT_EQ(mmi.ptMinTrackSize.y, moved.bottom - moved.top);
-  SaveBitmapAsPng(GrabWindow(e->Handle()).get(), "editor_submenu_caption.png");
+  SaveBitmapAsPng(GrabWindows({e->Handle(), menu->Handle()}).get(), "editor_submenu.png");
   // The sub item goes: the editor detaches and frees itself with the menu.
   delete sub;
   Settle(100);
