@@ -122,7 +122,7 @@ void RegisterCustomizingFormClasses() {
 }
 
 // Text width in a control's font, as the user sees it (accelerator marks left out).
-Integer CaptionWidth(TControl* Control, const std::string& Text) {
+Integer ShownCaptionWidth(TControl* Control, const std::string& Text) {
   return dxBarFontTextExtent(Control->Font(), StripAccelerators(Text)).cx;
 }
 
@@ -393,9 +393,9 @@ void TdxBarCustomizingForm::Setup(TdxBarManager* Manager) {
   Font()->SetCharset(Manager->Font()->Charset());
 
   // Sizes that follow the captions.
-  BClose->SetWidth(CaptionWidth(BClose, BClose->Caption()) + 49);
+  BClose->SetWidth(ShownCaptionWidth(BClose, BClose->Caption()) + 49);
   BClose->SetLeft(Panel1->ClientWidth() - BClose->Width() - 8);
-  BResetUsageData->SetWidth(CaptionWidth(BResetUsageData, BResetUsageData->Caption()) + 17);
+  BResetUsageData->SetWidth(ShownCaptionWidth(BResetUsageData, BResetUsageData->Caption()) + 17);
   ApplyOptionsLayout();
   BHelp->Glyph()->Assign(Manager->HelpButtonGlyph());
   BHelp->SetVisible(!Manager->Designing());
@@ -432,9 +432,9 @@ void TdxBarCustomizingForm::ApplyOptionsLayout() {
   auto place = [](TLabel* Label, TComboBox* Combo) {
     if (!Label || !Combo) return;
     Integer longest = 0;
-    for (const char* s : kAnimationNames) longest = std::max(longest, CaptionWidth(Combo, s));
+    for (const char* s : kAnimationNames) longest = std::max(longest, ShownCaptionWidth(Combo, s));
     Combo->SetWidth(longest + 54);
-    Integer right = Label->Left() + CaptionWidth(Label, Label->Caption());
+    Integer right = Label->Left() + ShownCaptionWidth(Label, Label->Caption());
     if (Combo->Left() < right + 10) Combo->SetLeft(right + 10);
     if (Combo->Items()->Count() == 0)
       for (const char* s : kAnimationNames) Combo->Items()->Add(s);

@@ -216,6 +216,12 @@ inline std::unique_ptr<TBitmap> GrabWindows(std::initializer_list<HWND> Wnds) {
   return bmp;
 }
 
+inline std::vector<std::string> ListRows(TListBox* L) {
+  std::vector<std::string> v;
+  for (Integer i = 0; i < L->Items()->Count(); ++i) v.push_back(L->Items()->Strings(i));
+  return v;
+}
+
 inline COLORREF PixelOf(TBitmap* B, Integer X, Integer Y) {
   return static_cast<COLORREF>(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF;
 }

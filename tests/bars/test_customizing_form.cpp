@@ -23,7 +23,7 @@ TPoint RowPoint(TListBox* L, Integer Row, Integer X) {
   return L->ClientToScreen(TPoint{r.Left + X, (r.Top + r.Bottom) / 2});
 }
 
-void DoubleClick(TPoint P) {
+void DoubleClickAt(TPoint P) {
   barinput::MoveTo(P);
   Settle(30);
   for (int i = 0; i < 2; ++i) {
@@ -33,12 +33,6 @@ void DoubleClick(TPoint P) {
     Settle(20);
   }
   Settle(60);
-}
-
-std::vector<std::string> Rows(TListBox* L) {
-  std::vector<std::string> v;
-  for (Integer i = 0; i < L->Items()->Count(); ++i) v.push_back(L->Items()->Strings(i));
-  return v;
 }
 
 // Pixels of a colour in a row's check square.
@@ -134,7 +128,7 @@ TEST(CustomizingForm, ToolbarListTogglesBars) {
   ASSERT_NE(f, nullptr);
   TCheckListBox* list = f->BarsListBox;
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Rows(list), (std::vector<std::string>{"Standard", "Locked", "Spare"}));
+  EXPECT_EQ(ListRows(list), (std::vector<std::string>{"Standard", "Locked", "Spare"}));
   EXPECT_EQ(list->ItemIndex(), 0);
   EXPECT_EQ(list->ItemHeight(), dxBarFontTextExtent(list->Font(), "0").cy + 2);
 
@@ -160,7 +154,7 @@ TEST(CustomizingForm, ToolbarListTogglesBars) {
   Click(RowPoint(list, 0, 60));
   EXPECT_TRUE(standard->Visible());
   EXPECT_EQ(list->ItemIndex(), 0);
-  DoubleClick(RowPoint(list, 0, 60));
+  DoubleClickAt(RowPoint(list, 0, 60));
   EXPECT_FALSE(standard->Visible());
   barinput::Tap(VK_SPACE);
   EXPECT_TRUE(standard->Visible());
@@ -272,14 +266,14 @@ TEST(CustomizingForm, CommandsPageListsCategoriesAndCommands) {
   ASSERT_NE(f, nullptr);
   ClickTab(f->PageControl, 1);
   EXPECT_EQ(f->PageControl->ActivePage(), f->TabSheet2);
-  EXPECT_EQ(Rows(f->LCategories), (std::vector<std::string>{"File", "Edit"}));
+  EXPECT_EQ(ListRows(f->LCategories), (std::vector<std::string>{"File", "Edit"}));
   EXPECT_EQ(f->LCategories->ItemIndex(), 0);
   TCommandsListBox* cmds = f->CommandsList;
-  EXPECT_EQ(Rows(cmds), (std::vector<std::string>{"&New", "&Open...", "&Recent"}));
+  EXPECT_EQ(ListRows(cmds), (std::vector<std::string>{"&New", "&Open...", "&Recent"}));
   Click(RowPoint(cmds, 1, 40));
   EXPECT_EQ(f->DescriptionLabel->Caption(), "Opens a document");
   Click(RowPoint(f->LCategories, 1, 20));
-  EXPECT_EQ(Rows(cmds), (std::vector<std::string>{"Cu&t", "&Copy", "&Paste"}));
+  EXPECT_EQ(ListRows(cmds), (std::vector<std::string>{"Cu&t", "&Copy", "&Paste"}));
   EXPECT_EQ(f->DescriptionLabel->Caption(), "");
   Click(RowPoint(cmds, 0, 40));
   auto pic = menutest::Grab(cmds);

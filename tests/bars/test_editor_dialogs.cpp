@@ -183,16 +183,6 @@ TEST(EditorDialogs, AddItemSurvivesARefusedName) {
   EXPECT_EQ(m.manager->ItemCount(), itemsBefore);
 }
 
-namespace {
-
-std::vector<std::string> RowsOf(TListBox* L) {
-  std::vector<std::string> v;
-  for (Integer i = 0; i < L->Items()->Count(); ++i) v.push_back(L->Items()->Strings(i));
-  return v;
-}
-
-}  // namespace
-
 // Rows: other groups (only when there are several), then each category with
 // listed items; the chosen rows' objects come back in row order.
 TEST(EditorDialogs, GroupPickerRowsAndChoice) {
@@ -203,7 +193,7 @@ TEST(EditorDialogs, GroupPickerRowsAndChoice) {
   std::vector<std::string> single;
   {
     TWhenModal<TfrmAddGroupItems> script([&](TfrmAddGroupItems* d) {
-      single = RowsOf(d->lbGroupItems);
+      single = ListRows(d->lbGroupItems);
       Click(CenterOf(d->btnCancel));
     });
     std::vector<TComponent*> none;
@@ -217,7 +207,7 @@ TEST(EditorDialogs, GroupPickerRowsAndChoice) {
   std::vector<std::string> rows;
   std::vector<TComponent*> chosen;
   TWhenModal<TfrmAddGroupItems> script([&](TfrmAddGroupItems* d) {
-    rows = RowsOf(d->lbGroupItems);
+    rows = ListRows(d->lbGroupItems);
     TListBox* l = d->lbGroupItems;
     auto rowPoint = [&](Integer i) {
       TRect r = l->ItemRect(i);
@@ -336,15 +326,26 @@ TEST(EditorDialogs, SubMenuEditorCarriesItsMenu) {
   EXPECT_EQ(dxBarSubMenuEditor(), nullptr);
 }
 
-// Closing the editor with its close button frees it and its menu.
-TEST(EditorDialogs, SubMenuEditorClosesWithItsMenu) {
+// The one editor moves to other links (the old menu closes); closing it
+// with its close button frees it and its menu.
+TEST(EditorDialogs, SubMenuEditorSwitchesLinksAndClosesWithItsMenu) {
   TCustomizeModel m;
   auto* sub = dynamic_cast<TdxBarSubItem*>(m.Item("subRecent"));
   sub->ItemLinks()->Add()->SetItem(m.Item("btnNew"));
-  ShowSubMenuEditor(sub->ItemLinks());
+  auto* other = new TdxBarSubItem(m.form.get());
+  other->ItemLinks()->Add()->SetItem(m.Item("btnCopy"));
+  ShowSubMenuEditor(other->ItemLinks());
   Settle(100);
   TdxBarSubMenuEditor* e = dxBarSubMenuEditor();
   ASSERT_NE(e, nullptr);
+  SetForegroundWindow(e->Handle());
+  Settle(100);
+  ASSERT_NE(other->ItemLinks()->BarControl(), nullptr);
+  ShowSubMenuEditor(sub->ItemLinks());
+  Settle(100);
+  EXPECT_EQ(dxBarSubMenuEditor(), e);
+  EXPECT_EQ(e->ItemLinks(), sub->ItemLinks());
+  EXPECT_EQ(other->ItemLinks()->BarControl(), nullptr);
   SetForegroundWindow(e->Handle());
   Settle(100);
   ASSERT_NE(sub->ItemLinks()->BarControl(), nullptr);
