@@ -2624,3 +2624,304 @@ TdxBarCustomizingForm* dxBarCustomizingForm();
 // Makes the form the customizing dialog of every manager (the framework's start-up).
 void dxBarInstallCustomizingForm();
 // --- end of editor dialogs and the customizing form --------------------------
+
+// --- Edit and combo items (dxBar_EditItems.cpp) --------------------------------
+// Items whose view edits their text in place: an edit box or a combo box in a
+// toolbar or menu. Their views are in dxBar_EditControls.cpp.
+#include "platform/StdCtrls.h"
+
+class TdxBarWinControl;
+class TdxBarDropDownListBox;
+
+using TdxBarCheckKeyForDropDownWindowEvent = TEvent<TObject*, Word, TShiftState, bool&>;
+using TdxBarGetDropDownWindowEvent = TEvent<TObject*, HWND&>;
+using TdxBarDrawItemEvent = TEvent<TObject*, Integer, TRect, TOwnerDrawState>;
+using TdxBarMeasureItemEvent = TEvent<TObject*, Integer, Integer&>;
+
+class TdxBarWindowItem : public TdxBarItem {
+ public:
+  T_CLASSNAME(TdxBarWindowItem)
+  explicit TdxBarWindowItem(TComponent* AOwner) : TdxBarItem(AOwner) {}
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& Value) { WriteText(Value); }
+  // The no-editor flag (a combo without its text area).
+  bool NoEditor() const { return noEditor_; }
+  TNotifyEvent OnChange, OnCurChange, OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  virtual void WriteText(const std::string& Value);
+  // The view of the active link while its editor is open, or none.
+  TdxBarWinControl* EditingView() const;
+  TdxBarItemLink* EditingLink() const;
+  // The text being edited in a view, else Text.
+  std::string CurrentText() const;
+
+  virtual void DoChange();
+  virtual void DoCurChange();
+  virtual void DoEnter() { OnEnter(this); }
+  virtual void DoExit() { OnExit(this); }
+  virtual void DoKeyDown(Word& Key, TShiftState Shift) { OnKeyDown(this, Key, Shift); }
+  virtual void DoKeyPress(char& Key) { OnKeyPress(this, Key); }
+  virtual void DoKeyUp(Word& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
+  bool AcceptsDirectClick() const override { return false; }
+
+ protected:
+  bool noEditor_ = false;
+  std::string text_;
+};
+
+class TdxBarEdit : public TdxBarWindowItem {
+ public:
+  T_CLASSNAME(TdxBarEdit)
+  explicit TdxBarEdit(TComponent* AOwner) : TdxBarWindowItem(AOwner) {}
+  Integer MaxLength() const { return maxLength_; }
+  void SetMaxLength(Integer V) { maxLength_ = V <= 0 ? 0 : V; }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool V) { readOnly_ = V; }
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool V);
+  Integer Width() const { return width_; }
+  void SetWidth(Integer V);
+
+  // Draws the item's text into a view's text area.
+  virtual void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View);
+  // Tells every view whose link has no width of its own.
+  virtual void WidthChanged();
+  // The active view is a combo view with its list open.
+  bool IsDroppedDown() const;
+  bool AcceleratorUsable(TdxBarItemLink* Link) const override;
+
+ private:
+  Integer maxLength_ = 0;
+  bool readOnly_ = false, showCaption_ = false;
+  Integer width_ = 100;
+};
+
+// A combo item: the drop-down window is the application's (OnGetDropDownWindow).
+class TCustomdxBarCombo : public TdxBarEdit {
+ public:
+  T_CLASSNAME(TCustomdxBarCombo)
+  explicit TCustomdxBarCombo(TComponent* AOwner) : TdxBarEdit(AOwner) {}
+  bool ShowEditor() const { return !noEditor_; }
+  void SetShowEditor(bool V);
+  TdxBarCheckKeyForDropDownWindowEvent OnCheckKeyForDropDownWindow;
+  TNotifyEvent OnCloseUp, OnDropDown;
+  TdxBarGetDropDownWindowEvent OnGetDropDownWindow;
+
+  // Whether a key goes to the open drop-down window.
+  virtual bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift);
+  virtual HWND GetDropDownWindow();
+  virtual void PrepareDropDownWindow(HWND Window);
+  // Opens the drop-down window at a screen point below the view; closes it.
+  virtual void DoDropDown(Integer X, Integer Y);
+  virtual void DoCloseUp();
+  virtual void AfterDropDown() {}
+  // Where a W x H window opens for the point P inside a work area, the item
+  // being ItemW x ItemH: Sideways for menus and vertical toolbars.
+  static TPoint FitDropDownToScreen(const TRect& WorkArea, TPoint P, Integer W, Integer H, Integer ItemW,
+                                    Integer ItemH, bool Sideways);
+};
+
+// A combo with its own owner-drawn list of strings.
+class TdxBarCustomCombo : public TCustomdxBarCombo {
+ public:
+  T_CLASSNAME(TdxBarCustomCombo)
+  explicit TdxBarCustomCombo(TComponent* AOwner);
+  ~TdxBarCustomCombo() override;
+  Integer DropDownCount() const { return dropDownCount_; }
+  void SetDropDownCount(Integer V) { dropDownCount_ = V < 1 ? 1 : V; }
+  Integer DropDownWidth() const { return dropDownWidth_; }
+  void SetDropDownWidth(Integer V) { dropDownWidth_ = V; }
+  Integer ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(Integer V) { itemHeight_ = V < 0 ? 0 : V; }
+  Integer ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer V) { WriteItemIndex(V); }
+  TStringList* Items() const { return items_.get(); }
+  void SetItems(TStrings* V) { items_->Assign(V); }
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool V);
+  TdxBarDropDownListBox* DropDownList() const { return list_.get(); }
+  TdxBarDrawItemEvent OnDrawItem;
+  TdxBarMeasureItemEvent OnMeasureItem;
+  // Set while the item draws its own text into a view.
+  bool DrawingInView = false;
+
+  void WriteText(const std::string& Value) override;
+  void WriteItemIndex(Integer Value);
+  virtual void DrawItem(Integer Index, const TRect& R, TOwnerDrawState State);
+  virtual TCanvas* Canvas();
+  virtual Integer DropDownPixelWidth();
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  virtual void MeasureItemWidth(Integer Index, Integer& Width);
+  // The first entry with the longest common prefix with Text (case ignored),
+  // or -1 when none shares the first character.
+  Integer FindByPrefix(const std::string& Text) const;
+  // Matches the list to the text of the editing view.
+  void SyncListWithText();
+
+  bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift) override;
+  HWND GetDropDownWindow() override;
+  void PrepareDropDownWindow(HWND Window) override;
+  void DoDropDown(Integer X, Integer Y) override;
+  void DoCloseUp() override;
+  void AfterDropDown() override;
+  void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View) override;
+  void DoCurChange() override;
+
+ private:
+  void ItemsChanged(TObject* Sender);
+  Integer dropDownCount_ = 8, dropDownWidth_ = 0, itemHeight_ = 0, itemIndex_ = -1;
+  std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TdxBarDropDownListBox> list_;
+  bool sorted_ = false;
+  TCanvas* drawCanvas_ = nullptr;  // the canvas handed in while drawing
+};
+
+class TdxBarCombo : public TdxBarCustomCombo {
+ public:
+  T_CLASSNAME(TdxBarCombo)
+  explicit TdxBarCombo(TComponent* AOwner) : TdxBarCustomCombo(AOwner) {}
+};
+
+// The custom combo's list: a top-level tool window that stays on top, hot
+// tracks the row under the mouse and takes a row on button up.
+class TdxBarDropDownListBox : public TCustomListBox {
+ public:
+  T_CLASSNAME(TdxBarDropDownListBox)
+  explicit TdxBarDropDownListBox(TdxBarCustomCombo* Combo);
+  TdxBarCustomCombo* Combo() const { return combo_; }
+  // Set from the press that opened the list until the mouse enters it.
+  bool Tracking = false;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+
+ private:
+  TdxBarCustomCombo* combo_;
+  void TakeSelection();
+};
+
+// --- Edit and combo views (dxBar_EditControls.cpp) -------------------------------
+// A view with an in-place EDIT window (a child of the bar window, subclassed
+// so that the view sees its messages), shown over the text area while editing.
+class TdxBarWinControl : public TdxBarItemControl {
+ public:
+  T_CLASSNAME(TdxBarWinControl)
+  explicit TdxBarWinControl(TdxBarItemLink* Link);
+  ~TdxBarWinControl() override;
+  bool Editing = false;
+  bool SettingText = false;
+  HWND EditWindow = nullptr;
+  Integer SysKeyDepth = 0;
+  WNDPROC OldWndProc = nullptr;
+  HWND PrevFocus = nullptr;
+  TRect EditRect;  // window coordinates, set by painting an enabled item
+  TdxBarWindowItem* WindowItem() const { return dynamic_cast<TdxBarWindowItem*>(Item()); }
+
+  // Makes the edit window (none in the base) and subclasses it.
+  virtual void CreateEditWindow() {}
+  virtual void SubclassEditWindow();
+  virtual void ReleaseEditWindow();
+  virtual std::string GetEditText() const;
+  virtual void SetEditing(bool On);
+  virtual void SetEditText(const std::string& Text);
+  virtual void EditWndProc(TMessage& Message);
+  // The edit window's own procedure.
+  void DefaultEditHandler(TMessage& Message);
+
+  bool ClickRunsItem() const override;
+  void LeaveActive(bool ByMouse) override;
+  void PrepareClick(bool ByMouse) override;
+  bool ClickClosesMenus() const override { return false; }
+  void WindowHandleDestroying() override { ReleaseEditWindow(); }
+  // A disabled item takes no more typing: its editor closes.
+  void EnabledChanged() override;
+
+ protected:
+  void RemovePendingChars();
+};
+
+class TdxBarEditControl : public TdxBarWinControl {
+ public:
+  T_CLASSNAME(TdxBarEditControl)
+  explicit TdxBarEditControl(TdxBarItemLink* Link);
+  ~TdxBarEditControl() override;
+  TdxBarEdit* Edit() const { return dynamic_cast<TdxBarEdit*>(Item()); }
+  bool ShowsCaption() const;
+  Integer CaptionWidth() const;
+  // The edit item's width notice.
+  virtual void WidthChanged() { RelayoutWindow(); }
+
+  void CreateEditWindow() override;
+  void SetEditing(bool On) override;
+  void SetEditText(const std::string& Text) override;
+  void EditWndProc(TMessage& Message) override;
+  void PrepareClick(bool ByMouse) override;
+  bool IsDrawnSelected() const override;
+  Integer GetHeight() const override;
+  Integer GetMinWidth() const override { return CaptionWidth() + 20; }
+  Integer GetWidth() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  // Puts the item's text into the edit window as editing starts.
+  virtual void ShowItemText();
+  // The text area of a view rect (the edit rect of an enabled item).
+  virtual TRect TextAreaRect(const TRect& R) const;
+  // Caption part and frame (shared with the combo): the rect inside them.
+  TRect PaintCaptionAndFrame(HDC DC, const TRect& R, bool Selected);
+  TRect InsideCaptionAndFrame(const TRect& R) const;
+  void PaintContent(HDC DC, const TRect& R);
+};
+
+class TCustomdxBarComboControl : public TdxBarEditControl {
+ public:
+  T_CLASSNAME(TCustomdxBarComboControl)
+  explicit TCustomdxBarComboControl(TdxBarItemLink* Link) : TdxBarEditControl(Link) {}
+  ~TCustomdxBarComboControl() override;
+  TCustomdxBarCombo* Combo() const { return dynamic_cast<TCustomdxBarCombo*>(Item()); }
+  TRect DropButtonRect;
+  bool OpenAtMouseDown = false;
+  bool DroppedDown = false;
+  virtual void SetDroppedDown(bool On);
+
+  void LeaveActive(bool ByMouse) override;
+  void EditWndProc(TMessage& Message) override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  TRect TextAreaRect(const TRect& R) const override;
+};
+
+class TdxBarComboControl : public TCustomdxBarComboControl {
+ public:
+  T_CLASSNAME(TdxBarComboControl)
+  explicit TdxBarComboControl(TdxBarItemLink* Link) : TCustomdxBarComboControl(Link) {}
+  TdxBarCustomCombo* ListCombo() const { return dynamic_cast<TdxBarCustomCombo*>(Item()); }
+  // The entry the edit window shows while browsing with the arrows (-1: Text).
+  Integer ShownIndex = -1;
+  void ShowEntry(Integer Index);
+
+  void EditWndProc(TMessage& Message) override;
+
+ protected:
+  void ShowItemText() override;
+};
+
+// For the bar windows: a view's in-place editor at a point of the window.
+bool IsEditingView(const TdxBarItemControl* View);
+bool PointInEditRect(const TdxBarItemControl* View, TPoint BarPoint);
+// Forwards a mouse message at a bar-window point to the view's edit window
+// (only outside its edit rect when asked); false when there is none.
+bool ForwardMouseToEditWindow(TdxBarItemControl* View, UINT Msg, WPARAM Keys, TPoint BarPoint,
+                              bool OnlyOutsideEditRect);
+// The open drop-down window of a combo view (clicks in it stay in the menus).
+bool IsOpenDropDownWindow(HWND Wnd);
+// The width of a text in a bar window's font (0 without a window handle).
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
+// --- end of edit and combo items ------------------------------------------------

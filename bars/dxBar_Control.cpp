@@ -334,6 +334,8 @@ void TCustomdxBarControl::WndProc(TMessage& M) {
       M.WParam = 1;
       break;
     case WM_SETFOCUS: {
+      // The focus stays while an in-place editor's view is selected.
+      if (dynamic_cast<TdxBarWinControl*>(selectedControl_)) break;
       TCustomForm* f = manager_->OwnerForm();
       if (f && f->Visible() && f->HandleAllocated())
         ::SetFocus(f->Handle());
@@ -535,6 +537,8 @@ void TCustomdxBarControl::WMLButtonDownBar(TMessage& M) {
     SetCapture(Handle());
     c->RedrawView();
   }
+  if (c->HasEditWindow && IsLiveBarControl(this) && OwnsItemControl(c))
+    ForwardMouseToEditWindow(c, WM_LBUTTONDOWN, M.WParam, p, true);
 }
 
 void TCustomdxBarControl::WMLButtonUpBar(TMessage& M) {
@@ -563,6 +567,8 @@ void TCustomdxBarControl::WMLButtonUpBar(TMessage& M) {
     TdxBarItemControl* c = ItemControlAtPoint(p);
     if (c && c->Selectable()) {
       if (c->ItemEnabled() && c == selectedControl_ && (!hadPressed || c == pressed)) {
+        ForwardMouseToEditWindow(c, WM_LBUTTONUP, M.WParam, p, false);
+        if (!IsLiveBarControl(this) || !OwnsItemControl(c)) return;
         c->ExecuteClick(true);
       } else if (!c->ItemEnabled() && c != selectedControl_ && IsToolbarWindow()) {
         auto* b = dynamic_cast<TdxBarButtonControl*>(selectedControl_);
@@ -578,6 +584,8 @@ void TCustomdxBarControl::WMLButtonDblClkBar(TMessage& M) {
   TPoint p = MessagePoint(M.LParam);
   TdxBarItemControl* c = ItemControlAtPoint(p);
   if (!c || c != selectedControl_) return;
+  ForwardMouseToEditWindow(c, WM_LBUTTONDBLCLK, M.WParam, p, true);
+  if (!IsLiveBarControl(this) || !OwnsItemControl(c)) return;
   if (c->OpensItemEditorOnDoubleClick())
     DoubleClickItem(c);
   else
@@ -613,6 +621,13 @@ void TCustomdxBarControl::WMMouseMoveBar(TMessage& M) {
   if (MouseUnmoved(p)) return;
   lastMousePos_ = ClientToScreen(p);
   TdxBarItemControl* c = ItemControlAtPoint(p);
+  // An editor in use keeps the selection where it is.
+  bool editing = IsEditingView(manager_->SelectedItemControl());
+  if (!activeTop || activeTop == this)
+    SetCursor(c && c->HasEditWindow && PointInEditRect(c, p) && (!editing || c == manager_->SelectedItemControl())
+                  ? crIBeam
+                  : crDefault);
+  if (editing) return;
   if (!IsMouseLeaveTracked(Handle())) BeginMouseLeaveTracking(Handle());
   if (c && !c->Selectable()) c = nullptr;
   if ((IsToolbarWindow() && active_ && !c) || pressedControl_) return;
@@ -642,6 +657,9 @@ void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
   if (childWindow_ || InCustomizing()) return;
   auto* b = dynamic_cast<TdxBarButtonControl*>(selectedControl_);
   if (b && b->DropDownOpen) return;
+  // The mouse entering the in-place editor leaves the bar window's client
+  // area; the editor keeps its view.
+  if (IsEditingView(selectedControl_)) return;
   if (pressedControl_) return;
   HotTrackTo(nullptr);
   manager_->UpdateHint(false);

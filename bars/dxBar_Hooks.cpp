@@ -175,7 +175,9 @@ bool WindowOfChain(HWND Wnd) {
 
 // The point lies inside the open menus: the message's window or its parent
 // belongs to the chain of active bar windows.
-bool InActiveChain(const MOUSEHOOKSTRUCT& R) { return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)); }
+bool InActiveChain(const MOUSEHOOKSTRUCT& R) {
+  return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)) || IsOpenDropDownWindow(R.hwnd);
+}
 
 TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
   auto* w = dynamic_cast<TCustomdxBarControl*>(ControlOfWindow(R.hwnd));
