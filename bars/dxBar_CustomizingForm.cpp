@@ -266,6 +266,25 @@ void TCommandsListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State
   const bool plainSelected = selected && !flat;
   if (dynamic_cast<TCustomdxBarContainerItem*>(item)) {
     caption = "(" + caption + ")";
+  } else if (dynamic_cast<TdxBarEdit*>(item)) {
+    // The edit box on the right, with the drop-down button of a combo.
+    Integer boxWidth = std::max<Integer>(body.Width() * 2 / 5, 40);
+    RECT box{body.Right - boxWidth - 2, body.Top + 3, body.Right - 2, body.Bottom - 3};
+    textRect.Right = box.left - 4;
+    FillRect(dc, &box, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+    if (flat)
+      FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+    else
+      DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT);
+    if (dynamic_cast<TCustomdxBarCombo*>(item)) {
+      Integer bw = Manager ? Manager->DropDownArrowWidth() + 4 : 13;
+      RECT button{box.right - 2 - bw, box.top + 2, box.right - 2, box.bottom - 2};
+      if (flat)
+        FillRect(dc, &button, face);
+      else
+        DrawEdge(dc, &button, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+      DrawArrow(dc, TRect{button.left, button.top, button.right, button.bottom}, true, flat, false, enabled);
+    }
   } else if (dynamic_cast<TCustomdxBarSubItem*>(item)) {
     DrawArrow(dc, arrow, false, flat, plainSelected, enabled);
   } else if (auto* button = dynamic_cast<TdxBarButton*>(item); button && button->ButtonStyle() == bsDropDown) {

@@ -262,6 +262,12 @@ TEST(CustomizingForm, NewRenameAndDeleteToolbars) {
 // shows its description; each row is drawn as in a menu.
 TEST(CustomizingForm, CommandsPageListsCategoriesAndCommands) {
   TCustomizeModel m;
+  auto* find = new TdxBarEdit(m.form.get());
+  find->SetCaption("Find");
+  find->SetCategory(1);
+  auto* zoom = new TdxBarCombo(m.form.get());
+  zoom->SetCaption("Zoom");
+  zoom->SetCategory(1);
   TdxBarCustomizingForm* f = m.Customize();
   ASSERT_NE(f, nullptr);
   ClickTab(f->PageControl, 1);
@@ -273,7 +279,7 @@ TEST(CustomizingForm, CommandsPageListsCategoriesAndCommands) {
   Click(RowPoint(cmds, 1, 40));
   EXPECT_EQ(f->DescriptionLabel->Caption(), "Opens a document");
   Click(RowPoint(f->LCategories, 1, 20));
-  EXPECT_EQ(ListRows(cmds), (std::vector<std::string>{"Cu&t", "&Copy", "&Paste"}));
+  EXPECT_EQ(ListRows(cmds), (std::vector<std::string>{"Cu&t", "&Copy", "&Paste", "Find", "Zoom"}));
   EXPECT_EQ(f->DescriptionLabel->Caption(), "");
   Click(RowPoint(cmds, 0, 40));
   auto pic = menutest::Grab(cmds);
@@ -284,6 +290,20 @@ TEST(CustomizingForm, CommandsPageListsCategoriesAndCommands) {
   EXPECT_GT(menutest::CountColor(pic.get(), TRect{paste.Right - 14, paste.Top, paste.Right, paste.Bottom},
                                  GetSysColor(COLOR_BTNTEXT) & 0xFFFFFF),
             3);
+  // Edit and combo items: a window-coloured box on the right, the combo's with its arrow.
+  const COLORREF window = GetSysColor(COLOR_WINDOW) & 0xFFFFFF;
+  const COLORREF arrowColor = GetSysColor(COLOR_BTNTEXT) & 0xFFFFFF;
+  for (Integer row : {3, 4}) {
+    TRect r = cmds->ItemRect(row);
+    TRect right{(r.Left + r.Right) / 2 + 10, r.Top, r.Right, r.Bottom};
+    EXPECT_GT(menutest::CountColor(pic.get(), right, window), 100) << row;
+    TRect end{r.Right - 16, r.Top, r.Right, r.Bottom};
+    Integer arrows = menutest::CountColor(pic.get(), end, arrowColor);
+    if (row == 4)
+      EXPECT_GT(arrows, 3);
+    else
+      EXPECT_EQ(arrows, 0);
+  }
   // The selected row is highlighted right of the glyph column.
   EXPECT_GT(menutest::CountColor(pic.get(), TRect{cut.Left + 24, cut.Top, cut.Right, cut.Bottom},
                                  GetSysColor(COLOR_HIGHLIGHT) & 0xFFFFFF),
