@@ -172,8 +172,7 @@ void TCheckListBox::ToggleRow(Integer Index) {
   }
 }
 
-void TCheckListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) {
-  (void)State;
+void TCheckListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState) {
   TCanvas* c = Canvas();
   TdxBar* bar = Bars(Index);
   Integer side = Rect.Height();
