@@ -621,10 +621,7 @@ class TdxBarManager : public TComponent {
  private:
   void ShowHelpForView(TdxBarItemControl* View);
   void ShowFloatingBars(Integer Command);
-  void ReshowRecreatedBars();
   bool activatingFloatingBars_ = false;
-  // Bars whose windows went with the owner form's windows (re-created), in order.
-  std::vector<TdxBar*> recreateList_;
   HWND prevActiveMDIChild_ = nullptr;
   bool savedMainMenuVisible_ = true;
   // --- end of owner-form integration ---
@@ -2266,48 +2263,6 @@ void KillReshowTimer();
 void dxBarHintManagerDestroying(TdxBarManager* M);
 // --- end of item hints ---------------------------------------------------------
 
-// --- System-menu item (dxBar_SysMenuItem.cpp) -----------------------------------
-// The first entry of an MDI frame's main-menu bar while a maximized child is
-// merged into it: the child's small icon, opening the child's system menu as
-// it reads at that moment. A temporary item, as are the entries it makes.
-class TSystemMenuSubItem : public TCustomdxBarSubItem {
- public:
-  T_CLASSNAME(TSystemMenuSubItem)
-  explicit TSystemMenuSubItem(TComponent* AOwner);
-  HWND ChildWindow() const { return child_; }
-  void SetChildWindow(HWND Child) { child_ = Child; }
-  // Fills the links again from the child's system menu.
-  void Rebuild();
-  void RunClick() override;
-
- private:
-  HWND child_ = nullptr;
-};
-
-class TSystemMenuSubItemControl : public TdxBarSubItemControl {
- public:
-  T_CLASSNAME(TSystemMenuSubItemControl)
-  explicit TSystemMenuSubItemControl(TdxBarItemLink* Link) : TdxBarSubItemControl(Link) {}
-  bool SameManager() const override { return false; }
-  bool AllowedWhileCustomizing() const override;
-  Integer GetHeight() const override;
-  Integer GetWidth() const override;
-  bool DoubleClickExpands() const override { return false; }
-  bool OpensItemEditorOnDoubleClick() const override { return true; }
-  void PaintView(const TRect& R, Integer Kind) override;
-  void DoubleClick() override;
-};
-
-// Adds the system-menu item of Child at the front of the frame manager's
-// main-menu bar (nothing when the child has no system menu).
-void InsertSystemMenuItem(HWND Child, TdxBarManager* FrameManager);
-// Removes it again when the main-menu bar's first link is one.
-void RemoveSystemMenuItem(TdxBarManager* FrameManager);
-// Appends one temporary item per entry of Menu to the sub item's links:
-// sub items for submenus, buttons sending their command to Target otherwise.
-void BuildFromMenu(TCustomdxBarSubItem* SubItem, HMENU Menu, HWND Target);
-// --- end of system-menu item ---------------------------------------------------
-
 // --- Customizing mode: the dialog's calls, cursors, texts (dxBar_Customizing.cpp) ---
 namespace dxBarStrings {
 inline constexpr const char* Customize = "&Customize...";
@@ -2774,3 +2729,44 @@ bool IsOpenDropDownWindow(HWND Wnd);
 // The width of a text in a bar window's font (0 without a window handle).
 Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
 // --- end of edit and combo items ------------------------------------------------
+// --- System-menu item (dxBar_SysMenuItem.cpp) -----------------------------------
+// The first entry of an MDI frame's main-menu bar while a maximized child is
+// merged into it: the child's small icon, opening the child's system menu as
+// it reads at that moment. A temporary item, as are the entries it makes.
+class TSystemMenuSubItem : public TCustomdxBarSubItem {
+ public:
+  T_CLASSNAME(TSystemMenuSubItem)
+  explicit TSystemMenuSubItem(TComponent* AOwner);
+  HWND ChildWindow() const { return child_; }
+  void SetChildWindow(HWND Child) { child_ = Child; }
+  // Fills the links again from the child's system menu.
+  void Rebuild();
+  void RunClick() override;
+
+ private:
+  HWND child_ = nullptr;
+};
+
+class TSystemMenuSubItemControl : public TdxBarSubItemControl {
+ public:
+  T_CLASSNAME(TSystemMenuSubItemControl)
+  explicit TSystemMenuSubItemControl(TdxBarItemLink* Link) : TdxBarSubItemControl(Link) {}
+  bool SameManager() const override { return false; }
+  bool AllowedWhileCustomizing() const override;
+  Integer GetHeight() const override;
+  Integer GetWidth() const override;
+  bool DoubleClickExpands() const override { return false; }
+  bool OpensItemEditorOnDoubleClick() const override { return true; }
+  void PaintView(const TRect& R, Integer Kind) override;
+  void DoubleClick() override;
+};
+
+// Adds the system-menu item of Child at the front of the frame manager's
+// main-menu bar (nothing when the child has no system menu).
+void InsertSystemMenuItem(HWND Child, TdxBarManager* FrameManager);
+// Removes it again when the main-menu bar's first link is one.
+void RemoveSystemMenuItem(TdxBarManager* FrameManager);
+// Appends one temporary item per entry of Menu to the sub item's links:
+// sub items for submenus, buttons sending their command to Target otherwise.
+void BuildFromMenu(TCustomdxBarSubItem* SubItem, HMENU Menu, HWND Target);
+// --- end of system-menu item ---------------------------------------------------
