@@ -621,7 +621,10 @@ class TdxBarManager : public TComponent {
  private:
   void ShowHelpForView(TdxBarItemControl* View);
   void ShowFloatingBars(Integer Command);
+  void ReshowRecreatedBars();
   bool activatingFloatingBars_ = false;
+  // Bars whose windows went with the owner form's windows (re-created), in order.
+  std::vector<TdxBar*> recreateList_;
   HWND prevActiveMDIChild_ = nullptr;
   bool savedMainMenuVisible_ = true;
   // --- end of owner-form integration ---
