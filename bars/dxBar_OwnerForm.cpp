@@ -49,7 +49,7 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_DESTROY:
       // The form lives on: its windows are being re-created. The bars whose
       // windows go with them are hidden and come back with the new windows.
-      if (!bars_) return;
+      if (!bars_ || IsDestroying()) return;
       for (Integer i = 0; i < bars_->Count(); ++i) {
         TdxBar* bar = bars_->Items(i);
         if (!bar->Visible() || !bar->Control()) continue;
