@@ -110,7 +110,7 @@ void TdxBarManager::SetCustomizing(bool Value) {
       OnHideCustomizingForm(this);
   }
   for (TdxBarControl* w : BarWindowsOf(this)) {
-    // Double clicks reach the views only while customizing in the standard style.
+    // Windows of the standard style take double clicks only while customizing.
     TControlStyle cs = w->ControlStyle();
     if (style_ != bmsStandard || IsCustomizing()) cs.Include(csDoubleClicks); else cs.Exclude(csDoubleClicks);
     w->SetControlStyle(cs);

@@ -188,6 +188,7 @@ void TdxBarControl::IgnoreNextButtonUp() { ignoreNextButtonUp_ = true; }
 TdxBarQuickControl::TdxBarQuickControl(TdxBarManager* AOwner, TdxBarControl* Owner)
     : TdxBarControl(AOwner, NewQuickBar(AOwner, Owner)), OwnerWindow(Owner) {
   quickWindow = this;
+  markPressClosed = nullptr;
   TdxBarItemLinks* links = Bar()->ItemLinks();
   SetItemLinks(links);
   links->SetBarControl(this);

@@ -358,9 +358,13 @@ void TdxBarManager::WriteLayout(void* SinkPtr) {
   S.Int("MenuAnimations", menuAnimations_);
   S.Bool("ShowHint", showHint_);
   S.Bool("ShowShortCutInHint", showShortCutInHint_);
-  S.Int("BarCount", bars_->Count());
-  for (Integer n = 0; n < bars_->Count(); ++n) {
-    TdxBar* b = bars_->Items(n);
+  // The quick-customizing window's own bar is no part of the user's layout.
+  std::vector<TdxBar*> stored;
+  for (Integer n = 0; n < bars_->Count(); ++n)
+    if (!dynamic_cast<TdxBarQuickControl*>(bars_->Items(n)->Control())) stored.push_back(bars_->Items(n));
+  S.Int("BarCount", static_cast<Integer>(stored.size()));
+  for (Integer n = 0; n < static_cast<Integer>(stored.size()); ++n) {
+    TdxBar* b = stored[static_cast<size_t>(n)];
     const std::string sub = "Bar" + IntToStr(n);
     S.Open(sub);
     S.Str("Caption", b->Caption());

@@ -842,6 +842,27 @@ TEST(QuickCustomizing, SelectionInAnotherBarClosesItSoon) {
   EXPECT_EQ(extra->MarkState(), 0);
 }
 
+// A layout stored while the quick window is open (its form closing, say) is
+// the user's layout: the window's own bar is not part of it.
+TEST(QuickCustomizing, LayoutStoredWhileOpenLeavesItsBarOut) {
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  const std::string ini = std::string(dir) + "bars_quick_layout.ini";
+  DeleteFileA(ini.c_str());
+  {
+    TCustomizeForm f;
+    f.Links("Extra")->Items(0)->SetVisible(false);
+    ASSERT_TRUE(OpenQuick(f.Bar("Extra")->Control()));
+    EXPECT_EQ(f.manager->Bars()->Count(), 5);
+    f.manager->StoreLayoutInIni(ini);
+  }
+  TCustomizeForm g;
+  EXPECT_TRUE(g.manager->RestoreLayoutFromIni(ini));
+  EXPECT_EQ(g.manager->Bars()->Count(), 4);
+  EXPECT_EQ(CustLinks(g.Links("Extra")), "Epsilon(hidden) Zeta");
+  DeleteFileA(ini.c_str());
+}
+
 TEST(QuickCustomizing, CustomizeEntryClosesTheWindowAndStartsCustomizing) {
   TCustomizeForm f;
   TdxBarControl* extra = f.Bar("Extra")->Control();
