@@ -432,7 +432,9 @@ class TdxBarManager : public TComponent {
   bool SubMenuDetaching = false;
   // Selection across windows.
   TdxBarItemControl* SelectedItemControl() const { return selectedItemControl_; }
-  void SetSelectedItemControl(TdxBarItemControl* Control) { selectedItemControl_ = Control; }
+  // While customizing (or designing) a new selection also closes the menus of
+  // the old one's toolbar and redraws the old view (dxBar_Customizing.cpp).
+  void SetSelectedItemControl(TdxBarItemControl* Control);
   // Popup menus bound to the manager (freed by it).
   void AddPopupMenu(TdxBarPopupMenu* Menu);
   void RemovePopupMenu(TdxBarPopupMenu* Menu);
@@ -468,6 +470,37 @@ class TdxBarManager : public TComponent {
   void StoreLayout();
   void RestoreLayout();
   // --- end of bar layout storage ---
+  // --- Customizing mode and designed layout (dxBar_Customizing.cpp) ---
+  // The toolbar list of a right click: a check entry per listed bar, then
+  // "&Customize..." (only with CanCustomize).
+  void FillToolbarsPopup(TdxBarItemLinks* Links);
+  // Appends "&Customize..." when CanCustomize: an item made by MakeItem (a
+  // plain button when none), disabled while a customizing dialog is open.
+  void AddCustomizeEntry(TdxBarItemLinks* Links, bool BeginGroup,
+                         const std::function<TdxBarItem*()>& MakeItem = nullptr);
+  void ToolbarsPopupClick(TObject* Sender);
+  // Drags a command (Link none) or a placed link until the button goes up
+  // (drop), Esc is pressed or the capture is lost (cancel).
+  void DragItem(TdxBarItem* Item, TdxBarItemLink* Link);
+  bool DragInProgress() const { return dragging_; }
+  TdxBarItem* DraggedItem() const { return dragItem_; }
+  TdxBarItemLink* DraggedLink() const { return dragLink_; }
+  // Where the drag's capture goes: the customizing dialog, else the visible
+  // main form, else the owner form.
+  HWND DragCaptureWindow() const;
+  // The inverted I-beam where a drop would insert; drawing it again erases it.
+  void DrawInsertMark(TdxBarItemControl* View, bool InSeparator, bool Vertical, bool Before);
+  // A temporary ownerless form holding a copy of this manager as designed
+  // (read again from the owner form's resource), or none; the caller frees it.
+  TCustomForm* ReloadDesignedLayout();
+  void ResetUsageData();
+  void ConfirmResetUsageData();
+  // Set by a press on a view in customizing mode: what a drag that then
+  // starts moves.
+  TdxBarItem* PendingDragItem = nullptr;
+  TdxBarItemLink* PendingDragLink = nullptr;
+  TPoint PendingDragPoint;  // screen point of the press
+  // --- end of customizing mode ---
 
   // Every live manager (the manager list).
   static Integer ManagerCount();
@@ -559,6 +592,10 @@ class TdxBarManager : public TComponent {
   bool useF10ForMenu_ = true, useFullReset_ = false, useSystemFont_ = false;
   Integer waitForDockingTime_ = 21;
   Integer gripThickness_ = 2, gripArea_ = 9, menuSeparatorIndent_ = 2;
+  // Customizing drag state.
+  bool dragging_ = false;
+  TdxBarItem* dragItem_ = nullptr;
+  TdxBarItemLink* dragLink_ = nullptr;
   Integer glyphSize_ = 16, defaultItemWidth_ = 23, defaultItemHeight_ = 22, dropDownArrowWidth_ = 9;
   bool fontChanging_ = false;
 };
@@ -1308,6 +1345,11 @@ class TdxBar : public TCollectionItem {
   bool IsFontStored() const { return useOwnFont_; }
   bool IsDockingStyleStored() const { return dockControl_ == nullptr; }
   bool IsDockedDockingStyleStored() const { return dockedDockControl_ == nullptr; }
+  // --- Reset to the designed layout (dxBar_Customizing.cpp) ---
+  // Reset: the bar's links (all of it with the manager's UseFullReset) as the
+  // owner form's resource has them; ResetWithConfirm asks first.
+  void Reset();
+  void ResetWithConfirm();
 
  private:
   friend class TdxBarManager;
@@ -1506,10 +1548,23 @@ class TdxBarControl : public TCustomdxBarControl {
   TdxBar* Bar() const { return bar_; }
   Integer BeginGroupSize() const override;
   void ApplyFont() override;
-  void SetMarkState(Byte State) override { markState_ = State; }
+  void SetMarkState(Byte State) override;
   void RebuildLayout() override;
   bool IsToolbarWindow() const override { return true; }
   bool AllowsItemAlign() const override { return !Wraps(dockingStyle_); }
+  // --- Customizing and quick customizing (dxBar_QuickCustomize.cpp) ---
+  // Run-time customizing reaches the views of bars that allow it.
+  bool AllowsCustomizing() const override;
+  // The quick-customizing window the pressed mark opened, or none.
+  class TdxBarQuickControl* QuickCustomizingWindow = nullptr;
+  // A press at a client point: on the mark of a docked bar it opens or closes
+  // the quick-customizing window (true: the press is handled).
+  bool PressMark(TPoint ClientPoint);
+  void IgnoreNextButtonUp();
+  // Drop targets of a customizing drag: a view's begin-group band belongs to
+  // it, and empty row space answers the row's views (dxBar_Customizing.cpp).
+  HRGN CreateItemRegion(TdxBarItemControl* Control) const override;
+  TdxBarItemControl* ItemControlAtPointEx(TPoint P, bool& InSeparator, bool& Vertical, bool& Before) const override;
   bool HasMark() const override { return HasMarkFor(dockingStyle_); }
   void MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site);
   // The size the window wants for a docking style (client plus frame).
@@ -1604,6 +1659,8 @@ class TdxBarControl : public TCustomdxBarControl {
   void WMMouseMoveBar(TMessage& M) override;
   void WMKeyDownBar(TMessage& M) override;
   void WMLButtonDblClkBar(TMessage& M) override;
+  // Outside customizing: the toolbar list (dxBar_CustomizePopups.cpp).
+  void WMRButtonDownBar(TMessage& M) override;
   void CloseButtonLoop();
 
  private:
@@ -2178,3 +2235,470 @@ void KillReshowTimer();
 // A manager being freed kills its pending hint and hides its shown one.
 void dxBarHintManagerDestroying(TdxBarManager* M);
 // --- end of item hints ---------------------------------------------------------
+
+// --- Customizing mode: the dialog's calls, cursors, texts (dxBar_Customizing.cpp) ---
+namespace dxBarStrings {
+inline constexpr const char* Customize = "&Customize...";
+inline constexpr const char* ResetUsageData =
+    "This will delete the record of the commands you've used in this application and restore the default set of "
+    "visible commands to the menus and toolbars. It will not undo any explicit customizations.   Are you sure you "
+    "want to proceed?";
+inline constexpr const char* PopupReset = "&Reset";
+inline constexpr const char* PopupDelete = "&Delete";
+inline constexpr const char* PopupName = "&Name:";
+inline constexpr const char* PopupDefaultStyle = "Defa&ult style";
+inline constexpr const char* PopupTextOnlyAlways = "&Text Only (Always)";
+inline constexpr const char* PopupTextOnlyInMenus = "Text &Only (in Menus)";
+inline constexpr const char* PopupImageAndText = "Image &and Text";
+inline constexpr const char* PopupBeginGroup = "Begin a &Group";
+inline constexpr const char* PopupVisible = "&Visible";
+inline constexpr const char* PopupMostRecentlyUsed = "&Most recently used";
+inline constexpr const char* BlankName = "A command name cannot be blank. Please enter a name.";
+inline constexpr const char* AddRemoveButtons = "&Add or Remove Buttons";
+inline constexpr const char* MoreButtons = "More Buttons";
+inline constexpr const char* ResetToolbar = "&Reset Toolbar";
+}  // namespace dxBarStrings
+
+// The customizing dialog is built on top of customizing mode by its own file,
+// which installs these calls. Without them switching the mode only fires the
+// manager's OnShowCustomizingForm / OnHideCustomizingForm.
+struct TdxBarCustomizingDialogCalls {
+  // Shows (true) or closes (false) the dialog for a manager, with the events.
+  std::function<void(TdxBarManager* Manager, bool Show)> Show;
+  // The open dialog, or none.
+  std::function<TCustomForm*()> Current;
+};
+TdxBarCustomizingDialogCalls& dxBarCustomizingDialogCalls();
+TCustomForm* dxBarCustomizingDialog();
+
+// The drag cursors (registered with the screen on first use): move, copy, no drop.
+constexpr TCursor crdxBarDragMove = 1041, crdxBarDragCopy = 1042, crdxBarDragNoDrop = 1043;
+TCursor dxBarDragCursor(Integer Number);
+// --- end of customizing mode ---
+
+// --- Toolbars popup and customizing popup (dxBar_CustomizePopups.cpp) ---------
+// A menu of the framework's own, made of temporary items in links it owns.
+// It behaves as an ordinary menu while the manager customizes.
+class TdxBarFrameworkPopup : public TdxBarSubMenuControl {
+ public:
+  T_CLASSNAME(TdxBarFrameworkPopup)
+  explicit TdxBarFrameworkPopup(TdxBarManager* AOwner);
+  ~TdxBarFrameworkPopup() override;
+  bool InCustomizing() const override { return false; }
+
+ private:
+  std::unique_ptr<TdxBarItemLinks> links_;
+};
+
+// The toolbar list: a check entry per listed bar and "&Customize...".
+class TdxBarToolbarsPopup : public TdxBarFrameworkPopup {
+ public:
+  T_CLASSNAME(TdxBarToolbarsPopup)
+  explicit TdxBarToolbarsPopup(TdxBarManager* AOwner);
+};
+// Shows the toolbar list at a screen point (nothing when it has no entries).
+void ToolbarListPopup(TWinControl* Control, TdxBarManager* Manager, TPoint ScreenPoint);
+
+// The commands that change one link while customizing; an entry's Tag is its
+// number (0 reset, 1 delete, 2 name, 3-6 paint styles, 7 group start,
+// 8 visible and 9 most recently used at design time).
+class TdxBarCustomizingPopup : public TdxBarFrameworkPopup {
+ public:
+  T_CLASSNAME(TdxBarCustomizingPopup)
+  explicit TdxBarCustomizingPopup(TdxBarManager* AOwner);
+  ~TdxBarCustomizingPopup() override;
+  static TdxBarCustomizingPopup* Current();
+  static TdxBarItemLink* CurrentLink();
+  void PrepareForLink(TdxBarItemLink* Link);
+  void NameChange(TObject* Sender);
+  void EntryClick(TObject* Sender);
+  // The entry with that number, or none.
+  TdxBarItem* Entry(Integer Tag) const;
+};
+// Opens the customizing popup of a view at a screen point.
+void ShowCustomizingPopup(TdxBarItemControl* View, TPoint ScreenPoint);
+// Frees the open customizing popup, if any.
+void FreeCustomizingPopup();
+// The link a freed link leaves: a popup working on it forgets it.
+void CustomizingPopupLinkFreed(TdxBarItemLink* Link);
+// --- end of the customizing popups ---
+
+// --- Quick customizing (dxBar_QuickCustomize.cpp) ------------------------------
+// A check entry of the "Add or Remove Buttons" menu: each of its links carries
+// in Data the toolbar link it stands for, whose Visible a click toggles.
+class TdxBarQuickCustItem : public TdxBarButton {
+ public:
+  T_CLASSNAME(TdxBarQuickCustItem)
+  explicit TdxBarQuickCustItem(TComponent* AOwner) : TdxBarButton(AOwner) {}
+  void InvokeOnClick() override;
+};
+
+// A plain command entry of that menu ("&Reset Toolbar", "&Customize...").
+class TdxBarQuickCustExtButton : public TdxBarButton {
+ public:
+  T_CLASSNAME(TdxBarQuickCustExtButton)
+  explicit TdxBarQuickCustExtButton(TComponent* AOwner) : TdxBarButton(AOwner) {}
+};
+
+class TdxBarQuickCustItemControl : public TdxBarButtonControl {
+ public:
+  T_CLASSNAME(TdxBarQuickCustItemControl)
+  explicit TdxBarQuickCustItemControl(TdxBarItemLink* Link) : TdxBarButtonControl(Link) {}
+  // The toolbar link the entry stands for.
+  TdxBarItemLink* BarLink() const;
+  std::string GetCaption() const override;
+  TBitmap* Glyph() const override;
+  Integer ImageIndex() const override;
+  TCustomImageList* Images() const override;
+  std::string GetHint() const override;
+  TShortCut ShortCut() const override;
+  bool ClickClosesMenus() const override { return false; }
+  void ExecuteClick(bool ByMouse) override;
+  Integer GetLength() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+};
+
+class TdxBarQuickCustExtButtonControl : public TdxBarButtonControl {
+ public:
+  T_CLASSNAME(TdxBarQuickCustExtButtonControl)
+  explicit TdxBarQuickCustExtButtonControl(TdxBarItemLink* Link) : TdxBarButtonControl(Link) {}
+  Integer MenuGlyphColumnWidth() const override;
+  Integer GetLength() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+};
+
+// The small borderless window a pressed mark opens: the owner toolbar's links
+// that got no place, then the "&Add or Remove Buttons" sub item. At most one
+// exists; it lives in a hidden bar of its own.
+class TdxBarQuickControl : public TdxBarControl {
+ public:
+  T_CLASSNAME(TdxBarQuickControl)
+  TdxBarQuickControl(TdxBarManager* AOwner, TdxBarControl* Owner);
+  ~TdxBarQuickControl() override;
+  static TdxBarQuickControl* Current();
+  // Sizes and shows the window at the mark (screen coordinates).
+  void ShowAt(const TRect& MarkRect);
+  // Closes the window 200 ms later unless the selection comes back to it.
+  void ScheduleClose();
+  // Hides the window now and frees it after the message being handled.
+  void Dismiss();
+  TdxBarSubItem* AddRemoveItem = nullptr;
+  TdxBarControl* OwnerWindow;
+  TdxBarQuickCustItem* EntryItem = nullptr;
+
+  bool IsPopupWindow() const override { return true; }
+  HBRUSH BackgroundBrush() const override;
+  void CloseChain() override;
+  void RebuildLayout() override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void FillAddRemoveMenu(TObject* Sender);
+  bool dismissed_ = false;
+};
+// The mouse hook's part: a button message elsewhere closes the quick window.
+void dxBarQuickControlMouseMessage(UINT Msg, HWND Wnd, POINT Screen);
+void dxBarRegisterQuickCustomizeClasses();
+// --- end of quick customizing ---
+// --- Edit and combo items (dxBar_EditItems.cpp) --------------------------------
+// Items whose view edits their text in place: an edit box or a combo box in a
+// toolbar or menu. Their views are in dxBar_EditControls.cpp.
+#include "platform/StdCtrls.h"
+
+class TdxBarWinControl;
+class TdxBarDropDownListBox;
+
+using TdxBarCheckKeyForDropDownWindowEvent = TEvent<TObject*, Word, TShiftState, bool&>;
+using TdxBarGetDropDownWindowEvent = TEvent<TObject*, HWND&>;
+using TdxBarDrawItemEvent = TEvent<TObject*, Integer, TRect, TOwnerDrawState>;
+using TdxBarMeasureItemEvent = TEvent<TObject*, Integer, Integer&>;
+
+class TdxBarWindowItem : public TdxBarItem {
+ public:
+  T_CLASSNAME(TdxBarWindowItem)
+  explicit TdxBarWindowItem(TComponent* AOwner) : TdxBarItem(AOwner) {}
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& Value) { WriteText(Value); }
+  // The no-editor flag (a combo without its text area).
+  bool NoEditor() const { return noEditor_; }
+  TNotifyEvent OnChange, OnCurChange, OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  virtual void WriteText(const std::string& Value);
+  // The view of the active link while its editor is open, or none.
+  TdxBarWinControl* EditingView() const;
+  TdxBarItemLink* EditingLink() const;
+  // The text being edited in a view, else Text.
+  std::string CurrentText() const;
+
+  virtual void DoChange();
+  virtual void DoCurChange();
+  virtual void DoEnter() { OnEnter(this); }
+  virtual void DoExit() { OnExit(this); }
+  virtual void DoKeyDown(Word& Key, TShiftState Shift) { OnKeyDown(this, Key, Shift); }
+  virtual void DoKeyPress(char& Key) { OnKeyPress(this, Key); }
+  virtual void DoKeyUp(Word& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
+  bool AcceptsDirectClick() const override { return false; }
+
+ protected:
+  bool noEditor_ = false;
+  std::string text_;
+};
+
+class TdxBarEdit : public TdxBarWindowItem {
+ public:
+  T_CLASSNAME(TdxBarEdit)
+  explicit TdxBarEdit(TComponent* AOwner) : TdxBarWindowItem(AOwner) {}
+  Integer MaxLength() const { return maxLength_; }
+  void SetMaxLength(Integer V) { maxLength_ = V <= 0 ? 0 : V; }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool V) { readOnly_ = V; }
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool V);
+  Integer Width() const { return width_; }
+  void SetWidth(Integer V);
+
+  // Draws the item's text into a view's text area.
+  virtual void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View);
+  // Tells every view whose link has no width of its own.
+  virtual void WidthChanged();
+  // The active view is a combo view with its list open.
+  bool IsDroppedDown() const;
+  bool AcceleratorUsable(TdxBarItemLink* Link) const override;
+
+ private:
+  Integer maxLength_ = 0;
+  bool readOnly_ = false, showCaption_ = false;
+  Integer width_ = 100;
+};
+
+// A combo item: the drop-down window is the application's (OnGetDropDownWindow).
+class TCustomdxBarCombo : public TdxBarEdit {
+ public:
+  T_CLASSNAME(TCustomdxBarCombo)
+  explicit TCustomdxBarCombo(TComponent* AOwner) : TdxBarEdit(AOwner) {}
+  bool ShowEditor() const { return !noEditor_; }
+  void SetShowEditor(bool V);
+  TdxBarCheckKeyForDropDownWindowEvent OnCheckKeyForDropDownWindow;
+  TNotifyEvent OnCloseUp, OnDropDown;
+  TdxBarGetDropDownWindowEvent OnGetDropDownWindow;
+
+  // Whether a key goes to the open drop-down window.
+  virtual bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift);
+  virtual HWND GetDropDownWindow();
+  virtual void PrepareDropDownWindow(HWND Window);
+  // Opens the drop-down window at a screen point below the view; closes it.
+  virtual void DoDropDown(Integer X, Integer Y);
+  virtual void DoCloseUp();
+  virtual void AfterDropDown() {}
+  // Where a W x H window opens for the point P inside a work area, the item
+  // being ItemW x ItemH: Sideways for menus and vertical toolbars.
+  static TPoint FitDropDownToScreen(const TRect& WorkArea, TPoint P, Integer W, Integer H, Integer ItemW,
+                                    Integer ItemH, bool Sideways);
+};
+
+// A combo with its own owner-drawn list of strings.
+class TdxBarCustomCombo : public TCustomdxBarCombo {
+ public:
+  T_CLASSNAME(TdxBarCustomCombo)
+  explicit TdxBarCustomCombo(TComponent* AOwner);
+  ~TdxBarCustomCombo() override;
+  Integer DropDownCount() const { return dropDownCount_; }
+  void SetDropDownCount(Integer V) { dropDownCount_ = V < 1 ? 1 : V; }
+  Integer DropDownWidth() const { return dropDownWidth_; }
+  void SetDropDownWidth(Integer V) { dropDownWidth_ = V; }
+  Integer ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(Integer V) { itemHeight_ = V < 0 ? 0 : V; }
+  Integer ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer V) { WriteItemIndex(V); }
+  TStringList* Items() const { return items_.get(); }
+  void SetItems(TStrings* V) { items_->Assign(V); }
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool V);
+  TdxBarDropDownListBox* DropDownList() const { return list_.get(); }
+  TdxBarDrawItemEvent OnDrawItem;
+  TdxBarMeasureItemEvent OnMeasureItem;
+  // Set while the item draws its own text into a view.
+  bool DrawingInView = false;
+
+  void WriteText(const std::string& Value) override;
+  void WriteItemIndex(Integer Value);
+  virtual void DrawItem(Integer Index, const TRect& R, TOwnerDrawState State);
+  virtual TCanvas* Canvas();
+  virtual Integer DropDownPixelWidth();
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  virtual void MeasureItemWidth(Integer Index, Integer& Width);
+  // The first entry with the longest common prefix with Text (case ignored),
+  // or -1 when none shares the first character.
+  Integer FindByPrefix(const std::string& Text) const;
+  // Matches the list to the text of the editing view.
+  void SyncListWithText();
+
+  bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift) override;
+  HWND GetDropDownWindow() override;
+  void PrepareDropDownWindow(HWND Window) override;
+  void DoDropDown(Integer X, Integer Y) override;
+  void DoCloseUp() override;
+  void AfterDropDown() override;
+  void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View) override;
+  void DoCurChange() override;
+
+ private:
+  void ItemsChanged(TObject* Sender);
+  Integer dropDownCount_ = 8, dropDownWidth_ = 0, itemHeight_ = 0, itemIndex_ = -1;
+  std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TdxBarDropDownListBox> list_;
+  bool sorted_ = false;
+  TCanvas* drawCanvas_ = nullptr;  // the canvas handed in while drawing
+};
+
+class TdxBarCombo : public TdxBarCustomCombo {
+ public:
+  T_CLASSNAME(TdxBarCombo)
+  explicit TdxBarCombo(TComponent* AOwner) : TdxBarCustomCombo(AOwner) {}
+};
+
+// The custom combo's list: a top-level tool window that stays on top, hot
+// tracks the row under the mouse and takes a row on button up.
+class TdxBarDropDownListBox : public TCustomListBox {
+ public:
+  T_CLASSNAME(TdxBarDropDownListBox)
+  explicit TdxBarDropDownListBox(TdxBarCustomCombo* Combo);
+  TdxBarCustomCombo* Combo() const { return combo_; }
+  // Set from the press that opened the list until the mouse enters it.
+  bool Tracking = false;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+
+ private:
+  TdxBarCustomCombo* combo_;
+  void TakeSelection();
+};
+
+// --- Edit and combo views (dxBar_EditControls.cpp) -------------------------------
+// A view with an in-place EDIT window (a child of the bar window, subclassed
+// so that the view sees its messages), shown over the text area while editing.
+class TdxBarWinControl : public TdxBarItemControl {
+ public:
+  T_CLASSNAME(TdxBarWinControl)
+  explicit TdxBarWinControl(TdxBarItemLink* Link);
+  ~TdxBarWinControl() override;
+  bool Editing = false;
+  bool SettingText = false;
+  HWND EditWindow = nullptr;
+  Integer SysKeyDepth = 0;
+  WNDPROC OldWndProc = nullptr;
+  HWND PrevFocus = nullptr;
+  TRect EditRect;  // window coordinates, set by painting an enabled item
+  TdxBarWindowItem* WindowItem() const { return dynamic_cast<TdxBarWindowItem*>(Item()); }
+
+  // Makes the edit window (none in the base) and subclasses it.
+  virtual void CreateEditWindow() {}
+  virtual void SubclassEditWindow();
+  virtual void ReleaseEditWindow();
+  virtual std::string GetEditText() const;
+  virtual void SetEditing(bool On);
+  virtual void SetEditText(const std::string& Text);
+  virtual void EditWndProc(TMessage& Message);
+  // The edit window's own procedure.
+  void DefaultEditHandler(TMessage& Message);
+
+  bool ClickRunsItem() const override;
+  void LeaveActive(bool ByMouse) override;
+  void PrepareClick(bool ByMouse) override;
+  bool ClickClosesMenus() const override { return false; }
+  void WindowHandleDestroying() override { ReleaseEditWindow(); }
+  // A disabled item takes no more typing: its editor closes.
+  void EnabledChanged() override;
+
+ protected:
+  void RemovePendingChars();
+};
+
+class TdxBarEditControl : public TdxBarWinControl {
+ public:
+  T_CLASSNAME(TdxBarEditControl)
+  explicit TdxBarEditControl(TdxBarItemLink* Link);
+  ~TdxBarEditControl() override;
+  TdxBarEdit* Edit() const { return dynamic_cast<TdxBarEdit*>(Item()); }
+  bool ShowsCaption() const;
+  Integer CaptionWidth() const;
+  // The edit item's width notice.
+  virtual void WidthChanged() { RelayoutWindow(); }
+
+  void CreateEditWindow() override;
+  void SetEditing(bool On) override;
+  void SetEditText(const std::string& Text) override;
+  void EditWndProc(TMessage& Message) override;
+  void PrepareClick(bool ByMouse) override;
+  bool IsDrawnSelected() const override;
+  Integer GetHeight() const override;
+  Integer GetMinWidth() const override { return CaptionWidth() + 20; }
+  Integer GetWidth() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  // Puts the item's text into the edit window as editing starts.
+  virtual void ShowItemText();
+  // The text area of a view rect (the edit rect of an enabled item).
+  virtual TRect TextAreaRect(const TRect& R) const;
+  // Caption part and frame (shared with the combo): the rect inside them.
+  TRect PaintCaptionAndFrame(HDC DC, const TRect& R, bool Selected);
+  TRect InsideCaptionAndFrame(const TRect& R) const;
+  void PaintContent(HDC DC, const TRect& R);
+};
+
+class TCustomdxBarComboControl : public TdxBarEditControl {
+ public:
+  T_CLASSNAME(TCustomdxBarComboControl)
+  explicit TCustomdxBarComboControl(TdxBarItemLink* Link) : TdxBarEditControl(Link) {}
+  ~TCustomdxBarComboControl() override;
+  TCustomdxBarCombo* Combo() const { return dynamic_cast<TCustomdxBarCombo*>(Item()); }
+  TRect DropButtonRect;
+  bool OpenAtMouseDown = false;
+  bool DroppedDown = false;
+  virtual void SetDroppedDown(bool On);
+
+  void LeaveActive(bool ByMouse) override;
+  void EditWndProc(TMessage& Message) override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  TRect TextAreaRect(const TRect& R) const override;
+};
+
+class TdxBarComboControl : public TCustomdxBarComboControl {
+ public:
+  T_CLASSNAME(TdxBarComboControl)
+  explicit TdxBarComboControl(TdxBarItemLink* Link) : TCustomdxBarComboControl(Link) {}
+  TdxBarCustomCombo* ListCombo() const { return dynamic_cast<TdxBarCustomCombo*>(Item()); }
+  // The entry the edit window shows while browsing with the arrows (-1: Text).
+  Integer ShownIndex = -1;
+  void ShowEntry(Integer Index);
+
+  void EditWndProc(TMessage& Message) override;
+
+ protected:
+  void ShowItemText() override;
+};
+
+// For the bar windows: a view's in-place editor at a point of the window.
+bool IsEditingView(const TdxBarItemControl* View);
+bool PointInEditRect(const TdxBarItemControl* View, TPoint BarPoint);
+// Forwards a mouse message at a bar-window point to the view's edit window
+// (only outside its edit rect when asked); false when there is none.
+bool ForwardMouseToEditWindow(TdxBarItemControl* View, UINT Msg, WPARAM Keys, TPoint BarPoint,
+                              bool OnlyOutsideEditRect);
+// The open drop-down window of a combo view (clicks in it stay in the menus).
+bool IsOpenDropDownWindow(HWND Wnd);
+// The width of a text in a bar window's font (0 without a window handle).
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
+// --- end of edit and combo items ------------------------------------------------

@@ -175,7 +175,9 @@ bool WindowOfChain(HWND Wnd) {
 
 // The point lies inside the open menus: the message's window or its parent
 // belongs to the chain of active bar windows.
-bool InActiveChain(const MOUSEHOOKSTRUCT& R) { return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)); }
+bool InActiveChain(const MOUSEHOOKSTRUCT& R) {
+  return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)) || IsOpenDropDownWindow(R.hwnd);
+}
 
 TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
   auto* w = dynamic_cast<TCustomdxBarControl*>(ControlOfWindow(R.hwnd));
@@ -189,6 +191,7 @@ TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
 // Returns true when the message is discarded.
 bool MouseHookBody(int Code, UINT Msg, const MOUSEHOOKSTRUCT& R) {
   auto& h = H();
+  if (Code >= 0) dxBarQuickControlMouseMessage(Msg, R.hwnd, R.pt);
   if (!h.mouseGuard && Code >= 0 && ActiveBarControl()) {
     h.mouseGuard = true;
     bool relevant = true;

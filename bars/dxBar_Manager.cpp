@@ -65,7 +65,12 @@ TdxBarManager::~TdxBarManager() {
   if (constructionFailed_) return;
   Destroying();
   dxBarHintManagerDestroying(this);
-  customizing_ = false;
+  if (customizing_) {
+    // The customizing dialog and popup do not outlive the manager.
+    customizing_ = false;
+    FreeCustomizingPopup();
+    if (auto& calls = dxBarCustomizingDialogCalls(); calls.Show) calls.Show(this, false);
+  }
   DeleteFlatBrushes();
   while (!popupMenus_.empty()) delete popupMenus_.back();
   popupMenuLinks_.reset();
@@ -181,12 +186,6 @@ void TdxBarManager::UpdateRecentThreshold() {
 void TdxBarManager::SetWaitForDockingTime(Integer V) {
   if (V < 0) return;
   waitForDockingTime_ = V;
-}
-
-void TdxBarManager::SetCustomizing(bool Value) {
-  if (customizing_ == Value) return;
-  customizing_ = Value;
-  RepaintBars();
 }
 
 // Image lists: change links keep the glyphs of the items that use them fresh.
