@@ -373,8 +373,10 @@ class TdxBarManager : public TComponent {
   void MoveItem(Integer CurIndex, Integer NewIndex);
   void ExchangeItems(Integer Index1, Integer Index2);
   void CloseActiveMenus();
-  // The active MDI child of the form was maximized or left that state (the
-  // main-menu bar shows its caption buttons then): its window re-lays out.
+  // An MDI child of the form was activated, sized or destroyed (the hook calls
+  // it once the child handled the message): the active child's menu is merged
+  // into the main-menu bar, and a change of the maximized state re-lays it out
+  // (it shows the child's caption buttons then).
   void HandleMDIChildChange();
   bool MDIChildMaximized() const { return mdiChildMaximized_; }
   void AddDockControl(TdxDockControl* DockControl);
@@ -598,6 +600,31 @@ class TdxBarManager : public TComponent {
   TdxBarItemLink* dragLink_ = nullptr;
   Integer glyphSize_ = 16, defaultItemWidth_ = 23, defaultItemHeight_ = 22, dropDownArrowWidth_ = 9;
   bool fontChanging_ = false;
+
+  // --- Owner-form integration (dxBar_OwnerForm.cpp) ---
+ public:
+  // Every message sent to the owner form's window, before the form sees it
+  // (the call-window hook calls it).
+  void HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // Shows the floating bars again (Active), or closes this manager's menus and
+  // hides them unless OtherWindow (the window taking the activation) keeps them.
+  void ActivateFloatingBars(bool Active, HWND OtherWindow);
+  // Moves floating bars back inside the work area of the owner form's monitor.
+  void FitFloatingBarsToWorkArea();
+  // The owner MDI frame's active child window, or none.
+  HWND ActiveMDIChild() const;
+  // Puts a child's main menu into the main-menu bar (Activate) or takes it out
+  // again, with the system-menu item of a maximized child.
+  void MergeChild(HWND Child, bool Activate, bool SystemMenuOnly, bool KeepLock);
+  HWND PreviousActiveMDIChild() const { return prevActiveMDIChild_; }
+
+ private:
+  void ShowHelpForView(TdxBarItemControl* View);
+  void ShowFloatingBars(Integer Command);
+  bool activatingFloatingBars_ = false;
+  HWND prevActiveMDIChild_ = nullptr;
+  bool savedMainMenuVisible_ = true;
+  // --- end of owner-form integration ---
 };
 
 // ---------------------------------------------------------------------------
@@ -2702,3 +2729,44 @@ bool IsOpenDropDownWindow(HWND Wnd);
 // The width of a text in a bar window's font (0 without a window handle).
 Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
 // --- end of edit and combo items ------------------------------------------------
+// --- System-menu item (dxBar_SysMenuItem.cpp) -----------------------------------
+// The first entry of an MDI frame's main-menu bar while a maximized child is
+// merged into it: the child's small icon, opening the child's system menu as
+// it reads at that moment. A temporary item, as are the entries it makes.
+class TSystemMenuSubItem : public TCustomdxBarSubItem {
+ public:
+  T_CLASSNAME(TSystemMenuSubItem)
+  explicit TSystemMenuSubItem(TComponent* AOwner);
+  HWND ChildWindow() const { return child_; }
+  void SetChildWindow(HWND Child) { child_ = Child; }
+  // Fills the links again from the child's system menu.
+  void Rebuild();
+  void RunClick() override;
+
+ private:
+  HWND child_ = nullptr;
+};
+
+class TSystemMenuSubItemControl : public TdxBarSubItemControl {
+ public:
+  T_CLASSNAME(TSystemMenuSubItemControl)
+  explicit TSystemMenuSubItemControl(TdxBarItemLink* Link) : TdxBarSubItemControl(Link) {}
+  bool SameManager() const override { return false; }
+  bool AllowedWhileCustomizing() const override;
+  Integer GetHeight() const override;
+  Integer GetWidth() const override;
+  bool DoubleClickExpands() const override { return false; }
+  bool OpensItemEditorOnDoubleClick() const override { return true; }
+  void PaintView(const TRect& R, Integer Kind) override;
+  void DoubleClick() override;
+};
+
+// Adds the system-menu item of Child at the front of the frame manager's
+// main-menu bar (nothing when the child has no system menu).
+void InsertSystemMenuItem(HWND Child, TdxBarManager* FrameManager);
+// Removes it again when the main-menu bar's first link is one.
+void RemoveSystemMenuItem(TdxBarManager* FrameManager);
+// Appends one temporary item per entry of Menu to the sub item's links:
+// sub items for submenus, buttons sending their command to Target otherwise.
+void BuildFromMenu(TCustomdxBarSubItem* SubItem, HMENU Menu, HWND Target);
+// --- end of system-menu item ---------------------------------------------------

@@ -262,15 +262,16 @@ LRESULT CALLBACK BarCallWndProcHook(int Code, WPARAM Flag, LPARAM Data) {
          cw->message == WM_DESTROY) &&
         (GetWindowLongW(cw->hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD))
       NoteMDIChildChange(cw->hwnd);
-    if (Code == HC_ACTION && cw && (cw->message == WM_SYSCOLORCHANGE || cw->message == WM_SETTINGCHANGE))
-      if (TCustomForm* f = FormOfWindow(cw->hwnd))
-        if (f->HandleAllocated() && f->Handle() == cw->hwnd)
-          if (TdxBarManager* m = FindBarManagerOfForm(f)) {
-            if (cw->message == WM_SYSCOLORCHANGE)
-              m->SysColorChanged();
-            else
-              m->SettingChanged(static_cast<UINT>(cw->wParam));
-          }
+    // Messages to a manager's owner form reach the manager first.
+    if (Code == HC_ACTION && cw)
+      for (Integer i = 0; i < TdxBarManager::ManagerCount(); ++i) {
+        TdxBarManager* m = TdxBarManager::Managers(i);
+        TCustomForm* f = m->OwnerForm();
+        if (f && f->HandleAllocated() && f->Handle() == cw->hwnd) {
+          m->HandleOwnerMessage(cw->message, cw->wParam, cw->lParam);
+          break;
+        }
+      }
   } catch (...) {
     if (Application) Application->HandleException(nullptr);
   }

@@ -337,23 +337,6 @@ void TdxBarManager::CloseActiveMenus() {
   if (TCustomdxBarControl* a = ActiveBarControl()) a->CloseChain();
 }
 
-void TdxBarManager::HandleMDIChildChange() {
-  if (IsDestroying() || (ownerForm_ && ownerForm_->ComponentState().Contains(csDestroying))) return;
-  bool maximized = false;
-  if (ownerForm_ && ownerForm_->FormStyle() == fsMDIForm && ownerForm_->ClientHandle()) {
-    BOOL zoomed = FALSE;
-    HWND child = reinterpret_cast<HWND>(
-        SendMessageW(ownerForm_->ClientHandle(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
-    maximized = child && zoomed;
-  }
-  if (maximized == mdiChildMaximized_) return;
-  mdiChildMaximized_ = maximized;
-  if (mainMenuBar_ && mainMenuBar_->Control()) {
-    mainMenuBar_->Control()->RebuildLayout();
-    mainMenuBar_->Control()->Invalidate();
-  }
-}
-
 void TdxBarManager::AddDockControl(TdxDockControl* D) {
   dockControls_.push_back(D);
   D->FreeNotification(this);
