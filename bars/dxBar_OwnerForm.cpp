@@ -39,12 +39,37 @@ bool HasHelpContext(TdxBarItemControl* View) { return View && View->Item() && Vi
 void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TCustomForm* form = ownerForm_;
   if (!form || (IsDestroying() && Msg != WM_DESTROY)) return;
-  if (form->ComponentState().Contains(csDestroying)) {
+  TCustomForm* dialog = dxBarCustomizingDialog();
+  if (form->ComponentState().Contains(csDestroying) || form == dialog) {
     // The form's window goes with the form: the last chance to keep the layout.
     if (Msg == WM_DESTROY && !designing_) StoreLayout();
     return;
   }
   switch (Msg) {
+    case WM_DESTROY:
+      // The form lives on: its windows are being re-created. The bars whose
+      // windows go with them are hidden and come back with the new windows.
+      if (!bars_) return;
+      for (Integer i = 0; i < bars_->Count(); ++i) {
+        TdxBar* bar = bars_->Items(i);
+        if (!bar->Visible() || !bar->Control()) continue;
+        recreateList_.push_back(bar);
+        bar->SetVisible(false);
+      }
+      return;
+    case WM_CREATE:
+      // After the form has made its child windows (the dock sites' among them).
+      if (!recreateList_.empty()) {
+        TdxBarManager* self = this;
+        dxBarDeferred([self] {
+          for (Integer i = 0; i < ManagerCount(); ++i)
+            if (Managers(i) == self) {
+              self->ReshowRecreatedBars();
+              return;
+            }
+        });
+      }
+      return;
     case WM_ACTIVATE: {
       HWND other = reinterpret_cast<HWND>(LParam);
       if (LOWORD(WParam) == WA_INACTIVE && other && BarWindowOfManager(other, this)) return;
@@ -52,6 +77,11 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       if (activatingFloatingBars_) return;
       if (form->FormStyle() == fsMDIForm && (WParam == 0 || !customizing_))
         if (HWND child = ActiveMDIChild()) SendMessageW(child, WM_ACTIVATE, WParam, LParam);
+      // The form disabled by the customizing dialog hands the activation on to it.
+      dialog = dxBarCustomizingDialog();
+      if (LOWORD(WParam) != WA_INACTIVE && dialog && customizing_ && dialog->HandleAllocated() &&
+          !IsWindowEnabled(form->Handle()))
+        SendMessageW(dialog->Handle(), WM_ACTIVATE, WParam, reinterpret_cast<LPARAM>(form->Handle()));
       return;
     }
     case WM_SYSCOLORCHANGE:
@@ -80,6 +110,16 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_WINDOWPOSCHANGING: {
       auto* wp = reinterpret_cast<WINDOWPOS*>(LParam);
       if (wp && (wp->flags & SWP_HIDEWINDOW)) ActivateFloatingBars(false, nullptr);
+      return;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      // The customizing dialog is shown and hidden with its form.
+      auto* wp = reinterpret_cast<WINDOWPOS*>(LParam);
+      if (!customizing_ || !wp || !dialog || !dialog->HandleAllocated()) return;
+      if (wp->flags & SWP_SHOWWINDOW)
+        ::ShowWindow(dialog->Handle(), SW_SHOW);
+      else if (wp->flags & SWP_HIDEWINDOW)
+        ::ShowWindow(dialog->Handle(), SW_HIDE);
       return;
     }
     case WM_HELP: {
@@ -141,6 +181,20 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   }
 }
 
+void TdxBarManager::ReshowRecreatedBars() {
+  std::vector<TdxBar*> list;
+  list.swap(recreateList_);
+  if (!bars_ || !ownerForm_ || !ownerForm_->HandleAllocated() || IsDestroying()) return;
+  for (TdxDockControl* d : dockControls_)
+    if (d->Parent()) d->HandleNeeded();
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    for (Integer i = 0; i < bars_->Count(); ++i)
+      if (bars_->Items(i) == *it) {
+        (*it)->SetVisible(true);
+        break;
+      }
+}
+
 void TdxBarManager::ShowHelpForView(TdxBarItemControl* View) {
   TCustomdxBarControl* w = View->Window();
   THelpContext context = View->Item() ? View->Item()->HelpContext() : 0;
@@ -180,12 +234,16 @@ void TdxBarManager::ActivateFloatingBars(bool Active, HWND OtherWindow) {
     if (Active) {
       if (!(ownerForm_->HandleAllocated() && IsIconic(ownerForm_->Handle()))) ShowFloatingBars(SW_SHOWNOACTIVATE);
     } else {
+      TCustomForm* dialog = dxBarCustomizingDialog();
       if (TCustomdxBarControl* top = ActiveBarControl())
-        if (top->BarManager() == this) top->CloseChain();
+        if (top->BarManager() == this ||
+            (customizing_ && dialog && top->BarManager() && top->BarManager()->OwnerForm() == dialog))
+          top->CloseChain();
       bool keep = false;
       if (OtherWindow) {
-        if (dynamic_cast<TCustomForm*>(ControlOfWindow(OtherWindow)))
-          keep = false;  // another form of the program takes over
+        // Another form of the program takes over, unless it is the customizing dialog.
+        if (auto* other = dynamic_cast<TCustomForm*>(ControlOfWindow(OtherWindow)))
+          keep = other == dialog && customizing_ && SameProcess(OtherWindow);
         else
           keep = SameProcess(OtherWindow) && !(Application && OtherWindow == Application->Handle());
       }

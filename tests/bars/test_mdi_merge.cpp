@@ -392,3 +392,44 @@ TEST(SystemMenuItem, EntriesAreBuiltFromAMenu) {
   FreeUnusedTempItems();
   EXPECT_EQ(TempItemCount(), temps);
 }
+
+TEST(MDIChildBars, ChildManagersFollowTheirActivationAndTheFramesColourChanges) {
+  TMergeFrame m;
+  if (!m.Usable()) GTEST_SKIP() << "another main form exists";
+  auto a = m.NewChild("A");
+  a.manager->SetStyle(bmsFlat);
+  TdxBar* floating = a.manager->Bars()->Add();
+  floating->SetCaption("Tools");
+  floating->ItemLinks()->Add()->SetItem(static_cast<TdxBarItem*>(a.form->FindComponent("btnUndo")));
+  floating->SetFloatLeft(600);
+  floating->SetFloatTop(120);
+  floating->SetDockingStyle(dsNone);
+  floating->SetVisible(true);
+  barinput::Settle(60);
+  auto shown = [&] { return floating->Control() && IsWindowVisible(floating->Control()->Handle()); };
+  // The child's floating bars come and go with the child's activation.
+  auto b = m.NewChild("B", 30);
+  auto activate = [&](TForm* Child) {
+    SendMessageW(m.frame->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Child->Handle()), 0);
+    barinput::Settle(80);
+  };
+  activate(a.form);
+  EXPECT_TRUE(shown());
+  activate(b.form);
+  EXPECT_FALSE(shown());
+  activate(a.form);
+  EXPECT_TRUE(shown());
+
+  // The system tells only top-level windows of a colour change; the frame passes it on.
+  INT index = COLOR_BTNFACE;
+  COLORREF old = GetSysColor(COLOR_BTNFACE), fresh = RGB(40, 160, 200);
+  SetSysColors(1, &index, &fresh);
+  barinput::Settle(80);
+  COLORREF want = static_cast<COLORREF>(ColorToRGB(NearestColor(ShadeSysColor(COLOR_BTNFACE, 10, 10, 10)))) & 0xFFFFFF;
+  COLORREF childBrush = menutest::BrushColor(a.manager->FlatBackgroundBrush());
+  SetSysColors(1, &index, &old);
+  barinput::Settle(80);
+  EXPECT_EQ(childBrush, want);
+  delete b.form;
+  delete a.form;
+}

@@ -3,6 +3,8 @@
 // work area, system colours followed, and F1 help for menu rows and buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "bars/dxBar.h"
 #include "tests/bars/bar_input.h"
 #include "tests/bars/menu_model.h"
@@ -273,4 +275,90 @@ TEST(OwnerForm, F1ShowsTheHelpOfTheMenuRowOrButton) {
   m.help.clear();
   m.Send(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_TRUE(m.help.empty());
+}
+
+TEST(OwnerForm, BarsComeBackWhenTheFormsWindowsAreMadeAgain) {
+  TOwnerModel m;
+  TdxBar* hidden = m.manager->Bars()->Add();
+  hidden->SetCaption("Hidden");
+  hidden->ItemLinks()->Add()->SetItem(m.cut);
+  hidden->SetDockingStyle(dsBottom);
+  barinput::Settle(60);
+  RECT floatBefore, dockBefore;
+  GetWindowRect(m.Floating(), &floatBefore);
+  GetWindowRect(m.Docked(), &dockBefore);
+  HWND oldFloating = m.Floating(), oldDocked = m.Docked();
+  m.form->RecreateWnd();
+  barinput::Settle(100);
+  EXPECT_FALSE(IsWindow(oldFloating));
+  EXPECT_FALSE(IsWindow(oldDocked));
+  ASSERT_NE(m.floating->Control(), nullptr);
+  ASSERT_NE(m.docked->Control(), nullptr);
+  ASSERT_TRUE(m.floating->Control()->HandleAllocated());
+  ASSERT_TRUE(m.docked->Control()->HandleAllocated());
+  EXPECT_TRUE(m.FloatingShown());
+  EXPECT_TRUE(IsWindowVisible(m.Docked()));
+  EXPECT_TRUE(m.floating->Visible() && m.docked->Visible());
+  EXPECT_EQ(m.docked->Control()->DockSite(), m.manager->Bars()->DockControl(dsTop));
+  RECT floatAfter, dockAfter;
+  GetWindowRect(m.Floating(), &floatAfter);
+  GetWindowRect(m.Docked(), &dockAfter);
+  EXPECT_EQ(floatAfter.left, floatBefore.left);
+  EXPECT_EQ(floatAfter.top, floatBefore.top);
+  EXPECT_EQ(dockAfter.left - dockBefore.left, 0);
+  EXPECT_EQ(dockAfter.top - dockBefore.top, 0);
+  EXPECT_FALSE(hidden->Visible()) << "a hidden bar stays hidden";
+  EXPECT_EQ(hidden->Control(), nullptr);
+  // The bar works: its menu opens by a click.
+  barinput::Click(m.ViewCenter(m.docked, 0));
+  EXPECT_NE(m.sub->MenuWindow(), nullptr);
+}
+
+TEST(OwnerForm, TheCustomizingDialogGoesWithTheForm) {
+  TOwnerModel m;
+  m.manager->SetCustomizing(true);
+  std::unique_ptr<TForm> dialog(testui::NewForm(200, 150, 520, 300, bsDialog));
+  dialog->Show();
+  std::vector<LPARAM> activations;
+  TForm* d = dialog.get();
+  d->WindowProc = [d, &activations](TMessage& M) {
+    if (M.Msg == WM_ACTIVATE && LOWORD(M.WParam) != WA_INACTIVE) activations.push_back(M.LParam);
+    d->WndProc(M);
+  };
+  dxBarCustomizingDialogCalls().Current = [d] { return static_cast<TCustomForm*>(d); };
+  barinput::Activate(m.form.get());
+  ASSERT_TRUE(m.FloatingShown());
+
+  // The dialog taking the activation keeps the floating bars; another form does not.
+  m.Send(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(d->Handle()));
+  EXPECT_TRUE(m.FloatingShown());
+  std::unique_ptr<TForm> other(testui::NewForm(100, 80, 10, 420, bsSizeable));
+  other->Show();
+  m.Send(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(other->Handle()));
+  EXPECT_FALSE(m.FloatingShown());
+
+  // The form disabled by the dialog passes its activation on to the dialog.
+  activations.clear();
+  EnableWindow(m.form->Handle(), FALSE);
+  m.Send(WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  EnableWindow(m.form->Handle(), TRUE);
+  auto fromForm = [&] {
+    return std::count(activations.begin(), activations.end(), reinterpret_cast<LPARAM>(m.form->Handle()));
+  };
+  EXPECT_EQ(fromForm(), 1);
+  activations.clear();
+  m.Send(WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  EXPECT_EQ(fromForm(), 0) << "an enabled form keeps its activation";
+
+  // Hidden and shown with the form.
+  m.form->Hide();
+  barinput::Settle(60);
+  EXPECT_FALSE(IsWindowVisible(d->Handle()));
+  m.form->Show();
+  barinput::Settle(60);
+  EXPECT_TRUE(IsWindowVisible(d->Handle()));
+
+  dxBarCustomizingDialogCalls().Current = nullptr;
+  d->WindowProc = nullptr;
+  m.manager->SetCustomizing(false);
 }
