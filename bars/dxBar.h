@@ -437,6 +437,9 @@ class TdxBarManager : public TComponent {
   // While customizing (or designing) a new selection also closes the menus of
   // the old one's toolbar and redraws the old view (dxBar_Customizing.cpp).
   void SetSelectedItemControl(TdxBarItemControl* Control);
+  // Forgets the selection without closing or redrawing anything (views and
+  // windows going away, menus rebuilding their views).
+  void ClearSelectedItemControl() { selectedItemControl_ = nullptr; }
   // Popup menus bound to the manager (freed by it).
   void AddPopupMenu(TdxBarPopupMenu* Menu);
   void RemovePopupMenu(TdxBarPopupMenu* Menu);
@@ -2432,6 +2435,229 @@ class TdxBarQuickControl : public TdxBarControl {
 void dxBarQuickControlMouseMessage(UINT Msg, HWND Wnd, POINT Screen);
 void dxBarRegisterQuickCustomizeClasses();
 // --- end of quick customizing ---
+
+// --- Editor dialogs and the customizing form ---------------------------------
+// (dxBar_EditorDialogs.cpp, dxBar_CustomizingForm.cpp; forms in resources/bars/)
+#include "platform/Buttons.h"
+#include "platform/ExtCtrls.h"
+#include "platform/StdCtrls.h"
+#include "platform/Tabs.h"
+
+// The size of a text in a font (no window needed).
+SIZE dxBarFontTextExtent(TFont* Font, const std::string& Text);
+
+// The prompt for a toolbar or category name.
+class TdxBarNameEd : public TForm {
+ public:
+  T_CLASSNAME(TdxBarNameEd)
+  explicit TdxBarNameEd(TComponent* AOwner);
+  TLabel* LName = nullptr;
+  TEdit* EName = nullptr;
+  TButton* BOK = nullptr;
+  TButton* BCancel = nullptr;
+  void ENameChange(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  bool IsCategory = false;
+  TdxBarManager* Manager = nullptr;
+  TdxBar* Bar = nullptr;  // the bar being renamed, or none
+};
+// Category modes 0 add, 1 insert, 2 rename; toolbar modes 0 new, 1 rename.
+// True on OK, with the entered text in Name.
+bool ShowNameDialog(std::string& Name, bool IsCategory, Integer Mode, TdxBar* Bar, TdxBarManager* Manager);
+
+// A caption-only window above a menu window that shows a sub item's or popup
+// menu's links, so that they can be edited by dragging. One at a time.
+class TdxBarSubMenuEditor : public TForm {
+ public:
+  T_CLASSNAME(TdxBarSubMenuEditor)
+  explicit TdxBarSubMenuEditor(TComponent* AOwner);
+  ~TdxBarSubMenuEditor() override;
+  TdxBarItemLinks* ItemLinks() const { return links_; }
+  // A different collection is stored and its owner watched; none frees the editor.
+  void AttachLinks(TdxBarItemLinks* Links);
+  // The open menu window of the links, or none.
+  TCustomdxBarControl* MenuWindow() const;
+  void FormActivate(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormDestroy(TObject* Sender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void OpenMenu();
+  void FreeMenu();
+  void FollowMenu();
+  TdxBarItemLinks* links_ = nullptr;
+  TComponent* linksOwner_ = nullptr;
+  Integer menuWidth_ = 0;
+};
+TdxBarSubMenuEditor* dxBarSubMenuEditor();
+void ShowSubMenuEditor(TdxBarItemLinks* Links);
+
+// Creates a new item of a chosen item class.
+class TdxBarItemAddEditor : public TForm {
+ public:
+  T_CLASSNAME(TdxBarItemAddEditor)
+  explicit TdxBarItemAddEditor(TComponent* AOwner);
+  TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+  TComboBox* ComboBox1 = nullptr;  // item classes
+  TComboBox* ComboBox2 = nullptr;  // categories
+  TEdit* Edit1 = nullptr;          // component name
+  TEdit* Edit2 = nullptr;          // caption
+  TButton* BOk = nullptr;
+  TButton* BCancel = nullptr;
+  void ComboBox1Click(TObject* Sender);
+  void BOkClick(TObject* Sender);
+  void FormShow(TObject* Sender);
+  TdxBarManager* Manager = nullptr;
+  TdxBarItem* CreatedItem = nullptr;
+};
+TdxBarItem* ShowAddItemDialog(TdxBarManager* Manager, Integer Category);
+
+// Picks items and groups for a group.
+class TfrmAddGroupItems : public TForm {
+ public:
+  T_CLASSNAME(TfrmAddGroupItems)
+  explicit TfrmAddGroupItems(TComponent* AOwner);
+  TListBox* lbGroupItems = nullptr;
+  TPanel* Panel1 = nullptr;
+  TButton* btnOk = nullptr;
+  TButton* btnCancel = nullptr;
+  void lbGroupItemsDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
+  void lbGroupItemsMeasureItem(TWinControl* Control, Integer Index, Integer& Height);
+  // Fills the rows for the group.
+  void Fill(TdxBarGroup* Group);
+  TdxBarGroup* Group = nullptr;
+};
+bool PickGroupMembers(TdxBarGroup* Group, std::vector<TComponent*>& List);
+
+// The customizing form's list of bars: a check box per row for the bar's Visible.
+class TCheckListBox : public TListBox {
+ public:
+  T_CLASSNAME(TCheckListBox)
+  explicit TCheckListBox(TComponent* AOwner);
+  TdxBar* Bars(Integer Index);
+  // Toggles the bar of a row (a beep for a bar that cannot be hidden).
+  void ToggleRow(Integer Index);
+
+ protected:
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool InCheckSquare(Integer Index, TPoint P);
+};
+
+// The customizing form's list of commands, each drawn as it looks in a menu.
+class TCommandsListBox : public TListBox {
+ public:
+  T_CLASSNAME(TCommandsListBox)
+  explicit TCommandsListBox(TComponent* AOwner);
+  TdxBarManager* Manager = nullptr;
+  TdxBarItem* ItemOfRow(Integer Index);
+  // A press on a command that moves past the drag distance starts the
+  // manager's item drag.
+  void StartDrag(Integer Row);
+
+ protected:
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  Integer pressRow_ = -1;
+  TPoint pressPoint_;
+};
+
+class TdxBarCustomizingForm : public TForm {
+ public:
+  T_CLASSNAME(TdxBarCustomizingForm)
+  explicit TdxBarCustomizingForm(TComponent* AOwner);
+  ~TdxBarCustomizingForm() override;
+  TdxBarManager* BarManager() const { return manager_; }
+  // Fills the pages for a manager (once, after the form is read).
+  void Setup(TdxBarManager* Manager);
+  // Re-reads the current page from the manager.
+  void RefreshPage();
+  void SelectBar(Integer Row);
+  void SelectCategory(Integer Row);
+  bool ClosingItself() const { return closing_; }
+
+  TPanel* Panel1 = nullptr;
+  TButton* BClose = nullptr;
+  TSpeedButton* BHelp = nullptr;
+  TPageControl* PageControl = nullptr;
+  TTabSheet *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr;
+  TLabel* LabelToobars = nullptr;
+  TPanel* BarsListBoxPlace = nullptr;
+  TButton *BBarNew = nullptr, *BBarRename = nullptr, *BBarDelete = nullptr, *BBarReset = nullptr;
+  TLabel* LabelCategories = nullptr;
+  TListBox* LCategories = nullptr;
+  TLabel* LabelCommands = nullptr;
+  TPanel* LCommandsPlace = nullptr;
+  TLabel* LabelDescription = nullptr;
+  TLabel* DescriptionLabel = nullptr;
+  TPanel* StandardOptionsPanel = nullptr;
+  TLabel* LabelMenuAnimations = nullptr;
+  TComboBox* ComboBoxMenuAnimations = nullptr;
+  TCheckBox *CBHint1 = nullptr, *CBHint2 = nullptr, *CBLargeIcons = nullptr;
+  TPanel* EnhancedOptionsPanel = nullptr;
+  TLabel *Label3 = nullptr, *Label2 = nullptr, *Label1 = nullptr;
+  TCheckBox *CBMenusShowRecentItemsFirst = nullptr, *CBShowFullMenusAfterDelay = nullptr;
+  TButton* BResetUsageData = nullptr;
+  TCheckBox *CBLargeIconsEx = nullptr, *CBHint1Ex = nullptr, *CBHint2Ex = nullptr;
+  TComboBox* ComboBoxMenuAnimationsEx = nullptr;
+  // Made by Setup in place of the two placeholders.
+  TCheckListBox* BarsListBox = nullptr;
+  TCommandsListBox* CommandsList = nullptr;
+
+  void BCloseClick(TObject* Sender);
+  void BHelpClick(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void BarsListBoxClick(TObject* Sender);
+  void BBarNewClick(TObject* Sender);
+  void BBarRenameClick(TObject* Sender);
+  void BBarDeleteClick(TObject* Sender);
+  void BBarResetClick(TObject* Sender);
+  void LCategoriesClick(TObject* Sender);
+  void CommandsListClick(TObject* Sender);
+  void ComboBoxMenuAnimationsClick(TObject* Sender);
+  void CBHint1Click(TObject* Sender);
+  void CBHint2Click(TObject* Sender);
+  void CBLargeIconsClick(TObject* Sender);
+  void CBMenusShowRecentItemsFirstClick(TObject* Sender);
+  void CBShowFullMenusAfterDelayClick(TObject* Sender);
+  void BResetUsageDataClick(TObject* Sender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend void ShowCustomizingForm(TdxBarManager*, bool);
+  void UpdateBarButtons();
+  void ApplyOptionsLayout();
+  void LoadOptions();
+  void EnableRememberedForms();
+  void FillBars();
+  void FillCategories();
+  TdxBarManager* manager_ = nullptr;
+  std::vector<Integer> categoryRows_;  // category index of each row of LCategories
+  std::vector<TCustomForm*> disabledForms_;
+  bool closing_ = false;
+  bool loadingOptions_ = false;
+};
+// Shows the one customizing form for a manager, or hides it (with the
+// sub-menu editor); the manager's SetCustomizing calls it.
+void ShowCustomizingForm(TdxBarManager* Manager, bool Show);
+TdxBarCustomizingForm* dxBarCustomizingForm();
+// Makes the form the customizing dialog of every manager (the framework's start-up).
+void dxBarInstallCustomizingForm();
+// --- end of editor dialogs and the customizing form --------------------------
+
 // --- Edit and combo items (dxBar_EditItems.cpp) --------------------------------
 // Items whose view edits their text in place: an edit box or a combo box in a
 // toolbar or menu. Their views are in dxBar_EditControls.cpp.

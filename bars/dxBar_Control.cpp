@@ -34,7 +34,7 @@ TCustomdxBarControl::~TCustomdxBarControl() {
     SetActive(false);
   if (activeTop == this) activeTop = nullptr;
   if (manager_->SelectedItemControl() && manager_->SelectedItemControl()->Window() == this)
-    manager_->SetSelectedItemControl(nullptr);
+    manager_->ClearSelectedItemControl();
   if (HandleAllocated()) {
     for (TdxBarItemLink* l : itemLinks_ ? itemLinks_->VisibleLinks() : std::vector<TdxBarItemLink*>())
       if (l->Control()) l->Control()->WindowHandleDestroying();

@@ -78,10 +78,40 @@ const TPopupEntry kEntries[] = {
 };
 const TdxBarPaintStyle kStyles[] = {psStandard, psCaption, psCaptionInMenu, psCaptionGlyph};
 
-// The "&Name:" entry is an edit item showing the link's caption.
-TdxBarItem* MakeCustomizingNameEntry(TComponent*) { return nullptr; }
-void SetCustomizingNameEntry(TdxBarItem*, const std::string&, TdxBarCustomizingPopup*) {}
-std::string CustomizingNameEntryText(TdxBarItem*) { return std::string(); }
+// The "&Name:" entry is an edit item showing the link's caption. Its change
+// may come while the popup closes: it works on the current link, never on a
+// popup that is gone.
+void NameEntryChanged(TObject* Sender);
+TdxBarItem* MakeCustomizingNameEntry(TComponent* Owner) {
+  auto* e = new TdxBarEdit(Owner);
+  e->SetShowCaption(true);
+  return e;
+}
+
+void SetCustomizingNameEntry(TdxBarItem* Entry, const std::string& Text) {
+  auto* e = dynamic_cast<TdxBarEdit*>(Entry);
+  if (!e) return;
+  e->OnChange = nullptr;
+  e->SetText(Text);
+  e->OnChange = [](TObject* Sender) { NameEntryChanged(Sender); };
+}
+
+std::string CustomizingNameEntryText(TdxBarItem* Entry) {
+  auto* e = dynamic_cast<TdxBarEdit*>(Entry);
+  return e ? e->Text() : std::string();
+}
+
+void NameEntryChanged(TObject* Sender) {
+  TdxBarItemLink* link = currentLink;
+  if (!link) return;
+  std::string text = CustomizingNameEntryText(dynamic_cast<TdxBarItem*>(Sender));
+  if (!text.empty()) {
+    link->SetUserCaption(text);
+    return;
+  }
+  if (currentPopup && IsLiveBarControl(currentPopup)) currentPopup->CloseMenu();
+  Application->MessageBox(dxBarStrings::BlankName, Application->Title(), MB_OK | MB_ICONERROR);
+}
 }  // namespace
 
 TdxBarCustomizingPopup::TdxBarCustomizingPopup(TdxBarManager* AOwner) : TdxBarFrameworkPopup(AOwner) {
@@ -127,7 +157,7 @@ TdxBarItem* TdxBarCustomizingPopup::Entry(Integer Tag) const {
 void TdxBarCustomizingPopup::PrepareForLink(TdxBarItemLink* Link) {
   currentLink = Link;
   if (!Link) return;
-  if (TdxBarItem* name = Entry(2)) SetCustomizingNameEntry(name, Link->EffectiveCaption(), this);
+  if (TdxBarItem* name = Entry(2)) SetCustomizingNameEntry(name, Link->EffectiveCaption());
   auto* button = dynamic_cast<TdxBarButton*>(Link->Item());
   bool styles = button && button->CanChangePaintStyle();
   for (Integer i = 0; i < 4; ++i)
@@ -143,17 +173,7 @@ void TdxBarCustomizingPopup::PrepareForLink(TdxBarItemLink* Link) {
   if (auto* b = dynamic_cast<TdxBarButton*>(Entry(9))) b->SetDown(Link->MostRecentlyUsed());
 }
 
-void TdxBarCustomizingPopup::NameChange(TObject* Sender) {
-  TdxBarItemLink* link = currentLink;
-  std::string text = CustomizingNameEntryText(dynamic_cast<TdxBarItem*>(Sender));
-  if (!link) return;
-  if (!text.empty()) {
-    link->SetUserCaption(text);
-    return;
-  }
-  CloseMenu();
-  Application->MessageBox(dxBarStrings::BlankName, Application->Title(), MB_OK | MB_ICONERROR);
-}
+void TdxBarCustomizingPopup::NameChange(TObject* Sender) { NameEntryChanged(Sender); }
 
 void TdxBarCustomizingPopup::EntryClick(TObject* Sender) {
   auto* item = dynamic_cast<TdxBarItem*>(Sender);

@@ -81,6 +81,9 @@ std::vector<TdxBarControl*> BarWindowsOf(TdxBarManager* M) {
 void TdxBarManager::SetCustomizing(bool Value) {
   if (customizing_ == Value) return;
   if (Value && dxBarCustomizingDialog()) return;
+  // An open quick-customizing window goes first (its mark cannot change while customizing).
+  if (TdxBarQuickControl* q = TdxBarQuickControl::Current(); q && q->BarManager() == this)
+    if (IsLiveBarControl(q->OwnerWindow)) q->OwnerWindow->SetMarkState(0);
   CloseActiveMenus();
   for (TdxBarControl* w : BarWindowsOf(this)) {
     w->CloseChain();

@@ -13,7 +13,7 @@ TdxBarItemControl::TdxBarItemControl(TdxBarItemLink* Link)
 
 TdxBarItemControl::~TdxBarItemControl() {
   TdxBarManager* m = BarManager();
-  if (m && m->SelectedItemControl() == this) m->SetSelectedItemControl(nullptr);
+  if (m && m->SelectedItemControl() == this) m->ClearSelectedItemControl();
   if (link_ && link_->control_ == this) link_->control_ = nullptr;
   if (window_ && IsLiveBarControl(window_) && window_->SelectedControl() == this) {
     bool destroying = m && m->IsDestroying();

@@ -47,7 +47,7 @@ TdxBarItemLink::~TdxBarItemLink() {
     TCustomdxBarControl* w = control_->Window();
     if (w && w->SelectedControl() == control_) {
       w->selectedControl_ = nullptr;
-      if (m && m->SelectedItemControl() == control_) m->SetSelectedItemControl(nullptr);
+      if (m && m->SelectedItemControl() == control_) m->ClearSelectedItemControl();
     }
     FreeItemControl();
   }

@@ -56,6 +56,7 @@ void dxBarInitialize() {
   RegisterBarItemClass<TdxBarListItem, TdxBarContainerItemControl>("TdxBarListItem", true);
   RegisterBarItemClass<TdxBarContainerItem, TdxBarContainerItemControl>("TdxBarContainerItem", true);
   dxBarRegisterQuickCustomizeClasses();
+  dxBarInstallCustomizingForm();
 }
 
 void dxBarFinalize() {

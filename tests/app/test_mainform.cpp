@@ -27,7 +27,7 @@ using mainwin::EntryCenter;
 using mainwin::TMainWindow;
 
 // "a, b | c": the captions of a list of links, "|" where a group starts.
-std::string LinkText(TdxBarItemLinks* Links) {
+std::string LinkCaptions(TdxBarItemLinks* Links) {
   std::string s;
   for (Integer i = 0; i < Links->Count(); ++i) {
     TdxBarItemLink* l = Links->Items(i);
@@ -101,7 +101,7 @@ TEST(MainWindowStart, StartsUntitledWithTheDesignedLayout) {
   EXPECT_EQ(f->pcPreview->Left() + f->pcPreview->Width(), f->ClientWidth() - 6);
 }
 
-struct TCommandRow {
+struct TCommandTableRow {
   Integer Tag;
   const char* Name;
   const char* Caption;
@@ -110,7 +110,7 @@ struct TCommandRow {
   bool Shown;
 };
 
-const TCommandRow kCommands[] = {
+const TCommandTableRow kCommands[] = {
     {101, "miNew", "&New", 1, scCtrl | 'N', true},
     {102, "miOpen", "&Open...", 1, scCtrl | 'O', true},
     {103, "miExit", "E&xit", 1, 0, true},
@@ -139,7 +139,7 @@ const TCommandRow kCommands[] = {
 TEST(MainWindowCommands, ItemsMenusToolbarAndPopupFollowTheCommandTable) {
   TMainWindow w;
   TfrmGifMain* f = w.form;
-  for (const TCommandRow& row : kCommands) {
+  for (const TCommandTableRow& row : kCommands) {
     SCOPED_TRACE(row.Name);
     TdxBarButton* item = f->CommandItem(row.Tag);
     ASSERT_NE(item, nullptr);
@@ -169,28 +169,28 @@ TEST(MainWindowCommands, ItemsMenusToolbarAndPopupFollowTheCommandTable) {
     EXPECT_EQ(b->DockingStyle(), dsTop);
     EXPECT_FALSE(b->AllowClose() || b->AllowCustomizing() || b->AllowQuickCustomizing() || b->AllowReset());
   }
-  EXPECT_EQ(LinkText(main->ItemLinks()), "&File, &Edit, &View, &Tools, &Help");
-  EXPECT_EQ(LinkText(f->mnuFile->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(main->ItemLinks()), "&File, &Edit, &View, &Tools, &Help");
+  EXPECT_EQ(LinkCaptions(f->mnuFile->ItemLinks()),
             "&New | &Open... | &Save, Save &As... | Save As Macromedia Flash (*.swf), Save& Individual Frames... | "
             "&Import AVI... | E&xit");
-  EXPECT_EQ(LinkText(f->mnuEdit->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(f->mnuEdit->ItemLinks()),
             "Select &All Frames | &Insert Frame..., &Remove Frame | Move Frame &Up, Move Frame Down");
-  EXPECT_EQ(LinkText(f->mnuView->ItemLinks()), "&Play Animation, &Pause Animation, Goto &First Frame");
-  EXPECT_EQ(LinkText(f->mnuTools->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(f->mnuView->ItemLinks()), "&Play Animation, &Pause Animation, Goto &First Frame");
+  EXPECT_EQ(LinkCaptions(f->mnuTools->ItemLinks()),
             "&Palette Defaults..., &Frame Size Defaults... | Get HTML Code... | Optimize my Animation...");
-  EXPECT_EQ(LinkText(f->mnuHelp->ItemLinks()), "Help Contents... | &About...");
-  EXPECT_EQ(LinkText(tools->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(f->mnuHelp->ItemLinks()), "Help Contents... | &About...");
+  EXPECT_EQ(LinkCaptions(tools->ItemLinks()),
             "&New | &Open... | Save | &Insert Frame..., &Remove Frame | Move Frame &Up, Move Frame Down | "
             "&Toggle Preview Window | &Play Animation, &Pause Animation, Goto &First Frame");
   EXPECT_FALSE(f->miSaveDropDown->ShowCaption());
-  EXPECT_EQ(LinkText(f->miSaveDropDown->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(f->miSaveDropDown->ItemLinks()),
             "&Save, Save &As... | Save As Macromedia Flash (*.swf), Save& Individual Frames... | Get HTML Code..., "
             "Optimize my Animation...");
-  EXPECT_EQ(LinkText(f->pumFrames->ItemLinks()),
+  EXPECT_EQ(LinkCaptions(f->pumFrames->ItemLinks()),
             "Select &All Frames | &Insert Frame..., &Remove Frame | Move Frame &Up, Move Frame Down");
   // The toggle of the preview window is on the toolbar only.
   for (TdxBarSubItem* s : {f->mnuFile, f->mnuEdit, f->mnuView, f->mnuTools, f->mnuHelp})
-    EXPECT_EQ(LinkText(s->ItemLinks()).find("Toggle"), std::string::npos);
+    EXPECT_EQ(LinkCaptions(s->ItemLinks()).find("Toggle"), std::string::npos);
 }
 
 // Every item a person can reach, clicked in its menu (or on the toolbar) and
@@ -199,7 +199,7 @@ TEST(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
   TMainWindow w;
   TfrmGifMain* f = w.form;
   std::vector<Integer> reached;
-  for (const TCommandRow& row : kCommands) {
+  for (const TCommandTableRow& row : kCommands) {
     TdxBarButton* item = f->CommandItem(row.Tag);
     item->SetEnabled(true);
     item->OnClick = [&reached](TObject* Sender) { reached.push_back(static_cast<Integer>(
@@ -227,7 +227,7 @@ TEST(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
   EXPECT_EQ(reached, std::vector<Integer>{301});
 
   f->lvFiles->SetFocus();
-  for (const TCommandRow& row : kCommands) {
+  for (const TCommandTableRow& row : kCommands) {
     if (!row.Keys) continue;
     SCOPED_TRACE(row.Name);
     reached.clear();
@@ -245,7 +245,7 @@ TEST(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
 // Which commands and controls are enabled, over the states of the document.
 // Columns: Play Pause Rewind | Save SaveAs Flash Frames | HTML Optimize |
 // Remove Insert | Up Down | properties panel, preview page | delay and disposal.
-struct TStateRow {
+struct TDocumentStateRow {
   const char* State;
   std::function<void(TMainWindow&)> Make;
   const char* Enabled;
@@ -255,7 +255,7 @@ const char* const kStateColumns[] = {"Play", "Pause", "Rewind", "Save", "SaveAs"
                                      "Optimize", "Remove", "Insert", "Up", "Down", "Panel", "Delay"};
 
 TEST(MainWindowCommands, EnablingFollowsTheDocumentState) {
-  const TStateRow rows[] = {
+  const TDocumentStateRow rows[] = {
       {"empty", [](TMainWindow&) {}, "000000000" "01" "00" "00"},
       {"one frame", [](TMainWindow& w) { w.OpenDocument(1); }, "000111111" "11" "00" "11"},
       {"several, first selected", [](TMainWindow& w) { w.OpenDocument(3); }, "100111111" "11" "01" "11"},
@@ -268,7 +268,7 @@ TEST(MainWindowCommands, EnablingFollowsTheDocumentState) {
          Chord({VK_CONTROL}, 'P');
        }, "011111111" "11" "01" "11"},
   };
-  for (const TStateRow& row : rows) {
+  for (const TDocumentStateRow& row : rows) {
     SCOPED_TRACE(row.State);
     TMainWindow w;
     TfrmGifMain* f = w.form;

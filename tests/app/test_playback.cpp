@@ -250,11 +250,41 @@ TEST(PreviewWindow, FollowsEveryCommandAndComesBackNewAfterClosing) {
   EXPECT_TRUE(frmGifPreview->Visible());
   EXPECT_EQ(shownCopy()->Frames()->ItemCount(), 4);
 
-  // Closing the main window takes it along.
+  // Closing the main window while it plays stops playback and takes the
+  // floating window along.
+  barinput::Activate(f);
+  Chord({VK_CONTROL}, 'P');
+  ASSERT_TRUE(f->playing);
   PostMessageW(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   barinput::Settle(80);
+  EXPECT_FALSE(f->playing);
+  EXPECT_EQ(f->ImageGIF->Picture()->Graphic(), nullptr);
   EXPECT_EQ(frmGifPreview, nullptr);
   EXPECT_EQ(f->imgPreview->Picture()->Graphic(), nullptr);
+}
+
+// A window freed while both copies play (no close first) stops their
+// painters: nothing calls into it afterwards.
+TEST(PreviewWindow, AWindowFreedWhilePlayingLeavesNoPainterBehind) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    TGIFImage* playbackCopy = nullptr;
+    {
+      TMainWindow w;
+      OpenThreeFrames(w, 0);
+      w.form->ExecuteCommand(cmdTogglePreview);
+      barinput::Activate(w.form);
+      Chord({VK_CONTROL}, 'P');
+      ASSERT_TRUE(w.form->playing);
+      playbackCopy = dynamic_cast<TGIFImage*>(w.form->ImageGIF->Picture()->Graphic());
+      ASSERT_NE(playbackCopy, nullptr);
+      ASSERT_TRUE(testui::PumpUntil([&] { return playbackCopy->ActivePainter() != nullptr; }, 2000));
+      barinput::Settle(60);
+    }
+    EXPECT_EQ(frmGifPreview, nullptr);
+    // Frames keep coming only if a painter survived; they would reach a freed window.
+    barinput::Settle(200);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cctype>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FormReader.h"
 #include "tests/bars/bar_input.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/ui.h"
 
 namespace {
@@ -70,8 +73,9 @@ struct TCustomizeForm {
     manager = FindBarManagerOfForm(form.get());
     barinput::Activate(form.get());
   }
+  bool endCustomizing = true;  // the form is freed in customizing mode when false
   ~TCustomizeForm() {
-    if (manager && manager->IsCustomizing()) manager->SetCustomizing(false);
+    if (endCustomizing && manager && manager->IsCustomizing()) manager->SetCustomizing(false);
     form.reset();
     Application->ProcessMessages();
   }
@@ -363,6 +367,42 @@ TEST(CustomizingDrag, CommandDropPlaces) {
   }
 }
 
+// The insertion mark is drawn inverted where the drop would go (here the end
+// of a view whose next link begins a group) and leaves nothing behind.
+TEST(CustomizingDrag, InsertMarkIsInvertedAndErased) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  TdxBarItemLinks* tools = f.Links("Tools");
+  TdxBarItemLink* beta = tools->Items(1);
+  HWND w = tools->BarControl()->Handle();
+  TRect r = beta->ItemRect;
+  // A pixel of the I-beam's stem, which runs 4 pixels inside the view's right edge.
+  Integer px = r.Right - 4, py = (r.Top + r.Bottom) / 2;
+  auto pixel = [&] {
+    HDC dc = GetDC(w);
+    COLORREF c = GetPixel(dc, px, py);
+    ReleaseDC(w, dc);
+    return c;
+  };
+  COLORREF before = pixel();
+  std::vector<COLORREF> during;
+  TPoint from = f.At(tools->Items(3));
+  barinput::Drag(from, {Point(from.X, from.Y + 4)}, f.At(beta, 0.75), [&] {
+    if (f.manager->DragInProgress()) during.push_back(pixel());
+  });
+  ASSERT_GE(during.size(), 2u);
+  // The last moves were over the second half of Beta.
+  EXPECT_EQ(during.back(), before ^ 0xFFFFFFu);
+  EXPECT_EQ(CustLinks(tools), "Alpha Beta Delta |Gamma");
+  // Whatever is on the bar now is what a repaint draws.
+  TRect now = tools->Items(2)->ItemRect;
+  px = now.Right - 4;
+  COLORREF shown = pixel();
+  InvalidateRect(w, nullptr, TRUE);
+  UpdateWindow(w);
+  EXPECT_EQ(pixel(), shown);
+}
+
 TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   TCustomizeForm f;
   f.manager->SetCustomizing(true);
@@ -383,6 +423,498 @@ TEST(CustomizingDrag, EscapeCancelsAndOffBarsDropOfACommandAddsNothing) {
   testui::PumpUntil([&] { return !f.manager->DragInProgress(); }, 2000);
   EXPECT_EQ(CustLinks(tools), "Alpha Beta |Gamma Delta");
   EXPECT_EQ(f.Item("btnA")->LinkCount(), 1);
+}
+
+// A link dragged out of an open menu and off the bars leaves the menu.
+TEST(CustomizingDrag, OutOfAMenu) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  auto* sub = static_cast<TCustomdxBarSubItem*>(f.Item("subMore"));
+  barinput::Click(f.At(f.Links("Menu")->Items(0)));
+  ASSERT_TRUE(testui::PumpUntil([&] { return sub->MenuWindow() != nullptr; }, 1000));
+  TPoint from = f.At(sub->ItemLinks()->Items(0));
+  barinput::Drag(from, {Point(from.X + 5, from.Y)}, f.Empty());
+  EXPECT_EQ(CustLinks(sub->ItemLinks()), "Zeta");
+  EXPECT_EQ(f.Item("btnE")->LinkCount(), 1);  // Extra keeps its own
+}
+
+// A double click on a dock site starts customizing when the manager allows it.
+TEST(CustomizingMode, DoubleClickOnADockSiteStartsIt) {
+  for (bool can : {false, true}) {
+    SCOPED_TRACE(can ? "can customize" : "cannot");
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(can);
+    TdxDockControl* site = f.manager->Bars()->DockControl(dsTop);
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TPoint p = site->ClientToScreen(Point(site->ClientWidth() - 6, tools->Top() + tools->Height() / 2));
+    barinput::MoveTo(p);
+    barinput::Settle(30);
+    for (int i = 0; i < 2; ++i) {
+      barinput::Button(MOUSEEVENTF_LEFTDOWN);
+      barinput::Button(MOUSEEVENTF_LEFTUP);
+    }
+    barinput::Settle(100);
+    EXPECT_EQ(f.manager->IsCustomizing(), can);
+  }
+}
+
+// A command dragged over a sub item on the main menu opens its menu, and the
+// drop lands among the menu's rows.
+TEST(CustomizingDrag, IntoAnOpenedMenu) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  auto* sub = static_cast<TCustomdxBarSubItem*>(f.Item("subMore"));
+  TPoint from = f.At(f.Links("Tools")->Items(0));
+  TPoint more = f.At(f.Links("Menu")->Items(0));
+  // Steps from a timer, so they go on inside the drag's loop; the last target
+  // is only known once the menu is open.
+  int step = 0;
+  TPoint at = from;
+  TTimer timer(nullptr);
+  timer.SetInterval(40);
+  timer.OnTimer = [&](TObject*) {
+    switch (step) {
+      case 0: barinput::MoveTo(from); break;
+      case 1: barinput::Button(MOUSEEVENTF_LEFTDOWN); break;
+      case 2: at = Point(from.X, from.Y + 5); barinput::MoveTo(at); break;
+      case 3: barinput::MoveTo(Point((at.X + more.X) / 2, (at.Y + more.Y) / 2)); break;
+      case 4: barinput::MoveTo(more); break;
+      case 5:
+        if (!sub->MenuWindow()) return;  // wait for the menu
+        at = f.At(sub->ItemLinks()->Items(0), 0.5, 0.75);
+        barinput::MoveTo(Point(at.X, at.Y - 1));
+        break;
+      case 6: barinput::MoveTo(at); break;
+      case 7: barinput::Button(MOUSEEVENTF_LEFTUP); break;
+      default: return;
+    }
+    ++step;
+  };
+  timer.SetEnabled(true);
+  EXPECT_TRUE(testui::PumpUntil([&] { return step >= 8 && !f.manager->DragInProgress(); }, 6000));
+  timer.SetEnabled(false);
+  barinput::Settle();
+  EXPECT_EQ(CustLinks(sub->ItemLinks()), "Epsilon Alpha Zeta");
+  EXPECT_EQ(CustLinks(f.Links("Tools")), "Beta |Gamma Delta");
+}
+
+// --- The toolbar list and the customizing popup ------------------------------------------------------------
+
+// The captions of a window's shown links, with * for a checked entry and ~
+// for a disabled one.
+std::string MenuText(TCustomdxBarControl* W) {
+  std::string s;
+  if (!W || !W->ItemLinks()) return "(none)";
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks()) {
+    if (!s.empty()) s += ' ';
+    if (l->BeginGroup()) s += '|';
+    std::string caption = l->Control() ? l->Control()->GetCaption() : l->Item()->Caption();
+    s += caption;
+    if (auto* b = dynamic_cast<TdxBarButton*>(l->Item()); b && b->ButtonStyle() == bsChecked && b->Down()) s += '*';
+    if (!l->Item()->Enabled()) s += '~';
+  }
+  return s;
+}
+
+TdxBarItemLink* LinkCaptioned(TCustomdxBarControl* W, const std::string& Caption) {
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
+    if (l->Control() && l->Control()->GetCaption() == Caption) return l;
+  return nullptr;
+}
+
+// A picture of a form with its bar windows and some pop-up windows over it,
+// each copied from its own window DC, in the build folder.
+void SaveScreenPng(TCustomizeForm& F, std::initializer_list<TWinControl*> Popups, const std::string& Name) {
+  std::vector<HWND> windows{F.form->Handle()};
+  for (Integer i = 0; i < F.manager->Bars()->Count(); ++i)
+    if (TdxBarControl* w = F.manager->Bars()->Items(i)->Control(); w && w->HandleAllocated() && IsWindowVisible(w->Handle()))
+      windows.push_back(w->Handle());
+  for (TWinControl* w : Popups) windows.push_back(w->Handle());
+  RECT a;
+  GetWindowRect(windows[0], &a);
+  for (HWND h : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    UnionRect(&a, &a, &r);
+  }
+  barinput::Settle(60);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetWidth(a.right - a.left);
+  bmp.SetHeight(a.bottom - a.top);
+  HDC dc = bmp.Canvas()->Handle();
+  RECT all{0, 0, a.right - a.left, a.bottom - a.top};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_APPWORKSPACE));
+  for (HWND h : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    HDC src = GetWindowDC(h);
+    BitBlt(dc, r.left - a.left, r.top - a.top, r.right - r.left, r.bottom - r.top, src, 0, 0, SRCCOPY);
+    ReleaseDC(h, src);
+  }
+  EXPECT_TRUE(SaveBitmapAsPng(&bmp, Name));
+}
+
+// A right click on the empty part of a dock site lists the closable bars
+// that are not hidden (never the main menu), checked when shown; a click on
+// an entry shows or hides its bar.
+TEST(ToolbarList, RightClickOnADockSiteListsTheBars) {
+  struct TCase {
+    bool CanCustomize;
+    bool Closable;
+    const char* Menu;
+  } cases[] = {
+      {true, true, "Tools* Extra |&Customize..."},
+      {false, true, "Tools* Extra"},
+      {true, false, "|&Customize..."},
+      {false, false, "(none)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Menu);
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(c.CanCustomize);
+    for (const char* b : {"Tools", "Extra"}) f.Bar(b)->SetAllowClose(c.Closable);
+    f.Bar("Extra")->SetVisible(false);
+    TdxDockControl* site = f.manager->Bars()->DockControl(dsTop);
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TPoint p = site->ClientToScreen(Point(site->ClientWidth() - 6, tools->Top() + tools->Height() / 2));
+    barinput::Click(p, true);
+    auto* popup = dynamic_cast<TdxBarToolbarsPopup*>(ActiveBarControl());
+    EXPECT_EQ(MenuText(popup), c.Menu);
+    if (!popup || !c.Closable) continue;
+    barinput::Click(f.At(LinkCaptioned(popup, "Extra")));
+    EXPECT_TRUE(f.Bar("Extra")->Visible());
+    EXPECT_EQ(ActiveBarControl(), nullptr);
+    // The list of a toolbar's right click; its customize entry starts customizing.
+    if (!c.CanCustomize) continue;
+    barinput::Click(f.At(f.Links("Tools")->Items(0)), true);
+    popup = dynamic_cast<TdxBarToolbarsPopup*>(ActiveBarControl());
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(MenuText(popup), "Tools* Extra* |&Customize...");
+    barinput::Click(f.At(LinkCaptioned(popup, "&Customize...")));
+    EXPECT_TRUE(f.manager->IsCustomizing());
+  }
+}
+
+// The customizing popup of a link, opened by a right click while customizing:
+// its entries follow the link, and each changes just that link.
+TEST(CustomizingPopup, EntriesFollowTheLinkAndChangeIt) {
+  TCustomizeForm f;
+  f.manager->SetCustomizing(true);
+  TdxBarItemLinks* tools = f.Links("Tools");
+  auto open = [&](Integer Index) {
+    barinput::Click(f.At(tools->Items(Index)), true);
+    TdxBarCustomizingPopup* p = TdxBarCustomizingPopup::Current();
+    EXPECT_TRUE(p);
+    if (p) {
+      EXPECT_EQ(TdxBarCustomizingPopup::CurrentLink(), tools->Items(Index));
+    }
+    return p;
+  };
+  auto click = [&](TdxBarCustomizingPopup* P, const char* Caption) {
+    TdxBarItemLink* l = LinkCaptioned(P, Caption);
+    ASSERT_TRUE(l) << Caption;
+    barinput::Click(f.At(l));
+  };
+  // The first link cannot begin a group.
+  TdxBarCustomizingPopup* p = open(0);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+                         "|Begin a &Group~");
+  SaveScreenPng(f, {p}, "bars_customizing_popup.png");
+  click(p, "Image &and Text");
+  EXPECT_EQ(tools->Items(0)->UserPaintStyle(), psCaptionGlyph);
+  EXPECT_TRUE(tools->Items(0)->UserDefine().Contains(udPaintStyle));
+  // The popup shows the link's own state the next time.
+  p = open(0);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style &Text Only (Always) Text &Only (in Menus) Image &and Text* "
+                         "|Begin a &Group~");
+  click(p, "&Reset");
+  EXPECT_TRUE(tools->Items(0)->UserDefine().Empty());
+  // Group start of a later link, then its deletion.
+  p = open(2);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style* &Text Only (Always) Text &Only (in Menus) Image &and Text "
+                         "|Begin a &Group*");
+  click(p, "Begin a &Group");
+  EXPECT_EQ(CustLinks(tools), "Alpha Beta Gamma Delta");
+  p = open(1);
+  ASSERT_TRUE(p);
+  click(p, "&Delete");
+  EXPECT_EQ(CustLinks(tools), "Alpha Gamma Delta");
+  EXPECT_EQ(TdxBarCustomizingPopup::CurrentLink(), nullptr);
+  // An edit item's link has no paint styles to choose.
+  auto* edit = new TdxBarEdit(f.form.get());
+  edit->SetCaption("Find");
+  edit->SetCategory(0);
+  f.Links("Extra")->Add()->SetItem(edit);
+  barinput::Click(f.At(f.Links("Extra")->Items(2)), true);
+  p = TdxBarCustomizingPopup::Current();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(MenuText(p), "&Reset &Delete |&Name: |Defa&ult style*~ &Text Only (Always)~ Text &Only (in Menus)~ "
+                         "Image &and Text~ |Begin a &Group");
+  p->CloseMenu();
+  barinput::Settle();
+  // Leaving customizing mode frees an open popup.
+  p = open(1);
+  ASSERT_TRUE(p);
+  f.manager->SetCustomizing(false);
+  barinput::Settle();
+  EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(p));
+}
+
+// The name entry edits the link's caption in place: Enter stores a new name as
+// the link's user caption; a blank name is refused with a message and closes
+// the popup.
+TEST(CustomizingPopup, NameEntryRenamesTheLinkAndRefusesABlankName) {
+  struct TCase {
+    const char* Typed;
+    const char* Caption;
+    size_t Messages;
+  } cases[] = {{"renamed", "renamed", 0}, {"", "Beta", 1}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    TCustomizeForm f;
+    f.manager->SetCustomizing(true);
+    TdxBarItemLink* beta = f.Links("Tools")->Items(1);
+    barinput::Click(f.At(beta), true);
+    TdxBarCustomizingPopup* p = TdxBarCustomizingPopup::Current();
+    ASSERT_TRUE(p);
+    auto* name = dynamic_cast<TdxBarEdit*>(p->Entry(2));
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->Text(), "Beta");
+    TCustBoxAnswer box(IDOK);
+    barinput::Click(f.At(LinkCaptioned(p, "&Name:"), 0.8));
+    barinput::Tap(VK_END);
+    barinput::Chord({VK_SHIFT}, VK_HOME);
+    barinput::Tap(VK_DELETE);
+    for (const char* k = c.Typed; *k; ++k) barinput::Tap(static_cast<Word>(std::toupper(static_cast<unsigned char>(*k))));
+    barinput::Tap(VK_RETURN);
+    barinput::Settle(100);
+    EXPECT_EQ(beta->EffectiveCaption(), c.Caption);
+    EXPECT_EQ(beta->UserDefine().Contains(udCaption), c.Messages == 0);
+    ASSERT_EQ(box.texts.size(), c.Messages);
+    if (c.Messages) {
+      EXPECT_EQ(box.texts[0], "A command name cannot be blank. Please enter a name.");
+      EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+    }
+  }
+}
+
+// --- Quick customizing -------------------------------------------------------------------------------------
+
+// A toolbar too short for its links: its mark opens the quick window with
+// exactly the links that got no place, and the add-or-remove menu hides and
+// shows links of the toolbar while it stays open.
+TEST(QuickCustomizing, MarkListsCutLinksAndTheMenuTogglesThem) {
+  TCustomizeForm f;
+  f.form->SetLeft(300);
+  f.form->SetClientWidth(70);
+  barinput::Settle();
+  TdxBarControl* tools = f.Bar("Tools")->Control();
+  ASSERT_TRUE(tools->HasMark());
+  std::string cut;
+  for (TdxBarItemLink* l : f.Links("Tools")->VisibleLinks())
+    if (l->ItemRect.Width() <= 0 || l->ShownIndex() < 0)
+      cut += (cut.empty() ? "" : " ") + std::string(l->BeginGroup() ? "|" : "") + l->Item()->Caption();
+  ASSERT_FALSE(cut.empty());
+  TRect m = tools->MarkRect();
+  TPoint mark = tools->ClientToScreen(Point((m.Left + m.Right) / 2, (m.Top + m.Bottom) / 2));
+  barinput::Click(mark);
+  TdxBarQuickControl* q = TdxBarQuickControl::Current();
+  ASSERT_TRUE(q);
+  EXPECT_EQ(tools->QuickCustomizingWindow, q);
+  EXPECT_EQ(MenuText(q), cut + " |&Add or Remove Buttons");
+  // The window lies below the mark, right-aligned with it.
+  RECT wr;
+  GetWindowRect(q->Handle(), &wr);
+  TPoint markBottomRight = tools->ClientToScreen(Point(m.Right, m.Bottom));
+  EXPECT_EQ(wr.top, markBottomRight.Y);
+  EXPECT_EQ(wr.right, markBottomRight.X);
+
+  barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+  auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(MenuText(menu), "Alpha Beta Gamma Delta |&Reset Toolbar &Customize...");
+  SaveScreenPng(f, {q, menu}, "bars_quick_customizing.png");
+  TdxBarItemLink* alpha = f.Links("Tools")->Items(0);
+  barinput::Click(f.At(LinkCaptioned(menu, "Alpha")));
+  EXPECT_FALSE(alpha->Visible());
+  EXPECT_TRUE(IsLiveBarControl(menu));
+  barinput::Click(f.At(LinkCaptioned(menu, "Alpha")));
+  EXPECT_TRUE(alpha->Visible());
+  // A click on the mark closes the window (with its menu) and opens no new one.
+  barinput::Click(mark);
+  barinput::Settle(100);
+  EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+  EXPECT_FALSE(IsLiveBarControl(menu));
+  EXPECT_EQ(tools->QuickCustomizingWindow, nullptr);
+  EXPECT_EQ(tools->MarkState(), 0);
+}
+
+// Opens the quick window of a bar by a click on its mark.
+TdxBarQuickControl* OpenQuick(TdxBarControl* W) {
+  TRect m = W->MarkRect();
+  barinput::Click(W->ClientToScreen(Point((m.Left + m.Right) / 2, (m.Top + m.Bottom) / 2)));
+  return TdxBarQuickControl::Current();
+}
+
+// Near the bottom of the work area the window opens above the mark; for a bar
+// docked at the right edge of the screen it opens left of the mark.
+TEST(QuickCustomizing, PlacementNearTheWorkAreaEdges) {
+  TRect wa = GetWorkAreaAt(POINT{100, 100});
+  struct TCase {
+    TdxBarDockingStyle Side;
+    const char* Expect;
+  } cases[] = {{dsBottom, "above"}, {dsRight, "left"}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Expect);
+    TCustomizeForm f;
+    f.Bar("Tools")->SetDockingStyle(c.Side);
+    if (c.Side == dsBottom)
+      f.form->SetTop(wa.Bottom - f.form->Height());
+    else
+      f.form->SetLeft(wa.Right - f.form->Width());
+    barinput::Settle();
+    TdxBarControl* tools = f.Bar("Tools")->Control();
+    TdxBarQuickControl* q = OpenQuick(tools);
+    ASSERT_TRUE(q);
+    TRect m = tools->MarkRect();
+    TPoint topLeft = tools->ClientToScreen(Point(m.Left, m.Top));
+    RECT wr;
+    GetWindowRect(q->Handle(), &wr);
+    if (c.Side == dsBottom) {
+      EXPECT_EQ(wr.bottom, topLeft.Y);
+    } else {
+      EXPECT_EQ(wr.right, topLeft.X);
+      EXPECT_GE(wr.top, wa.Top);
+    }
+    EXPECT_LE(wr.bottom, wa.Bottom);
+    EXPECT_LE(wr.right, wa.Right);
+  }
+}
+
+// The add-or-remove menu offers the reset only for a bar that can be reset
+// and the customize entry only when the manager allows customizing.
+TEST(QuickCustomizing, MenuTailFollowsResetAndCustomizePermissions) {
+  struct TCase {
+    bool CanCustomize, AllowReset;
+    const char* Tail;
+  } cases[] = {
+      {true, true, "|&Reset Toolbar &Customize..."},
+      {true, false, "|&Customize..."},
+      {false, true, "|&Reset Toolbar"},
+      {false, false, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Tail);
+    TCustomizeForm f;
+    f.manager->SetCanCustomize(c.CanCustomize);
+    f.Bar("Extra")->SetAllowReset(c.AllowReset);
+    TdxBarQuickControl* q = OpenQuick(f.Bar("Extra")->Control());
+    ASSERT_TRUE(q);
+    barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+    auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(MenuText(menu), std::string("Epsilon Zeta") + (*c.Tail ? " " : "") + c.Tail);
+    if (!c.AllowReset) continue;
+    // The reset asks first; Cancel keeps the links.
+    f.Links("Extra")->Items(0)->SetVisible(false);
+    TCustBoxAnswer cancel(IDCANCEL);
+    barinput::Click(f.At(LinkCaptioned(menu, "&Reset Toolbar")));
+    EXPECT_EQ(cancel.texts.size(), 1u);
+    EXPECT_EQ(CustLinks(f.Links("Extra")), "Epsilon(hidden) Zeta");
+  }
+}
+
+// Hovering a button of another toolbar closes the quick window shortly after.
+TEST(QuickCustomizing, SelectionInAnotherBarClosesItSoon) {
+  TCustomizeForm f;
+  TdxBarQuickControl* q = OpenQuick(f.Bar("Extra")->Control());
+  ASSERT_TRUE(q);
+  TdxBarControl* extra = f.Bar("Extra")->Control();
+  barinput::MoveTo(f.At(f.Links("Tools")->Items(1)));
+  barinput::Settle(60);
+  EXPECT_TRUE(TdxBarQuickControl::Current()) << "still open within the delay";
+  EXPECT_TRUE(testui::PumpUntil([] { return TdxBarQuickControl::Current() == nullptr; }, 1000));
+  EXPECT_EQ(extra->MarkState(), 0);
+}
+
+TEST(QuickCustomizing, CustomizeEntryClosesTheWindowAndStartsCustomizing) {
+  TCustomizeForm f;
+  TdxBarControl* extra = f.Bar("Extra")->Control();
+  TdxBarQuickControl* q = OpenQuick(extra);
+  ASSERT_TRUE(q);
+  barinput::Click(f.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+  auto* menu = dynamic_cast<TdxBarSubMenuControl*>(ActiveBarControl());
+  ASSERT_TRUE(menu);
+  barinput::Click(f.At(LinkCaptioned(menu, "&Customize...")));
+  EXPECT_TRUE(f.manager->IsCustomizing());
+  EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+  EXPECT_EQ(extra->MarkState(), 0);
+  // The quick window's own bar went with it.
+  EXPECT_EQ(f.manager->Bars()->Count(), 4);
+}
+
+// Freeing the form (or just its manager) in the middle of customizing or quick
+// customizing leaves no bar window, manager or hook behind.
+TEST(CustomizingTeardown, FreeingInTheMiddleLeavesNothing) {
+  struct TCase {
+    const char* Name;
+    bool ManagerFirst;
+    std::function<void(TCustomizeForm&, std::vector<TCustomdxBarControl*>&)> Before;
+  } cases[] = {
+      {"quick window with its menu open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         TdxBarQuickControl* q = OpenQuick(F.Bar("Extra")->Control());
+         ASSERT_TRUE(q);
+         barinput::Click(F.At(LinkCaptioned(q, "&Add or Remove Buttons")));
+         W.push_back(q);
+         W.push_back(ActiveBarControl());
+       }},
+      {"quick window, manager first", true,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) { W.push_back(OpenQuick(F.Bar("Tools")->Control())); }},
+      {"customizing popup open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         F.endCustomizing = false;
+         F.manager->SetCustomizing(true);
+         barinput::Click(F.At(F.Links("Tools")->Items(1)), true);
+         W.push_back(TdxBarCustomizingPopup::Current());
+       }},
+      {"customizing, manager first", true,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         F.manager->SetCustomizing(true);
+         barinput::Click(F.At(F.Links("Tools")->Items(1)), true);
+         W.push_back(TdxBarCustomizingPopup::Current());
+       }},
+      {"toolbar list open", false,
+       [](TCustomizeForm& F, std::vector<TCustomdxBarControl*>& W) {
+         barinput::Click(F.At(F.Links("Tools")->Items(0)), true);
+         W.push_back(ActiveBarControl());
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<TCustomdxBarControl*> windows;
+    {
+      TCustomizeForm f;
+      c.Before(f, windows);
+      for (TCustomdxBarControl* w : windows) EXPECT_TRUE(w && IsLiveBarControl(w));
+      if (c.ManagerFirst) {
+        delete f.manager;
+        f.manager = nullptr;
+        EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+      }
+    }
+    for (TCustomdxBarControl* w : windows) EXPECT_FALSE(IsLiveBarControl(w));
+    EXPECT_EQ(TdxBarQuickControl::Current(), nullptr);
+    EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+    EXPECT_EQ(TdxBarManager::ManagerCount(), 0);
+    EXPECT_FALSE(dxBarHooksInstalled());
+    Application->ProcessMessages();
+  }
 }
 
 }  // namespace
