@@ -113,13 +113,19 @@ void TdxBarManager::HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       return;
     }
     case WM_WINDOWPOSCHANGED: {
-      // The customizing dialog is shown and hidden with its form.
+      // The customizing dialog and the sub-menu editor are shown and hidden with the form.
       auto* wp = reinterpret_cast<WINDOWPOS*>(LParam);
-      if (!customizing_ || !wp || !dialog || !dialog->HandleAllocated()) return;
-      if (wp->flags & SWP_SHOWWINDOW)
-        ::ShowWindow(dialog->Handle(), SW_SHOW);
-      else if (wp->flags & SWP_HIDEWINDOW)
-        ::ShowWindow(dialog->Handle(), SW_HIDE);
+      if (!customizing_ || !wp) return;
+      HWND dialogWnd = dialog && dialog->HandleAllocated() ? dialog->Handle() : nullptr;
+      TdxBarSubMenuEditor* editor = dxBarSubMenuEditor();
+      HWND editorWnd = editor && editor->HandleAllocated() ? editor->Handle() : nullptr;
+      if (wp->flags & SWP_SHOWWINDOW) {
+        if (dialogWnd) ::ShowWindow(dialogWnd, SW_SHOW);
+        if (editorWnd) ::ShowWindow(editorWnd, SW_SHOWNA);
+      } else if (wp->flags & SWP_HIDEWINDOW) {
+        if (editorWnd) ::ShowWindow(editorWnd, SW_HIDE);
+        if (dialogWnd) ::ShowWindow(dialogWnd, SW_HIDE);
+      }
       return;
     }
     case WM_HELP: {

@@ -350,13 +350,23 @@ TEST(OwnerForm, TheCustomizingDialogGoesWithTheForm) {
   m.Send(WM_ACTIVATE, WA_CLICKACTIVE, 0);
   EXPECT_EQ(fromForm(), 0) << "an enabled form keeps its activation";
 
-  // Hidden and shown with the form.
+  // Hidden and shown with the form, with an open sub-menu editor.
+  ShowSubMenuEditor(m.sub->ItemLinks());
+  barinput::Settle(60);
+  TdxBarSubMenuEditor* editor = dxBarSubMenuEditor();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(IsWindowVisible(editor->Handle()));
   m.form->Hide();
   barinput::Settle(60);
   EXPECT_FALSE(IsWindowVisible(d->Handle()));
+  EXPECT_FALSE(IsWindowVisible(editor->Handle()));
   m.form->Show();
   barinput::Settle(60);
   EXPECT_TRUE(IsWindowVisible(d->Handle()));
+  EXPECT_TRUE(IsWindowVisible(editor->Handle()));
+  EXPECT_NE(GetActiveWindow(), editor->Handle()) << "the editor comes back without the activation";
+  editor->Close();
+  barinput::Settle(60);
 
   dxBarCustomizingDialogCalls().Current = nullptr;
   d->WindowProc = nullptr;
