@@ -21,9 +21,6 @@ class TfrmFrameSize : public TForm {
   TRzCheckBox* chkDefault = nullptr;
   TRzButton* btnOk = nullptr;
   TRzButton* btnCancel = nullptr;
-
-  void btnOkClick(TObject* Sender);
-  void btnCancelClick(TObject* Sender);
 };
 
 // Decides how a larger picture is fitted: with a stored default answer and
