@@ -36,6 +36,27 @@ Integer LoopCountOnFirstFrame(TGIFImage* Document) {
   return HasLoopExtension(Document) ? GetLoopCount(Document) : -1;
 }
 
+// The reader's warnings that say the file ended before its pictures did.
+bool IsTruncationWarning(const std::string& Message) {
+  return Message == "Premature end of data" || Message == "Decoder bit buffer under-run";
+}
+
+// A document read on its own takes the place of the current one, with the
+// window's handlers and the document's transparency setting.
+void AdoptDocument(std::unique_ptr<TGIFImage>& Document, std::unique_ptr<TGIFImage> Incoming) {
+  Incoming->OnGIFWarning = Document->OnGIFWarning;
+  Incoming->OnAnimationStart = Document->OnAnimationStart;
+  Incoming->OnFrameShow = Document->OnFrameShow;
+  Incoming->OnFrameShown = Document->OnFrameShown;
+  Incoming->OnAnimationLoop = Document->OnAnimationLoop;
+  Incoming->OnAnimationEnd = Document->OnAnimationEnd;
+  Incoming->OnChange = Document->OnChange;
+  Incoming->OnProgress = Document->OnProgress;
+  Incoming->SetTransparent(Document->Transparent());
+  Document->StopPainting();
+  Document = std::move(Incoming);
+}
+
 }  // namespace
 
 // --- New and reset ----------------------------------------------------------------
@@ -81,11 +102,24 @@ bool TfrmGifMain::LoadAnimationFile(const std::string& Path) {
     return false;
   }
   StopPlayback(true);
-  // A failed load leaves the document as it was, so the list stays true to it.
-  if (!LoadGifFile(document.get(), Path)) {
+  // The file is read into a new document, which replaces the current one only
+  // when it was read whole: a refused or cut-off file leaves the user's
+  // document, its list and its unsaved changes as they were.
+  auto incoming = std::make_unique<TGIFImage>();
+  std::string damage;
+  incoming->OnGIFWarning = [&damage](TObject*, Integer, const std::string& Message) {
+    if (damage.empty() && IsTruncationWarning(Message)) damage = Message;
+  };
+  if (!LoadGifFile(incoming.get(), Path)) {
     ShowMessage("Error Loading Image:\n\n" + Path);
     return false;
   }
+  if (!damage.empty()) {
+    MessageDlg("Error Loading Image:\n\n" + Path + "\n\nThe file is incomplete: " + damage + ".", mtWarning,
+               TMsgDlgButtons{mbOK}, 0);
+    return false;
+  }
+  AdoptDocument(document, std::move(incoming));
   documentOpen = true;
   fileName = Path;
   modified = false;

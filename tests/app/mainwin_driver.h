@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,6 +101,33 @@ inline void WriteJpeg(const std::string& Path, TBitmap* Picture, bool Gray) {
 // An action run once from the message loop after a while (inside a modal
 // loop the test starts, say).
 using TOneShotProbe = testui::TOneShot;
+
+// Waits, from the message loop, for a shown form with the caption (a modal
+// dialog the window opens) and then acts on it once.
+class TAnswerForm {
+ public:
+  TAnswerForm(const std::string& Caption, std::function<void(TCustomForm*)> Action)
+      : timer_(std::make_unique<TTimer>(nullptr)) {
+    timer_->SetInterval(30);
+    timer_->OnTimer = [this, Caption, Action](TObject*) {
+      if (done_) return;
+      for (Integer i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* f = Screen->Forms(i);
+        if (f->Visible() && f->Caption() == Caption && f->HandleAllocated() && ::IsWindowVisible(f->Handle())) {
+          done_ = true;
+          timer_->SetEnabled(false);
+          Action(f);
+          return;
+        }
+      }
+    };
+  }
+  bool Done() const { return done_; }
+
+ private:
+  std::unique_ptr<TTimer> timer_;
+  bool done_ = false;
+};
 
 // The main window, shown and active, with the hooks answering for a person.
 class TMainWindowTest : public ::testing::Test {
