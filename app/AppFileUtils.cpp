@@ -67,7 +67,7 @@ Integer ShellOpen(const std::string& File, const std::string& Params, const std:
 }
 
 namespace {
-const char* ShellErrorText(Integer Code) {
+const char* AppShellErrorText(Integer Code) {
   switch (Code) {
     case 0: return "The operating system is out of memory or resources.";
     case 2: return "The specified file was not found.";
@@ -89,7 +89,7 @@ const char* ShellErrorText(Integer Code) {
 
 void ShowShellError(Integer Code, HWND Owner) {
   if (Code > 32) return;
-  MessageBox(Owner, std::string("Unable to execute file:\n\n") + ShellErrorText(Code), "Error",
+  MessageBox(Owner, std::string("Unable to execute file:\n\n") + AppShellErrorText(Code), "Error",
              MB_ICONWARNING | MB_OK);
 }
 

@@ -32,13 +32,13 @@ namespace {
 
 // One row of the command table: the item of a command number and the
 // shortcut AssignShortcuts gives it (0: none).
-struct TCommandRow {
+struct TMainCommandRow {
   Integer Tag;
   TdxBarButton* TfrmGifMain::*Item;
   TShortCut Keys;
 };
 
-const TCommandRow kCommandRows[] = {
+const TMainCommandRow kMainCommandRows[] = {
     {cmdNew, &TfrmGifMain::miNew, scCtrl | 'N'},
     {cmdOpen, &TfrmGifMain::miOpen, scCtrl | 'O'},
     {cmdExit, &TfrmGifMain::miExit, 0},
@@ -64,11 +64,11 @@ const TCommandRow kCommandRows[] = {
     {cmdAbout, &TfrmGifMain::miAbout, 0},
 };
 
-void EnableItem(TdxBarButton* Item, bool Value) {
+void EnableMainItem(TdxBarButton* Item, bool Value) {
   if (Item) Item->SetEnabled(Value);
 }
 
-void EnableControl(TControl* Control, bool Value) {
+void EnableMainControl(TControl* Control, bool Value) {
   if (Control) Control->SetEnabled(Value);
 }
 
@@ -178,26 +178,26 @@ void TfrmGifMain::UpdateCommandStates() {
   const Integer count = lvFiles->Items()->Count();
   const Integer selCount = lvFiles->SelCount();
   TListItem* selected = lvFiles->Selected();
-  EnableItem(miPlay, !playing && documentOpen && count > 1);
-  EnableItem(miPause, playing && documentOpen);
-  EnableItem(miRewind, playing && documentOpen);
-  for (TdxBarButton* item : {miSave, miSaveAs, miSaveAsFlash, miExportImages}) EnableItem(item, documentOpen);
-  EnableItem(miHTMLCode, documentOpen && selCount > 0);
-  EnableItem(miOptimize, documentOpen && selCount > 0);
-  EnableItem(miFrameRemove, selected != nullptr);
-  EnableItem(miFrameInsert, count == 0 || selected != nullptr);
-  EnableControl(pnlProperties, documentOpen);
-  EnableControl(pcPreview, documentOpen);
-  EnableControl(tsPreview, documentOpen);
+  EnableMainItem(miPlay, !playing && documentOpen && count > 1);
+  EnableMainItem(miPause, playing && documentOpen);
+  EnableMainItem(miRewind, playing && documentOpen);
+  for (TdxBarButton* item : {miSave, miSaveAs, miSaveAsFlash, miExportImages}) EnableMainItem(item, documentOpen);
+  EnableMainItem(miHTMLCode, documentOpen && selCount > 0);
+  EnableMainItem(miOptimize, documentOpen && selCount > 0);
+  EnableMainItem(miFrameRemove, selected != nullptr);
+  EnableMainItem(miFrameInsert, count == 0 || selected != nullptr);
+  EnableMainControl(pnlProperties, documentOpen);
+  EnableMainControl(pcPreview, documentOpen);
+  EnableMainControl(tsPreview, documentOpen);
   for (TControl* c : std::initializer_list<TControl*>{lblDelay1, lblDelay2, spinDelay, lblDisposal, cboDisposal})
-    EnableControl(c, selCount > 0);
+    EnableMainControl(c, selCount > 0);
   bool up = false, down = false;
   if (selCount == 1 && selected) {
     up = selected->Index() != 0;
     down = selected->Index() != count - 1;
   }
-  EnableItem(miFrameUp, up);
-  EnableItem(miFrameDown, down);
+  EnableMainItem(miFrameUp, up);
+  EnableMainItem(miFrameDown, down);
 }
 
 void TfrmGifMain::UpdateCaption() {
@@ -211,7 +211,7 @@ void TfrmGifMain::SetStatusText(const std::string& Text, Integer Panel) {
 }
 
 void TfrmGifMain::AssignShortcuts() {
-  for (const TCommandRow& row : kCommandRows)
+  for (const TMainCommandRow& row : kMainCommandRows)
     if (row.Keys != 0)
       if (TdxBarButton* item = this->*row.Item) item->SetShortCut(row.Keys);
 }
@@ -237,7 +237,7 @@ bool TfrmGifMain::QuerySaveChanges() {
 }
 
 TdxBarButton* TfrmGifMain::CommandItem(Integer Command) const {
-  for (const TCommandRow& row : kCommandRows)
+  for (const TMainCommandRow& row : kMainCommandRows)
     if (row.Tag == Command) return this->*row.Item;
   return nullptr;
 }

@@ -19,7 +19,7 @@ namespace {
 constexpr TGIFPaintFlags kPlaybackPaintFlags =
     pfThreaded | pfTransparent | pfAnimate | pfRepeat | pfDither | pfAutoDither;
 
-TGIFImage* GifOf(TImage* Image) {
+TGIFImage* PlaybackCopyOf(TImage* Image) {
   return Image ? dynamic_cast<TGIFImage*>(Image->Picture()->Graphic()) : nullptr;
 }
 
@@ -31,7 +31,7 @@ void TfrmGifMain::StartPlayback() {
   imgPreview->SetVisible(false);
   ImageGIF->Picture()->Assign(nullptr);
   ImageGIF->Picture()->Assign(document.get());
-  if (TGIFImage* copy = GifOf(ImageGIF)) {
+  if (TGIFImage* copy = PlaybackCopyOf(ImageGIF)) {
     PrepareGifForOutput(copy, true, 0);
     copy->StopPainting();
     // The end of a finite loop comes as a frame with no index (see
@@ -49,7 +49,7 @@ void TfrmGifMain::StopPlayback(bool StopPainter) {
   imgPreview->SetVisible(true);
   playing = false;
   if (StopPainter)
-    if (TGIFImage* copy = GifOf(ImageGIF)) {
+    if (TGIFImage* copy = PlaybackCopyOf(ImageGIF)) {
       copy->StopPainting();
       ImageGIF->Picture()->Assign(nullptr);
     }
@@ -73,7 +73,7 @@ void TfrmGifMain::PlaybackFrameShown(TObject* Sender) {
   }
   if (ImageGIF->Visible() && painter->Image())
     tsPreview->SetCaption("Playing Frame " + IntToStr(painter->ActiveFrame() + 1) + " of " +
-                          IntToStr(painter->Image()->Frames()->Count()));
+                          IntToStr(painter->Image()->Frames()->ItemCount()));
 }
 
 void TfrmGifMain::PlaybackEnded(TObject* Sender) {
@@ -89,7 +89,7 @@ bool TfrmGifMain::TogglePreviewForm() {
   if (frmGifPreview) {
     frmGifPreview->SetVisible(!frmGifPreview->Visible());
     if (!frmGifPreview->Visible()) {
-      if (TGIFImage* gif = GifOf(frmGifPreview->imgPreview)) gif->StopPainting();
+      if (TGIFImage* gif = PlaybackCopyOf(frmGifPreview->imgPreview)) gif->StopPainting();
       frmGifPreview->imgPreview->Picture()->Assign(nullptr);
     }
     return false;
@@ -103,7 +103,7 @@ void TfrmGifMain::RefreshPreviewWindow() {
   if (!frmGifPreview) return;
   try {
     TImage* image = frmGifPreview->imgPreview;
-    if (TGIFImage* gif = GifOf(image)) gif->StopPainting();
+    if (TGIFImage* gif = PlaybackCopyOf(image)) gif->StopPainting();
     image->Picture()->Assign(nullptr);
     image->SetLeft(0);
     image->SetTop(0);

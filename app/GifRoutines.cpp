@@ -23,34 +23,34 @@ const char* const GifSettingsKey = "Software\\Larkspire Software\\GIF Fluxmere\\
 
 namespace {
 
-const char* const kLoadErrorText =
+const char* const kRoutineLoadError =
     "Error loading %s! GIF Fluxmere does not support the file type or it is a corrupted file.";
-const char* const kSaveErrorText = "Error saving file! Unable to save %s to disk.";
+const char* const kRoutineSaveError = "Error saving file! Unable to save %s to disk.";
 
 void RoutineWarning(const std::string& Text) { MessageDlg(Text, mtWarning, TMsgDlgButtons{mbOK}, 0); }
 
 // The hourglass while a routine works; the default cursor afterwards, also
 // when the routine leaves by an exception.
-class THourglass {
+class TRoutineHourglass {
  public:
-  THourglass() {
+  TRoutineHourglass() {
     if (Screen) Screen->SetCursor(crHourGlass);
   }
-  ~THourglass() {
+  ~TRoutineHourglass() {
     if (Screen) Screen->SetCursor(crDefault);
   }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
+  TRoutineHourglass(const TRoutineHourglass&) = delete;
+  TRoutineHourglass& operator=(const TRoutineHourglass&) = delete;
 };
 
-TGIFSubImage* FrameOf(TGIFImage* Document, Integer Index) {
+TGIFSubImage* RoutineFrameAt(TGIFImage* Document, Integer Index) {
   if (!Document || Index < 0 || Index >= Document->Frames()->ItemCount()) return nullptr;
   return Document->Frames()->FrameAt(Index);
 }
 
-TGIFAppExtNSLoop* AsLoop(TGIFExtension* Ext) { return dynamic_cast<TGIFAppExtNSLoop*>(Ext); }
+TGIFAppExtNSLoop* RoutineLoopOf(TGIFExtension* Ext) { return dynamic_cast<TGIFAppExtNSLoop*>(Ext); }
 
-void FillWithNetscapePalette(TGIFColorMap* Map) {
+void RoutineFillWebPalette(TGIFColorMap* Map) {
   HPALETTE palette = MakeNetscapePalette();
   Map->LoadFromPaletteHandle(palette);
   ::DeleteObject(palette);
@@ -58,7 +58,7 @@ void FillWithNetscapePalette(TGIFColorMap* Map) {
 
 // Writes Document to a new file beside File and puts it in File's place once
 // it is complete, so a failed write never costs the user the old file.
-bool WriteGifReplacing(TGIFImage* Document, const std::string& File) {
+bool RoutineWriteReplacing(TGIFImage* Document, const std::string& File) {
   const std::wstring target = Utf8ToWide(File);
   DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -81,10 +81,6 @@ bool WriteGifReplacing(TGIFImage* Document, const std::string& File) {
   return false;
 }
 
-std::unique_ptr<TGIFExtension> TakeExtension(TGIFSubImage* Frame, TGIFExtension* Ext) {
-  return std::unique_ptr<TGIFExtension>(static_cast<TGIFExtension*>(Frame->Extensions()->RemoveItem(Ext).release()));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -99,7 +95,7 @@ Integer FileTypeFromExtension(const std::string& FileName) {
 
 Integer LoadImageAsBitmap(const std::string& File, TBitmap* Bitmap, Integer Type, bool WholeImage) {
   if (!FileExists(File)) {
-    RoutineWarning(Format(kLoadErrorText, {File}));
+    RoutineWarning(Format(kRoutineLoadError, {File}));
     return -1;
   }
   if (Type == gftGif) {
@@ -146,7 +142,7 @@ Integer LoadImageAsBitmap(const std::string& File, TBitmap* Bitmap, Integer Type
 }
 
 bool LoadGifFile(TGIFImage* Document, const std::string& File) {
-  THourglass hourglass;
+  TRoutineHourglass hourglass;
   bool ok = false;
   if (FileExists(File)) {
     try {
@@ -156,7 +152,7 @@ bool LoadGifFile(TGIFImage* Document, const std::string& File) {
       ::MessageBeep(0);
     }
   }
-  if (!ok) RoutineWarning(Format(kLoadErrorText, {File}));
+  if (!ok) RoutineWarning(Format(kRoutineLoadError, {File}));
   return ok;
 }
 
@@ -165,12 +161,12 @@ bool SaveGifFile(TGIFImage* Document, const std::string& File, bool SaveModeTidy
   if (Force || FileExists(File)) {
     try {
       PrepareGifForOutput(Document, !SaveModeTidy, 0);
-      ok = WriteGifReplacing(Document, File);
+      ok = RoutineWriteReplacing(Document, File);
     } catch (...) {
       ok = false;
     }
   }
-  if (!ok) RoutineWarning(Format(kSaveErrorText, {File}));
+  if (!ok) RoutineWarning(Format(kRoutineSaveError, {File}));
   return ok;
 }
 
@@ -182,8 +178,8 @@ Int64 EncodedSize(TGIFImage* Document) {
 
 void PrepareGifForOutput(TGIFImage* Document, bool PlayMode, Integer LoopCount) {
   if (!Document || Document->Frames()->ItemCount() == 0) return;
-  THourglass hourglass;
-  if (Document->GlobalColorMap()->Count() == 0) FillWithNetscapePalette(Document->GlobalColorMap());
+  TRoutineHourglass hourglass;
+  if (Document->GlobalColorMap()->Count() == 0) RoutineFillWebPalette(Document->GlobalColorMap());
   const Integer screenWidth = Document->LogicalWidth(), screenHeight = Document->LogicalHeight();
   bool loopMoved = false;
   for (Integer i = 0; i < Document->Frames()->ItemCount(); ++i) {
@@ -198,7 +194,7 @@ void PrepareGifForOutput(TGIFImage* Document, bool PlayMode, Integer LoopCount) 
     Integer controls = 0;
     for (Integer j = list->ItemCount() - 1; j >= 0; --j) {
       TGIFExtension* ext = list->ExtensionAt(j);
-      if (AsLoop(ext)) {
+      if (RoutineLoopOf(ext)) {
         if (i != 0) {
           list->RemoveAndFree(ext);
           loopMoved = true;
@@ -222,7 +218,7 @@ void PrepareGifForOutput(TGIFImage* Document, bool PlayMode, Integer LoopCount) 
 namespace {
 // The stored string of a settings value; false when the key cannot be opened,
 // the value is missing or cannot be read as a string.
-bool ReadSettingString(const std::string& Name, std::string& Value) {
+bool RoutineReadSetting(const std::string& Name, std::string& Value) {
   try {
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
@@ -235,7 +231,7 @@ bool ReadSettingString(const std::string& Name, std::string& Value) {
   }
 }
 
-void WriteSettingString(const std::string& Name, const std::string& Value) {
+void RoutineWriteSetting(const std::string& Name, const std::string& Value) {
   try {
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
@@ -247,20 +243,20 @@ void WriteSettingString(const std::string& Name, const std::string& Value) {
 
 bool ReadSettingFlag(const std::string& Name, bool Default) {
   std::string text;
-  if (!ReadSettingString(Name, text)) return Default;
+  if (!RoutineReadSetting(Name, text)) return Default;
   return text == "1";
 }
 
 Integer ReadSettingInt(const std::string& Name, Integer Default) {
   std::string text;
   Integer value = 0;
-  if (!ReadSettingString(Name, text) || !TryStrToInt(text, value)) return Default;
+  if (!RoutineReadSetting(Name, text) || !TryStrToInt(text, value)) return Default;
   return value;
 }
 
-void WriteSettingFlag(const std::string& Name, bool Value) { WriteSettingString(Name, Value ? "1" : "0"); }
+void WriteSettingFlag(const std::string& Name, bool Value) { RoutineWriteSetting(Name, Value ? "1" : "0"); }
 
-void WriteSettingInt(const std::string& Name, Integer Value) { WriteSettingString(Name, std::to_string(Value)); }
+void WriteSettingInt(const std::string& Name, Integer Value) { RoutineWriteSetting(Name, std::to_string(Value)); }
 
 TPaletteSettings LoadPaletteSettings() {
   TPaletteSettings s;
@@ -300,7 +296,7 @@ Integer AddBitmapAsFrame(TGIFImage* Document, TBitmap* Bitmap, Integer Position)
   bool optimize;
   const TPixelFormat format = Bitmap->PixelFormat();
   if (format == pf8bit || format == pf15bit || format == pf16bit || format == pf24bit || format == pf32bit) {
-    THourglass hourglass;
+    TRoutineHourglass hourglass;
     optimize = ApplyPaletteSettings(Document, 0, 1, 256);
   } else {
     optimize = settings.PaletteType == 0;
@@ -333,7 +329,7 @@ void InitAnimationFromFrame(TGIFSubImage* Frame, Integer LoopCount, Integer Dela
     if (Frame->ColorMap()->Count() > 0)
       global->Assign(Frame->ColorMap());
     else
-      FillWithNetscapePalette(global);
+      RoutineFillWebPalette(global);
   }
 }
 
@@ -426,28 +422,28 @@ void AddCommentExtension(TGIFSubImage* Frame, const std::string& Text) {
 }
 
 bool HasLoopExtension(TGIFImage* Document) {
-  TGIFSubImage* first = FrameOf(Document, 0);
+  TGIFSubImage* first = RoutineFrameAt(Document, 0);
   if (!first) return false;
   for (Integer j = 0; j < first->Extensions()->ItemCount(); ++j)
-    if (AsLoop(first->Extensions()->ExtensionAt(j))) return true;
+    if (RoutineLoopOf(first->Extensions()->ExtensionAt(j))) return true;
   return false;
 }
 
 Integer GetLoopCount(TGIFImage* Document) {
-  TGIFSubImage* first = FrameOf(Document, 0);
+  TGIFSubImage* first = RoutineFrameAt(Document, 0);
   Integer count = 1;
   if (!first) return count;
   for (Integer j = 0; j < first->Extensions()->ItemCount(); ++j)
-    if (auto* loop = AsLoop(first->Extensions()->ExtensionAt(j))) count = loop->Loops();
+    if (auto* loop = RoutineLoopOf(first->Extensions()->ExtensionAt(j))) count = loop->Loops();
   return count;
 }
 
 void SetLoopCount(TGIFImage* Document, Integer Count) {
-  TGIFSubImage* first = FrameOf(Document, 0);
+  TGIFSubImage* first = RoutineFrameAt(Document, 0);
   if (!first) return;
   TGIFAppExtNSLoop* last = nullptr;
   for (Integer j = 0; j < first->Extensions()->ItemCount(); ++j)
-    if (auto* loop = AsLoop(first->Extensions()->ExtensionAt(j))) {
+    if (auto* loop = RoutineLoopOf(first->Extensions()->ExtensionAt(j))) {
       loop->SetLoops(static_cast<Word>(Count));
       last = loop;
     }
@@ -460,7 +456,7 @@ void SetLoopCount(TGIFImage* Document, Integer Count) {
 
 void AddLoopExtension(TGIFImage* Document, Integer FrameIndex, Integer Count) {
   if (Count == 1) return;
-  TGIFSubImage* frame = FrameOf(Document, FrameIndex);
+  TGIFSubImage* frame = RoutineFrameAt(Document, FrameIndex);
   if (!frame) return;
   auto loop = std::make_unique<TGIFAppExtNSLoop>(frame);
   loop->SetLoops(static_cast<Word>(Count));
@@ -475,9 +471,9 @@ void MoveFrame(Integer From, Integer To, TGIFImage* Document) {
   bool moved = false;
   Integer count = 0;
   if (From == 0 || To == 0) {
-    if (TGIFSubImage* first = FrameOf(Document, 0)) {
+    if (TGIFSubImage* first = RoutineFrameAt(Document, 0)) {
       for (Integer j = 0; j < first->Extensions()->ItemCount(); ++j)
-        if (auto* loop = AsLoop(first->Extensions()->ExtensionAt(j))) {
+        if (auto* loop = RoutineLoopOf(first->Extensions()->ExtensionAt(j))) {
           count = loop->Loops();
           first->Extensions()->RemoveAndFree(loop);
           moved = true;

@@ -15,17 +15,17 @@ namespace {
 
 // Swatch clicks: the first cell starts 3 pixels into the grid; the last
 // column ends at 242 (16 cells of 15 pixels).
-constexpr Integer kCellOrigin = 3;
-constexpr Integer kCellLimit = kCellOrigin + PaletteColumns * PaletteCellSize - 1;
-constexpr Integer kMaxEntries = 256;
+constexpr Integer kPaletteCellOrigin = 3;
+constexpr Integer kPaletteCellLimit = kPaletteCellOrigin + PaletteColumns * PaletteCellSize - 1;
+constexpr Integer kPaletteMaxEntries = 256;
 // Space between the parts of the form and around them.
-constexpr Integer kGap = 8;
+constexpr Integer kPaletteGap = 8;
 
 struct TPaletteModeText {
   const char* Caption;
   const char* Instruction;
 };
-constexpr TPaletteModeText kModeTexts[3] = {
+constexpr TPaletteModeText kPaletteModeTexts[3] = {
     {"Global Palette", "Select a color from the color swatches to edit a global color value"},
     {"Transparent Color", "Select a color from the color swatches or click on the image."},
     {"Change Color Value", "Adjust the Red, Green and Blue color values to change the color"},
@@ -41,7 +41,6 @@ void RegisterPaletteFormClasses() {
       {"FormCreate", &F::FormCreate},
       {"FormShow", &F::FormShow},
       {"FormCloseQuery", &F::FormCloseQuery},
-      {"FormDestroy", &F::FormDestroy},
       {"pbPalettePaint", &F::pbPalettePaint},
       {"pbPaletteMouseDown", &F::pbPaletteMouseDown},
       {"pbPaletteMouseMove", &F::pbPaletteMouseMove},
@@ -70,13 +69,13 @@ void RegisterPaletteFormClasses() {
   });
 }
 
-std::unique_ptr<TCmdColorMap> CopyOfMap(TGIFColorMap* Source) {
+std::unique_ptr<TCmdColorMap> CopyOfPaletteMap(TGIFColorMap* Source) {
   auto map = std::make_unique<TCmdColorMap>();
   if (Source) map->Assign(Source);
   return map;
 }
 
-TGIFSubImage* FrameOf(TGIFImage* Document, Integer FrameIndex) {
+TGIFSubImage* PaletteFrameAt(TGIFImage* Document, Integer FrameIndex) {
   if (!Document || FrameIndex < 0 || FrameIndex >= Document->Frames()->ItemCount()) return nullptr;
   return Document->Frames()->FrameAt(FrameIndex);
 }
@@ -102,20 +101,20 @@ void TfrmPalette::AfterConstruction() {
 
 void TfrmPalette::LayoutForMode() {
   if (mode_ <= pmEditColor) {
-    SetCaption(kModeTexts[mode_].Caption);
-    lblCaption->SetCaption(kModeTexts[mode_].Instruction);
+    SetCaption(kPaletteModeTexts[mode_].Caption);
+    lblCaption->SetCaption(kPaletteModeTexts[mode_].Instruction);
   }
   switch (mode_) {
     case pmEditGlobal:
       sbPreview->SetVisible(false);
-      pnlRGB->SetTop(pbPalette->Top() + pbPalette->Height() + kGap);
+      pnlRGB->SetTop(pbPalette->Top() + pbPalette->Height() + kPaletteGap);
       pnlRGB->SetVisible(true);
-      workMap_ = CopyOfMap(document_ ? document_->GlobalColorMap() : nullptr);
+      workMap_ = CopyOfPaletteMap(document_ ? document_->GlobalColorMap() : nullptr);
       if (workMap_->Count() > 0) ShowColor(workMap_->ColorAt(0));
       UpdateEditButtons();
       break;
     case pmPickColor:
-      sbPreview->SetLeft(pbPalette->Left() + pbPalette->Width() + kGap);
+      sbPreview->SetLeft(pbPalette->Left() + pbPalette->Width() + kPaletteGap);
       sbPreview->SetTop(pbPalette->Top());
       sbPreview->SetVisible(true);
       bevBottom->SetVisible(true);
@@ -124,7 +123,7 @@ void TfrmPalette::LayoutForMode() {
       pbPalette->SetVisible(false);
       sbPreview->SetVisible(false);
       bevTop->SetVisible(false);
-      pnlRGB->SetTop(bevTop->Top() + kGap);
+      pnlRGB->SetTop(bevTop->Top() + kPaletteGap);
       pnlRGB->SetHeight(72);
       btnColorAdd->SetVisible(false);
       btnColorDelete->SetVisible(false);
@@ -144,22 +143,22 @@ void TfrmPalette::FitClientArea() {
     bottom = std::max(bottom, part->Top() + part->Height());
     right = std::max(right, part->Left() + part->Width());
   }
-  const Integer height = bottom + shpSpacer->Height() + kGap;
-  const Integer width = right + kGap;
+  const Integer height = bottom + shpSpacer->Height() + kPaletteGap;
+  const Integer width = right + kPaletteGap;
   SetClientSize(width, height);
   // The buttons sit at the bottom right of the space kept for them, under a
   // line across the form.
-  const Integer buttonTop = height - kGap - btnOK->Height();
-  btnCancel->SetBounds(width - kGap - btnCancel->Width(), buttonTop, btnCancel->Width(), btnCancel->Height());
-  btnOK->SetBounds(btnCancel->Left() - kGap - btnOK->Width(), buttonTop, btnOK->Width(), btnOK->Height());
-  bevBottom->SetBounds(kGap, bottom + 6, width - 2 * kGap, 2);
-  bevTop->SetWidth(width - 2 * kGap);
-  lblCaption->SetWidth(width - 2 * kGap);
+  const Integer buttonTop = height - kPaletteGap - btnOK->Height();
+  btnCancel->SetBounds(width - kPaletteGap - btnCancel->Width(), buttonTop, btnCancel->Width(), btnCancel->Height());
+  btnOK->SetBounds(btnCancel->Left() - kPaletteGap - btnOK->Width(), buttonTop, btnOK->Width(), btnOK->Height());
+  bevBottom->SetBounds(kPaletteGap, bottom + 6, width - 2 * kPaletteGap, 2);
+  bevTop->SetWidth(width - 2 * kPaletteGap);
+  lblCaption->SetWidth(width - 2 * kPaletteGap);
 }
 
 void TfrmPalette::UpdateEditButtons() {
   const Integer count = workMap_ ? workMap_->Count() : 0;
-  btnColorAdd->SetEnabled(count < kMaxEntries);
+  btnColorAdd->SetEnabled(count < kPaletteMaxEntries);
   btnColorDelete->SetEnabled(count > 2);
 }
 
@@ -182,7 +181,7 @@ void TfrmPalette::FormShow(TObject*) {
         pbImage->SetBounds(pbImage->Left(), pbImage->Top(), frameBitmap_->Width(), frameBitmap_->Height());
         CenterImage(sbPreview, pbImage);
       }
-      workMap_ = CopyOfMap(frame->ColorMap()->Count() > 0 ? static_cast<TGIFColorMap*>(frame->ColorMap())
+      workMap_ = CopyOfPaletteMap(frame->ColorMap()->Count() > 0 ? static_cast<TGIFColorMap*>(frame->ColorMap())
                                                          : document_->GlobalColorMap());
       TGIFGraphicControlExtension* control = frame->GraphicControl();
       if (frame->Transparent() && control) {
@@ -200,8 +199,6 @@ void TfrmPalette::FormShow(TObject*) {
 void TfrmPalette::FormCloseQuery(TObject*, bool&) {
   if (mode_ == pmEditColor && ModalResult() == mrOk) ApplyRGB();
 }
-
-void TfrmPalette::FormDestroy(TObject*) { workMap_.reset(); }
 
 // ---------------------------------------------------------------------------
 // The swatch grid.
@@ -227,7 +224,7 @@ void TfrmPalette::pbPalettePaint(TObject*) {
     const TRect clip = canvas->ClipRect();
     const Integer firstRow = std::max(0, (clip.Top - 1) / PaletteCellSize);
     const Integer firstColumn = std::max(0, (clip.Left - 1) / PaletteCellSize);
-    for (Integer row = firstRow; row < kMaxEntries / PaletteColumns && 1 + row * PaletteCellSize < pbPalette->Height();
+    for (Integer row = firstRow; row < kPaletteMaxEntries / PaletteColumns && 1 + row * PaletteCellSize < pbPalette->Height();
          ++row)
       for (Integer column = firstColumn;
            column < PaletteColumns && 1 + column * PaletteCellSize < pbPalette->Width(); ++column)
@@ -238,14 +235,14 @@ void TfrmPalette::pbPalettePaint(TObject*) {
 }
 
 Integer TfrmPalette::CellAt(Integer X, Integer Y) const {
-  if (!workMap_ || X < kCellOrigin || Y < kCellOrigin || X > kCellLimit || Y > kCellLimit) return -1;
-  const Integer index = (X - kCellOrigin) / PaletteCellSize + PaletteColumns * ((Y - kCellOrigin) / PaletteCellSize);
+  if (!workMap_ || X < kPaletteCellOrigin || Y < kPaletteCellOrigin || X > kPaletteCellLimit || Y > kPaletteCellLimit) return -1;
+  const Integer index = (X - kPaletteCellOrigin) / PaletteCellSize + PaletteColumns * ((Y - kPaletteCellOrigin) / PaletteCellSize);
   return index < workMap_->Count() ? index : -1;
 }
 
 void TfrmPalette::pbPaletteMouseDown(TObject*, TMouseButton Button, TShiftState, Integer X, Integer Y) {
   if (Button != mbLeft || !workMap_ || workMap_->Count() < 1) return;
-  btnColorAdd->SetEnabled(workMap_->Count() < kMaxEntries);
+  btnColorAdd->SetEnabled(workMap_->Count() < kPaletteMaxEntries);
   const Integer index = CellAt(X, Y);
   if (index < 0) {
     btnColorDelete->SetEnabled(false);
@@ -360,7 +357,7 @@ void TfrmPalette::udColorClick(TObject*, TUDBtnType) { ApplyRGB(); }
 
 void TfrmPalette::btnColorAddClick(TObject*) {
   if (!workMap_) return;
-  if (workMap_->Count() >= kMaxEntries) {
+  if (workMap_->Count() >= kPaletteMaxEntries) {
     btnColorAdd->SetEnabled(false);
     return;
   }
@@ -400,7 +397,7 @@ void TfrmPalette::btnColorDeleteClick(TObject*) {
 // Whether an entry is still needed by the pixels.
 
 bool ColorIndexUsed(TGIFImage* Document, Integer FrameIndex, Integer Index) {
-  TGIFSubImage* frame = FrameOf(Document, FrameIndex);
+  TGIFSubImage* frame = PaletteFrameAt(Document, FrameIndex);
   if (!frame || !frame->Data() || Index < 0 || Index > 255) return false;
   const Int64 pixels = std::min<Int64>(Int64(frame->Width()) * frame->Height(), frame->DataSize());
   return std::memchr(frame->Data(), Index, static_cast<size_t>(pixels)) != nullptr;

@@ -72,7 +72,8 @@ class TfrmPalette final : public TForm {
 
   Byte Mode() const { return mode_; }
   bool ColorChanged() const { return changed_; }
-  // The dialog's own copy of the colour map (nullptr until it is made).
+  // The dialog's own copy of the colour map (nullptr until it is made); it
+  // goes with the dialog.
   TCmdColorMap* WorkMap() const { return workMap_.get(); }
   // The frame's rendered picture, borrowed from the frame (nullptr without one).
   TBitmap* FrameBitmap() const { return frameBitmap_; }
@@ -82,7 +83,6 @@ class TfrmPalette final : public TForm {
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void FormCloseQuery(TObject* Sender, bool& CanClose);
-  void FormDestroy(TObject* Sender);
   void pbPalettePaint(TObject* Sender);
   void pbPaletteMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   void pbPaletteMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);

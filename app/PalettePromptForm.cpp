@@ -45,12 +45,12 @@ void RegisterPalettePromptClasses() {
 }
 
 // The colour counts of the drop-down lists, in the lists' order.
-constexpr Integer kColorCounts[] = {256, 128, 64, 32, 16, 8};
+constexpr Integer kPromptColorCounts[] = {256, 128, 64, 32, 16, 8};
 
 // Selects Count in Combo; a count the list does not hold leaves it.
-void SelectColorCount(TRzComboBox* Combo, Integer Count) {
-  for (Integer i = 0; i < static_cast<Integer>(std::size(kColorCounts)); ++i)
-    if (kColorCounts[i] == Count) Combo->SetItemIndex(i);
+void SelectPromptColorCount(TRzComboBox* Combo, Integer Count) {
+  for (Integer i = 0; i < static_cast<Integer>(std::size(kPromptColorCounts)); ++i)
+    if (kPromptColorCounts[i] == Count) Combo->SetItemIndex(i);
 }
 
 }  // namespace
@@ -71,12 +71,12 @@ void TfrmPalettePrompt::FormCreate(TObject*) {
     paletteTypes[type]->SetChecked(true);
   }
   MaxColors = ReadSettingInt("MaxColorCount", 256);
-  SelectColorCount(cboMaxColorsAnimation, MaxColors);
+  SelectPromptColorCount(cboMaxColorsAnimation, MaxColors);
   DitherMethod = ReadSettingInt("DitherMethod", 0);
   if (DitherMethod == 0) optDitherNearest->SetChecked(true);
   if (DitherMethod == 1) optDitherFloyd->SetChecked(true);
   MaxImportColors = ReadSettingInt("MaxImportCount", 256);
-  SelectColorCount(cboMaxColorsDither, MaxImportColors);
+  SelectPromptColorCount(cboMaxColorsDither, MaxImportColors);
   chkDefault->SetChecked(ReadSettingFlag("PaletteDefaults", false));
 }
 

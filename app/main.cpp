@@ -3,16 +3,18 @@
 // argument is read.
 #include "app/GifMainForm.h"
 #include "platform/Forms.h"
+#include "platform/Graphics.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int) {
   Application->Initialize();
   Application->SetTitle(GifMainTitle);
   TfrmGifMain* main = nullptr;
   Application->CreateForm(main);
-  // The window shows the program's icon in its caption and the task list.
-  for (auto [which, size] : {std::pair{ICON_BIG, 32}, std::pair{ICON_SMALL, 16}})
-    if (HANDLE icon = LoadImageW(Instance, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR))
-      SendMessageW(main->Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  // The window shows the program's icon in its caption and the task list
+  // (the form keeps it across a new window handle).
+  TIcon icon;
+  icon.SetHandle(static_cast<HICON>(LoadImageW(Instance, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  if (icon.HandleAllocated()) main->SetIcon(&icon);
   Application->Run();
   return 0;
 }

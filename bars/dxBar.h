@@ -373,8 +373,10 @@ class TdxBarManager : public TComponent {
   void MoveItem(Integer CurIndex, Integer NewIndex);
   void ExchangeItems(Integer Index1, Integer Index2);
   void CloseActiveMenus();
-  // The active MDI child of the form was maximized or left that state (the
-  // main-menu bar shows its caption buttons then): its window re-lays out.
+  // An MDI child of the form was activated, sized or destroyed (the hook calls
+  // it once the child handled the message): the active child's menu is merged
+  // into the main-menu bar, and a change of the maximized state re-lays it out
+  // (it shows the child's caption buttons then).
   void HandleMDIChildChange();
   bool MDIChildMaximized() const { return mdiChildMaximized_; }
   void AddDockControl(TdxDockControl* DockControl);
@@ -432,7 +434,12 @@ class TdxBarManager : public TComponent {
   bool SubMenuDetaching = false;
   // Selection across windows.
   TdxBarItemControl* SelectedItemControl() const { return selectedItemControl_; }
-  void SetSelectedItemControl(TdxBarItemControl* Control) { selectedItemControl_ = Control; }
+  // While customizing (or designing) a new selection also closes the menus of
+  // the old one's toolbar and redraws the old view (dxBar_Customizing.cpp).
+  void SetSelectedItemControl(TdxBarItemControl* Control);
+  // Forgets the selection without closing or redrawing anything (views and
+  // windows going away, menus rebuilding their views).
+  void ClearSelectedItemControl() { selectedItemControl_ = nullptr; }
   // Popup menus bound to the manager (freed by it).
   void AddPopupMenu(TdxBarPopupMenu* Menu);
   void RemovePopupMenu(TdxBarPopupMenu* Menu);
@@ -468,6 +475,37 @@ class TdxBarManager : public TComponent {
   void StoreLayout();
   void RestoreLayout();
   // --- end of bar layout storage ---
+  // --- Customizing mode and designed layout (dxBar_Customizing.cpp) ---
+  // The toolbar list of a right click: a check entry per listed bar, then
+  // "&Customize..." (only with CanCustomize).
+  void FillToolbarsPopup(TdxBarItemLinks* Links);
+  // Appends "&Customize..." when CanCustomize: an item made by MakeItem (a
+  // plain button when none), disabled while a customizing dialog is open.
+  void AddCustomizeEntry(TdxBarItemLinks* Links, bool BeginGroup,
+                         const std::function<TdxBarItem*()>& MakeItem = nullptr);
+  void ToolbarsPopupClick(TObject* Sender);
+  // Drags a command (Link none) or a placed link until the button goes up
+  // (drop), Esc is pressed or the capture is lost (cancel).
+  void DragItem(TdxBarItem* Item, TdxBarItemLink* Link);
+  bool DragInProgress() const { return dragging_; }
+  TdxBarItem* DraggedItem() const { return dragItem_; }
+  TdxBarItemLink* DraggedLink() const { return dragLink_; }
+  // Where the drag's capture goes: the customizing dialog, else the visible
+  // main form, else the owner form.
+  HWND DragCaptureWindow() const;
+  // The inverted I-beam where a drop would insert; drawing it again erases it.
+  void DrawInsertMark(TdxBarItemControl* View, bool InSeparator, bool Vertical, bool Before);
+  // A temporary ownerless form holding a copy of this manager as designed
+  // (read again from the owner form's resource), or none; the caller frees it.
+  TCustomForm* ReloadDesignedLayout();
+  void ResetUsageData();
+  void ConfirmResetUsageData();
+  // Set by a press on a view in customizing mode: what a drag that then
+  // starts moves.
+  TdxBarItem* PendingDragItem = nullptr;
+  TdxBarItemLink* PendingDragLink = nullptr;
+  TPoint PendingDragPoint;  // screen point of the press
+  // --- end of customizing mode ---
 
   // Every live manager (the manager list).
   static Integer ManagerCount();
@@ -559,8 +597,40 @@ class TdxBarManager : public TComponent {
   bool useF10ForMenu_ = true, useFullReset_ = false, useSystemFont_ = false;
   Integer waitForDockingTime_ = 21;
   Integer gripThickness_ = 2, gripArea_ = 9, menuSeparatorIndent_ = 2;
+  // Customizing drag state.
+  bool dragging_ = false;
+  TdxBarItem* dragItem_ = nullptr;
+  TdxBarItemLink* dragLink_ = nullptr;
   Integer glyphSize_ = 16, defaultItemWidth_ = 23, defaultItemHeight_ = 22, dropDownArrowWidth_ = 9;
   bool fontChanging_ = false;
+
+  // --- Owner-form integration (dxBar_OwnerForm.cpp) ---
+ public:
+  // Every message sent to the owner form's window, before the form sees it
+  // (the call-window hook calls it).
+  void HandleOwnerMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // Shows the floating bars again (Active), or closes this manager's menus and
+  // hides them unless OtherWindow (the window taking the activation) keeps them.
+  void ActivateFloatingBars(bool Active, HWND OtherWindow);
+  // Moves floating bars back inside the work area of the owner form's monitor.
+  void FitFloatingBarsToWorkArea();
+  // The owner MDI frame's active child window, or none.
+  HWND ActiveMDIChild() const;
+  // Puts a child's main menu into the main-menu bar (Activate) or takes it out
+  // again, with the system-menu item of a maximized child.
+  void MergeChild(HWND Child, bool Activate, bool SystemMenuOnly, bool KeepLock);
+  HWND PreviousActiveMDIChild() const { return prevActiveMDIChild_; }
+
+ private:
+  void ShowHelpForView(TdxBarItemControl* View);
+  void ShowFloatingBars(Integer Command);
+  void ReshowRecreatedBars();
+  bool activatingFloatingBars_ = false;
+  // Bars whose windows went with the owner form's windows (re-created), in order.
+  std::vector<TdxBar*> recreateList_;
+  HWND prevActiveMDIChild_ = nullptr;
+  bool savedMainMenuVisible_ = true;
+  // --- end of owner-form integration ---
 };
 
 // ---------------------------------------------------------------------------
@@ -1308,6 +1378,11 @@ class TdxBar : public TCollectionItem {
   bool IsFontStored() const { return useOwnFont_; }
   bool IsDockingStyleStored() const { return dockControl_ == nullptr; }
   bool IsDockedDockingStyleStored() const { return dockedDockControl_ == nullptr; }
+  // --- Reset to the designed layout (dxBar_Customizing.cpp) ---
+  // Reset: the bar's links (all of it with the manager's UseFullReset) as the
+  // owner form's resource has them; ResetWithConfirm asks first.
+  void Reset();
+  void ResetWithConfirm();
 
  private:
   friend class TdxBarManager;
@@ -1506,10 +1581,23 @@ class TdxBarControl : public TCustomdxBarControl {
   TdxBar* Bar() const { return bar_; }
   Integer BeginGroupSize() const override;
   void ApplyFont() override;
-  void SetMarkState(Byte State) override { markState_ = State; }
+  void SetMarkState(Byte State) override;
   void RebuildLayout() override;
   bool IsToolbarWindow() const override { return true; }
   bool AllowsItemAlign() const override { return !Wraps(dockingStyle_); }
+  // --- Customizing and quick customizing (dxBar_QuickCustomize.cpp) ---
+  // Run-time customizing reaches the views of bars that allow it.
+  bool AllowsCustomizing() const override;
+  // The quick-customizing window the pressed mark opened, or none.
+  class TdxBarQuickControl* QuickCustomizingWindow = nullptr;
+  // A press at a client point: on the mark of a docked bar it opens or closes
+  // the quick-customizing window (true: the press is handled).
+  bool PressMark(TPoint ClientPoint);
+  void IgnoreNextButtonUp();
+  // Drop targets of a customizing drag: a view's begin-group band belongs to
+  // it, and empty row space answers the row's views (dxBar_Customizing.cpp).
+  HRGN CreateItemRegion(TdxBarItemControl* Control) const override;
+  TdxBarItemControl* ItemControlAtPointEx(TPoint P, bool& InSeparator, bool& Vertical, bool& Before) const override;
   bool HasMark() const override { return HasMarkFor(dockingStyle_); }
   void MoveToDockSite(TdxBarDockingStyle Style, TdxDockControl* Site);
   // The size the window wants for a docking style (client plus frame).
@@ -1604,6 +1692,8 @@ class TdxBarControl : public TCustomdxBarControl {
   void WMMouseMoveBar(TMessage& M) override;
   void WMKeyDownBar(TMessage& M) override;
   void WMLButtonDblClkBar(TMessage& M) override;
+  // Outside customizing: the toolbar list (dxBar_CustomizePopups.cpp).
+  void WMRButtonDownBar(TMessage& M) override;
   void CloseButtonLoop();
 
  private:
@@ -2178,3 +2268,734 @@ void KillReshowTimer();
 // A manager being freed kills its pending hint and hides its shown one.
 void dxBarHintManagerDestroying(TdxBarManager* M);
 // --- end of item hints ---------------------------------------------------------
+
+// --- Customizing mode: the dialog's calls, cursors, texts (dxBar_Customizing.cpp) ---
+namespace dxBarStrings {
+inline constexpr const char* Customize = "&Customize...";
+inline constexpr const char* ResetUsageData =
+    "This will delete the record of the commands you've used in this application and restore the default set of "
+    "visible commands to the menus and toolbars. It will not undo any explicit customizations.   Are you sure you "
+    "want to proceed?";
+inline constexpr const char* PopupReset = "&Reset";
+inline constexpr const char* PopupDelete = "&Delete";
+inline constexpr const char* PopupName = "&Name:";
+inline constexpr const char* PopupDefaultStyle = "Defa&ult style";
+inline constexpr const char* PopupTextOnlyAlways = "&Text Only (Always)";
+inline constexpr const char* PopupTextOnlyInMenus = "Text &Only (in Menus)";
+inline constexpr const char* PopupImageAndText = "Image &and Text";
+inline constexpr const char* PopupBeginGroup = "Begin a &Group";
+inline constexpr const char* PopupVisible = "&Visible";
+inline constexpr const char* PopupMostRecentlyUsed = "&Most recently used";
+inline constexpr const char* BlankName = "A command name cannot be blank. Please enter a name.";
+inline constexpr const char* AddRemoveButtons = "&Add or Remove Buttons";
+inline constexpr const char* MoreButtons = "More Buttons";
+inline constexpr const char* ResetToolbar = "&Reset Toolbar";
+}  // namespace dxBarStrings
+
+// The customizing dialog is built on top of customizing mode by its own file,
+// which installs these calls. Without them switching the mode only fires the
+// manager's OnShowCustomizingForm / OnHideCustomizingForm.
+struct TdxBarCustomizingDialogCalls {
+  // Shows (true) or closes (false) the dialog for a manager, with the events.
+  std::function<void(TdxBarManager* Manager, bool Show)> Show;
+  // The open dialog, or none.
+  std::function<TCustomForm*()> Current;
+};
+TdxBarCustomizingDialogCalls& dxBarCustomizingDialogCalls();
+TCustomForm* dxBarCustomizingDialog();
+
+// The drag cursors (registered with the screen on first use): move, copy, no drop.
+constexpr TCursor crdxBarDragMove = 1041, crdxBarDragCopy = 1042, crdxBarDragNoDrop = 1043;
+TCursor dxBarDragCursor(Integer Number);
+// --- end of customizing mode ---
+
+// --- Toolbars popup and customizing popup (dxBar_CustomizePopups.cpp) ---------
+// A menu of the framework's own, made of temporary items in links it owns.
+// It behaves as an ordinary menu while the manager customizes.
+class TdxBarFrameworkPopup : public TdxBarSubMenuControl {
+ public:
+  T_CLASSNAME(TdxBarFrameworkPopup)
+  explicit TdxBarFrameworkPopup(TdxBarManager* AOwner);
+  ~TdxBarFrameworkPopup() override;
+  bool InCustomizing() const override { return false; }
+
+ private:
+  std::unique_ptr<TdxBarItemLinks> links_;
+};
+
+// The toolbar list: a check entry per listed bar and "&Customize...".
+class TdxBarToolbarsPopup : public TdxBarFrameworkPopup {
+ public:
+  T_CLASSNAME(TdxBarToolbarsPopup)
+  explicit TdxBarToolbarsPopup(TdxBarManager* AOwner);
+};
+// Shows the toolbar list at a screen point (nothing when it has no entries).
+void ToolbarListPopup(TWinControl* Control, TdxBarManager* Manager, TPoint ScreenPoint);
+
+// The commands that change one link while customizing; an entry's Tag is its
+// number (0 reset, 1 delete, 2 name, 3-6 paint styles, 7 group start,
+// 8 visible and 9 most recently used at design time).
+class TdxBarCustomizingPopup : public TdxBarFrameworkPopup {
+ public:
+  T_CLASSNAME(TdxBarCustomizingPopup)
+  explicit TdxBarCustomizingPopup(TdxBarManager* AOwner);
+  ~TdxBarCustomizingPopup() override;
+  static TdxBarCustomizingPopup* Current();
+  static TdxBarItemLink* CurrentLink();
+  void PrepareForLink(TdxBarItemLink* Link);
+  void NameChange(TObject* Sender);
+  void EntryClick(TObject* Sender);
+  // The entry with that number, or none.
+  TdxBarItem* Entry(Integer Tag) const;
+};
+// Opens the customizing popup of a view at a screen point.
+void ShowCustomizingPopup(TdxBarItemControl* View, TPoint ScreenPoint);
+// Frees the open customizing popup, if any.
+void FreeCustomizingPopup();
+// The link a freed link leaves: a popup working on it forgets it.
+void CustomizingPopupLinkFreed(TdxBarItemLink* Link);
+// --- end of the customizing popups ---
+
+// --- Quick customizing (dxBar_QuickCustomize.cpp) ------------------------------
+// A check entry of the "Add or Remove Buttons" menu: each of its links carries
+// in Data the toolbar link it stands for, whose Visible a click toggles.
+class TdxBarQuickCustItem : public TdxBarButton {
+ public:
+  T_CLASSNAME(TdxBarQuickCustItem)
+  explicit TdxBarQuickCustItem(TComponent* AOwner) : TdxBarButton(AOwner) {}
+  void InvokeOnClick() override;
+};
+
+// A plain command entry of that menu ("&Reset Toolbar", "&Customize...").
+class TdxBarQuickCustExtButton : public TdxBarButton {
+ public:
+  T_CLASSNAME(TdxBarQuickCustExtButton)
+  explicit TdxBarQuickCustExtButton(TComponent* AOwner) : TdxBarButton(AOwner) {}
+};
+
+class TdxBarQuickCustItemControl : public TdxBarButtonControl {
+ public:
+  T_CLASSNAME(TdxBarQuickCustItemControl)
+  explicit TdxBarQuickCustItemControl(TdxBarItemLink* Link) : TdxBarButtonControl(Link) {}
+  // The toolbar link the entry stands for.
+  TdxBarItemLink* BarLink() const;
+  std::string GetCaption() const override;
+  TBitmap* Glyph() const override;
+  Integer ImageIndex() const override;
+  TCustomImageList* Images() const override;
+  std::string GetHint() const override;
+  TShortCut ShortCut() const override;
+  bool ClickClosesMenus() const override { return false; }
+  void ExecuteClick(bool ByMouse) override;
+  Integer GetLength() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+};
+
+class TdxBarQuickCustExtButtonControl : public TdxBarButtonControl {
+ public:
+  T_CLASSNAME(TdxBarQuickCustExtButtonControl)
+  explicit TdxBarQuickCustExtButtonControl(TdxBarItemLink* Link) : TdxBarButtonControl(Link) {}
+  Integer MenuGlyphColumnWidth() const override;
+  Integer GetLength() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+};
+
+// The small borderless window a pressed mark opens: the owner toolbar's links
+// that got no place, then the "&Add or Remove Buttons" sub item. At most one
+// exists; it lives in a hidden bar of its own.
+class TdxBarQuickControl : public TdxBarControl {
+ public:
+  T_CLASSNAME(TdxBarQuickControl)
+  TdxBarQuickControl(TdxBarManager* AOwner, TdxBarControl* Owner);
+  ~TdxBarQuickControl() override;
+  static TdxBarQuickControl* Current();
+  // Sizes and shows the window at the mark (screen coordinates).
+  void ShowAt(const TRect& MarkRect);
+  // Closes the window 200 ms later unless the selection comes back to it.
+  void ScheduleClose();
+  // Hides the window now and frees it after the message being handled.
+  void Dismiss();
+  TdxBarSubItem* AddRemoveItem = nullptr;
+  TdxBarControl* OwnerWindow;
+  TdxBarQuickCustItem* EntryItem = nullptr;
+
+  bool IsPopupWindow() const override { return true; }
+  HBRUSH BackgroundBrush() const override;
+  void CloseChain() override;
+  void RebuildLayout() override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void FillAddRemoveMenu(TObject* Sender);
+  bool dismissed_ = false;
+};
+// The mouse hook's part: a button message elsewhere closes the quick window.
+void dxBarQuickControlMouseMessage(UINT Msg, HWND Wnd, POINT Screen);
+void dxBarRegisterQuickCustomizeClasses();
+// --- end of quick customizing ---
+
+// --- Editor dialogs and the customizing form ---------------------------------
+// (dxBar_EditorDialogs.cpp, dxBar_CustomizingForm.cpp; forms in resources/bars/)
+#include "platform/Buttons.h"
+#include "platform/ExtCtrls.h"
+#include "platform/StdCtrls.h"
+#include "platform/Tabs.h"
+
+// The size of a text in a font (no window needed).
+SIZE dxBarFontTextExtent(TFont* Font, const std::string& Text);
+
+// The prompt for a toolbar or category name.
+class TdxBarNameEd : public TForm {
+ public:
+  T_CLASSNAME(TdxBarNameEd)
+  explicit TdxBarNameEd(TComponent* AOwner);
+  TLabel* LName = nullptr;
+  TEdit* EName = nullptr;
+  TButton* BOK = nullptr;
+  TButton* BCancel = nullptr;
+  void ENameChange(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  bool IsCategory = false;
+  TdxBarManager* Manager = nullptr;
+  TdxBar* Bar = nullptr;  // the bar being renamed, or none
+};
+// Category modes 0 add, 1 insert, 2 rename; toolbar modes 0 new, 1 rename.
+// True on OK, with the entered text in Name.
+bool ShowNameDialog(std::string& Name, bool IsCategory, Integer Mode, TdxBar* Bar, TdxBarManager* Manager);
+
+// A caption-only window above a menu window that shows a sub item's or popup
+// menu's links, so that they can be edited by dragging. One at a time.
+class TdxBarSubMenuEditor : public TForm {
+ public:
+  T_CLASSNAME(TdxBarSubMenuEditor)
+  explicit TdxBarSubMenuEditor(TComponent* AOwner);
+  ~TdxBarSubMenuEditor() override;
+  TdxBarItemLinks* ItemLinks() const { return links_; }
+  // A different collection is stored and its owner watched; none frees the editor.
+  void AttachLinks(TdxBarItemLinks* Links);
+  // The open menu window of the links, or none.
+  TCustomdxBarControl* MenuWindow() const;
+  void FormActivate(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormDestroy(TObject* Sender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void OpenMenu();
+  void FreeMenu();
+  void FollowMenu();
+  TdxBarItemLinks* links_ = nullptr;
+  TComponent* linksOwner_ = nullptr;
+  Integer menuWidth_ = 0;
+};
+TdxBarSubMenuEditor* dxBarSubMenuEditor();
+void ShowSubMenuEditor(TdxBarItemLinks* Links);
+
+// Creates a new item of a chosen item class.
+class TdxBarItemAddEditor : public TForm {
+ public:
+  T_CLASSNAME(TdxBarItemAddEditor)
+  explicit TdxBarItemAddEditor(TComponent* AOwner);
+  TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+  TComboBox* ComboBox1 = nullptr;  // item classes
+  TComboBox* ComboBox2 = nullptr;  // categories
+  TEdit* Edit1 = nullptr;          // component name
+  TEdit* Edit2 = nullptr;          // caption
+  TButton* BOk = nullptr;
+  TButton* BCancel = nullptr;
+  void ComboBox1Click(TObject* Sender);
+  void BOkClick(TObject* Sender);
+  void FormShow(TObject* Sender);
+  TdxBarManager* Manager = nullptr;
+  TdxBarItem* CreatedItem = nullptr;
+};
+TdxBarItem* ShowAddItemDialog(TdxBarManager* Manager, Integer Category);
+
+// Picks items and groups for a group.
+class TfrmAddGroupItems : public TForm {
+ public:
+  T_CLASSNAME(TfrmAddGroupItems)
+  explicit TfrmAddGroupItems(TComponent* AOwner);
+  TListBox* lbGroupItems = nullptr;
+  TPanel* Panel1 = nullptr;
+  TButton* btnOk = nullptr;
+  TButton* btnCancel = nullptr;
+  void lbGroupItemsDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
+  void lbGroupItemsMeasureItem(TWinControl* Control, Integer Index, Integer& Height);
+  // Fills the rows for the group.
+  void Fill(TdxBarGroup* Group);
+  TdxBarGroup* Group = nullptr;
+};
+bool PickGroupMembers(TdxBarGroup* Group, std::vector<TComponent*>& List);
+
+// The customizing form's list of bars: a check box per row for the bar's Visible.
+class TCheckListBox : public TListBox {
+ public:
+  T_CLASSNAME(TCheckListBox)
+  explicit TCheckListBox(TComponent* AOwner);
+  TdxBar* Bars(Integer Index);
+  // Toggles the bar of a row (a beep for a bar that cannot be hidden).
+  void ToggleRow(Integer Index);
+
+ protected:
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool InCheckSquare(Integer Index, TPoint P);
+};
+
+// The customizing form's list of commands, each drawn as it looks in a menu.
+class TCommandsListBox : public TListBox {
+ public:
+  T_CLASSNAME(TCommandsListBox)
+  explicit TCommandsListBox(TComponent* AOwner);
+  TdxBarManager* Manager = nullptr;
+  TdxBarItem* ItemOfRow(Integer Index);
+  // A press on a command that moves past the drag distance starts the
+  // manager's item drag.
+  void StartDrag(Integer Row);
+
+ protected:
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  Integer pressRow_ = -1;
+  TPoint pressPoint_;
+};
+
+class TdxBarCustomizingForm : public TForm {
+ public:
+  T_CLASSNAME(TdxBarCustomizingForm)
+  explicit TdxBarCustomizingForm(TComponent* AOwner);
+  ~TdxBarCustomizingForm() override;
+  TdxBarManager* BarManager() const { return manager_; }
+  // Fills the pages for a manager (once, after the form is read).
+  void Setup(TdxBarManager* Manager);
+  // Re-reads the current page from the manager.
+  void RefreshPage();
+  void SelectBar(Integer Row);
+  void SelectCategory(Integer Row);
+  bool ClosingItself() const { return closing_; }
+
+  TPanel* Panel1 = nullptr;
+  TButton* BClose = nullptr;
+  TSpeedButton* BHelp = nullptr;
+  TPageControl* PageControl = nullptr;
+  TTabSheet *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr;
+  TLabel* LabelToobars = nullptr;
+  TPanel* BarsListBoxPlace = nullptr;
+  TButton *BBarNew = nullptr, *BBarRename = nullptr, *BBarDelete = nullptr, *BBarReset = nullptr;
+  TLabel* LabelCategories = nullptr;
+  TListBox* LCategories = nullptr;
+  TLabel* LabelCommands = nullptr;
+  TPanel* LCommandsPlace = nullptr;
+  TLabel* LabelDescription = nullptr;
+  TLabel* DescriptionLabel = nullptr;
+  TPanel* StandardOptionsPanel = nullptr;
+  TLabel* LabelMenuAnimations = nullptr;
+  TComboBox* ComboBoxMenuAnimations = nullptr;
+  TCheckBox *CBHint1 = nullptr, *CBHint2 = nullptr, *CBLargeIcons = nullptr;
+  TPanel* EnhancedOptionsPanel = nullptr;
+  TLabel *Label3 = nullptr, *Label2 = nullptr, *Label1 = nullptr;
+  TCheckBox *CBMenusShowRecentItemsFirst = nullptr, *CBShowFullMenusAfterDelay = nullptr;
+  TButton* BResetUsageData = nullptr;
+  TCheckBox *CBLargeIconsEx = nullptr, *CBHint1Ex = nullptr, *CBHint2Ex = nullptr;
+  TComboBox* ComboBoxMenuAnimationsEx = nullptr;
+  // Made by Setup in place of the two placeholders.
+  TCheckListBox* BarsListBox = nullptr;
+  TCommandsListBox* CommandsList = nullptr;
+
+  void BCloseClick(TObject* Sender);
+  void BHelpClick(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void BarsListBoxClick(TObject* Sender);
+  void BBarNewClick(TObject* Sender);
+  void BBarRenameClick(TObject* Sender);
+  void BBarDeleteClick(TObject* Sender);
+  void BBarResetClick(TObject* Sender);
+  void LCategoriesClick(TObject* Sender);
+  void CommandsListClick(TObject* Sender);
+  void ComboBoxMenuAnimationsClick(TObject* Sender);
+  void CBHint1Click(TObject* Sender);
+  void CBHint2Click(TObject* Sender);
+  void CBLargeIconsClick(TObject* Sender);
+  void CBMenusShowRecentItemsFirstClick(TObject* Sender);
+  void CBShowFullMenusAfterDelayClick(TObject* Sender);
+  void BResetUsageDataClick(TObject* Sender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend void ShowCustomizingForm(TdxBarManager*, bool);
+  void UpdateBarButtons();
+  void ApplyOptionsLayout();
+  void LoadOptions();
+  void EnableRememberedForms();
+  void FillBars();
+  void FillCategories();
+  TdxBarManager* manager_ = nullptr;
+  std::vector<Integer> categoryRows_;  // category index of each row of LCategories
+  std::vector<TCustomForm*> disabledForms_;
+  bool closing_ = false;
+  bool loadingOptions_ = false;
+};
+// Shows the one customizing form for a manager, or hides it (with the
+// sub-menu editor); the manager's SetCustomizing calls it.
+void ShowCustomizingForm(TdxBarManager* Manager, bool Show);
+TdxBarCustomizingForm* dxBarCustomizingForm();
+// Makes the form the customizing dialog of every manager (the framework's start-up).
+void dxBarInstallCustomizingForm();
+// --- end of editor dialogs and the customizing form --------------------------
+
+// --- Edit and combo items (dxBar_EditItems.cpp) --------------------------------
+// Items whose view edits their text in place: an edit box or a combo box in a
+// toolbar or menu. Their views are in dxBar_EditControls.cpp.
+#include "platform/StdCtrls.h"
+
+class TdxBarWinControl;
+class TdxBarDropDownListBox;
+
+using TdxBarCheckKeyForDropDownWindowEvent = TEvent<TObject*, Word, TShiftState, bool&>;
+using TdxBarGetDropDownWindowEvent = TEvent<TObject*, HWND&>;
+using TdxBarDrawItemEvent = TEvent<TObject*, Integer, TRect, TOwnerDrawState>;
+using TdxBarMeasureItemEvent = TEvent<TObject*, Integer, Integer&>;
+
+class TdxBarWindowItem : public TdxBarItem {
+ public:
+  T_CLASSNAME(TdxBarWindowItem)
+  explicit TdxBarWindowItem(TComponent* AOwner) : TdxBarItem(AOwner) {}
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& Value) { WriteText(Value); }
+  // The no-editor flag (a combo without its text area).
+  bool NoEditor() const { return noEditor_; }
+  TNotifyEvent OnChange, OnCurChange, OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  virtual void WriteText(const std::string& Value);
+  // The view of the active link while its editor is open, or none.
+  TdxBarWinControl* EditingView() const;
+  TdxBarItemLink* EditingLink() const;
+  // The text being edited in a view, else Text.
+  std::string CurrentText() const;
+
+  virtual void DoChange();
+  virtual void DoCurChange();
+  virtual void DoEnter() { OnEnter(this); }
+  virtual void DoExit() { OnExit(this); }
+  virtual void DoKeyDown(Word& Key, TShiftState Shift) { OnKeyDown(this, Key, Shift); }
+  virtual void DoKeyPress(char& Key) { OnKeyPress(this, Key); }
+  virtual void DoKeyUp(Word& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
+  bool AcceptsDirectClick() const override { return false; }
+
+ protected:
+  bool noEditor_ = false;
+  std::string text_;
+};
+
+class TdxBarEdit : public TdxBarWindowItem {
+ public:
+  T_CLASSNAME(TdxBarEdit)
+  explicit TdxBarEdit(TComponent* AOwner) : TdxBarWindowItem(AOwner) {}
+  Integer MaxLength() const { return maxLength_; }
+  void SetMaxLength(Integer V) { maxLength_ = V <= 0 ? 0 : V; }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool V) { readOnly_ = V; }
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool V);
+  Integer Width() const { return width_; }
+  void SetWidth(Integer V);
+
+  // Draws the item's text into a view's text area.
+  virtual void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View);
+  // Tells every view whose link has no width of its own.
+  virtual void WidthChanged();
+  // The active view is a combo view with its list open.
+  bool IsDroppedDown() const;
+  bool AcceleratorUsable(TdxBarItemLink* Link) const override;
+
+ private:
+  Integer maxLength_ = 0;
+  bool readOnly_ = false, showCaption_ = false;
+  Integer width_ = 100;
+};
+
+// A combo item: the drop-down window is the application's (OnGetDropDownWindow).
+class TCustomdxBarCombo : public TdxBarEdit {
+ public:
+  T_CLASSNAME(TCustomdxBarCombo)
+  explicit TCustomdxBarCombo(TComponent* AOwner) : TdxBarEdit(AOwner) {}
+  bool ShowEditor() const { return !noEditor_; }
+  void SetShowEditor(bool V);
+  TdxBarCheckKeyForDropDownWindowEvent OnCheckKeyForDropDownWindow;
+  TNotifyEvent OnCloseUp, OnDropDown;
+  TdxBarGetDropDownWindowEvent OnGetDropDownWindow;
+
+  // Whether a key goes to the open drop-down window.
+  virtual bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift);
+  virtual HWND GetDropDownWindow();
+  virtual void PrepareDropDownWindow(HWND Window);
+  // Opens the drop-down window at a screen point below the view; closes it.
+  virtual void DoDropDown(Integer X, Integer Y);
+  virtual void DoCloseUp();
+  virtual void AfterDropDown() {}
+  // Where a W x H window opens for the point P inside a work area, the item
+  // being ItemW x ItemH: Sideways for menus and vertical toolbars.
+  static TPoint FitDropDownToScreen(const TRect& WorkArea, TPoint P, Integer W, Integer H, Integer ItemW,
+                                    Integer ItemH, bool Sideways);
+};
+
+// A combo with its own owner-drawn list of strings.
+class TdxBarCustomCombo : public TCustomdxBarCombo {
+ public:
+  T_CLASSNAME(TdxBarCustomCombo)
+  explicit TdxBarCustomCombo(TComponent* AOwner);
+  ~TdxBarCustomCombo() override;
+  Integer DropDownCount() const { return dropDownCount_; }
+  void SetDropDownCount(Integer V) { dropDownCount_ = V < 1 ? 1 : V; }
+  Integer DropDownWidth() const { return dropDownWidth_; }
+  void SetDropDownWidth(Integer V) { dropDownWidth_ = V; }
+  Integer ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(Integer V) { itemHeight_ = V < 0 ? 0 : V; }
+  Integer ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer V) { WriteItemIndex(V); }
+  TStringList* Items() const { return items_.get(); }
+  void SetItems(TStrings* V) { items_->Assign(V); }
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool V);
+  TdxBarDropDownListBox* DropDownList() const { return list_.get(); }
+  TdxBarDrawItemEvent OnDrawItem;
+  TdxBarMeasureItemEvent OnMeasureItem;
+  // Set while the item draws its own text into a view.
+  bool DrawingInView = false;
+
+  void WriteText(const std::string& Value) override;
+  void WriteItemIndex(Integer Value);
+  virtual void DrawItem(Integer Index, const TRect& R, TOwnerDrawState State);
+  virtual TCanvas* Canvas();
+  virtual Integer DropDownPixelWidth();
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  virtual void MeasureItemWidth(Integer Index, Integer& Width);
+  // The first entry with the longest common prefix with Text (case ignored),
+  // or -1 when none shares the first character.
+  Integer FindByPrefix(const std::string& Text) const;
+  // Matches the list to the text of the editing view.
+  void SyncListWithText();
+
+  bool CheckKeyForDropDownWindow(Word Key, TShiftState Shift) override;
+  HWND GetDropDownWindow() override;
+  void PrepareDropDownWindow(HWND Window) override;
+  void DoDropDown(Integer X, Integer Y) override;
+  void DoCloseUp() override;
+  void AfterDropDown() override;
+  void DrawInterior(TCanvas* Canvas, const TRect& R, TdxBarItemControl* View) override;
+  void DoCurChange() override;
+
+ private:
+  void ItemsChanged(TObject* Sender);
+  Integer dropDownCount_ = 8, dropDownWidth_ = 0, itemHeight_ = 0, itemIndex_ = -1;
+  std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TdxBarDropDownListBox> list_;
+  bool sorted_ = false;
+  TCanvas* drawCanvas_ = nullptr;  // the canvas handed in while drawing
+};
+
+class TdxBarCombo : public TdxBarCustomCombo {
+ public:
+  T_CLASSNAME(TdxBarCombo)
+  explicit TdxBarCombo(TComponent* AOwner) : TdxBarCustomCombo(AOwner) {}
+};
+
+// The custom combo's list: a top-level tool window that stays on top, hot
+// tracks the row under the mouse and takes a row on button up.
+class TdxBarDropDownListBox : public TCustomListBox {
+ public:
+  T_CLASSNAME(TdxBarDropDownListBox)
+  explicit TdxBarDropDownListBox(TdxBarCustomCombo* Combo);
+  TdxBarCustomCombo* Combo() const { return combo_; }
+  // Set from the press that opened the list until the mouse enters it.
+  bool Tracking = false;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+  void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+
+ private:
+  TdxBarCustomCombo* combo_;
+  void TakeSelection();
+};
+
+// --- Edit and combo views (dxBar_EditControls.cpp) -------------------------------
+// A view with an in-place EDIT window (a child of the bar window, subclassed
+// so that the view sees its messages), shown over the text area while editing.
+class TdxBarWinControl : public TdxBarItemControl {
+ public:
+  T_CLASSNAME(TdxBarWinControl)
+  explicit TdxBarWinControl(TdxBarItemLink* Link);
+  ~TdxBarWinControl() override;
+  bool Editing = false;
+  bool SettingText = false;
+  HWND EditWindow = nullptr;
+  Integer SysKeyDepth = 0;
+  WNDPROC OldWndProc = nullptr;
+  HWND PrevFocus = nullptr;
+  TRect EditRect;  // window coordinates, set by painting an enabled item
+  TdxBarWindowItem* WindowItem() const { return dynamic_cast<TdxBarWindowItem*>(Item()); }
+
+  // Makes the edit window (none in the base) and subclasses it.
+  virtual void CreateEditWindow() {}
+  virtual void SubclassEditWindow();
+  virtual void ReleaseEditWindow();
+  virtual std::string GetEditText() const;
+  virtual void SetEditing(bool On);
+  virtual void SetEditText(const std::string& Text);
+  virtual void EditWndProc(TMessage& Message);
+  // The edit window's own procedure.
+  void DefaultEditHandler(TMessage& Message);
+
+  bool ClickRunsItem() const override;
+  void LeaveActive(bool ByMouse) override;
+  void PrepareClick(bool ByMouse) override;
+  bool ClickClosesMenus() const override { return false; }
+  void WindowHandleDestroying() override { ReleaseEditWindow(); }
+  // A disabled item takes no more typing: its editor closes.
+  void EnabledChanged() override;
+
+ protected:
+  void RemovePendingChars();
+};
+
+class TdxBarEditControl : public TdxBarWinControl {
+ public:
+  T_CLASSNAME(TdxBarEditControl)
+  explicit TdxBarEditControl(TdxBarItemLink* Link);
+  ~TdxBarEditControl() override;
+  TdxBarEdit* Edit() const { return dynamic_cast<TdxBarEdit*>(Item()); }
+  bool ShowsCaption() const;
+  Integer CaptionWidth() const;
+  // The edit item's width notice.
+  virtual void WidthChanged() { RelayoutWindow(); }
+
+  void CreateEditWindow() override;
+  void SetEditing(bool On) override;
+  void SetEditText(const std::string& Text) override;
+  void EditWndProc(TMessage& Message) override;
+  void PrepareClick(bool ByMouse) override;
+  bool IsDrawnSelected() const override;
+  Integer GetHeight() const override;
+  Integer GetMinWidth() const override { return CaptionWidth() + 20; }
+  Integer GetWidth() const override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  // Puts the item's text into the edit window as editing starts.
+  virtual void ShowItemText();
+  // The text area of a view rect (the edit rect of an enabled item).
+  virtual TRect TextAreaRect(const TRect& R) const;
+  // Caption part and frame (shared with the combo): the rect inside them.
+  TRect PaintCaptionAndFrame(HDC DC, const TRect& R, bool Selected);
+  TRect InsideCaptionAndFrame(const TRect& R) const;
+  void PaintContent(HDC DC, const TRect& R);
+};
+
+class TCustomdxBarComboControl : public TdxBarEditControl {
+ public:
+  T_CLASSNAME(TCustomdxBarComboControl)
+  explicit TCustomdxBarComboControl(TdxBarItemLink* Link) : TdxBarEditControl(Link) {}
+  ~TCustomdxBarComboControl() override;
+  TCustomdxBarCombo* Combo() const { return dynamic_cast<TCustomdxBarCombo*>(Item()); }
+  TRect DropButtonRect;
+  bool OpenAtMouseDown = false;
+  bool DroppedDown = false;
+  virtual void SetDroppedDown(bool On);
+
+  void LeaveActive(bool ByMouse) override;
+  void EditWndProc(TMessage& Message) override;
+  void PaintView(const TRect& R, Integer Kind) override;
+
+ protected:
+  TRect TextAreaRect(const TRect& R) const override;
+};
+
+class TdxBarComboControl : public TCustomdxBarComboControl {
+ public:
+  T_CLASSNAME(TdxBarComboControl)
+  explicit TdxBarComboControl(TdxBarItemLink* Link) : TCustomdxBarComboControl(Link) {}
+  TdxBarCustomCombo* ListCombo() const { return dynamic_cast<TdxBarCustomCombo*>(Item()); }
+  // The entry the edit window shows while browsing with the arrows (-1: Text).
+  Integer ShownIndex = -1;
+  void ShowEntry(Integer Index);
+
+  void EditWndProc(TMessage& Message) override;
+
+ protected:
+  void ShowItemText() override;
+};
+
+// For the bar windows: a view's in-place editor at a point of the window.
+bool IsEditingView(const TdxBarItemControl* View);
+bool PointInEditRect(const TdxBarItemControl* View, TPoint BarPoint);
+// Forwards a mouse message at a bar-window point to the view's edit window
+// (only outside its edit rect when asked); false when there is none.
+bool ForwardMouseToEditWindow(TdxBarItemControl* View, UINT Msg, WPARAM Keys, TPoint BarPoint,
+                              bool OnlyOutsideEditRect);
+// The open drop-down window of a combo view (clicks in it stay in the menus).
+bool IsOpenDropDownWindow(HWND Wnd);
+// The width of a text in a bar window's font (0 without a window handle).
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text);
+// --- end of edit and combo items ------------------------------------------------
+// --- System-menu item (dxBar_SysMenuItem.cpp) -----------------------------------
+// The first entry of an MDI frame's main-menu bar while a maximized child is
+// merged into it: the child's small icon, opening the child's system menu as
+// it reads at that moment. A temporary item, as are the entries it makes.
+class TSystemMenuSubItem : public TCustomdxBarSubItem {
+ public:
+  T_CLASSNAME(TSystemMenuSubItem)
+  explicit TSystemMenuSubItem(TComponent* AOwner);
+  HWND ChildWindow() const { return child_; }
+  void SetChildWindow(HWND Child) { child_ = Child; }
+  // Fills the links again from the child's system menu.
+  void Rebuild();
+  void RunClick() override;
+
+ private:
+  HWND child_ = nullptr;
+};
+
+class TSystemMenuSubItemControl : public TdxBarSubItemControl {
+ public:
+  T_CLASSNAME(TSystemMenuSubItemControl)
+  explicit TSystemMenuSubItemControl(TdxBarItemLink* Link) : TdxBarSubItemControl(Link) {}
+  bool SameManager() const override { return false; }
+  bool AllowedWhileCustomizing() const override;
+  Integer GetHeight() const override;
+  Integer GetWidth() const override;
+  bool DoubleClickExpands() const override { return false; }
+  bool OpensItemEditorOnDoubleClick() const override { return true; }
+  void PaintView(const TRect& R, Integer Kind) override;
+  void DoubleClick() override;
+};
+
+// Adds the system-menu item of Child at the front of the frame manager's
+// main-menu bar (nothing when the child has no system menu).
+void InsertSystemMenuItem(HWND Child, TdxBarManager* FrameManager);
+// Removes it again when the main-menu bar's first link is one.
+void RemoveSystemMenuItem(TdxBarManager* FrameManager);
+// Appends one temporary item per entry of Menu to the sub item's links:
+// sub items for submenus, buttons sending their command to Target otherwise.
+void BuildFromMenu(TCustomdxBarSubItem* SubItem, HMENU Menu, HWND Target);
+// --- end of system-menu item ---------------------------------------------------

@@ -816,6 +816,16 @@ void TdxDockControl::Paint() {
 }
 
 void TdxDockControl::Dispatch(TMessage& M) {
+  // A right click lists the toolbars; a double click starts customizing.
+  if (M.Msg == WM_RBUTTONDOWN && manager_ && !manager_->IsCustomizing()) {
+    TCustomControl::Dispatch(M);
+    ToolbarListPopup(this, manager_, ClientToScreen(MessagePoint(M.LParam)));
+    return;
+  }
+  if (M.Msg == WM_LBUTTONDBLCLK && manager_ && manager_->CanCustomize() && !manager_->Designing()) {
+    manager_->SetCustomizing(true);
+    return;
+  }
   TCustomControl::Dispatch(M);
   // A longer or shorter site lays its rows out again (bars get their mark or
   // their cut-off items back).

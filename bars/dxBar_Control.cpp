@@ -34,7 +34,7 @@ TCustomdxBarControl::~TCustomdxBarControl() {
     SetActive(false);
   if (activeTop == this) activeTop = nullptr;
   if (manager_->SelectedItemControl() && manager_->SelectedItemControl()->Window() == this)
-    manager_->SetSelectedItemControl(nullptr);
+    manager_->ClearSelectedItemControl();
   if (HandleAllocated()) {
     for (TdxBarItemLink* l : itemLinks_ ? itemLinks_->VisibleLinks() : std::vector<TdxBarItemLink*>())
       if (l->Control()) l->Control()->WindowHandleDestroying();
@@ -267,6 +267,8 @@ void TCustomdxBarControl::HotTrackTo(TdxBarItemControl* C) {
 
 void TCustomdxBarControl::SetSelectedControl(TdxBarItemControl* C) {
   if (selectedControl_ == C) return;
+  // A selection in another window closes the quick-customizing window soon.
+  if (TdxBarQuickControl* q = TdxBarQuickControl::Current(); q && C && q != this && !q->Active()) q->ScheduleClose();
   TdxBarItemControl* old = selectedControl_;
   selectedControl_ = C;
   manager_->SetSelectedItemControl(C);
@@ -332,6 +334,8 @@ void TCustomdxBarControl::WndProc(TMessage& M) {
       M.WParam = 1;
       break;
     case WM_SETFOCUS: {
+      // The focus stays while an in-place editor's view is selected.
+      if (dynamic_cast<TdxBarWinControl*>(selectedControl_)) break;
       TCustomForm* f = manager_->OwnerForm();
       if (f && f->Visible() && f->HandleAllocated())
         ::SetFocus(f->Handle());
@@ -516,6 +520,9 @@ void TCustomdxBarControl::WMLButtonDownBar(TMessage& M) {
       dragStartX_ = p.X;
       dragStartY_ = p.Y;
       dragPending_ = true;
+      manager_->PendingDragItem = c->Item();
+      manager_->PendingDragLink = c->Link();
+      manager_->PendingDragPoint = ClientToScreen(p);
       SetCapture(Handle());
     }
     return;
@@ -530,6 +537,8 @@ void TCustomdxBarControl::WMLButtonDownBar(TMessage& M) {
     SetCapture(Handle());
     c->RedrawView();
   }
+  if (c->HasEditWindow && IsLiveBarControl(this) && OwnsItemControl(c))
+    ForwardMouseToEditWindow(c, WM_LBUTTONDOWN, M.WParam, p, true);
 }
 
 void TCustomdxBarControl::WMLButtonUpBar(TMessage& M) {
@@ -558,6 +567,8 @@ void TCustomdxBarControl::WMLButtonUpBar(TMessage& M) {
     TdxBarItemControl* c = ItemControlAtPoint(p);
     if (c && c->Selectable()) {
       if (c->ItemEnabled() && c == selectedControl_ && (!hadPressed || c == pressed)) {
+        ForwardMouseToEditWindow(c, WM_LBUTTONUP, M.WParam, p, false);
+        if (!IsLiveBarControl(this) || !OwnsItemControl(c)) return;
         c->ExecuteClick(true);
       } else if (!c->ItemEnabled() && c != selectedControl_ && IsToolbarWindow()) {
         auto* b = dynamic_cast<TdxBarButtonControl*>(selectedControl_);
@@ -573,6 +584,8 @@ void TCustomdxBarControl::WMLButtonDblClkBar(TMessage& M) {
   TPoint p = MessagePoint(M.LParam);
   TdxBarItemControl* c = ItemControlAtPoint(p);
   if (!c || c != selectedControl_) return;
+  ForwardMouseToEditWindow(c, WM_LBUTTONDBLCLK, M.WParam, p, true);
+  if (!IsLiveBarControl(this) || !OwnsItemControl(c)) return;
   if (c->OpensItemEditorOnDoubleClick())
     DoubleClickItem(c);
   else
@@ -595,6 +608,10 @@ void TCustomdxBarControl::WMMouseMoveBar(TMessage& M) {
     if (p.X < r.Left || p.X >= r.Right || p.Y < r.Top || p.Y >= r.Bottom) {
       dragPending_ = false;
       ReleaseCapture();
+      TdxBarItem* item = manager_->PendingDragItem;
+      TdxBarItemLink* link = manager_->PendingDragLink;
+      if (link && link->Control() && link->Control()->Active) link->Control()->LeaveActive(true);
+      if (item) manager_->DragItem(item, link);
     }
     return;
   }
@@ -604,6 +621,13 @@ void TCustomdxBarControl::WMMouseMoveBar(TMessage& M) {
   if (MouseUnmoved(p)) return;
   lastMousePos_ = ClientToScreen(p);
   TdxBarItemControl* c = ItemControlAtPoint(p);
+  // An editor in use keeps the selection where it is.
+  bool editing = IsEditingView(manager_->SelectedItemControl());
+  if (!activeTop || activeTop == this)
+    SetCursor(c && c->HasEditWindow && PointInEditRect(c, p) && (!editing || c == manager_->SelectedItemControl())
+                  ? crIBeam
+                  : crDefault);
+  if (editing) return;
   if (!IsMouseLeaveTracked(Handle())) BeginMouseLeaveTracking(Handle());
   if (c && !c->Selectable()) c = nullptr;
   if ((IsToolbarWindow() && active_ && !c) || pressedControl_) return;
@@ -614,9 +638,17 @@ void TCustomdxBarControl::WMRButtonDownBar(TMessage& M) {
   TCustomControl::Dispatch(M);
   if (!InCustomizing()) return;
   if (selectedControl_ && selectedControl_->Active) selectedControl_->LeaveActive(true);
-  TdxBarItemControl* c = ItemControlAtPoint(MessagePoint(M.LParam));
+  TPoint p = MessagePoint(M.LParam);
+  TRect client = ClientRect();
+  if (p.X < client.Left || p.X >= client.Right || p.Y < client.Top || p.Y >= client.Bottom) return;
+  TdxBarItemControl* c = ItemControlAtPoint(p);
   if (!c) return;
+  if (c == selectedControl_) {
+    manager_->SetSelectedItemControl(c);
+    c->RedrawView();
+  }
   SelectItem(c);
+  if (IsLiveBarControl(this) && OwnsItemControl(c)) ShowCustomizingPopup(c, ClientToScreen(p));
 }
 
 void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
@@ -625,6 +657,9 @@ void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
   if (childWindow_ || InCustomizing()) return;
   auto* b = dynamic_cast<TdxBarButtonControl*>(selectedControl_);
   if (b && b->DropDownOpen) return;
+  // The mouse entering the in-place editor leaves the bar window's client
+  // area; the editor keeps its view.
+  if (IsEditingView(selectedControl_)) return;
   if (pressedControl_) return;
   HotTrackTo(nullptr);
   manager_->UpdateHint(false);
@@ -632,6 +667,10 @@ void TCustomdxBarControl::WMMouseLeaveBar(TMessage& M) {
 
 void TCustomdxBarControl::WMCaptureChangedBar(TMessage& M) {
   TCustomControl::Dispatch(M);
-  if (dragPending_) dragPending_ = false;
+  if (dragPending_) {
+    dragPending_ = false;
+    manager_->PendingDragItem = nullptr;
+    manager_->PendingDragLink = nullptr;
+  }
   pressedControl_ = nullptr;
 }

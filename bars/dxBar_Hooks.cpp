@@ -175,7 +175,9 @@ bool WindowOfChain(HWND Wnd) {
 
 // The point lies inside the open menus: the message's window or its parent
 // belongs to the chain of active bar windows.
-bool InActiveChain(const MOUSEHOOKSTRUCT& R) { return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)); }
+bool InActiveChain(const MOUSEHOOKSTRUCT& R) {
+  return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)) || IsOpenDropDownWindow(R.hwnd);
+}
 
 TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
   auto* w = dynamic_cast<TCustomdxBarControl*>(ControlOfWindow(R.hwnd));
@@ -189,6 +191,7 @@ TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
 // Returns true when the message is discarded.
 bool MouseHookBody(int Code, UINT Msg, const MOUSEHOOKSTRUCT& R) {
   auto& h = H();
+  if (Code >= 0) dxBarQuickControlMouseMessage(Msg, R.hwnd, R.pt);
   if (!h.mouseGuard && Code >= 0 && ActiveBarControl()) {
     h.mouseGuard = true;
     bool relevant = true;
@@ -259,15 +262,16 @@ LRESULT CALLBACK BarCallWndProcHook(int Code, WPARAM Flag, LPARAM Data) {
          cw->message == WM_DESTROY) &&
         (GetWindowLongW(cw->hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD))
       NoteMDIChildChange(cw->hwnd);
-    if (Code == HC_ACTION && cw && (cw->message == WM_SYSCOLORCHANGE || cw->message == WM_SETTINGCHANGE))
-      if (TCustomForm* f = FormOfWindow(cw->hwnd))
-        if (f->HandleAllocated() && f->Handle() == cw->hwnd)
-          if (TdxBarManager* m = FindBarManagerOfForm(f)) {
-            if (cw->message == WM_SYSCOLORCHANGE)
-              m->SysColorChanged();
-            else
-              m->SettingChanged(static_cast<UINT>(cw->wParam));
-          }
+    // Messages to a manager's owner form reach the manager first.
+    if (Code == HC_ACTION && cw)
+      for (Integer i = 0; i < TdxBarManager::ManagerCount(); ++i) {
+        TdxBarManager* m = TdxBarManager::Managers(i);
+        TCustomForm* f = m->OwnerForm();
+        if (f && f->HandleAllocated() && f->Handle() == cw->hwnd) {
+          m->HandleOwnerMessage(cw->message, cw->wParam, cw->lParam);
+          break;
+        }
+      }
   } catch (...) {
     if (Application) Application->HandleException(nullptr);
   }

@@ -13,7 +13,7 @@ TdxBarItemControl::TdxBarItemControl(TdxBarItemLink* Link)
 
 TdxBarItemControl::~TdxBarItemControl() {
   TdxBarManager* m = BarManager();
-  if (m && m->SelectedItemControl() == this) m->SetSelectedItemControl(nullptr);
+  if (m && m->SelectedItemControl() == this) m->ClearSelectedItemControl();
   if (link_ && link_->control_ == this) link_->control_ = nullptr;
   if (window_ && IsLiveBarControl(window_) && window_->SelectedControl() == this) {
     bool destroying = m && m->IsDestroying();
@@ -415,17 +415,7 @@ Integer TdxBarButtonControl::ArrowPartWidth() const {
 }
 
 namespace {
-Integer TextWidthIn(TCustomdxBarControl* W, const std::string& Text) {
-  if (!W || !W->HandleAllocated()) return 0;
-  std::wstring w = Utf8ToWide(Text);
-  HDC dc = GetDC(W->Handle());
-  HGDIOBJ o = SelectObject(dc, W->FontHandle());
-  SIZE sz{};
-  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
-  SelectObject(dc, o);
-  ReleaseDC(W->Handle(), dc);
-  return sz.cx;
-}
+Integer TextWidthIn(TCustomdxBarControl* W, const std::string& Text) { return BarTextWidth(W, Text); }
 Integer FontPointSize(TCustomdxBarControl* W) {
   LOGFONTW lf{};
   GetObjectW(W->FontHandle(), sizeof(lf), &lf);

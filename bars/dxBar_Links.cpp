@@ -39,6 +39,7 @@ TdxBarItemLink::TdxBarItemLink(TCollection* Collection) : TCollectionItem(Collec
 }
 
 TdxBarItemLink::~TdxBarItemLink() {
+  CustomizingPopupLinkFreed(this);
   TdxBarItemLinks* links = Links();
   TdxBarManager* m = BarManager();
   if (m && !m->IsDestroying()) m->OnItemLinkDelete(m, this);
@@ -46,7 +47,7 @@ TdxBarItemLink::~TdxBarItemLink() {
     TCustomdxBarControl* w = control_->Window();
     if (w && w->SelectedControl() == control_) {
       w->selectedControl_ = nullptr;
-      if (m && m->SelectedItemControl() == control_) m->SetSelectedItemControl(nullptr);
+      if (m && m->SelectedItemControl() == control_) m->ClearSelectedItemControl();
     }
     FreeItemControl();
   }
@@ -203,7 +204,11 @@ TdxBarPaintStyle TdxBarItemLink::EffectivePaintStyle() const {
   if (auto* b = dynamic_cast<TdxBarButton*>(item_)) return b->PaintStyle();
   return psStandard;
 }
-Integer TdxBarItemLink::EffectiveWidth() const { return userDefine_.Contains(udWidth) ? userWidth_ : 0; }
+Integer TdxBarItemLink::EffectiveWidth() const {
+  if (userDefine_.Contains(udWidth)) return userWidth_;
+  auto* edit = dynamic_cast<TdxBarEdit*>(item_);
+  return edit ? edit->Width() : 0;
+}
 
 bool TdxBarItemLink::ReadBeginGroup() const {
   TdxBarItemLinks* links = Links();
@@ -228,6 +233,11 @@ bool TdxBarItemLink::ContainsItem(TdxBarItem* AItem) const { return item_ && ite
 void TdxBarItemLink::CreateItemControl() {
   TdxBarItemLinks* links = Links();
   if (control_ || !links || !links->BarControl() || !item_) return;
+  // A turned toolbar shows edit and combo items as plain buttons.
+  if (dynamic_cast<TdxBarWindowItem*>(item_) && RotatesWindowItems(links->BarControl())) {
+    new TdxBarButtonControl(this);
+    return;
+  }
   const TdxBarItemClassEntry* e = FindBarItemClass(typeid(*item_));
   if (!e) return;
   e->MakeView(this);  // the view registers itself with the link
@@ -403,7 +413,8 @@ void TdxBarItemLinks::RebuildShownLists() {
   available_.clear();
   visibleLinks_.clear();
   shown_.clear();
-  bool designing = manager_ && manager_->Designing();
+  // Customizing (like designing) shows every link that has an item.
+  bool designing = manager_ && manager_->IsCustomizing();
   for (Integer i = 0; i < Count(); ++i) {
     TCollectionItem* ci = TCollection::Items(i);
     if (!IsConstructed(ci)) continue;

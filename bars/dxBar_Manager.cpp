@@ -65,7 +65,12 @@ TdxBarManager::~TdxBarManager() {
   if (constructionFailed_) return;
   Destroying();
   dxBarHintManagerDestroying(this);
-  customizing_ = false;
+  if (customizing_) {
+    // The customizing dialog and popup do not outlive the manager.
+    customizing_ = false;
+    FreeCustomizingPopup();
+    if (auto& calls = dxBarCustomizingDialogCalls(); calls.Show) calls.Show(this, false);
+  }
   DeleteFlatBrushes();
   while (!popupMenus_.empty()) delete popupMenus_.back();
   popupMenuLinks_.reset();
@@ -181,12 +186,6 @@ void TdxBarManager::UpdateRecentThreshold() {
 void TdxBarManager::SetWaitForDockingTime(Integer V) {
   if (V < 0) return;
   waitForDockingTime_ = V;
-}
-
-void TdxBarManager::SetCustomizing(bool Value) {
-  if (customizing_ == Value) return;
-  customizing_ = Value;
-  RepaintBars();
 }
 
 // Image lists: change links keep the glyphs of the items that use them fresh.
@@ -336,23 +335,6 @@ void TdxBarManager::ExchangeItems(Integer I1, Integer I2) {
 
 void TdxBarManager::CloseActiveMenus() {
   if (TCustomdxBarControl* a = ActiveBarControl()) a->CloseChain();
-}
-
-void TdxBarManager::HandleMDIChildChange() {
-  if (IsDestroying() || (ownerForm_ && ownerForm_->ComponentState().Contains(csDestroying))) return;
-  bool maximized = false;
-  if (ownerForm_ && ownerForm_->FormStyle() == fsMDIForm && ownerForm_->ClientHandle()) {
-    BOOL zoomed = FALSE;
-    HWND child = reinterpret_cast<HWND>(
-        SendMessageW(ownerForm_->ClientHandle(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
-    maximized = child && zoomed;
-  }
-  if (maximized == mdiChildMaximized_) return;
-  mdiChildMaximized_ = maximized;
-  if (mainMenuBar_ && mainMenuBar_->Control()) {
-    mainMenuBar_->Control()->RebuildLayout();
-    mainMenuBar_->Control()->Invalidate();
-  }
 }
 
 void TdxBarManager::AddDockControl(TdxDockControl* D) {

@@ -4,6 +4,8 @@
 #include "platform/FormReader.h"
 #include "platform/TypInfo.h"
 
+void dxBarRegisterEditClasses();
+
 void dxBarRegisterClasses() {
   static bool done = false;
   if (done) return;
@@ -281,4 +283,5 @@ void dxBarRegisterClasses() {
       .Ref("BarManager", &TdxBarPopupMenu::BarManager, &TdxBarPopupMenu::SetBarManager)
       .Object("ItemLinks", &TdxBarPopupMenu::ItemLinks)
       .Bool("UseRecentItems", &TdxBarPopupMenu::UseRecentItems, &TdxBarPopupMenu::SetUseRecentItems, true);
+  dxBarRegisterEditClasses();
 }

@@ -49,9 +49,14 @@ void dxBarInitialize() {
         reinterpret_cast<decltype(&::TrackMouseEvent)>(reinterpret_cast<void*>(GetProcAddress(s.user32, "TrackMouseEvent")));
   CreateCheckerBrush();
   RegisterBarItemClass<TdxBarButton, TdxBarButtonControl>("TdxBarButton", true);
+  RegisterBarItemClass<TdxBarEdit, TdxBarEditControl>("TdxBarEdit", true);
+  RegisterBarItemClass<TCustomdxBarCombo, TCustomdxBarComboControl>("TCustomdxBarCombo", true);
+  RegisterBarItemClass<TdxBarCombo, TdxBarComboControl>("TdxBarCombo", true);
   RegisterBarItemClass<TdxBarSubItem, TdxBarSubItemControl>("TdxBarSubItem", true);
   RegisterBarItemClass<TdxBarListItem, TdxBarContainerItemControl>("TdxBarListItem", true);
   RegisterBarItemClass<TdxBarContainerItem, TdxBarContainerItemControl>("TdxBarContainerItem", true);
+  dxBarRegisterQuickCustomizeClasses();
+  dxBarInstallCustomizingForm();
 }
 
 void dxBarFinalize() {
@@ -562,4 +567,16 @@ void CreateBarFont(TFont* Font, HFONT& Handle, bool Scaled) {
     if (lf.lfHeight > -11) lf.lfHeight = -11;
   }
   Handle = CreateFontIndirectW(&lf);
+}
+
+Integer BarTextWidth(TCustomdxBarControl* W, const std::string& Text) {
+  if (!W || !W->HandleAllocated()) return 0;
+  std::wstring w = Utf8ToWide(Text);
+  HDC dc = GetDC(W->Handle());
+  HGDIOBJ o = SelectObject(dc, W->FontHandle());
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
+  SelectObject(dc, o);
+  ReleaseDC(W->Handle(), dc);
+  return sz.cx;
 }

@@ -390,17 +390,7 @@ bool TdxBarSubItemControl::OpensItemEditorOnDoubleClick() const {
 }
 
 namespace {
-Integer CaptionWidth(TCustomdxBarControl* W, const std::string& Text) {
-  if (!W || !W->HandleAllocated()) return 0;
-  std::wstring w = Utf8ToWide(Text);
-  HDC dc = GetDC(W->Handle());
-  HGDIOBJ o = SelectObject(dc, W->FontHandle());
-  SIZE sz{};
-  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
-  SelectObject(dc, o);
-  ReleaseDC(W->Handle(), dc);
-  return sz.cx;
-}
+Integer CaptionWidth(TCustomdxBarControl* W, const std::string& Text) { return BarTextWidth(W, Text); }
 Integer FontPixelHeight(TCustomdxBarControl* W) {
   LOGFONTW lf{};
   GetObjectW(W->FontHandle(), sizeof(lf), &lf);

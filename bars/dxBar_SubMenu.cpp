@@ -473,11 +473,11 @@ void TdxBarSubMenuControl::RebuildLayout() {
   TdxBarItemLink* keep = nullptr;
   if (InCustomizing() && manager_->SelectedItemControl() && OwnsItemControl(manager_->SelectedItemControl())) {
     keep = manager_->SelectedItemControl()->Link();
-    manager_->SetSelectedItemControl(nullptr);
+    manager_->ClearSelectedItemControl();
   }
   selectedControl_ = nullptr;
   if (manager_->SelectedItemControl() && OwnsItemControl(manager_->SelectedItemControl()))
-    manager_->SetSelectedItemControl(nullptr);
+    manager_->ClearSelectedItemControl();
   DropItemControls();
   BuildItemControls();
   ApplyShownCount();

@@ -115,7 +115,7 @@ void TdxBarSubMenuControl::WMMouseMoveBar(TMessage& M) {
   bool overBand = (topIndex_ > 0 && PtIn(UpBandRect(), p)) || (moreBelow_ && PtIn(DownBandRect(), p));
   if (overBand) {
     if (!scrollTimer_ && s != lastMousePos_) {
-      if (selectedControl_ && manager_->SelectedItemControl() == selectedControl_) manager_->SetSelectedItemControl(nullptr);
+      if (selectedControl_ && manager_->SelectedItemControl() == selectedControl_) manager_->ClearSelectedItemControl();
       SelectItem(nullptr);
       if (!IsLiveBarControl(this) || !HandleAllocated()) return;
       scrollTimer_ = SetTimer(Handle(), ScrollTimerId, 80, nullptr);

@@ -139,6 +139,15 @@ void TdxBarControl::SetDragState(bool On) {
     }
     if (bar_->Visible()) bar_->StorePosition();
   }
+  // In-place editors live in one handle: they go for the drag and come back after it.
+  if (itemLinks_)
+    for (TdxBarItemLink* l : itemLinks_->VisibleLinks())
+      if (auto* v = dynamic_cast<TdxBarWinControl*>(l->Control())) {
+        if (On)
+          v->ReleaseEditWindow();
+        else
+          v->CreateEditWindow();
+      }
   if (HandleAllocated()) {
     Perform(WM_SIZE, 0, 0);
     RebuildLayout();
@@ -882,6 +891,7 @@ void TdxBarControl::WMLButtonDownBar(TMessage& M) {
       return;
     }
   }
+  if (!ignoreNextButtonUp_ && PressMark(MessagePoint(M.LParam))) return;
   if (HitCode == HTCAPTION && !InCustomizing() && !manager_->ComponentState().Contains(csDesigning)) {
     CloseChain();
     DragLoop(ClientToScreen(MessagePoint(M.LParam)));
@@ -900,9 +910,15 @@ void TdxBarControl::WMLButtonDownBar(TMessage& M) {
     if (InCustomizing()) {
       if (!active_) EnterMenuMode(c);
     } else {
-      if (active_ && (c != selectedControl_ || (c->HasEditWindow && GetFocus() == Handle()))) {
+      if (active_ && (c != selectedControl_ || (c->HasEditWindow && !IsEditingView(c)))) {
         KeyboardDropDown = false;
         SelectItem(c);
+      } else if (active_ && IsEditingView(selectedControl_)) {
+        // A press beside the editor (a combo's button) is the editor's.
+        TPoint p = MessagePoint(M.LParam);
+        if (!PointInEditRect(selectedControl_, p))
+          ForwardMouseToEditWindow(selectedControl_, WM_LBUTTONDOWN, M.WParam, p, false);
+        return;
       } else if (!active_) {
         // A plain toolbar button runs on release without menu mode: its
         // drop-down menu is not part of the bar's chain.

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "platform/SysUtils.h"
+
 void InitCommonControlClasses() {
   static bool done = false;
   if (done) return;
@@ -612,12 +614,33 @@ void TUpDown::SetMax(Integer Value) {
 }
 
 Integer TUpDown::Position() {
-  if (handle_) {
-    BOOL err = FALSE;
-    Integer p = static_cast<Integer>(::SendMessageW(handle_, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&err)));
-    if (!err) position_ = p;
+  // As with the system's buddy window: a number typed into the associate is
+  // the position (and the arrows step from it).
+  Integer typed;
+  if (AssociateValue(typed)) {
+    position_ = typed;
+    if (handle_) ::SendMessageW(handle_, UDM_SETPOS32, 0, position_);
+    return position_;
   }
+  return WindowPosition();
+}
+
+Integer TUpDown::WindowPosition() {
+  // The window has no buddy, so its error flag (set by some systems when no
+  // buddy text could be read) says nothing about the value.
+  if (handle_) position_ = static_cast<Integer>(::SendMessageW(handle_, UDM_GETPOS32, 0, 0));
   return position_;
+}
+
+bool TUpDown::AssociateValue(Integer& Value) const {
+  if (!associate_) return false;
+  std::string digits;
+  for (char c : associate_->Text())
+    if (c != ',') digits += c;
+  Integer v;
+  if (!TryStrToInt(digits, v) || v < std::min(min_, max_) || v > std::max(min_, max_)) return false;
+  Value = v;
+  return true;
 }
 
 void TUpDown::SetPosition(Integer Value) {
@@ -709,14 +732,23 @@ void TUpDown::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CN_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->code == static_cast<UINT>(UDN_DELTAPOS)) Message.Result = CanChange() ? 0 : 1;
+      if (hdr->code == static_cast<UINT>(UDN_DELTAPOS)) {
+        // The step starts from what the associate shows now.
+        Integer typed;
+        if (AssociateValue(typed) && typed != WindowPosition()) {
+          position_ = typed;
+          ::SendMessageW(handle_, UDM_SETPOS32, 0, typed);
+          reinterpret_cast<NMUPDOWN*>(Message.LParam)->iPos = typed;
+        }
+        Message.Result = CanChange() ? 0 : 1;
+      }
       return;
     }
     case CN_HSCROLL:
     case CN_VSCROLL:
       if (LOWORD(Message.WParam) == SB_THUMBPOSITION) {
         Integer old = position_;
-        Integer p = Position();
+        Integer p = WindowPosition();
         UpdateAssociate();
         Click(p > old || (wrap_ && p == min_ && old == max_) ? btNext : btPrev);
       }

@@ -184,6 +184,8 @@ class TProgressBar : public TWinControl {
   void SetMin(Integer Value);
   Integer Max() const { return max_; }
   void SetMax(Integer Value);
+  // With an associate holding a number within the range, that number (as
+  // the system's buddy window does); otherwise the buttons' position.
   Integer Position();
   void SetPosition(Integer Value);
   Integer Step() const { return step_; }
@@ -218,6 +220,8 @@ class TTrackBar : public TWinControl {
   void SetMin(Integer Value);
   Integer Max() const { return max_; }
   void SetMax(Integer Value);
+  // With an associate holding a number within the range, that number (as
+  // the system's buddy window does); otherwise the buttons' position.
   Integer Position();
   void SetPosition(Integer Value);
   Integer Frequency() const { return frequency_; }
@@ -266,6 +270,8 @@ class TUpDown : public TWinControl {
   void SetMin(Integer Value);
   Integer Max() const { return max_; }
   void SetMax(Integer Value);
+  // With an associate holding a number within the range, that number (as
+  // the system's buddy window does); otherwise the buttons' position.
   Integer Position();
   void SetPosition(Integer Value);
   Integer Increment() const { return increment_; }
@@ -299,6 +305,9 @@ class TUpDown : public TWinControl {
 
  private:
   void UpdateAssociate();
+  Integer WindowPosition();
+  // The associate's text as a number within the range.
+  bool AssociateValue(Integer& Value) const;
   Integer min_ = 0, max_ = 100, position_ = 0, increment_ = 1;
   bool wrap_ = false, thousands_ = true, arrowKeys_ = true;
   TUDAlignButton alignButton_ = udRight;

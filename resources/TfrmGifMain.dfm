@@ -7,7 +7,6 @@ object frmGifMain: TfrmGifMain
   Color = clBtnFace
   Constraints.MinHeight = 441
   Constraints.MinWidth = 535
-  Font.Charset = DEFAULT_CHARSET
   Font.Color = clWindowText
   Font.Height = -11
   Font.Name = 'Tahoma'
@@ -22,7 +21,6 @@ object frmGifMain: TfrmGifMain
   OnDestroy = FormDestroy
   OnShow = FormShow
   PixelsPerInch = 96
-  TextHeight = 13
   object lvFiles: TRzListView
     Left = 6
     Top = 54
@@ -215,7 +213,6 @@ object frmGifMain: TfrmGifMain
     Anchors = [akLeft, akRight, akBottom]
     TabIndex = 0
     TabOrder = 2
-    FixedDimension = 19
     object tsPreview: TRzTabSheet
       Caption = 'Preview - Frame 1'
       object RzPanel1: TRzPanel
@@ -1103,6 +1100,5 @@ object frmGifMain: TfrmGifMain
         Item = miFrameDown
         Visible = True
       end>
-    UseOwnFont = False
   end
 end

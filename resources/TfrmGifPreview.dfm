@@ -8,7 +8,6 @@ object frmGifPreview: TfrmGifPreview
   ClientHeight = 100
   ClientWidth = 100
   Color = clBtnFace
-  Font.Charset = DEFAULT_CHARSET
   Font.Color = clWindowText
   Font.Height = -11
   Font.Name = 'Tahoma'

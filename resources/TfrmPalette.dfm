@@ -15,7 +15,6 @@ object frmPalette: TfrmPalette
   Scaled = False
   OnCloseQuery = FormCloseQuery
   OnCreate = FormCreate
-  OnDestroy = FormDestroy
   OnShow = FormShow
   PixelsPerInch = 96
   object lblCaption: TLabel

@@ -5,7 +5,7 @@ object frmPalettePrompt: TfrmPalettePrompt
   BorderStyle = bsDialog
   Caption = 'Palettes'
   ClientHeight = 217
-  ClientWidth = 340
+  ClientWidth = 400
   Color = clBtnFace
   Font.Color = clWindowText
   Font.Height = -11
@@ -17,7 +17,7 @@ object frmPalettePrompt: TfrmPalettePrompt
   object pgcPalettes: TRzPageControl
     Left = 8
     Top = 8
-    Width = 324
+    Width = 384
     Height = 168
     ActivePage = tabAnimation
     TabOrder = 0
@@ -130,7 +130,7 @@ object frmPalettePrompt: TfrmPalettePrompt
     TabOrder = 1
   end
   object btnOk: TRzButton
-    Left = 176
+    Left = 236
     Top = 184
     Width = 75
     Height = 25
@@ -140,7 +140,7 @@ object frmPalettePrompt: TfrmPalettePrompt
     OnClick = btnOkClick
   end
   object btnCancel: TRzButton
-    Left = 257
+    Left = 317
     Top = 184
     Width = 75
     Height = 25

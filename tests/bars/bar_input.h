@@ -2,10 +2,13 @@
 // so they pass the thread hooks as a person's input does.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <initializer_list>
 #include <vector>
 
+#include "bars/dxBar.h"
 #include "platform/Forms.h"
 #include "platform/Timer.h"
 #include "tests/support/ui.h"
@@ -107,6 +110,16 @@ inline bool Drag(TPoint From, std::vector<TPoint> Via, TPoint To, std::function<
   timer.SetEnabled(false);
   testui::PumpUntil([] { return false; }, 120);
   return done;
+}
+
+// The screen centre of an item's entry in a bar or menu window.
+inline TPoint EntryCenter(TCustomdxBarControl* W, TdxBarItem* I) {
+  for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
+    if (l->Item() == I)
+      return W->ClientToScreen(Point((l->ItemRect.Left + l->ItemRect.Right) / 2,
+                                     (l->ItemRect.Top + l->ItemRect.Bottom) / 2));
+  ADD_FAILURE() << "not shown: " << I->Name();
+  return Point(-1, -1);
 }
 
 inline void Activate(TForm* F) {

@@ -174,6 +174,32 @@ TEST(BarLayoutStorage, ChangedLayoutComesBackAfterTheFormIsMadeAgain) {
   ClearStores();
 }
 
+TEST(BarLayoutStorage, FreeingTheFormStoresTheLayoutWhereTheManagerAsks) {
+  const std::string designed = DesignedSnapshot();
+  for (const TStorageKind& kind : Kinds()) {
+    SCOPED_TRACE(kind.name);
+    ClearStores();
+    // A manager that stores nowhere leaves nothing behind.
+    {
+      TLayoutForm f("");
+      ChangeLayout(f);
+    }
+    EXPECT_EQ(Snapshot(TLayoutForm(kind.storage()).manager), designed);
+    // One that stores keeps the layout its form had when it was freed,
+    // the floating bar's place included, without being asked.
+    std::string changed;
+    {
+      TLayoutForm f(kind.storage());
+      ChangeLayout(f);
+      changed = Snapshot(f.manager);
+    }
+    TLayoutForm f(kind.storage());
+    EXPECT_EQ(Snapshot(f.manager), changed);
+    EXPECT_NE(changed, designed);
+  }
+  ClearStores();
+}
+
 TEST(BarLayoutStorage, RegistryValuesAndNoStaleKeysAfterABarIsDeleted) {
   ClearStores();
   {
@@ -348,6 +374,7 @@ TEST(BarLayoutStorage, FailedIniStoreKeepsTheStoredLayout) {
     CreateDirectoryA((ini + ".new").c_str(), nullptr);  // the new file cannot be written
     EXPECT_THROW(f.manager->StoreLayoutInIni(ini), Exception);
     RemoveDirectoryA((ini + ".new").c_str());
+    f.manager->SetStoreInIniFile(false);  // freeing the form would store the changed layout
   }
   EXPECT_EQ(ReadFile(ini), before);
   TLayoutForm f(InIni(ini));

@@ -97,14 +97,7 @@ struct TMainMenuForm {
   static std::string Sel(TCustomdxBarControl* W) {
     return W && W->SelectedControl() && W->SelectedControl()->Item() ? W->SelectedControl()->Item()->Name() : "-";
   }
-  TPoint Center(TCustomdxBarControl* W, TdxBarItem* I) {
-    for (TdxBarItemLink* l : W->ItemLinks()->ShownLinks())
-      if (l->Item() == I)
-        return W->ClientToScreen(Point((l->ItemRect.Left + l->ItemRect.Right) / 2,
-                                       (l->ItemRect.Top + l->ItemRect.Bottom) / 2));
-    ADD_FAILURE() << "not shown: " << I->Name();
-    return Point(-1, -1);
-  }
+  TPoint Center(TCustomdxBarControl* W, TdxBarItem* I) { return barinput::EntryCenter(W, I); }
   bool AllClosed() const {
     return !Menu(file) && !Menu(edit_) && !Menu(recent) && !ActiveBarControl() && !KeyboardMenuWindow(manager);
   }

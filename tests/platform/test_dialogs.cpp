@@ -59,6 +59,43 @@ TEST(Dialogs, OptionsAndResultBuffers) {
   EXPECT_EQ(open.FileName(), "C:\\anim\\\xc3\xa9t\xc3\xa9.gif");
 }
 
+// The replaceable file dialog sees the dialog as set up and its answer
+// becomes the result; no answer is a cancel that keeps the old names.
+TEST(Dialogs, FileDialogHookAnswersOpenAndSaveDialogs) {
+  std::vector<std::pair<std::string, bool>> asked;
+  std::vector<std::string> answer;
+  FileDialogFunc = [&](const TOpenDialog& D, bool Save) {
+    asked.push_back({D.Filter() + "@" + D.InitialDir(), Save});
+    return answer;
+  };
+  int shown = 0, closed = 0;
+  TOpenDialog open(nullptr);
+  open.OnShow = [&](TObject*) { ++shown; };
+  open.OnClose = [&](TObject*) { ++closed; };
+  open.SetFilter("GIF Image (*.gif)|*.gif");
+  open.SetInitialDir("C:\\pictures");
+  open.SetOptions(TOpenOptions{ofAllowMultiSelect});
+  answer = {"C:\\pictures\\a.gif", "C:\\pictures\\b.gif"};
+  EXPECT_TRUE(open.Execute());
+  EXPECT_EQ(open.FileName(), "C:\\pictures\\a.gif");
+  ASSERT_EQ(open.Files()->Count(), 2);
+  EXPECT_EQ(open.Files()->Strings(1), "C:\\pictures\\b.gif");
+  answer.clear();
+  EXPECT_FALSE(open.Execute());
+  EXPECT_EQ(open.FileName(), "C:\\pictures\\a.gif") << "a cancel keeps the last answer";
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(closed, 2);
+
+  TSaveDialog save(nullptr);
+  answer = {"D:\\out.gif"};
+  EXPECT_TRUE(save.Execute());
+  EXPECT_EQ(save.FileName(), "D:\\out.gif");
+  FileDialogFunc = nullptr;
+  const std::vector<std::pair<std::string, bool>> want = {
+      {"GIF Image (*.gif)|*.gif@C:\\pictures", false}, {"GIF Image (*.gif)|*.gif@C:\\pictures", false}, {"@", true}};
+  EXPECT_EQ(asked, want);
+}
+
 TEST(Dialogs, MessageDlgCaptionsIconsButtonsAndResult) {
   struct Case {
     TMsgDlgType Type;
