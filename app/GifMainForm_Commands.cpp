@@ -1,9 +1,11 @@
 // The file and frame commands of the main window: new, open, save, save as,
 // insert frames from files, remove, move up and down, select all.
+#include <algorithm>
 #include <memory>
 
 #include "app/FrameSizeForm.h"
 #include "app/GifMainForm.h"
+#include "app/HourglassCursor.h"
 #include "app/GifRoutines.h"
 #include "bars/dxBar.h"
 #include "controls/RzListVw.h"
@@ -21,15 +23,6 @@ constexpr const char* kInsertFilter =
     "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
     "GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
     "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|";
-
-// Shows the hourglass and brings the default cursor back, also after an error.
-class TCommandsHourglass {
- public:
-  TCommandsHourglass() { Screen->SetCursor(crHourGlass); }
-  ~TCommandsHourglass() { Screen->SetCursor(crDefault); }
-  TCommandsHourglass(const TCommandsHourglass&) = delete;
-  TCommandsHourglass& operator=(const TCommandsHourglass&) = delete;
-};
 
 // The count of frame 0's loop extension, or -1 when it has none.
 Integer LoopCountOnFirstFrame(TGIFImage* Document) {
@@ -210,7 +203,7 @@ void TfrmGifMain::InsertFrames() {
   lastFolder = ExtractFilePath(dlgOpen2->FileName());
   StopPlayback(true);
   {
-    TCommandsHourglass hourglass;
+    THourglassCursor hourglass;
     auto work = std::make_unique<TBitmap>();
     TStrings* files = dlgOpen2->Files();
     for (Integer f = 0; f < files->Count(); ++f) {

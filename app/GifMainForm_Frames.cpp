@@ -4,6 +4,7 @@
 
 #include "app/AppStringUtils.h"
 #include "app/GifMainForm.h"
+#include "app/HourglassCursor.h"
 #include "app/GifRoutines.h"
 #include "app/Palette.h"
 #include "bars/dxBar.h"
@@ -30,15 +31,6 @@ class TGuardScope {
 
  private:
   bool& flag_;
-};
-
-// Shows the hourglass and brings the default cursor back, also after an error.
-class TFramesHourglass {
- public:
-  TFramesHourglass() { Screen->SetCursor(crHourGlass); }
-  ~TFramesHourglass() { Screen->SetCursor(crDefault); }
-  TFramesHourglass(const TFramesHourglass&) = delete;
-  TFramesHourglass& operator=(const TFramesHourglass&) = delete;
 };
 
 // The delay field holds 16 bits; seconds are taken as hundredths, truncated.
@@ -180,34 +172,36 @@ void TfrmGifMain::lvFilesDblClick(TObject*) {
 
 // --- Property edits -------------------------------------------------------------
 
+namespace {
+
+// A frame edit: stops playback, changes every selected frame, marks the
+// document modified, refreshes the preview and restarts playback when it ran.
+template <class Edit>
+void EditSelectedFrames(TfrmGifMain* Form, Edit Change) {
+  const bool wasPlaying = Form->playing;
+  Form->StopPlayback(true);
+  Form->modified = true;
+  TListItems* items = Form->lvFiles->Items();
+  for (Integer i = 0; i < items->Count() && i < Form->document->Frames()->ItemCount(); ++i)
+    if (items->Item(i)->Selected()) Change(Form->document->Frames()->FrameAt(i));
+  Form->RefreshPreviewWindow();
+  if (wasPlaying) Form->StartPlayback();
+}
+
+}  // namespace
+
 void TfrmGifMain::spinDelayChange(TObject*) {
   if (delayGuard) return;
-  const bool wasPlaying = playing;
-  StopPlayback(true);
-  modified = true;
   const Integer delay = DelayFromSeconds(spinDelay->Value());
-  for (Integer i = 0; i < lvFiles->Items()->Count(); ++i) {
-    if (!lvFiles->Items()->Item(i)->Selected() || i >= document->Frames()->ItemCount()) continue;
-    EnsureGraphicControl(document->Frames()->FrameAt(i), delay);
-  }
-  RefreshPreviewWindow();
-  if (wasPlaying) StartPlayback();
+  EditSelectedFrames(this, [delay](TGIFSubImage* Frame) { EnsureGraphicControl(Frame, delay); });
 }
 
 void TfrmGifMain::cboDisposalChange(TObject*) {
   if (disposalGuard) return;
-  const bool wasPlaying = playing;
-  StopPlayback(true);
-  modified = true;
   const Integer disposal = cboDisposal->ItemIndex();
-  if (disposal >= 0 && disposal <= 3) {
-    for (Integer i = 0; i < lvFiles->Items()->Count(); ++i) {
-      if (!lvFiles->Items()->Item(i)->Selected() || i >= document->Frames()->ItemCount()) continue;
-      SetFrameDisposal(document->Frames()->FrameAt(i), disposal);
-    }
-  }
-  RefreshPreviewWindow();
-  if (wasPlaying) StartPlayback();
+  EditSelectedFrames(this, [disposal](TGIFSubImage* Frame) {
+    if (disposal >= 0 && disposal <= 3) SetFrameDisposal(Frame, disposal);
+  });
 }
 
 void TfrmGifMain::optLoopForeverClick(TObject*) {
@@ -263,7 +257,7 @@ void TfrmGifMain::PickGlobalTransparentColor() {
   if (lvFiles->Items()->Count() == 0) return;
   const bool wasPlaying = playing;
   {
-    TFramesHourglass hourglass;
+    THourglassCursor hourglass;
     std::unique_ptr<TfrmPalette> dialog = std::make_unique<TfrmPalette>(this, pmPickColor, document.get());
     dialog->FrameIndex = 0;
     dialog->SelectedIndex = shpTransColor->Tag();
@@ -307,7 +301,7 @@ void TfrmGifMain::PickFrameTransparentColor() {
   const Integer index = item->Index();
   const bool wasPlaying = playing;
   {
-    TFramesHourglass hourglass;
+    THourglassCursor hourglass;
     std::unique_ptr<TfrmPalette> dialog = std::make_unique<TfrmPalette>(this, pmPickColor, document.get());
     dialog->FrameIndex = index;
     // A picked colour that is not in the frame's map (index -1) names no
