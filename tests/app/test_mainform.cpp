@@ -416,4 +416,35 @@ TEST(MainWindowClose, ThePromptAsksOnlyForUnsavedChangesAndCancelKeepsTheWindow)
   }
 }
 
+// Yes saves first (untitled: through the save dialog); the window closes only
+// when the file was written.
+TEST(MainWindowClose, YesClosesOnlyAfterTheSaveWentThrough) {
+  wchar_t dir[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, dir);
+  const std::string path = WideToUtf8(dir) + "\\mainform_close_save.gif";
+  for (bool chosen : {false, true}) {
+    SCOPED_TRACE(chosen ? "a file chosen" : "the save dialog cancelled");
+    ::DeleteFileW(Utf8ToWide(path).c_str());
+    TMainWindow w;
+    w.OpenDocument(2);
+    w.form->modified = true;
+    w.boxAnswers = {IDYES};
+    if (chosen) w.fileAnswers.push_back({path});
+    PostMessageW(w.form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    barinput::Settle(150);
+    ASSERT_EQ(w.files.size(), 1u);
+    EXPECT_TRUE(w.files[0].Save);
+    EXPECT_EQ(w.files[0].Filter, "Gif Files (*.gif)|*.gif");
+    EXPECT_EQ(!w.form->Visible(), chosen);
+    EXPECT_EQ(w.form->modified, !chosen);
+    EXPECT_EQ(FileExists(path), chosen);
+    if (chosen) {
+      TGIFImage saved;
+      TFileStream in(path, fmOpenRead);
+      saved.LoadFromStream(&in);
+      EXPECT_EQ(saved.Frames()->ItemCount(), 2);
+    }
+  }
+}
+
 }  // namespace
