@@ -23,6 +23,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Dialogs.h"
 #include "platform/ExtCtrls.h"
+#include "platform/Graphics.h"
 #include "platform/Menus.h"
 #include "platform/StdCtrls.h"
 #include "platform/SysUtils.h"
@@ -63,6 +64,27 @@ const TMainCommandRow kMainCommandRows[] = {
     {cmdHelpContents, &TfrmGifMain::miHelpContents, VK_F1},
     {cmdAbout, &TfrmGifMain::miAbout, 0},
 };
+
+// The bar manager fires a shortcut before the focused control sees its key.
+// A plain key (no Ctrl or Alt) that an edit box acts on by its key-down
+// alone -- Del, the caret keys -- held right now while an edit box of the
+// window has the focus was typed into that box: hand it on and report true,
+// so the command does not run (Del in the delay box removed frames).
+bool PassKeyToFocusedEdit(HWND Window, TShortCut Keys) {
+  const Word vk = static_cast<Word>(Keys & 0xFF);
+  switch (vk) {
+    case VK_DELETE: case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: break;
+    default: return false;
+  }
+  if ((Keys & (scCtrl | scAlt)) != 0 || (::GetAsyncKeyState(vk) & 0x8000) == 0) return false;
+  HWND focus = ::GetFocus();
+  if (!focus || !Window || !::IsChild(Window, focus)) return false;
+  if ((::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) == 0) return false;
+  // These keys sit on the extended part of the keyboard.
+  const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  ::SendMessageW(focus, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16) | (1u << 24)));
+  return true;
+}
 
 void EnableMainItem(TdxBarButton* Item, bool Value) {
   if (Item) Item->SetEnabled(Value);
@@ -129,8 +151,20 @@ void TfrmGifMain::FormClose(TObject*, TCloseAction&) {
 
 void TfrmGifMain::FormDestroy(TObject*) {}
 
+void GiveProgramIcon(TCustomForm* Form) {
+  auto handle = static_cast<HICON>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  if (!handle) return;
+  // The form keeps it across a new window handle.
+  TIcon icon;
+  icon.SetHandle(handle);
+  Form->SetIcon(&icon);
+}
+
 void TfrmGifMain::MenuItemClick(TObject* Sender) {
-  if (auto* item = dynamic_cast<TdxBarItem*>(Sender)) ExecuteCommand(static_cast<Integer>(item->Tag()));
+  auto* item = dynamic_cast<TdxBarItem*>(Sender);
+  if (!item || PassKeyToFocusedEdit(HandleAllocated() ? Handle() : nullptr, item->ShortCut())) return;
+  ExecuteCommand(static_cast<Integer>(item->Tag()));
 }
 
 void TfrmGifMain::ExecuteCommand(Integer Command) {

@@ -229,4 +229,8 @@ class TfrmGifMain : public TForm {
 };
 
 // Enters the main window's class, fields and handlers for the form reader.
+// Gives the form the program's icon (the MAINICON resource of the program)
+// for its caption and the task list; a program without one leaves it as is.
+void GiveProgramIcon(TCustomForm* Form);
+
 void RegisterGifMainFormClasses();

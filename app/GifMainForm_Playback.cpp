@@ -95,6 +95,7 @@ bool TfrmGifMain::TogglePreviewForm() {
     return false;
   }
   frmGifPreview = CreateForm<TfrmGifPreview>(Application);
+  GiveProgramIcon(frmGifPreview);
   frmGifPreview->Show();
   return true;
 }

@@ -247,6 +247,40 @@ TEST_F(FrameCommands, RemovingTheFirstFrameKeepsTheLoopCount) {
   EXPECT_EQ(FrameColor(0), FrameColors(1)[0]);
 }
 
+// Del is Remove Frame's shortcut, but typed in an edit box of the window it
+// is the box's key: it erases there and no frame goes; with the list focused
+// it removes the selected frame.
+TEST_F(FrameCommands, DelInAnEditBoxErasesThereAndRemovesNoFrame) {
+  OpenThroughDialog(MakeGif("edits.gif", 3));
+  ASSERT_EQ(ItemCount(), 3);
+  ClickControl(win->optLoopSpecified, 6);
+  ClickItem(1);
+  struct Case {
+    const char* Name;
+    TRzSpinEdit* Edit;
+    bool Typed;  // the play times box takes no typing: Del leaves it as it is
+  } cases[] = {{"spinDelay", win->spinDelay, true}, {"spinPlayTimes", win->spinPlayTimes, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ClickControl(c.Edit, 6);
+    ASSERT_EQ(::GetFocus(), c.Edit->Handle());
+    const std::string before = c.Edit->Text();
+    ASSERT_GE(before.size(), 1u);
+    barinput::Tap(VK_HOME);
+    barinput::Tap(VK_DELETE);
+    Settle();
+    EXPECT_EQ(c.Edit->Text(), c.Typed ? before.substr(1) : before);
+    EXPECT_EQ(ItemCount(), 3);
+    EXPECT_EQ(FrameCount(), 3);
+    EXPECT_TRUE(boxes.empty());
+  }
+  // The same key with the list focused is the command again.
+  ClickItem(1);
+  Keys({}, VK_DELETE);
+  EXPECT_EQ(ItemCount(), 2);
+  EXPECT_EQ(FrameCount(), 2);
+}
+
 TEST_F(FrameCommands, MovingSwapsFramesAndItemsWhileTheNumbersStay) {
   OpenThroughDialog(MakeGif("moves.gif", 3, 40, 30, 4));
   ASSERT_EQ(ItemCount(), 3);

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "app/GifPreviewForm.h"
 #include "app/GifRoutines.h"
@@ -261,6 +262,42 @@ TEST(PreviewWindow, FollowsEveryCommandAndComesBackNewAfterClosing) {
   EXPECT_EQ(f->ImageGIF->Picture()->Graphic(), nullptr);
   EXPECT_EQ(frmGifPreview, nullptr);
   EXPECT_EQ(f->imgPreview->Picture()->Graphic(), nullptr);
+}
+
+// The picture an icon draws, 32 x 32 on white.
+std::vector<COLORREF> IconPixels(HICON Icon) {
+  TBitmap b;
+  b.SetPixelFormat(pf24bit);
+  b.SetSize(32, 32);
+  b.Canvas()->Brush()->SetColor(clWhite);
+  b.Canvas()->FillRect(TRect{0, 0, 32, 32});
+  ::DrawIconEx(b.Canvas()->Handle(), 0, 0, Icon, 32, 32, 0, nullptr, DI_NORMAL);
+  std::vector<COLORREF> out;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) out.push_back(::GetPixel(b.Canvas()->Handle(), x, y));
+  return out;
+}
+
+TEST(PreviewWindow, ShowsTheProgramsIcon) {
+  TMainWindow w;
+  w.OpenDocument(2);
+  GiveProgramIcon(w.form);  // as the program does for its main window
+  w.form->ExecuteCommand(cmdTogglePreview);
+  ASSERT_NE(frmGifPreview, nullptr);
+  barinput::Settle();
+  auto shown = reinterpret_cast<HICON>(::SendMessageW(frmGifPreview->Handle(), WM_GETICON, ICON_BIG, 0));
+  ASSERT_NE(shown, nullptr) << "no icon of its own: the caption shows the system's default";
+  HICON program = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 32, 32, 0));
+  ASSERT_NE(program, nullptr);
+  const std::vector<COLORREF> expected = IconPixels(program);
+  EXPECT_EQ(IconPixels(shown), expected);
+  EXPECT_NE(IconPixels(::LoadIconW(nullptr, IDI_APPLICATION)), expected) << "the comparison tells icons apart";
+  auto mainShown = reinterpret_cast<HICON>(::SendMessageW(w.form->Handle(), WM_GETICON, ICON_BIG, 0));
+  ASSERT_NE(mainShown, nullptr);
+  EXPECT_EQ(IconPixels(mainShown), expected);
+  ::DestroyIcon(program);
+  frmGifPreview->Close();
+  testui::PumpUntil([] { return frmGifPreview == nullptr; }, 2000);
 }
 
 // A window freed while both copies play (no close first) stops their
