@@ -47,6 +47,20 @@ TEST(Program, CarriesItsIconManifestAndForms) {
   ::FreeLibrary(m);
 }
 
+// F1 opens help\index.html beside the program: the build puts it there.
+TEST(Program, HasItsHelpPageBesideIt) {
+  std::wstring page = ProgramPath();
+  page.erase(page.find_last_of(L'\\') + 1);
+  page += L"help\\index.html";
+  HANDLE f = ::CreateFileW(page.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  char head[512] = {};
+  DWORD read = 0;
+  ::ReadFile(f, head, sizeof(head) - 1, &read, nullptr);
+  ::CloseHandle(f);
+  EXPECT_NE(std::string(head, read).find("<title>Larkspire GIF Fluxmere Help</title>"), std::string::npos);
+}
+
 struct TFound {
   DWORD Process;
   HWND Window = nullptr;
