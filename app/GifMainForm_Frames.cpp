@@ -65,10 +65,15 @@ std::string TfrmGifMain::FrameCaption(const std::string& OldCaption, Integer Fra
 }
 
 std::string TfrmGifMain::FrameSizeText(Integer Index) {
+  // A frame renders at its own width and height, so the size is read from the
+  // frame instead of rendering every frame of a large document. A frame that
+  // cannot be rendered shows no size: one without pixels, or one without a
+  // colour table to render with (its palette raises, as its rendering would).
   try {
     TGIFSubImage* frame = document->Frames()->FrameAt(Index);
-    TBitmap* bitmap = frame->RenderedBitmap();
-    return IntToStr(bitmap->Width()) + " x " + IntToStr(bitmap->Height());
+    if (frame->IsEmpty()) return "Unknown";
+    frame->PaletteHandle();
+    return IntToStr(frame->Width()) + " x " + IntToStr(frame->Height());
   } catch (...) {
     return "Unknown";
   }

@@ -27,7 +27,26 @@ const char* const kRoutineLoadError =
     "Error loading %s! GIF Fluxmere does not support the file type or it is a corrupted file.";
 const char* const kRoutineSaveError = "Error saving file! Unable to save %s to disk.";
 
+const char* const kRoutineNotFound = "The file was not found.";
+const char* const kRoutineReadOnly = "The file is read-only.";
+
 void RoutineWarning(const std::string& Text) { MessageDlg(Text, mtWarning, TMsgDlgButtons{mbOK}, 0); }
+
+// The editor's fixed text, then a blank line and what went wrong, when known.
+void RoutineWarning(const std::string& Text, const std::string& Cause) {
+  RoutineWarning(Cause.empty() ? Text : Text + "\n\n" + Cause);
+}
+
+// The message of the exception being handled; empty for one that carries none.
+std::string RoutineCurrentCause() {
+  try {
+    throw;
+  } catch (const std::exception& E) {
+    return E.what();
+  } catch (...) {
+    return std::string();
+  }
+}
 
 // The hourglass while a routine works; the default cursor afterwards, also
 // when the routine leaves by an exception.
@@ -56,27 +75,59 @@ void RoutineFillWebPalette(TGIFColorMap* Map) {
   ::DeleteObject(palette);
 }
 
+// A file stream that keeps the system's error code of a failed write, which
+// the stream's own exception does not carry (a full disk, a lost share).
+class TRoutineSaveStream : public TFileStream {
+ public:
+  using TFileStream::TFileStream;
+  Integer Write(const void* Buffer, Integer Count) override {
+    const Integer written = TFileStream::Write(Buffer, Count);
+    if (written != Count && WriteError == 0) WriteError = ::GetLastError();
+    return written;
+  }
+  DWORD WriteError = 0;
+};
+
 // Writes Document to a new file beside File and puts it in File's place once
-// it is complete, so a failed write never costs the user the old file.
-bool RoutineWriteReplacing(TGIFImage* Document, const std::string& File) {
+// it is complete, so a failed write never costs the user the old file. On
+// failure Cause says why.
+bool RoutineWriteReplacing(TGIFImage* Document, const std::string& File, std::string& Cause) {
   const std::wstring target = Utf8ToWide(File);
   DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    Cause = SysErrorMessage(ERROR_ACCESS_DENIED);
     return false;
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    Cause = kRoutineReadOnly;
+    return false;
+  }
   std::string folder = ExtractFilePath(File);
   if (folder.empty()) folder = ".\\";
   wchar_t temp[MAX_PATH];
-  if (::GetTempFileNameW(Utf8ToWide(folder).c_str(), L"~gf", 0, temp) == 0) return false;
+  if (::GetTempFileNameW(Utf8ToWide(folder).c_str(), L"~gf", 0, temp) == 0) {
+    Cause = SysErrorMessage(::GetLastError());
+    return false;
+  }
   bool written = false;
   try {
-    TFileStream stream(WideToUtf8(temp), fmCreate);
-    Document->SaveToStream(&stream);
+    TRoutineSaveStream stream(WideToUtf8(temp), fmCreate);
+    try {
+      Document->SaveToStream(&stream);
+    } catch (...) {
+      Cause = stream.WriteError != 0 ? SysErrorMessage(stream.WriteError) : RoutineCurrentCause();
+      throw;
+    }
     written = ::FlushFileBuffers(stream.Handle()) != 0;
+    if (!written) Cause = SysErrorMessage(::GetLastError());
   } catch (...) {
+    if (Cause.empty()) Cause = RoutineCurrentCause();
     written = false;
   }
-  if (written && ::MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (written) {
+    if (::MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    Cause = SysErrorMessage(::GetLastError());
+  }
   ::DeleteFileW(temp);
   return false;
 }
@@ -95,7 +146,7 @@ Integer FileTypeFromExtension(const std::string& FileName) {
 
 Integer LoadImageAsBitmap(const std::string& File, TBitmap* Bitmap, Integer Type, bool WholeImage) {
   if (!FileExists(File)) {
-    RoutineWarning(Format(kRoutineLoadError, {File}));
+    RoutineWarning(Format(kRoutineLoadError, {File}), kRoutineNotFound);
     return -1;
   }
   if (Type == gftGif) {
@@ -144,29 +195,34 @@ Integer LoadImageAsBitmap(const std::string& File, TBitmap* Bitmap, Integer Type
 bool LoadGifFile(TGIFImage* Document, const std::string& File) {
   TRoutineHourglass hourglass;
   bool ok = false;
+  std::string cause = kRoutineNotFound;
   if (FileExists(File)) {
     try {
       Document->LoadFromFile(File);
       ok = true;
     } catch (...) {
+      cause = RoutineCurrentCause();
       ::MessageBeep(0);
     }
   }
-  if (!ok) RoutineWarning(Format(kRoutineLoadError, {File}));
+  if (!ok) RoutineWarning(Format(kRoutineLoadError, {File}), cause);
   return ok;
 }
 
 bool SaveGifFile(TGIFImage* Document, const std::string& File, bool SaveModeTidy, bool Force) {
   bool ok = false;
+  std::string cause = kRoutineNotFound;
   if (Force || FileExists(File)) {
+    cause.clear();
     try {
       PrepareGifForOutput(Document, !SaveModeTidy, 0);
-      ok = RoutineWriteReplacing(Document, File);
+      ok = RoutineWriteReplacing(Document, File, cause);
     } catch (...) {
+      cause = RoutineCurrentCause();
       ok = false;
     }
   }
-  if (!ok) RoutineWarning(Format(kRoutineSaveError, {File}));
+  if (!ok) RoutineWarning(Format(kRoutineSaveError, {File}), cause);
   return ok;
 }
 

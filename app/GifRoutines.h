@@ -65,19 +65,22 @@ Integer FileTypeFromExtension(const std::string& FileName);
 // Loads File into Bitmap by Type (a FileTypeFromExtension value); 0 on
 // success, -1 on failure. A GIF gives its composite picture when WholeImage is
 // set or it does not hold several non-empty frames, else leaves Bitmap as it
-// was. A missing file, an unrecognised type and a GIF that fails to load are
-// reported with a message; the other failures are silent.
+// was. A missing file (as LoadGifFile does), an unrecognised type and a GIF
+// that fails to load are reported with a message; the other failures are silent.
 Integer LoadImageAsBitmap(const std::string& File, TBitmap* Bitmap, Integer Type, bool WholeImage);
 // Loads File into Document under the hourglass cursor; a missing or unreadable
-// file beeps, shows "Error loading %s! ..." and gives false. A failed load
-// leaves Document as it was.
+// file beeps, shows "Error loading %s! ..." followed by a blank line and the
+// cause (the file was not found, or the reader's or the system's message) and
+// gives false. A failed load leaves Document as it was.
 bool LoadGifFile(TGIFImage* Document, const std::string& File);
 // Tidies Document (PrepareGifForOutput: save mode when SaveModeTidy, else
 // play mode; loop count 0) and writes it to File, only when Force is set or
 // File exists already. The new content is written to a temporary file in the
 // same folder, which replaces File only once it is complete; on any failure
 // File is left as it was, the partial file is deleted, "Error saving file!
-// Unable to save %s to disk." is shown and the result is false.
+// Unable to save %s to disk." is shown followed by a blank line and the cause
+// (the writer's message, the system's message for the failing file call, or
+// that the file is read-only or was not found) and the result is false.
 bool SaveGifFile(TGIFImage* Document, const std::string& File, bool SaveModeTidy, bool Force);
 // The number of bytes Document takes written as a GIF stream.
 Int64 EncodedSize(TGIFImage* Document);

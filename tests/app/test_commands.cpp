@@ -160,7 +160,8 @@ TEST_F(FrameCommands, FilesOutsideTheTypeTableAreRefusedAndTheNextOnesFollow) {
   EXPECT_EQ(texts[0], "photo.jpeg is an unrecognized file type!");
   EXPECT_EQ(texts[1], "drawing.emf is an unrecognized file type!");
   EXPECT_EQ(texts[2], "Error loading " + bad +
-                          "! GIF Fluxmere does not support the file type or it is a corrupted file.");
+                          "! GIF Fluxmere does not support the file type or it is a corrupted file.\n\n"
+                          "Invalid GIF signature");
 }
 
 TEST_F(FrameCommands, AMultiFrameGifIntoAnEmptyWindowBecomesTheDocument) {
@@ -394,16 +395,18 @@ TEST_F(FrameCommands, ABadFileKeepsTheCurrentDocument) {
   struct Case {
     const char* Name;
     std::function<std::string()> Make;  // the path to open
-    const char* Message;                  // a text the messages hold
+    std::string Message;                  // a text the messages hold
   } cases[] = {
       {"truncated GIF", [&] { mainwin::WriteBytes(PathOf("cut.gif"), full.substr(0, full.size() / 2));
                               return PathOf("cut.gif"); }, "The file is incomplete"},
       {"not a GIF", [&] { mainwin::WriteBytes(PathOf("text.gif"), "This is a text file, not a picture.\r\n");
-                          return PathOf("text.gif"); }, "Error loading"},
+                          return PathOf("text.gif"); }, "corrupted file.\n\nInvalid GIF signature"},
       {"empty file", [&] { mainwin::WriteBytes(PathOf("empty.gif"), "");
-                           return PathOf("empty.gif"); }, "Error loading"},
+                           return PathOf("empty.gif"); }, "corrupted file.\n\nPremature end of data"},
       {"missing file", [&] { return PathOf("nowhere.gif"); }, "could not be found"},
-      {"unreadable file", [&] { return PathOf("locked.gif"); }, "Error loading"},
+      {"unreadable file", [&] { return PathOf("locked.gif"); },
+       "corrupted file.\n\nCannot open file \"" + PathOf("locked.gif") + "\". " +
+           SysErrorMessage(ERROR_SHARING_VIOLATION)},
   };
   OpenThroughDialog(good);
   ASSERT_EQ(ItemCount(), 3);
@@ -425,8 +428,12 @@ TEST_F(FrameCommands, ABadFileKeepsTheCurrentDocument) {
     ASSERT_GE(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].Caption, "Confirm");
     bool clear = false;
-    for (size_t i = 1; i < boxes.size(); ++i) clear = clear || boxes[i].Text.find(c.Message) != std::string::npos;
-    EXPECT_TRUE(clear);
+    std::string shown;
+    for (size_t i = 1; i < boxes.size(); ++i) {
+      clear = clear || boxes[i].Text.find(c.Message) != std::string::npos;
+      shown += "[" + boxes[i].Text + "]";
+    }
+    EXPECT_TRUE(clear) << shown;
     EXPECT_EQ(FrameCount(), 3);
     EXPECT_EQ(Captions(), captions);
     for (Integer i = 0; i < 3; ++i) EXPECT_EQ(FrameColor(i), FrameColors(i)[0]) << i;

@@ -73,6 +73,63 @@ TEST_F(FrameList, OpeningListsEveryFrameWithItsSizeAndShowsTheFirst) {
   EXPECT_FALSE(win->modified);
 }
 
+// One image block of a GIF written byte by byte, every pixel 0: with or
+// without a two-colour table of its own. The codes are 3 bits wide, a clear
+// code before each pixel keeps them so.
+std::string FrameListRawImage(Integer W, Integer H, bool OwnTable) {
+  std::string out = {'\x2C', 0, 0, 0, 0, char(W), char(W >> 8), char(H), char(H >> 8), char(OwnTable ? 0x80 : 0)};
+  if (OwnTable) out += std::string("\xFF\x00\x00\x00\x00\xFF", 6);
+  std::string data;
+  unsigned bits = 0, count = 0;
+  auto put = [&](unsigned Code) {
+    bits |= Code << count;
+    for (count += 3; count >= 8; count -= 8, bits >>= 8) data += char(bits & 0xFF);
+  };
+  for (Integer i = 0; i < W * H; ++i) {
+    put(4);
+    put(0);
+  }
+  put(5);
+  if (count > 0) data += char(bits & 0xFF);
+  out += '\x02';
+  for (size_t at = 0; at < data.size(); at += 255) {
+    const std::string block = data.substr(at, 255);
+    out += char(block.size()) + block;
+  }
+  return out + '\0';
+}
+
+TEST_F(FrameList, AFrameThatCannotBeRenderedShowsAnUnknownSize) {
+  // A logical screen of 0 x 0 leaves a 0 x 0 frame without pixels (kept for
+  // its control block); a frame without any colour table is read with a grey
+  // ramp of its own and shows.
+  const std::string header = std::string("GIF89a\0\0\0\0\0\0\0", 13);
+  const std::string control = std::string("\x21\xF9\x04\x00\x0A\x00\x00\x00", 8);
+  mainwin::WriteBytes(PathOf("raw.gif"), header + control + FrameListRawImage(0, 0, false) +
+                                             FrameListRawImage(5, 3, true) + FrameListRawImage(4, 2, false) + ";");
+  OpenThroughDialog(PathOf("raw.gif"));
+  ASSERT_EQ(ItemCount(), 3);
+  EXPECT_EQ(SizeOf(0), "Unknown");
+  EXPECT_EQ(SizeOf(1), "5 x 3");
+  EXPECT_EQ(SizeOf(2), "4 x 2");
+  EXPECT_EQ(CaptionOf(0), "Frame 1 - raw.gif");
+  ClickItem(2);
+  EXPECT_EQ(win->imgPreview->Picture()->Width(), 4);
+
+  // Without the ramp no frame has colours to render with: rendering raises,
+  // and the list shows no size for it.
+  TGIFSubImage* grey = win->document->Frames()->FrameAt(2);
+  grey->ColorMap()->Clear();
+  grey->FreeBitmap();
+  grey->SetPaletteHandle(nullptr);
+  win->document->SetPaletteHandle(nullptr);
+  EXPECT_THROW(grey->RenderedBitmap(), Exception);
+  win->RebuildFrameList();
+  ASSERT_EQ(ItemCount(), 3);
+  EXPECT_EQ(SizeOf(1), "5 x 3");
+  EXPECT_EQ(SizeOf(2), "Unknown");
+}
+
 TEST_F(FrameList, SelectingAFrameShowsItsDelayDisposalAndPicture) {
   OpenThroughDialog(MakeMixedGif());
   ASSERT_EQ(ItemCount(), 4);

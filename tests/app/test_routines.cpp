@@ -28,6 +28,8 @@ const std::string RoutinesLoadError(const std::string& Path) {
   return "Error loading " + Path + "! GIF Fluxmere does not support the file type or it is a corrupted file.";
 }
 const std::string RoutinesSaveError(const std::string& Path) { return "Error saving file! Unable to save " + Path + " to disk."; }
+// A message with its cause: the fixed text, a blank line, the cause.
+const std::string RoutinesWithCause(const std::string& Text, const std::string& Cause) { return Text + "\n\n" + Cause; }
 
 // The settings key emptied before and after a test.
 struct TRoutinesCleanSettings {
@@ -452,7 +454,7 @@ TEST(RoutinesPrepare, GlobalMapAndPlayBackground) {
 }
 
 // ---------------------------------------------------------------------------
-TEST(RoutinesLoadSave, LoadGifFileReportsAndKeepsTheDocument) {
+TEST(RoutinesLoadSave, LoadGifFileReportsTheCauseAndKeepsTheDocument) {
   TScratchFolder folder("load");
   TGIFImage doc;
   AddSolidFrame(&doc, 5, 5, clRed);
@@ -463,19 +465,48 @@ TEST(RoutinesLoadSave, LoadGifFileReportsAndKeepsTheDocument) {
   routinestest::WriteBytes(damaged, routinestest::ReadBytes(good).substr(0, 20));
   const std::string notGif = folder / "text.gif";
   routinestest::WriteBytes(notGif, "this is no picture at all");
+  const std::string empty = folder / "empty.gif";
+  routinestest::WriteBytes(empty, "");
   const std::string missing = folder / "missing.gif";
+  // Held open by another without sharing: no reader may open it, even as root.
+  const std::string locked = folder / "locked.gif";
+  routinestest::WriteBytes(locked, routinestest::ReadBytes(good));
+  HANDLE holder = ::CreateFileW(Utf8ToWide(locked).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
-  for (const std::string& bad : {damaged, notGif, missing}) {
+  // The reader's own words for each; the message must carry them after the fixed text.
+  std::string truncatedCause, notGifCause, emptyCause, lockedCause;
+  for (auto [file, cause] : {std::pair{damaged, &truncatedCause}, std::pair{notGif, &notGifCause},
+                             std::pair{empty, &emptyCause}, std::pair{locked, &lockedCause}}) {
+    try {
+      TGIFImage probe;
+      probe.LoadFromFile(file);
+    } catch (const Exception& E) {
+      *cause = E.Message();
+    }
+    EXPECT_FALSE(cause->empty()) << file << " loads without an error";
+  }
+  EXPECT_EQ(lockedCause, "Cannot open file \"" + locked + "\". " + SysErrorMessage(ERROR_SHARING_VIOLATION));
+
+  struct {
+    std::string file, cause;
+  } cases[] = {
+      {damaged, truncatedCause}, {notGif, notGifCause},   {empty, emptyCause},
+      {missing, "The file was not found."}, {locked, lockedCause},
+  };
+  for (const auto& c : cases) {
     TGIFImage target;
     AddSolidFrame(&target, 3, 3, clLime);
     TMessageLog log;
-    EXPECT_FALSE(LoadGifFile(&target, bad)) << bad;
-    ASSERT_EQ(log.Boxes.size(), 1u) << bad;
-    EXPECT_EQ(log.Boxes[0].Text, RoutinesLoadError(bad));
+    EXPECT_FALSE(LoadGifFile(&target, c.file)) << c.file;
+    ASSERT_EQ(log.Boxes.size(), 1u) << c.file;
+    EXPECT_EQ(log.Boxes[0].Text, RoutinesWithCause(RoutinesLoadError(c.file), c.cause));
     EXPECT_EQ(log.Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
-    ASSERT_EQ(target.Frames()->ItemCount(), 1) << bad;
-    EXPECT_EQ(FrameColorAt(&target, 0), static_cast<TColor>(clLime)) << bad;
+    ASSERT_EQ(target.Frames()->ItemCount(), 1) << c.file;
+    EXPECT_EQ(FrameColorAt(&target, 0), static_cast<TColor>(clLime)) << c.file;
   }
+  ::CloseHandle(holder);
   TGIFImage loaded;
   TMessageLog log;
   EXPECT_TRUE(LoadGifFile(&loaded, good));
@@ -509,7 +540,8 @@ TEST(RoutinesLoadSave, LoadImageAsBitmapByType) {
     Integer width;        // of the bitmap afterwards (3: left as it was)
     TColor color;
   } cases[] = {
-      {folder / "gone.bmp", false, -1, RoutinesLoadError(folder / "gone.bmp"), 3, clWhite},
+      {folder / "gone.bmp", false, -1, RoutinesWithCause(RoutinesLoadError(folder / "gone.bmp"), "The file was not found."),
+       3, clWhite},
       {unknown, false, -1, "notes.xyz is an unrecognized file type!", 3, clWhite},
       {bmp, false, 0, "", 7, clRed},
       {badBmp, false, -1, "", 3, clWhite},
@@ -580,7 +612,7 @@ TEST(RoutinesLoadSave, SaveWritesOnlyWhereAllowedAndRoundTrips) {
   {
     TMessageLog log;
     EXPECT_FALSE(SaveGifFile(&doc, target, true, false));  // missing and not forced
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesSaveError(target)});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesWithCause(RoutinesSaveError(target), "The file was not found.")});
     EXPECT_FALSE(FileExists(target));
   }
   {
@@ -615,7 +647,7 @@ class TRoutinesBrokenWriteGif : public TGIFImage {
   }
 };
 
-TEST(RoutinesLoadSave, FailedSaveLeavesTheOldFile) {
+TEST(RoutinesLoadSave, FailedSaveLeavesTheOldFileAndSaysWhy) {
   TScratchFolder folder("fail");
   TGIFImage doc;
   AddSolidFrame(&doc, 8, 6, clRed);
@@ -624,16 +656,23 @@ TEST(RoutinesLoadSave, FailedSaveLeavesTheOldFile) {
   const std::string readOnly = folder / "locked.gif";
   routinestest::WriteBytes(readOnly, "a read-only file");
   ::SetFileAttributesW(Utf8ToWide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  // Held open by another without sharing: the new file cannot take its place.
+  const std::string busy = folder / "busy.gif";
+  routinestest::WriteBytes(busy, "a file in use");
+  HANDLE holder = ::CreateFileW(Utf8ToWide(busy).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
   struct {
     std::string file;
     bool broken;
     std::string before;  // content expected afterwards ("" : no file)
+    std::string cause;   // after the fixed line
   } cases[] = {
-      {readOnly, false, "a read-only file"},
-      {old, true, "the user's old file"},
-      {folder / "missing\\new.gif", false, ""},
-      {"Z:\\proc\\lf_not_writable.gif", false, ""},  // a folder nobody may create files in
+      {readOnly, false, "a read-only file", "The file is read-only."},
+      {old, true, "the user's old file", "Stream write error"},  // the writer's message
+      {folder / "missing\\new.gif", false, "", SysErrorMessage(ERROR_DIRECTORY)},
+      {busy, false, "a file in use", SysErrorMessage(ERROR_ACCESS_DENIED)},  // the replace is refused
   };
   for (const auto& c : cases) {
     TRoutinesBrokenWriteGif broken;
@@ -641,13 +680,28 @@ TEST(RoutinesLoadSave, FailedSaveLeavesTheOldFile) {
     TGIFImage* document = c.broken ? &broken : &doc;
     TMessageLog log;
     EXPECT_FALSE(SaveGifFile(document, c.file, true, true)) << c.file;
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesSaveError(c.file)}) << c.file;
-    EXPECT_EQ(routinestest::ReadBytes(c.file), c.before) << c.file;
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{RoutinesWithCause(RoutinesSaveError(c.file), c.cause)}) << c.file;
+    if (c.file != busy) {  // busy: read once released
+      EXPECT_EQ(routinestest::ReadBytes(c.file), c.before) << c.file;
+    }
   }
+  // A folder nobody may create files in: the system's reason, whatever it is.
+  {
+    const std::string file = "Z:\\proc\\lf_not_writable.gif";
+    TMessageLog log;
+    EXPECT_FALSE(SaveGifFile(&doc, file, true, true));
+    ASSERT_EQ(log.Boxes.size(), 1u);
+    const std::string prefix = RoutinesSaveError(file) + "\n\n";
+    EXPECT_EQ(log.Boxes[0].Text.substr(0, prefix.size()), prefix);
+    EXPECT_GT(log.Boxes[0].Text.size(), prefix.size());
+    EXPECT_FALSE(FileExists(file));
+  }
+  ::CloseHandle(holder);
+  EXPECT_EQ(routinestest::ReadBytes(busy), "a file in use");
   // No partial file is left behind.
   std::vector<std::string> files = folder.Files();
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"locked.gif", "old.gif"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"busy.gif", "locked.gif", "old.gif"}));
 }
 
 // ---------------------------------------------------------------------------
