@@ -6,7 +6,8 @@
 //   GifMainForm_Frames.cpp    frame list, selection display, property edits, colour picks
 //   GifMainForm_Commands.cpp  new, open, save, insert, remove, move
 //   GifMainForm_Playback.cpp  playback on the preview page and the floating preview window
-//   GifMainForm_Outputs.cpp   exports and wizards (not built yet: empty)
+//   GifOptimizeForm.cpp, NewGifWizardForm.cpp, GifMainForm_Avi.cpp, Exporter.cpp,
+//   GifHTMLCodeForm.cpp       the wizards and outputs, each with its dialog
 #pragma once
 
 #include <memory>
@@ -218,14 +219,22 @@ class TfrmGifMain : public TForm {
   void ImageGIFProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
                         const std::string& Msg);
 
-  // --- Exports and wizards (GifMainForm_Outputs.cpp; not built yet) -------
-  void ExportFlashMovie();
-  void ImportAviCommand();
-  void ShowExportDialog();
-  void ShowHTMLCode(const std::string& Name, Integer Width, Integer Height);
+  // --- Optimisation wizard (GifOptimizeForm.cpp) --------------------------
   void ShowOptimizeWizard();
+
+  // --- New-animation wizard (NewGifWizardForm.cpp) -------------------------
   // The new-animation wizard New runs after resetting the document.
   void RunAnimationWizard();
+
+  // --- AVI import (GifMainForm_Avi.cpp) -------------------------------------
+  void ImportAviCommand();
+
+  // --- Frame export (Exporter.cpp) ------------------------------------------
+  void ShowExportDialog();
+
+  // --- HTML snippet and Flash export (GifHTMLCodeForm.cpp) ------------------
+  void ShowHTMLCode(const std::string& Name, Integer Width, Integer Height);
+  void ExportFlashMovie();
 };
 
 // Enters the main window's class, fields and handlers for the form reader.

@@ -1,0 +1,4 @@
+// The frame export dialog (not built yet).
+#include "app/GifMainForm.h"
+
+void TfrmGifMain::ShowExportDialog() {}

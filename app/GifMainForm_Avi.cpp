@@ -1,0 +1,4 @@
+// AVI import (not built yet).
+#include "app/GifMainForm.h"
+
+void TfrmGifMain::ImportAviCommand() {}
