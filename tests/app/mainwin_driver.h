@@ -1,7 +1,9 @@
 // Drives the editor's main window as a person does: the window shown and
 // active, keys and clicks through SendInput, the message boxes and the file
-// dialogs answered through the platform's replaceable hooks. Also makes the
-// picture files the tests open and insert, in a folder of the build tree.
+// dialogs answered through the platform's replaceable hooks (what was asked
+// is kept), and pictures of the window as it shows on the screen. Also makes
+// the picture files the tests open and insert, in a folder of the build tree,
+// and documents of N plain frames made in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,6 +40,21 @@ struct TShownBox {
   std::string Caption, Text;
   UINT Flags;
 };
+
+// A file dialog the window showed.
+struct TShownFileDialog {
+  std::string Filter, InitialDir;
+  TOpenOptions Options;
+  bool Save;
+};
+
+inline TdxBar* BarNamed(TfrmGifMain* F, const std::string& Name) {
+  for (Integer i = 0; i < F->dxBarManager1->Bars()->Count(); ++i)
+    if (F->dxBarManager1->Bars()->Items(i)->Name() == Name) return F->dxBarManager1->Bars()->Items(i);
+  return nullptr;
+}
+
+using barinput::EntryCenter;
 
 // A picture of W x H whose pixel (x, y) is Colors[(x / Block + y / Block) % n]:
 // a few flat colours, so a reduction to a palette keeps them exactly.
@@ -137,6 +154,7 @@ class TMainWindowTest : public ::testing::Test {
   std::deque<int> boxAnswers;  // IDs answered in turn; IDNO / IDOK when none is queued
   std::deque<std::vector<std::string>> fileAnswers;  // paths chosen in turn; Cancel when none
   std::vector<std::string> dialogFilters;
+  std::vector<TShownFileDialog> fileDialogs;  // the same dialogs, with what else they asked
   std::string folder;  // where the test's files go (build tree)
 
   void SetUp() override {
@@ -145,6 +163,8 @@ class TMainWindowTest : public ::testing::Test {
              ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
              SanitizedName(::testing::UnitTest::GetInstance()->current_test_info()->name());
     ForceDirectories(folder);
+    savedMessageBox_ = MessageBoxFunc;
+    savedFileDialog_ = FileDialogFunc;
     MessageBoxFunc = [this](HWND, const std::string& Text, const std::string& Caption, UINT Flags) {
       boxes.push_back({Caption, Text, Flags});
       if (!boxAnswers.empty()) {
@@ -154,8 +174,9 @@ class TMainWindowTest : public ::testing::Test {
       }
       return (Flags & 0xF) == MB_YESNOCANCEL || (Flags & 0xF) == MB_YESNO ? IDNO : IDOK;
     };
-    FileDialogFunc = [this](const TOpenDialog& Dialog, bool) {
+    FileDialogFunc = [this](const TOpenDialog& Dialog, bool Save) {
       dialogFilters.push_back(Dialog.Filter());
+      fileDialogs.push_back({Dialog.Filter(), Dialog.InitialDir(), Dialog.Options(), Save});
       std::vector<std::string> chosen;
       if (!fileAnswers.empty()) {
         chosen = fileAnswers.front();
@@ -163,22 +184,44 @@ class TMainWindowTest : public ::testing::Test {
       }
       return chosen;
     };
-    win = CreateForm<TfrmGifMain>(nullptr);
-    win->SetBounds(20, 20, 535, 505);
-    barinput::Activate(win);
+    OpenWindow();
   }
 
   void TearDown() override {
-    if (win) {
-      win->modified = false;
-      win->Hide();
-      delete win;
-      win = nullptr;
-    }
+    CloseWindow();
     testui::PumpUntil([] { return false; }, 30);
-    MessageBoxFunc = nullptr;
-    FileDialogFunc = nullptr;
+    // The hooks as they were: a later test's box then goes to the system's.
+    MessageBoxFunc = savedMessageBox_;
+    FileDialogFunc = savedFileDialog_;
     ClearSettings();
+  }
+
+  // A new main window, at its designed size, shown and active.
+  void OpenWindow() {
+    win = CreateForm<TfrmGifMain>(nullptr);
+    win->SetLeft(20);
+    win->SetTop(20);
+    barinput::Activate(win);
+    Settle(80);
+  }
+  // Frees the window as it is (no close first; unsaved changes dropped).
+  void CloseWindow() {
+    if (!win) return;
+    win->modified = false;
+    win->Hide();
+    delete win;
+    win = nullptr;
+  }
+  // A fresh window with nothing asked or queued yet: for the tests that go
+  // through several windows, one for each case.
+  void ReopenWindow() {
+    CloseWindow();
+    boxes.clear();
+    boxAnswers.clear();
+    fileAnswers.clear();
+    dialogFilters.clear();
+    fileDialogs.clear();
+    OpenWindow();
   }
 
   static std::string SanitizedName(std::string Name) {
@@ -248,6 +291,69 @@ class TMainWindowTest : public ::testing::Test {
     return out;
   }
 
+  // A document of Count frames, W x H, each filled with its own colour, as
+  // the window holds one after opening a file (listed, first item selected)
+  // but made in memory, with no file. Places, when given, puts frame i at
+  // Places[i] (its size and position).
+  void OpenDocument(int Count, int W = 40, int H = 30, const std::vector<TColor>& Colors = {},
+                    const std::vector<TRect>& Places = {}) {
+    win->document->Assign(nullptr);
+    std::vector<std::string> sizes;
+    for (int i = 0; i < Count; ++i) {
+      TBitmap bmp;
+      bmp.SetPixelFormat(pf24bit);
+      const bool placed = i < static_cast<int>(Places.size());
+      if (placed) {
+        W = Places[i].Right - Places[i].Left;
+        H = Places[i].Bottom - Places[i].Top;
+      }
+      bmp.SetSize(W, H);
+      sizes.push_back(std::to_string(W) + " x " + std::to_string(H));
+      TColor c = i < static_cast<int>(Colors.size()) ? Colors[i] : static_cast<TColor>(RGB(40 * i, 200 - 30 * i, 90));
+      bmp.Canvas()->Brush()->SetColor(c);
+      bmp.Canvas()->FillRect(TRect{0, 0, W, H});
+      Integer index = win->document->AddFrame(&bmp);
+      if (placed) win->document->Frames()->FrameAt(index)->SetPlacement(Places[i].Left, Places[i].Top, H, W);
+    }
+    // As the editor makes documents: playing forever.
+    SetLoopCount(win->document.get(), 0);
+    win->documentOpen = Count > 0;
+    Items()->Clear();
+    for (int i = 0; i < Count; ++i) {
+      TListItem* item = Items()->Add();
+      item->SetCaption("Frame " + std::to_string(i + 1) + " - test.gif");
+      item->SubItems()->Add(sizes[i]);
+    }
+    if (Count > 0) win->lvFiles->SetSelected(Items()->Item(0));
+    win->UpdateCommandStates();
+    Settle();
+  }
+
+  // Selects exactly the items of the list with these indexes (no input).
+  void Select(std::initializer_list<int> Indexes) {
+    for (Integer i = 0; i < ItemCount(); ++i) Items()->Item(i)->SetSelected(false);
+    for (int i : Indexes) Items()->Item(i)->SetSelected(true);
+    win->UpdateCommandStates();
+    Settle();
+  }
+
+  // The window with everything on it as it shows on the screen.
+  std::unique_ptr<TBitmap> Shot() {
+    ::RedrawWindow(win->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Settle(40);
+    RECT r;
+    ::GetWindowRect(win->Handle(), &r);
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(r.right - r.left, r.bottom - r.top);
+    HDC dc = ::GetWindowDC(win->Handle());
+    ::BitBlt(b->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+    ::ReleaseDC(win->Handle(), dc);
+    return b;
+  }
+  // Saved as a PNG in the working directory (the build tree).
+  void SaveShot(const std::string& Name) { SaveBitmapAsPng(Shot().get(), Name); }
+
   // --- Input ---
   void Settle(int Ms = 60) { barinput::Settle(Ms); }
   void Keys(std::initializer_list<Word> Mods, Word Vk) {
@@ -305,6 +411,10 @@ class TMainWindowTest : public ::testing::Test {
     fileAnswers.push_back(Paths);
     Keys({VK_CONTROL}, 'I');
   }
+
+ private:
+  TMessageBoxFunc savedMessageBox_;
+  TFileDialogFunc savedFileDialog_;
 };
 
 }  // namespace mainwin

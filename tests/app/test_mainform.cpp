@@ -17,14 +17,19 @@
 #include "platform/ExtCtrls.h"
 #include "platform/Menus.h"
 #include "platform/StdCtrls.h"
-#include "tests/app/main_window.h"
+#include "tests/app/mainwin_driver.h"
 
 namespace {
 
 using barinput::Chord;
 using mainwin::BarNamed;
 using mainwin::EntryCenter;
-using mainwin::TMainWindow;
+using mainwin::TMainWindowTest;
+
+class MainWindowStart : public TMainWindowTest {};
+class MainWindowCommands : public TMainWindowTest {};
+class MainWindowStatus : public TMainWindowTest {};
+class MainWindowClose : public TMainWindowTest {};
 
 // "a, b | c": the captions of a list of links, "|" where a group starts.
 std::string LinkCaptions(TdxBarItemLinks* Links) {
@@ -37,9 +42,8 @@ std::string LinkCaptions(TdxBarItemLinks* Links) {
   return s;
 }
 
-TEST(MainWindowStart, StartsUntitledWithTheDesignedLayout) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
+TEST_F(MainWindowStart, StartsUntitledWithTheDesignedLayout) {
+  TfrmGifMain* f = win;
   EXPECT_EQ(f->Caption(), "Larkspire GIF Fluxmere Version 7.0 - [UNTITLED]");
   EXPECT_EQ(Application->Title(), "Larkspire GIF Fluxmere Version 7.0");
   EXPECT_EQ(f->Width(), 535);
@@ -90,7 +94,7 @@ TEST(MainWindowStart, StartsUntitledWithTheDesignedLayout) {
   EXPECT_LE(f->pnlProperties->Left() + f->pnlProperties->Width(), f->pcPreview->Left());
   EXPECT_LE(f->pcPreview->Top() + f->pcPreview->Height(), f->StatusBar->Top());
   EXPECT_LE(f->pcPreview->Left() + f->pcPreview->Width(), f->ClientWidth());
-  w.SaveShot("mainform_empty.png");
+  SaveShot("mainform_empty.png");
 
   // Growing the window grows the list; the panels keep to the bottom.
   const Integer listH = f->lvFiles->Height(), gapBelow = f->ClientHeight() - f->pnlProperties->Top();
@@ -136,9 +140,8 @@ const TCommandTableRow kCommands[] = {
     {502, "miAbout", "&About...", 5, 0, true},
 };
 
-TEST(MainWindowCommands, ItemsMenusToolbarAndPopupFollowTheCommandTable) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
+TEST_F(MainWindowCommands, ItemsMenusToolbarAndPopupFollowTheCommandTable) {
+  TfrmGifMain* f = win;
   for (const TCommandTableRow& row : kCommands) {
     SCOPED_TRACE(row.Name);
     TdxBarButton* item = f->CommandItem(row.Tag);
@@ -195,9 +198,8 @@ TEST(MainWindowCommands, ItemsMenusToolbarAndPopupFollowTheCommandTable) {
 
 // Every item a person can reach, clicked in its menu (or on the toolbar) and
 // typed as its shortcut, arrives at the items' one click handler with its Tag.
-TEST(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
+TEST_F(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
+  TfrmGifMain* f = win;
   std::vector<Integer> reached;
   for (const TCommandTableRow& row : kCommands) {
     TdxBarButton* item = f->CommandItem(row.Tag);
@@ -247,32 +249,32 @@ TEST(MainWindowCommands, EveryMenuRowAndShortcutReachesTheDispatcher) {
 // Remove Insert | Up Down | properties panel, preview page | delay and disposal.
 struct TDocumentStateRow {
   const char* State;
-  std::function<void(TMainWindow&)> Make;
+  std::function<void()> Make;
   const char* Enabled;
 };
 
 const char* const kStateColumns[] = {"Play", "Pause", "Rewind", "Save", "SaveAs", "Flash", "Frames", "HTML",
                                      "Optimize", "Remove", "Insert", "Up", "Down", "Panel", "Delay"};
 
-TEST(MainWindowCommands, EnablingFollowsTheDocumentState) {
+TEST_F(MainWindowCommands, EnablingFollowsTheDocumentState) {
   const TDocumentStateRow rows[] = {
-      {"empty", [](TMainWindow&) {}, "000000000" "01" "00" "00"},
-      {"one frame", [](TMainWindow& w) { w.OpenDocument(1); }, "000111111" "11" "00" "11"},
-      {"several, first selected", [](TMainWindow& w) { w.OpenDocument(3); }, "100111111" "11" "01" "11"},
-      {"several, middle selected", [](TMainWindow& w) { w.OpenDocument(3), w.Select({1}); }, "100111111" "11" "11" "11"},
-      {"several, last selected", [](TMainWindow& w) { w.OpenDocument(3), w.Select({2}); }, "100111111" "11" "10" "11"},
-      {"several, none selected", [](TMainWindow& w) { w.OpenDocument(3), w.Select({}); }, "100111100" "00" "00" "10"},
-      {"several selected", [](TMainWindow& w) { w.OpenDocument(3), w.Select({0, 2}); }, "100111111" "11" "00" "11"},
-      {"playing", [](TMainWindow& w) {
-         w.OpenDocument(3);
+      {"empty", [] {}, "000000000" "01" "00" "00"},
+      {"one frame", [this] { OpenDocument(1); }, "000111111" "11" "00" "11"},
+      {"several, first selected", [this] { OpenDocument(3); }, "100111111" "11" "01" "11"},
+      {"several, middle selected", [this] { OpenDocument(3), Select({1}); }, "100111111" "11" "11" "11"},
+      {"several, last selected", [this] { OpenDocument(3), Select({2}); }, "100111111" "11" "10" "11"},
+      {"several, none selected", [this] { OpenDocument(3), Select({}); }, "100111100" "00" "00" "10"},
+      {"several selected", [this] { OpenDocument(3), Select({0, 2}); }, "100111111" "11" "00" "11"},
+      {"playing", [this] {
+         OpenDocument(3);
          Chord({VK_CONTROL}, 'P');
        }, "011111111" "11" "01" "11"},
   };
   for (const TDocumentStateRow& row : rows) {
     SCOPED_TRACE(row.State);
-    TMainWindow w;
-    TfrmGifMain* f = w.form;
-    row.Make(w);
+    ReopenWindow();
+    TfrmGifMain* f = win;
+    row.Make();
     const bool got[] = {f->miPlay->Enabled(),        f->miPause->Enabled(),       f->miRewind->Enabled(),
                         f->miSave->Enabled(),        f->miSaveAs->Enabled(),      f->miSaveAsFlash->Enabled(),
                         f->miExportImages->Enabled(), f->miHTMLCode->Enabled(),   f->miOptimize->Enabled(),
@@ -293,13 +295,12 @@ TEST(MainWindowCommands, EnablingFollowsTheDocumentState) {
 }
 
 // A disabled command's shortcut does nothing; once enabled the same keys run it.
-TEST(MainWindowCommands, ShortcutsOfDisabledCommandsDoNothing) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
-  w.OpenDocument(1);
+TEST_F(MainWindowCommands, ShortcutsOfDisabledCommandsDoNothing) {
+  TfrmGifMain* f = win;
+  OpenDocument(1);
   Chord({VK_CONTROL}, 'P');
   EXPECT_FALSE(f->playing) << "one frame does not play";
-  w.OpenDocument(2);
+  OpenDocument(2);
   Chord({VK_CONTROL}, 'P');
   EXPECT_TRUE(f->playing);
   Chord({VK_CONTROL}, 'P');
@@ -310,18 +311,17 @@ TEST(MainWindowCommands, ShortcutsOfDisabledCommandsDoNothing) {
 }
 
 // Commands whose effect the window shows by itself, run through their items.
-TEST(MainWindowCommands, TheDispatcherRunsTheCommandOfTheTag) {
+TEST_F(MainWindowCommands, TheDispatcherRunsTheCommandOfTheTag) {
   {
     SCOPED_TRACE("Help Contents opens the help page; a missing one is reported");
-    TMainWindow w;
     Chord({}, VK_F1);
-    ASSERT_EQ(w.boxes.size(), 1u);
-    EXPECT_EQ(w.boxes[0].Caption, "Error");
-    EXPECT_EQ(w.boxes[0].Text.rfind("Unable to execute file:", 0), 0u) << w.boxes[0].Text;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Caption, "Error");
+    EXPECT_EQ(boxes[0].Text.rfind("Unable to execute file:", 0), 0u) << boxes[0].Text;
   }
   {
     SCOPED_TRACE("About shows the about box");
-    TMainWindow w;
+    ReopenWindow();
     std::string shown;
     testui::TOneShot close(300, [&] {
       if (TCustomForm* a = Screen->ActiveForm()) {
@@ -330,53 +330,53 @@ TEST(MainWindowCommands, TheDispatcherRunsTheCommandOfTheTag) {
       }
     });
     close.timer->SetEnabled(true);
-    w.form->ExecuteCommand(cmdAbout);
+    win->ExecuteCommand(cmdAbout);
     EXPECT_EQ(shown, "TfrmAboutGifFluxmere");
   }
   {
     SCOPED_TRACE("Toggle Preview Window makes the floating window");
-    TMainWindow w;
-    w.OpenDocument(2);
-    w.form->ExecuteCommand(cmdTogglePreview);
+    ReopenWindow();
+    OpenDocument(2);
+    win->ExecuteCommand(cmdTogglePreview);
     ASSERT_NE(frmGifPreview, nullptr);
     EXPECT_TRUE(frmGifPreview->Visible());
+    CloseWindow();
   }
   EXPECT_EQ(frmGifPreview, nullptr) << "the main window takes its preview window along";
   {
     SCOPED_TRACE("an unknown tag runs nothing but the enabling rules");
-    TMainWindow w;
-    w.form->miPlay->SetEnabled(true);
-    w.form->miFrameInsert->SetEnabled(false);
-    w.form->ExecuteCommand(999);
-    EXPECT_FALSE(w.form->miPlay->Enabled());
-    EXPECT_TRUE(w.form->miFrameInsert->Enabled());
+    ReopenWindow();
+    win->miPlay->SetEnabled(true);
+    win->miFrameInsert->SetEnabled(false);
+    win->ExecuteCommand(999);
+    EXPECT_FALSE(win->miPlay->Enabled());
+    EXPECT_TRUE(win->miFrameInsert->Enabled());
   }
   {
     SCOPED_TRACE("Exit closes the window");
-    TMainWindow w;
-    barinput::Click(EntryCenter(BarNamed(w.form, "Main")->Control(), w.form->mnuFile));
-    barinput::Click(EntryCenter(w.form->mnuFile->MenuWindow(), w.form->miExit));
-    EXPECT_FALSE(w.form->Visible());
+    ReopenWindow();
+    barinput::Click(EntryCenter(BarNamed(win, "Main")->Control(), win->mnuFile));
+    barinput::Click(EntryCenter(win->mnuFile->MenuWindow(), win->miExit));
+    EXPECT_FALSE(win->Visible());
   }
 }
 
-TEST(MainWindowStatus, StatusTextGoesToItsPanelAndBadIndexesAreIgnored) {
-  TMainWindow w;
-  TStatusPanels* panels = w.form->StatusBar->Panels();
-  w.form->SetStatusText("Working...", 2);
+TEST_F(MainWindowStatus, StatusTextGoesToItsPanelAndBadIndexesAreIgnored) {
+  TStatusPanels* panels = win->StatusBar->Panels();
+  win->SetStatusText("Working...", 2);
   EXPECT_EQ(panels->Items(2)->Text(), "Working...");
-  for (Integer bad : {-1, 3, 50}) w.form->SetStatusText("lost", bad);
+  for (Integer bad : {-1, 3, 50}) win->SetStatusText("lost", bad);
   for (Integer i = 0; i < 3; ++i) EXPECT_NE(panels->Items(i)->Text(), "lost");
-  w.form->fileName = "C:\\work\\pictures\\anim.gif";
-  w.form->UpdateCaption();
-  EXPECT_EQ(w.form->Caption(), "Larkspire GIF Fluxmere Version 7.0 - C:\\work\\pictures\\anim.gif");
-  w.form->fileName.clear();
-  w.form->UpdateCaption();
-  EXPECT_EQ(w.form->Caption(), "Larkspire GIF Fluxmere Version 7.0 - [UNTITLED]");
+  win->fileName = "C:\\work\\pictures\\anim.gif";
+  win->UpdateCaption();
+  EXPECT_EQ(win->Caption(), "Larkspire GIF Fluxmere Version 7.0 - C:\\work\\pictures\\anim.gif");
+  win->fileName.clear();
+  win->UpdateCaption();
+  EXPECT_EQ(win->Caption(), "Larkspire GIF Fluxmere Version 7.0 - [UNTITLED]");
 }
 
 // Closing the window (its close box) asks to save unsaved changes first.
-TEST(MainWindowClose, ThePromptAsksOnlyForUnsavedChangesAndCancelKeepsTheWindow) {
+TEST_F(MainWindowClose, ThePromptAsksOnlyForUnsavedChangesAndCancelKeepsTheWindow) {
   struct TCase {
     const char* Name;
     bool Modified;
@@ -396,47 +396,45 @@ TEST(MainWindowClose, ThePromptAsksOnlyForUnsavedChangesAndCancelKeepsTheWindow)
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    TMainWindow w;
-    w.OpenDocument(2);
-    w.form->modified = c.Modified;
-    w.form->fileName = c.File;
-    w.boxAnswers.assign(c.Answers.begin(), c.Answers.end());
-    PostMessageW(w.form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ReopenWindow();
+    OpenDocument(2);
+    win->modified = c.Modified;
+    win->fileName = c.File;
+    boxAnswers.assign(c.Answers.begin(), c.Answers.end());
+    PostMessageW(win->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     barinput::Settle(80);
     if (c.Question) {
-      ASSERT_EQ(w.boxes.size(), 1u);
-      EXPECT_EQ(w.boxes[0].Text, c.Question);
-      EXPECT_EQ(w.boxes[0].Caption, "Confirm");
-      EXPECT_EQ(w.boxes[0].Flags & (MB_TYPEMASK | MB_ICONMASK), UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].Text, c.Question);
+      EXPECT_EQ(boxes[0].Caption, "Confirm");
+      EXPECT_EQ(boxes[0].Flags & (MB_TYPEMASK | MB_ICONMASK), UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
     } else {
-      EXPECT_TRUE(w.boxes.empty());
+      EXPECT_TRUE(boxes.empty());
     }
-    EXPECT_EQ(!w.form->Visible(), c.Closes);
-    EXPECT_EQ(w.form->modified, c.Modified) << "the prompt itself changes nothing";
+    EXPECT_EQ(!win->Visible(), c.Closes);
+    EXPECT_EQ(win->modified, c.Modified) << "the prompt itself changes nothing";
   }
 }
 
 // Yes saves first (untitled: through the save dialog); the window closes only
 // when the file was written.
-TEST(MainWindowClose, YesClosesOnlyAfterTheSaveWentThrough) {
-  wchar_t dir[MAX_PATH];
-  ::GetCurrentDirectoryW(MAX_PATH, dir);
-  const std::string path = WideToUtf8(dir) + "\\mainform_close_save.gif";
+TEST_F(MainWindowClose, YesClosesOnlyAfterTheSaveWentThrough) {
+  const std::string path = PathOf("mainform_close_save.gif");
   for (bool chosen : {false, true}) {
     SCOPED_TRACE(chosen ? "a file chosen" : "the save dialog cancelled");
     ::DeleteFileW(Utf8ToWide(path).c_str());
-    TMainWindow w;
-    w.OpenDocument(2);
-    w.form->modified = true;
-    w.boxAnswers = {IDYES};
-    if (chosen) w.fileAnswers.push_back({path});
-    PostMessageW(w.form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ReopenWindow();
+    OpenDocument(2);
+    win->modified = true;
+    boxAnswers = {IDYES};
+    if (chosen) fileAnswers.push_back({path});
+    PostMessageW(win->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     barinput::Settle(150);
-    ASSERT_EQ(w.files.size(), 1u);
-    EXPECT_TRUE(w.files[0].Save);
-    EXPECT_EQ(w.files[0].Filter, "Gif Files (*.gif)|*.gif");
-    EXPECT_EQ(!w.form->Visible(), chosen);
-    EXPECT_EQ(w.form->modified, !chosen);
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_TRUE(fileDialogs[0].Save);
+    EXPECT_EQ(fileDialogs[0].Filter, "Gif Files (*.gif)|*.gif");
+    EXPECT_EQ(!win->Visible(), chosen);
+    EXPECT_EQ(win->modified, !chosen);
     EXPECT_EQ(FileExists(path), chosen);
     if (chosen) {
       TGIFImage saved;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "app/GifPreviewForm.h"
@@ -16,12 +17,12 @@
 #include "controls/RzTabs.h"
 #include "gif/GIFPainter.h"
 #include "platform/ExtCtrls.h"
-#include "tests/app/main_window.h"
+#include "tests/app/mainwin_driver.h"
 
 namespace {
 
 using barinput::Chord;
-using mainwin::TMainWindow;
+using mainwin::TMainWindowTest;
 
 // The painters' clock held by the test: a painter that waits for its next
 // frame stops there until the test lets it go; the time then moves on by
@@ -78,37 +79,44 @@ class TSteppedClock {
   bool waiting_ = false, release_ = false;
 };
 
-// Three frames on a 40 x 30 screen: a red backdrop that stays, a blue
-// square at the top left that is restored to the background, a green one at
-// (20, 10); delays 5, 7 and 9 hundredths; looping Loops times (0: forever).
-void OpenThreeFrames(TMainWindow& W, Integer Loops) {
-  W.OpenDocument(3, 40, 30, {clRed, clBlue, clLime}, {TRect{0, 0, 40, 30}, TRect{0, 0, 10, 10}, TRect{20, 10, 30, 20}});
-  TGIFImage* doc = W.form->document.get();
-  const Integer delays[] = {5, 7, 9}, disposals[] = {1, 2, 1};
-  for (Integer i = 0; i < 3; ++i) {
-    EnsureGraphicControl(doc->Frames()->FrameAt(i), delays[i]);
-    SetFrameDisposal(doc->Frames()->FrameAt(i), disposals[i]);
-  }
-  SetLoopCount(doc, Loops);
-}
-
 // The colour at a point of the animation as it shows in the preview page.
-TColor ShownAt(TMainWindow& W, TImage* Image, Integer X, Integer Y) {
+TColor ShownAt(TImage* Image, Integer X, Integer Y) {
   TRect r = Image->DestRect();
   HWND wnd = Image->Parent()->Handle();
   HDC dc = ::GetDC(wnd);
   COLORREF c = ::GetPixel(dc, Image->Left() + r.Left + X, Image->Top() + r.Top + Y);
   ::ReleaseDC(wnd, dc);
-  (void)W;
   return static_cast<TColor>(c);
 }
 
-TEST(Playback, FramesComeInOrderWithTheirDelaysAndDisposal) {
-  TSteppedClock clock;
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
-  OpenThreeFrames(w, 0);
-  w.SaveShot("mainform_document.png");
+class PlaybackWindow : public TMainWindowTest {
+ protected:
+  // Three frames on a 40 x 30 screen: a red backdrop that stays, a blue
+  // square at the top left that is restored to the background, a green one
+  // at (20, 10); delays 5, 7 and 9 hundredths; looping Loops times (0: forever).
+  void OpenThreeFrames(Integer Loops) {
+    OpenDocument(3, 40, 30, {clRed, clBlue, clLime}, {TRect{0, 0, 40, 30}, TRect{0, 0, 10, 10}, TRect{20, 10, 30, 20}});
+    TGIFImage* doc = win->document.get();
+    const Integer delays[] = {5, 7, 9}, disposals[] = {1, 2, 1};
+    for (Integer i = 0; i < 3; ++i) {
+      EnsureGraphicControl(doc->Frames()->FrameAt(i), delays[i]);
+      SetFrameDisposal(doc->Frames()->FrameAt(i), disposals[i]);
+    }
+    SetLoopCount(doc, Loops);
+  }
+
+  // Made by the tests that step the painters; it goes after the window
+  // (TearDown), so no painter is left waiting on a clock that has gone.
+  std::optional<TSteppedClock> steppedClock;
+};
+class Playback : public PlaybackWindow {};
+class PreviewWindow : public PlaybackWindow {};
+
+TEST_F(Playback, FramesComeInOrderWithTheirDelaysAndDisposal) {
+  TSteppedClock& clock = steppedClock.emplace();
+  TfrmGifMain* f = win;
+  OpenThreeFrames(0);
+  SaveShot("mainform_document.png");
   Chord({VK_CONTROL}, 'P');
   ASSERT_TRUE(f->playing);
   EXPECT_TRUE(f->ImageGIF->Visible());
@@ -128,9 +136,9 @@ TEST(Playback, FramesComeInOrderWithTheirDelaysAndDisposal) {
     DWORD ms = 0;
     ASSERT_TRUE(clock.NextWait(ms)) << "frame " << i;
     barinput::Settle(30);
-    seen.push_back({f->tsPreview->Caption(), ms, ShownAt(w, f->ImageGIF, 5, 5), ShownAt(w, f->ImageGIF, 35, 25),
-                    ShownAt(w, f->ImageGIF, 25, 15)});
-    if (i == 1) w.SaveShot("mainform_playing.png");
+    seen.push_back({f->tsPreview->Caption(), ms, ShownAt(f->ImageGIF, 5, 5), ShownAt(f->ImageGIF, 35, 25),
+                    ShownAt(f->ImageGIF, 25, 15)});
+    if (i == 1) SaveShot("mainform_playing.png");
     clock.Release();
   }
   const Integer ms = GIFDefaults.MillisecondsPerDelay;
@@ -163,11 +171,10 @@ TEST(Playback, FramesComeInOrderWithTheirDelaysAndDisposal) {
   EXPECT_TRUE(f->miPlay->Enabled());
 }
 
-TEST(Playback, AFiniteLoopStopsByItselfAndTheTabShowsTheSelectedFrame) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
-  OpenThreeFrames(w, 2);
-  w.Select({1});
+TEST_F(Playback, AFiniteLoopStopsByItselfAndTheTabShowsTheSelectedFrame) {
+  TfrmGifMain* f = win;
+  OpenThreeFrames(2);
+  Select({1});
   Chord({VK_CONTROL}, 'P');
   ASSERT_TRUE(f->playing);
   EXPECT_TRUE(testui::PumpUntil([&] { return f->tsPreview->Caption().rfind("Playing Frame", 0) == 0; }, 3000));
@@ -185,11 +192,10 @@ TEST(Playback, AFiniteLoopStopsByItselfAndTheTabShowsTheSelectedFrame) {
   Chord({VK_CONTROL}, 'X');
 }
 
-TEST(Playback, GotoFirstFrameStopsAndSelectsFrameOne) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
-  OpenThreeFrames(w, 0);
-  w.Select({2});
+TEST_F(Playback, GotoFirstFrameStopsAndSelectsFrameOne) {
+  TfrmGifMain* f = win;
+  OpenThreeFrames(0);
+  Select({2});
   Chord({VK_CONTROL}, 'P');
   ASSERT_TRUE(f->playing);
   // View > Goto First Frame.
@@ -203,10 +209,9 @@ TEST(Playback, GotoFirstFrameStopsAndSelectsFrameOne) {
   EXPECT_TRUE(f->imgPreview->Visible());
 }
 
-TEST(PreviewWindow, FollowsEveryCommandAndComesBackNewAfterClosing) {
-  TMainWindow w;
-  TfrmGifMain* f = w.form;
-  w.OpenDocument(3, 160, 120);
+TEST_F(PreviewWindow, FollowsEveryCommandAndComesBackNewAfterClosing) {
+  TfrmGifMain* f = win;
+  OpenDocument(3, 160, 120);
   ASSERT_EQ(frmGifPreview, nullptr);
   f->ExecuteCommand(cmdTogglePreview);
   TfrmGifPreview* first = frmGifPreview;
@@ -278,11 +283,10 @@ std::vector<COLORREF> IconPixels(HICON Icon) {
   return out;
 }
 
-TEST(PreviewWindow, ShowsTheProgramsIcon) {
-  TMainWindow w;
-  w.OpenDocument(2);
-  GiveProgramIcon(w.form);  // as the program does for its main window
-  w.form->ExecuteCommand(cmdTogglePreview);
+TEST_F(PreviewWindow, ShowsTheProgramsIcon) {
+  OpenDocument(2);
+  GiveProgramIcon(win);  // as the program does for its main window
+  win->ExecuteCommand(cmdTogglePreview);
   ASSERT_NE(frmGifPreview, nullptr);
   barinput::Settle();
   auto shown = reinterpret_cast<HICON>(::SendMessageW(frmGifPreview->Handle(), WM_GETICON, ICON_BIG, 0));
@@ -292,7 +296,7 @@ TEST(PreviewWindow, ShowsTheProgramsIcon) {
   const std::vector<COLORREF> expected = IconPixels(program);
   EXPECT_EQ(IconPixels(shown), expected);
   EXPECT_NE(IconPixels(::LoadIconW(nullptr, IDI_APPLICATION)), expected) << "the comparison tells icons apart";
-  auto mainShown = reinterpret_cast<HICON>(::SendMessageW(w.form->Handle(), WM_GETICON, ICON_BIG, 0));
+  auto mainShown = reinterpret_cast<HICON>(::SendMessageW(win->Handle(), WM_GETICON, ICON_BIG, 0));
   ASSERT_NE(mainShown, nullptr);
   EXPECT_EQ(IconPixels(mainShown), expected);
   ::DestroyIcon(program);
@@ -302,22 +306,20 @@ TEST(PreviewWindow, ShowsTheProgramsIcon) {
 
 // A window freed while both copies play (no close first) stops their
 // painters: nothing calls into it afterwards.
-TEST(PreviewWindow, AWindowFreedWhilePlayingLeavesNoPainterBehind) {
+TEST_F(PreviewWindow, AWindowFreedWhilePlayingLeavesNoPainterBehind) {
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
-    TGIFImage* playbackCopy = nullptr;
-    {
-      TMainWindow w;
-      OpenThreeFrames(w, 0);
-      w.form->ExecuteCommand(cmdTogglePreview);
-      barinput::Activate(w.form);
-      Chord({VK_CONTROL}, 'P');
-      ASSERT_TRUE(w.form->playing);
-      playbackCopy = dynamic_cast<TGIFImage*>(w.form->ImageGIF->Picture()->Graphic());
-      ASSERT_NE(playbackCopy, nullptr);
-      ASSERT_TRUE(testui::PumpUntil([&] { return playbackCopy->ActivePainter() != nullptr; }, 2000));
-      barinput::Settle(60);
-    }
+    if (!win) OpenWindow();
+    OpenThreeFrames(0);
+    win->ExecuteCommand(cmdTogglePreview);
+    barinput::Activate(win);
+    Chord({VK_CONTROL}, 'P');
+    ASSERT_TRUE(win->playing);
+    auto* playbackCopy = dynamic_cast<TGIFImage*>(win->ImageGIF->Picture()->Graphic());
+    ASSERT_NE(playbackCopy, nullptr);
+    ASSERT_TRUE(testui::PumpUntil([&] { return playbackCopy->ActivePainter() != nullptr; }, 2000));
+    barinput::Settle(60);
+    CloseWindow();
     EXPECT_EQ(frmGifPreview, nullptr);
     // Frames keep coming only if a painter survived; they would reach a freed window.
     barinput::Settle(200);
