@@ -308,6 +308,42 @@ TEST(Gif2SwfExport, WritesFixturesForIndependentReaders) {
   }
 }
 
+// Delays too long for exact movie frames at the rate their divisor gives:
+// the rate drops until the movie's 65535 frames hold them, and each frame
+// lasts its delay rounded to whole movie frames (at least one).
+TEST(Gif2Swf, DelaysBeyondTheMovieFrameCountAreRounded) {
+  TempFolder dir;
+  Fixture f{"long_delays", 3, 2, kMap,
+            {{0, 0, 3, 2, Pattern(3, 2, 1, 8), 65535, 1, -1},
+             {0, 0, 3, 2, Pattern(3, 2, 2, 8), 1, 1, -1},
+             {0, 0, 3, 2, Pattern(3, 2, 3, 8), 65535, 1, -1}},
+            0, 0};
+  WriteAll(dir.path / "long.gif", SaveFixture(f));
+  ASSERT_EQ(Convert(dir.path / "long.gif", dir.path / "long.swf"), 1);
+  const swftest::Movie m = swftest::Parse(ReadAll(dir.path / "long.swf"));
+  ASSERT_GT(m.rate, 0);
+  ASSERT_EQ(25600 % m.rate, 0);
+  const int tick = 25600 / m.rate;
+  EXPECT_GT(tick, 1) << "the exact rate would need more than 65535 frames";
+  EXPECT_EQ(m.frameCount, m.frameCharacter.size());
+  // Runs of movie frames showing one picture, in order.
+  std::vector<std::pair<int, int>> runs;
+  for (int c : m.frameCharacter)
+    if (!runs.empty() && runs.back().first == c)
+      ++runs.back().second;
+    else
+      runs.push_back({c, 1});
+  ASSERT_EQ(runs.size(), 3u);
+  const int delays[] = {65535, ShownDelay(1), 65535};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_LE(std::abs(runs[size_t(i)].second * tick - delays[i]), tick / 2 + (delays[i] < tick ? tick : 0));
+    EXPECT_GE(runs[size_t(i)].second, 1);
+  }
+  const auto composed = Composed(f);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(m.bitmaps.at(m.shapeBitmap.at(runs[size_t(i)].first)).pixels, composed[size_t(i)]);
+}
+
 // Non-ASCII folder and file names, and a target that exists already.
 TEST(Gif2Swf, UnicodePathsAndAnExistingTargetIsReplaced) {
   TempFolder dir;
@@ -390,6 +426,35 @@ TEST(Gif2Swf, FailuresReturnZeroAndWriteNothing) {
   }
   EXPECT_EQ(Gif2Swf()(nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(Gif2Swf()("", "", nullptr), 0);
+}
+
+// Damaged bytes anywhere in a GIF: no crash; either a refusal that leaves
+// nothing behind or a whole, readable movie.
+TEST(Gif2Swf, CorruptedBytesGiveAReadableMovieOrNone) {
+  TempFolder dir;
+  const Bytes good = SaveFixture(Fixtures()[2]);
+  const fs::path gif = dir.path / "bad.gif", swf = dir.path / "bad.swf";
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  int written = 0;
+  for (int round = 0; round < 200; ++round) {
+    Bytes b = good;
+    const int flips = 1 + int(next() >> 16) % 4;
+    for (int k = 0; k < flips; ++k) b[(next() >> 8) % b.size()] = Byte(next() >> 16);
+    WriteAll(gif, b);
+    std::error_code ec;
+    fs::remove(swf, ec);
+    const int result = Convert(gif, swf);
+    SCOPED_TRACE(round);
+    if (result == 1) {
+      ++written;
+      EXPECT_NO_THROW(swftest::Parse(ReadAll(swf)));
+    } else {
+      ASSERT_EQ(result, 0);
+      EXPECT_EQ(dir.Names(), std::set<std::string>{"bad.gif"});
+    }
+  }
+  std::printf("%d of 200 damaged GIFs still gave a movie\n", written);
 }
 
 // 100 frames of 500 x 500, each different: the time is reported.
