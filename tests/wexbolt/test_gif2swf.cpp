@@ -5,8 +5,10 @@
 // the movie's actions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "tests/gif/anim_test_util.h"
@@ -304,6 +306,184 @@ TEST(Gif2SwfExport, WritesFixturesForIndependentReaders) {
     WriteAll(dir / (f.name + ".gif"), SaveFixture(f));
     ASSERT_EQ(Convert(dir / (f.name + ".gif"), dir / (f.name + ".swf")), 1);
   }
+}
+
+// Delays too long for exact movie frames at the rate their divisor gives:
+// the rate drops until the movie's 65535 frames hold them, and each frame
+// lasts its delay rounded to whole movie frames (at least one).
+TEST(Gif2Swf, DelaysBeyondTheMovieFrameCountAreRounded) {
+  TempFolder dir;
+  Fixture f{"long_delays", 3, 2, kMap,
+            {{0, 0, 3, 2, Pattern(3, 2, 1, 8), 65535, 1, -1},
+             {0, 0, 3, 2, Pattern(3, 2, 2, 8), 1, 1, -1},
+             {0, 0, 3, 2, Pattern(3, 2, 3, 8), 65535, 1, -1}},
+            0, 0};
+  WriteAll(dir.path / "long.gif", SaveFixture(f));
+  ASSERT_EQ(Convert(dir.path / "long.gif", dir.path / "long.swf"), 1);
+  const swftest::Movie m = swftest::Parse(ReadAll(dir.path / "long.swf"));
+  ASSERT_GT(m.rate, 0);
+  ASSERT_EQ(25600 % m.rate, 0);
+  const int tick = 25600 / m.rate;
+  EXPECT_GT(tick, 1) << "the exact rate would need more than 65535 frames";
+  EXPECT_EQ(m.frameCount, m.frameCharacter.size());
+  // Runs of movie frames showing one picture, in order.
+  std::vector<std::pair<int, int>> runs;
+  for (int c : m.frameCharacter)
+    if (!runs.empty() && runs.back().first == c)
+      ++runs.back().second;
+    else
+      runs.push_back({c, 1});
+  ASSERT_EQ(runs.size(), 3u);
+  const int delays[] = {65535, ShownDelay(1), 65535};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_LE(std::abs(runs[size_t(i)].second * tick - delays[i]), tick / 2 + (delays[i] < tick ? tick : 0));
+    EXPECT_GE(runs[size_t(i)].second, 1);
+  }
+  const auto composed = Composed(f);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(m.bitmaps.at(m.shapeBitmap.at(runs[size_t(i)].first)).pixels, composed[size_t(i)]);
+}
+
+// Non-ASCII folder and file names, and a target that exists already.
+TEST(Gif2Swf, UnicodePathsAndAnExistingTargetIsReplaced) {
+  TempFolder dir;
+  const fs::path sub = dir.path / fs::path(u8"Bewegte Bilder éè 中文");
+  fs::create_directories(sub);
+  const Fixture f = Fixtures().front();
+  const fs::path gif = sub / fs::path(u8"über.gif"), swf = sub / fs::path(u8"über.swf");
+  WriteAll(gif, SaveFixture(f));
+  WriteAll(swf, Bytes(5000, 0xAB));
+  ASSERT_EQ(Convert(gif, swf), 1);
+  CheckMovie(f, ReadAll(swf));
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(sub)) names.insert(Utf8(e.path().filename()));
+  EXPECT_EQ(names, (std::set<std::string>{Utf8(gif.filename()), Utf8(swf.filename())}));
+}
+
+// Every failure returns 0 and leaves the folder as it was: no movie, no
+// temporary file, and a target that existed keeps its bytes.
+TEST(Gif2Swf, FailuresReturnZeroAndWriteNothing) {
+  ASSERT_NE(Gif2Swf(), nullptr);
+  const Bytes good = SaveFixture(Fixtures()[2]);
+  Bytes empty = giftest::Header(4, 4, 1);
+  empty.push_back(0x3B);
+  // A logical screen of 65535 x 65535 with one pixel in it.
+  Bytes huge = giftest::Header(65535, 65535, 1);
+  giftest::Append(huge, giftest::Descriptor(0, 0, 1, 1));
+  giftest::Append(huge, giftest::TinyData());
+  huge.push_back(0x3B);
+  Bytes garbage = {'G', 'I', 'F', '8', '9', 'a'};
+  for (int i = 0; i < 200; ++i) garbage.push_back(Byte(i * 37 + 11));
+
+  struct Case {
+    std::string name;
+    std::optional<Bytes> gif;     // none: no GIF file
+    std::optional<Bytes> target;  // bytes already at the target
+    std::string targetName = "out.swf";
+    bool readOnlyTarget = false;
+    bool targetIsFolder = false;
+  };
+  std::vector<Case> cases = {
+      {"missing GIF", std::nullopt, std::nullopt},
+      {"missing GIF, target kept", std::nullopt, Bytes{1, 2, 3}},
+      {"zero-byte file", Bytes{}, std::nullopt},
+      {"not GIF data", garbage, Bytes{4, 5, 6}},
+      {"no frames", empty, std::nullopt},
+      {"screen too large", huge, std::nullopt},
+      {"cut inside the header", Bytes(good.begin(), good.begin() + 9), std::nullopt},
+      {"cut inside the image data", Bytes(good.begin(), good.begin() + long(good.size() / 2)), Bytes{7}},
+      {"cut before the trailer", Bytes(good.begin(), good.end() - 1), std::nullopt},
+      {"folder of the target missing", good, std::nullopt, "no such folder/out.swf"},
+      {"read-only target", good, Bytes{8, 9}, "out.swf", true},
+      {"target is a folder", good, std::nullopt, "out.swf", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder dir;
+    const fs::path gif = dir.path / "in.gif", swf = dir.path / fs::path(c.targetName);
+    if (c.gif) WriteAll(gif, *c.gif);
+    if (c.target) WriteAll(swf, *c.target);
+    if (c.targetIsFolder) fs::create_directories(swf);
+    if (c.readOnlyTarget) ::SetFileAttributesW(swf.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::set<std::string> before = dir.Names();
+    EXPECT_EQ(Convert(gif, swf), 0);
+    EXPECT_EQ(dir.Names(), before);
+    if (c.target) {
+      EXPECT_EQ(ReadAll(swf), *c.target);
+    }
+    if (c.targetIsFolder) {
+      EXPECT_TRUE(fs::is_directory(swf));
+    }
+  }
+  // A GIF cut anywhere is damaged, even where the library reads the frames
+  // before the cut as a shorter animation.
+  TempFolder dir;
+  const fs::path gif = dir.path / "cut.gif", swf = dir.path / "cut.swf";
+  for (size_t length = 1; length < good.size(); ++length) {
+    WriteAll(gif, Bytes(good.begin(), good.begin() + long(length)));
+    ASSERT_EQ(Convert(gif, swf), 0) << "cut after " << length << " of " << good.size() << " bytes";
+    ASSERT_EQ(dir.Names(), std::set<std::string>{"cut.gif"});
+  }
+  EXPECT_EQ(Gif2Swf()(nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(Gif2Swf()("", "", nullptr), 0);
+}
+
+// Damaged bytes anywhere in a GIF: no crash; either a refusal that leaves
+// nothing behind or a whole, readable movie.
+TEST(Gif2Swf, CorruptedBytesGiveAReadableMovieOrNone) {
+  TempFolder dir;
+  const Bytes good = SaveFixture(Fixtures()[2]);
+  const fs::path gif = dir.path / "bad.gif", swf = dir.path / "bad.swf";
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  int written = 0;
+  for (int round = 0; round < 200; ++round) {
+    Bytes b = good;
+    const int flips = 1 + int(next() >> 16) % 4;
+    for (int k = 0; k < flips; ++k) b[(next() >> 8) % b.size()] = Byte(next() >> 16);
+    WriteAll(gif, b);
+    std::error_code ec;
+    fs::remove(swf, ec);
+    const int result = Convert(gif, swf);
+    SCOPED_TRACE(round);
+    if (result == 1) {
+      ++written;
+      EXPECT_NO_THROW(swftest::Parse(ReadAll(swf)));
+    } else {
+      ASSERT_EQ(result, 0);
+      EXPECT_EQ(dir.Names(), std::set<std::string>{"bad.gif"});
+    }
+  }
+  std::printf("%d of 200 damaged GIFs still gave a movie\n", written);
+}
+
+// 100 frames of 500 x 500, each different: the time is reported.
+TEST(Gif2Swf, HundredLargeFramesConvertInReasonableTime) {
+  TempFolder dir;
+  std::vector<TColor> colors;
+  for (int i = 0; i < 256; ++i) colors.push_back(TColor((i * 0x010305) & 0xFFFFFF));
+  std::vector<FrameSpec> frames;
+  for (int i = 0; i < 100; ++i) {
+    FrameSpec s{0, 0, 500, 500, std::vector<Byte>(500 * 500), 10, 1, -1};
+    for (int y = 0; y < 500; ++y)
+      for (int x = 0; x < 500; ++x) s.pixels[size_t(y * 500 + x)] = Byte(((x + i * 5) / 8 + (y / 8) * 3) & 0xFF);
+    frames.push_back(std::move(s));
+  }
+  auto img = animtest::MakeImage(500, 500, colors, frames);
+  TMemoryStream s;
+  img->SaveGIFStream(&s);
+  const auto* p = static_cast<const uint8_t*>(s.Memory());
+  WriteAll(dir.path / "big.gif", Bytes(p, p + s.Size()));
+  const ULONGLONG start = ::GetTickCount64();
+  ASSERT_EQ(Convert(dir.path / "big.gif", dir.path / "big.swf"), 1);
+  const ULONGLONG ms = ::GetTickCount64() - start;
+  const Bytes movie = ReadAll(dir.path / "big.swf");
+  std::printf("100 frames of 500 x 500: %llu ms, GIF %lld bytes, movie %zu bytes\n", ms, (long long)s.Size(),
+              movie.size());
+  const swftest::Movie m = swftest::Parse(movie);
+  EXPECT_EQ(m.bitmaps.size(), 100u);
+  EXPECT_EQ(m.frameCount, 100);
+  EXPECT_LT(ms, 30000u);
 }
 
 }  // namespace
