@@ -100,6 +100,14 @@ class ExporterDlg : public mainwin::TMainWindowTest {
 
   void SetUp() override {
     TMainWindowTest::SetUp();
+    // The folder is kept from the last run; the tests count what they write.
+    for (const std::string& name : FilesLike("")) {
+      const std::string path = PathOf(name);
+      if (DirectoryExists(path))
+        RemoveDir(path);
+      else
+        DeleteFile(path);
+    }
     FileDialogFunc = [this](const TOpenDialog& Dialog, bool Save) {
       dialogFilters.push_back(Dialog.Filter());
       if (Save) saveCalls.push_back({Dialog.Filter(), Dialog.DefaultExt(), Dialog.FileName()});
