@@ -29,6 +29,7 @@
 #include "platform/Jpeg.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "tests/app/dialog_input.h"
 #include "tests/bars/bar_input.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/ui.h"
@@ -338,19 +339,7 @@ class TMainWindowTest : public ::testing::Test {
   }
 
   // The window with everything on it as it shows on the screen.
-  std::unique_ptr<TBitmap> Shot() {
-    ::RedrawWindow(win->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Settle(40);
-    RECT r;
-    ::GetWindowRect(win->Handle(), &r);
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelFormat(pf24bit);
-    b->SetSize(r.right - r.left, r.bottom - r.top);
-    HDC dc = ::GetWindowDC(win->Handle());
-    ::BitBlt(b->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
-    ::ReleaseDC(win->Handle(), dc);
-    return b;
-  }
+  std::unique_ptr<TBitmap> Shot() { return dlgtest::FormShot(win); }
   // Saved as a PNG in the working directory (the build tree).
   void SaveShot(const std::string& Name) { SaveBitmapAsPng(Shot().get(), Name); }
 

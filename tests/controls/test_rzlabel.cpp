@@ -376,3 +376,45 @@ TEST_F(RzLabelTest, FrameControllerAndFormResource) {
   EXPECT_NE(out.find("Angle = 90"), std::string::npos) << out;
   EXPECT_NE(out.find("URL = 'home.example'"), std::string::npos) << out;
 }
+
+// A bold caption from a form resource reaches the screen, straight and
+// layered. 11 pixels high: Wine's Tahoma Bold has heavy stems only in its
+// small bitmap glyphs; at 13 and 16 pixels and in its turned outlines it
+// draws as thin as the regular face, so no pixel could tell the styles apart.
+TEST(RzLabelResource, BoldFromTheFormResourceIsPainted) {
+  struct TCase {
+    const char* Name;
+    const char* Lines;  // the label's further properties
+  } cases[] = {
+      {"straight", ""},
+      {"raised", "    TextStyle = tsRaised\n    HighlightColor = clYellow\n    ShadowColor = clBlue\n"},
+  };
+  rzpix::TSheet sheet(150, 40, 2, 4);
+  Integer cell = 0;
+  for (const TCase& c : cases) {
+    Integer ink[2] = {};
+    for (bool bold : {false, true}) {
+      SCOPED_TRACE(std::string(c.Name) + (bold ? " bold" : " regular"));
+      const std::string text = std::string("object Form1: TForm\n  Font.Height = -11\n  Font.Name = 'Tahoma'\n") +
+                               "  object lbl: TRzLabel\n    Left = 0\n    Top = 0\n    Width = 150\n" +
+                               "    Height = 40\n    AutoSize = False\n    Caption = 'Larkspire GIF 7.0'\n" +
+                               "    Color = clWhite\n    Font.Color = clBlack\n    Font.Height = -11\n" +
+                               "    Font.Name = 'Tahoma'\n    Font.Style = " + (bold ? "[fsBold]" : "[]") + "\n" +
+                               "    ParentFont = False\n" + c.Lines + "  end\nend\n";
+      std::unique_ptr<TForm> f(testui::NewForm(150, 40));
+      ReadComponentFromText(text, f.get());
+      auto* l = dynamic_cast<TRzLabel*>(f->FindComponent("lbl"));
+      ASSERT_NE(l, nullptr);
+      ASSERT_EQ(l->Font()->Style().Contains(fsBold), bold);
+      f->Show();
+      auto shot = NewBitmap(150, 40, clWhite);
+      f->PaintTo(shot->Canvas()->Handle(), 0, 0);
+      ink[bold] = LabelInkOf(shot.get(), 0).Count;
+      sheet.Put(cell++, std::string(c.Name) + (bold ? " bold" : ""), shot.get());
+    }
+    EXPECT_GT(ink[0], 30) << c.Name;
+    EXPECT_GT(ink[1] * 4, ink[0] * 5) << c.Name << ": the bold caption is not heavier (" << ink[1] << " against "
+                                       << ink[0] << " black pixels)";
+  }
+  EXPECT_TRUE(sheet.Save("rzlabel_bold.png"));
+}
