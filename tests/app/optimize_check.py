@@ -67,7 +67,7 @@ def timeline(path):
     return frames, len(delays)
 
 
-print("%-20s %10s %10s %10s %10s %8s %8s" % ("file", "original", "wizard", "optimised", "gifsicle", "frames", "opt"))
+print("%-26s %10s %10s %10s %10s %8s %8s" % ("file", "original", "wizard", "optimised", "gifsicle", "frames", "opt"))
 for line in open(os.path.join(files, "sizes.txt")):
     name, current, shown = line.rstrip("\n").split("\t")
     orig = os.path.join(files, name + ".gif")
@@ -83,11 +83,14 @@ for line in open(os.path.join(files, "sizes.txt")):
         if da != db:
             fail("%s: composed frame %d shows %d/100 s, optimised %d/100 s" % (name, i + 1, da, db))
     opt_size = os.path.getsize(opt)
+    if current != "{:,} bytes".format(os.path.getsize(orig)):
+        fail("%s: the wizard showed %s as the current size, the original has %d bytes"
+             % (name, current, os.path.getsize(orig)))
     if shown != "{:,} bytes".format(opt_size):
         fail("%s: the wizard showed %s, the optimised file has %d bytes" % (name, shown, opt_size))
     gs = os.path.join(out, name + "_gifsicle.gif")
     subprocess.run(["gifsicle", "-O2", orig, "-o", gs], check=True)
-    print("%-20s %10d %10s %10d %10d %8d %8d" % (name, os.path.getsize(orig), current.split()[0], opt_size,
+    print("%-26s %10d %10s %10d %10d %8d %8d" % (name, os.path.getsize(orig), current.split()[0], opt_size,
                                                 os.path.getsize(gs), na, nb))
 
 if failures:
