@@ -221,6 +221,9 @@ class TfrmGifMain : public TForm {
 
   // --- Optimisation wizard (GifOptimizeForm.cpp) --------------------------
   void ShowOptimizeWizard();
+  // After Finish put the optimised copy in place: the frame list follows the
+  // document's frames (their count and sizes) and the selected frame is shown again.
+  void OptimizedDocumentTaken();
 
   // --- New-animation wizard (NewGifWizardForm.cpp) -------------------------
   // The new-animation wizard New runs after resetting the document.

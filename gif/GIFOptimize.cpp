@@ -2,6 +2,7 @@
 // turn pixels that repeat the previous frame transparent, trim transparent
 // borders and strip extensions that carry nothing.
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "gif/GIFImage.h"
@@ -100,6 +101,37 @@ struct TMergeUndo {
   }
 };
 
+// Every pixel is the frame's transparent index.
+bool ShowsNothing(TGIFSubImage* Frame) {
+  const Byte t = Frame->GraphicControl()->TransparentIndex();
+  const Byte* p = Frame->Data();
+  return std::all_of(p, p + Frame->DataSize(), [t](Byte b) { return b == t; });
+}
+
+// A frame that draws nothing and whose disposal changes nothing shows the
+// previous frame's picture for its delay. It can go when that picture is what
+// the previous frame leaves (it keeps or leaves its pixels) and its time can be
+// added to that frame's delay; frame 0, which shows the empty screen, stays.
+bool FoldIntoPrevious(TGIFImageList* Frames, Integer Index) {
+  if (Index <= 0) return false;
+  TGIFSubImage* f = Frames->FrameAt(Index);
+  TGIFSubImage* prev = Frames->FrameAt(Index - 1);
+  TGIFGraphicControlExtension* gce = f->GraphicControl();
+  if (gce->UserInputFlag() || DisposalOf(prev) > 1) return false;
+  TGIFGraphicControlExtension* prevGce = prev->GraphicControl();
+  const Integer delay = (prevGce ? prevGce->FrameDelay() : 0) + gce->FrameDelay();
+  if (delay > 0xFFFF) return false;
+  if (gce->FrameDelay() == 0) return true;
+  if (!prevGce) {
+    auto made = std::make_unique<TGIFGraphicControlExtension>(prev);
+    prevGce = made.get();
+    prev->Extensions()->Append(std::move(made));
+    prev->SetGraphicControl(prevGce);
+  }
+  prevGce->SetFrameDelay(Word(delay));
+  return true;
+}
+
 }  // namespace
 
 void TGIFSubImage::TrimToContent() {
@@ -114,7 +146,15 @@ void TGIFSubImage::TrimToContent() {
   Integer i = 0;
   while (i < w && !columnHasContent(i, 0, h - 1)) ++i;
   if (i == w) {
-    Clear();
+    // Nothing to show: one transparent pixel keeps the frame (and its time).
+    if (w == 1 && h == 1) return;
+    std::unique_ptr<Byte[]> one(new Byte[1]{t});
+    Descriptor.Width = 1;
+    Descriptor.Height = 1;
+    data_ = std::move(one);
+    dataSize_ = 1;
+    FreeBitmap();
+    FreeMask();
     return;
   }
   Integer r = w - 1;
@@ -292,16 +332,13 @@ void TGIFImage::OptimizeFrames(TGIFOptimizeFlags Flags, TGIFColorReduction Metho
       for (Integer i = frames_->ItemCount() - 1; i >= 0; --i) {
         ++P;
         TGIFSubImage* f = frames_->FrameAt(i);
-        if (!f->IsEmpty() && f->Transparent() && f->GraphicControl()) {
-          const Word d = f->GraphicControl()->FrameDelay();
-          f->TrimToContent();
-          if (f->IsEmpty()) {
-            if (i > 0) {
-              TGIFSubImage* prev = frames_->FrameAt(i - 1);
-              if (prev->Transparent() && prev->GraphicControl())
-                prev->GraphicControl()->SetFrameDelay(Word(prev->GraphicControl()->FrameDelay() + d));
-            }
+        // Restoring the background clears the frame's whole area: a smaller
+        // frame would leave the cut-away part of the area uncleared.
+        if (!f->IsEmpty() && f->Transparent() && f->GraphicControl() && DisposalOf(f) != 2) {
+          if (ShowsNothing(f) && FoldIntoPrevious(frames_.get(), i)) {
             frames_->RemoveAndFree(f);
+          } else {
+            f->TrimToContent();
           }
         }
         report();

@@ -163,6 +163,26 @@ const std::map<std::string, size_t> kGifsicleO2 = {
     {"plaintext.gif", 176},       {"coalesce/mixed_previous.gif", 209},
 };
 
+namespace {
+
+// What the animation shows and for how long: composed frames with their
+// delays, neighbours that look the same folded into one.
+std::vector<std::pair<std::vector<TColor>, int>> Timeline(TGIFImage& img, TColor Fill = 0xFF00FF) {
+  auto frames = ComposeFrames(img, Fill);
+  std::vector<std::pair<std::vector<TColor>, int>> out;
+  for (size_t i = 0; i < frames.size(); ++i) {
+    TGIFGraphicControlExtension* g = img.Frames()->FrameAt(int(i))->GraphicControl();
+    const int delay = g ? g->FrameDelay() : 0;
+    if (!out.empty() && out.back().first == frames[i])
+      out.back().second += delay;
+    else
+      out.push_back({frames[i], delay});
+  }
+  return out;
+}
+
+}  // namespace
+
 // Every file: composed the same, never larger than written plainly; all of
 // them together: no larger than gifsicle -O2 makes them.
 TEST(Optimize, CorpusLooksTheSameAfterwards) {
@@ -195,17 +215,13 @@ TEST(Optimize, CorpusLooksTheSameAfterwards) {
     ASSERT_EQ(kGifsicleO2.count(name), 1u) << "add the file's gifsicle -O2 size to the table";
     gifsicle += kGifsicleO2.at(name);
     std::cout << "  " << name << ": " << a << " -> " << b << (b > a ? "  (grew)" : "") << "\n";
-    // Same background for both: the original's.
+    // Same background for both: the original's. Each moment shows the same
+    // picture for the same time (frames that show nothing new may fold).
     const TColor fill = original.GlobalColorMap()->Count() > 0 ? original.BackgroundColor() : 0xFF00FF;
-    auto x = ComposeFrames(original, fill);
-    auto y = ComposeFrames(optimized, fill);
+    auto x = Timeline(original, fill);
+    auto y = Timeline(optimized, fill);
     ASSERT_FALSE(x.empty());
-    ASSERT_FALSE(y.empty());
-    if (x.size() == y.size()) {
-      for (size_t f = 0; f < x.size(); ++f) EXPECT_TRUE(x[f] == y[f]) << "frame " << f;
-    } else {
-      EXPECT_TRUE(x.back() == y.back()) << "last frame";
-    }
+    EXPECT_TRUE(x == y);
   }
   std::cout << "  total: " << before << " -> " << after << " bytes; gifsicle -O2: " << gifsicle << "\n";
   EXPECT_LE(after, gifsicle);
@@ -230,6 +246,51 @@ TEST(Optimize, MergingThatWouldGrowAFrameIsNotKept) {
   EXPECT_FALSE(optimized.Frames()->FrameAt(1)->Transparent());
   EXPECT_EQ(optimized.GlobalColorMap()->Count(), 4);
   EXPECT_TRUE(ComposeFrames(*img, 0xFF00FF) == ComposeFrames(optimized, 0xFF00FF));
+}
+
+}  // namespace
+
+namespace {
+
+// Trimming must leave what each moment of the animation shows: an area that
+// is restored to the background keeps its size, and a frame that shows
+// nothing goes only when its time can go to a frame that shows the same.
+TEST(Optimize, TrimmingKeepsWhatTheAnimationShowsAndForHowLong) {
+  const std::vector<Byte> bg(16, 1);
+  struct Case {
+    const char* name;
+    std::vector<FrameSpec> frames;
+    std::string expected;
+  } cases[] = {
+      {"a frame that restores the background keeps its whole area",
+       {{0, 0, 4, 4, bg, 10, 1}, {0, 0, 4, 4, {3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}, 10, 2, 3},
+        {3, 3, 1, 1, {0}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w10 {TGIFGraphicControlExtension}\n"
+       "0,0 4x4 [3 3 3 3 3 2 3 3 3 3 3 3 3 3 3 3] t3 d2 w10 {TGIFGraphicControlExtension}\n"
+       "3,3 1x1 [0] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"an empty frame after a restoring frame shows the cleared screen: it stays, one pixel large",
+       {{0, 0, 4, 4, bg, 10, 2}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 25, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d2 w10 {TGIFGraphicControlExtension}\n"
+       "0,0 1x1 [3] t3 d1 w25 {TGIFGraphicControlExtension}\n"
+       "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"an empty frame after an opaque frame gives its time to it",
+       {{0, 0, 4, 4, bg, 10, 1}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 25, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w35 {TGIFGraphicControlExtension}\n"
+       "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"an empty first frame shows the empty screen: it stays",
+       {{0, 0, 4, 4, std::vector<Byte>(16, 3), 20, 1, 3}, {0, 0, 4, 4, bg, 10, 1}},
+       "0,0 1x1 [3] t3 d1 w20 {TGIFGraphicControlExtension}\n"
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w10 {TGIFGraphicControlExtension}\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto img = MakeImage(4, 4, kColors, c.frames);
+    TGIFImage optimized;
+    optimized.Assign(img.get());
+    optimized.OptimizeFrames(ofTrimFrames, rdNone, 8, dkNearest);
+    EXPECT_EQ(Describe(optimized), c.expected);
+    EXPECT_TRUE(Timeline(*img) == Timeline(optimized));
+  }
 }
 
 }  // namespace
