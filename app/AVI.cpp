@@ -187,10 +187,7 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
   const Integer length = static_cast<Integer>(std::min<DWORD>(info.dwLength, 0x7FFFFFFF));
   Progress->prgBar->SetMax(length - 1);
   Report(Format("Decompressing AVI frames (Total %d)...", length - 1));
-  // A stream's samples are numbered from its start sample on.
-  const LONG first = static_cast<LONG>(info.dwStart);
-  for (Integer i = 0; i < length && !Cancelled(); ++i) {
-    const LONG s = first + i;
+  for (LONG s = static_cast<LONG>(std::min<DWORD>(info.dwStart, 0x7FFFFFFF)); s < length && !Cancelled(); ++s) {
     const void* sample = AVIStreamGetFrame(avi.decoder, s);
     if (!sample) throw Exception("Failed to decompress AVI frame");
     Report("Reading frame palette...");

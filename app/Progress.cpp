@@ -26,3 +26,9 @@ void TfrmProgress::CreateParams(TCreateParams& Params) {
   TForm::CreateParams(Params);
   Params.Style &= ~static_cast<DWORD>(WS_DLGFRAME);
 }
+
+void TfrmProgress::CreateWnd() {
+  const Integer width = ClientWidth(), height = ClientHeight();
+  TForm::CreateWnd();
+  SetClientSize(width, height);
+}

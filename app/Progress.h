@@ -21,4 +21,7 @@ class TfrmProgress : public TForm {
  protected:
   // A dialog border without the dialog frame: the window has no caption.
   void CreateParams(TCreateParams& Params) override;
+  // The client keeps its designed size once the window exists: without the
+  // frame the caption's height would go to it.
+  void CreateWnd() override;
 };

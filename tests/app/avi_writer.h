@@ -17,6 +17,7 @@ struct TAviSpec {
   std::vector<std::string> Samples;     // each a full set of bottom-up rows
   size_t FileSize = 0;                  // when set, the exact size of the file (a JUNK chunk fills it)
   bool Audio = false;                   // the one stream is 'auds' instead of 'vids'
+  std::string Codec;                    // a compression FourCC for the stream (the samples are left as they are)
 };
 
 inline void Put32(std::string& S, uint32_t V) {
@@ -77,7 +78,7 @@ inline std::string MakeAvi(const TAviSpec& A) {
   for (int i = 0; i < 4; ++i) Put32(avih, 0);
 
   std::string strh = A.Audio ? "auds" : "vids";
-  strh += A.Audio ? std::string(4, '\0') : std::string("DIB ");
+  strh += A.Audio ? std::string(4, '\0') : A.Codec.empty() ? std::string("DIB ") : A.Codec;
   Put32(strh, 0);
   Put16(strh, 0);
   Put16(strh, 0);
@@ -109,7 +110,10 @@ inline std::string MakeAvi(const TAviSpec& A) {
     Put32(strf, static_cast<uint32_t>(A.Height));
     Put16(strf, 1);
     Put16(strf, static_cast<uint32_t>(A.Bits));
-    Put32(strf, 0);
+    if (A.Codec.empty())
+      Put32(strf, 0);
+    else
+      strf += A.Codec;
     Put32(strf, sampleSize);
     Put32(strf, 0);
     Put32(strf, 0);

@@ -188,22 +188,11 @@ TEST_F(AviImport, DelaysFollowTheStreamRate) {
   }
 }
 
-TEST_F(AviImport, SamplesWithAShortColourTableAndAStartSampleAreFramedWhole) {
-  {
-    SCOPED_TRACE("8 bits with 8 colours declared");
-    ImportThroughMenu(WriteAvi("pal8.avi", AviClip(4, 10, 1, 8)));
-    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
-    ExpectClip(4, 10);
-  }
-  {
-    SCOPED_TRACE("a stream starting at sample 3 keeps all its samples");
-    win->modified = false;
-    TAviSpec spec = AviClip(5, 10, 1);
-    spec.Start = 3;
-    ImportThroughMenu(WriteAvi("start.avi", spec));
-    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
-    ASSERT_EQ(FrameCount(), 5);
-  }
+TEST_F(AviImport, EightBitSamplesWithAShortColourTableKeepTheirPixels) {
+  // The stream declares 8 colours: its samples' rows follow 8 table entries.
+  ImportThroughMenu(WriteAvi("pal8.avi", AviClip(4, 10, 1, 8)));
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
+  ExpectClip(4, 10);
 }
 
 TEST_F(AviImport, FilesOf500000BytesOrMoreAreRefused) {
@@ -233,6 +222,8 @@ TEST_F(AviImport, DamagedFilesGiveTheirStageMessageAndKeepTheDocument) {
   TAviSpec audio = AviClip(0, 10, 1);
   audio.Audio = true;
   audio.Samples = {std::string(400, '\x80')};
+  TAviSpec unknown = AviClip(2, 10, 1);
+  unknown.Codec = "ZZZZ";
   struct Case {
     const char* Name;
     std::string Bytes;
@@ -241,6 +232,8 @@ TEST_F(AviImport, DamagedFilesGiveTheirStageMessageAndKeepTheDocument) {
       {"not an AVI file", "This is plain text, no RIFF at all.", "Failed to open AVI file."},
       {"cut short in the header", full.substr(0, 100), "Failed to open AVI file."},
       {"a file without a video stream", MakeAvi(audio), "Failed to open AVI stream."},
+      {"a compression no decoder reads", MakeAvi(unknown), "Failed to start AVI decompression."},
+      {"samples cut short", full.substr(0, full.size() - 600), "Failed to decompress AVI frame."},
   };
   const std::string gif = OpenKeptDocument();
   for (const Case& c : cases) {
@@ -275,12 +268,18 @@ TEST_F(AviImport, CancelClickedDuringDecodingKeepsTheDocument) {
   watcher.SetInterval(5);
   watcher.OnTimer = [&](TObject*) {
     TfrmProgress* p = ShownProgressWindow();
-    if (clicked || !p || p->lblFileName->Caption() != "Creating GIF frame 20...") return;
+    // Some 20 frames in (the timer need not fire at every sample).
+    const std::string text = p ? p->lblFileName->Caption() : std::string();
+    if (clicked || text.rfind("Creating GIF frame ", 0) != 0 || std::atoi(text.c_str() + 19) < 20) return;
     clicked = true;
     // The window as it is seen: no title bar, the stage, the bar, Cancel.
     EXPECT_EQ(::GetWindowLongW(p->Handle(), GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_BORDER));
     EXPECT_EQ(p->ClientWidth(), 292);
     EXPECT_EQ(p->ClientHeight(), 98);
+    RECT r;
+    ::GetWindowRect(p->Handle(), &r);
+    EXPECT_NEAR((r.left + r.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     EXPECT_FALSE(::IsWindowEnabled(win->Handle()));
     EXPECT_EQ(p->prgBar->Max(), 299);
     EXPECT_GT(p->prgBar->Position(), 0);
@@ -301,6 +300,40 @@ TEST_F(AviImport, CancelClickedDuringDecodingKeepsTheDocument) {
   ExpectKept(gif);
   ExpectWindowBack();
   EXPECT_TRUE(FileExists(shot));
+}
+
+TEST_F(AviImport, ImageProgressShowsInTheStatusBar) {
+  TRect none{};
+  win->ShowImageProgress(nullptr, psStarting, 0, false, none, "");
+  TProgressBar* bar = win->prgBar;
+  EXPECT_EQ(bar->Parent(), win->StatusBar);
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->Position(), 0);
+  // Over the second panel.
+  const Integer panelLeft = win->StatusBar->Panels()->Items(0)->Width();
+  EXPECT_GE(bar->Left(), panelLeft);
+  EXPECT_LE(bar->Left() + bar->Width(), panelLeft + win->StatusBar->Panels()->Items(1)->Width());
+  EXPECT_LE(bar->Height(), win->StatusBar->ClientHeight());
+
+  win->ShowImageProgress(nullptr, psRunning, 60, false, none, "");
+  EXPECT_EQ(bar->Position(), 60);
+  // Seen in the window: the bar filled to its position.
+  auto shot = dlgtest::FormShot(win);
+  SaveBitmapAsPng(shot.get(), GetCurrentDir() + "\\avi_status_progress.png");
+  RECT wr;
+  ::GetWindowRect(win->Handle(), &wr);
+  auto at = [&](Integer Fraction) {
+    const TPoint p = bar->ClientToScreen(Point(bar->Width() * Fraction / 100, bar->Height() / 2));
+    return mainwin::PixelOf(shot.get(), p.X - wr.left, p.Y - wr.top);
+  };
+  // Filled up to 60 %: the same colour at 10 and 50 %, another at 70 and 90 %.
+  EXPECT_EQ(at(10), at(50));
+  EXPECT_EQ(at(70), at(90));
+  EXPECT_NE(at(50), at(70));
+
+  win->ShowImageProgress(nullptr, psEnding, 100, false, none, "");
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_EQ(bar->Position(), 0);
 }
 
 // The import of the files avi_check.py makes (in the folder AVI_CHECK_DIR
