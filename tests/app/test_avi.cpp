@@ -131,7 +131,7 @@ class AviImport : public mainwin::TMainWindowTest {
 };
 
 TEST_F(AviImport, EverySampleBecomesAFrameOfANewUntitledModifiedDocument) {
-  const std::string gif = OpenKeptDocument();
+  OpenKeptDocument();
   const std::string avi = WriteAvi("ten.avi", AviClip(10, 10, 1));
   ImportThroughMenu(avi);
   ASSERT_EQ(dialogFilters.size(), 2u);
@@ -152,7 +152,6 @@ TEST_F(AviImport, EverySampleBecomesAFrameOfANewUntitledModifiedDocument) {
   EXPECT_TRUE(FileExists(WithTrailingBackslash(TempFolder()) + temp)) << temp;
   ExpectWindowBack();
   EXPECT_FALSE(win->prgBar->Visible());
-  (void)gif;
 
   const std::vector<std::string> opening = {"Preparing ten.avi for AVI to GIF import...",
                                             "Opening AVI file...",
