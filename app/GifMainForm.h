@@ -230,7 +230,16 @@ class TfrmGifMain : public TForm {
   void RunAnimationWizard();
 
   // --- AVI import (GifMainForm_Avi.cpp) -------------------------------------
+  // "Import AVI...": dlgOpenAVI, then ImportAviFile with the chosen file.
   void ImportAviCommand();
+  // Makes the AVI file's video a new untitled, modified document (through a
+  // GIF file in the temporary folder, loaded as an opened file). False, with
+  // a message and nothing else done, for a file of 500000 bytes or more.
+  bool ImportAviFile(const std::string& Path);
+  // OnProgress of the import's image: prgBar, put into the status bar, shows
+  // the percent while a stage runs.
+  void ShowImageProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                         const std::string& Msg);
 
   // --- Frame export (Exporter.cpp) ------------------------------------------
   void ShowExportDialog();
