@@ -59,13 +59,9 @@ std::string FlashEmbedHTML(Integer Width, Integer Height, const std::string& Mov
 }
 
 void ShowFlashHTML(Integer Width, Integer Height, const std::string& MovieName) {
-  std::unique_ptr<TSWFHTMLFrm> form;
-  {
-    // Busy only while the form is built: the person then works in it with
-    // the normal cursor.
-    THourglassCursor hourglass;
-    form.reset(CreateForm<TSWFHTMLFrm>(nullptr));
-    form->mmoFlash->SetText(FlashEmbedHTML(Width, Height, MovieName));
-  }
+  // The modal run shows the normal cursor and puts the hourglass back after.
+  THourglassCursor hourglass;
+  std::unique_ptr<TSWFHTMLFrm> form(CreateForm<TSWFHTMLFrm>(nullptr));
+  form->mmoFlash->SetText(FlashEmbedHTML(Width, Height, MovieName));
   form->ShowModal();
 }

@@ -232,8 +232,10 @@ TEST_F(FlashExport, TheGifFileItselfIsNeverTheTarget) {
   OpenThroughDialog(gif);
   ASSERT_EQ(FrameCount(), 2);
   fileAnswers.push_back({PathOf("CLIP.gif")});
+  TFlashWindowWatch watch;
   ExportThroughMenu();
   EXPECT_TRUE(calls.empty());
+  EXPECT_FALSE(watch.Shown);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{kFlashFailure});
   EXPECT_EQ(mainwin::ReadBytes(gif), before);
 }
@@ -290,6 +292,55 @@ TEST_F(FlashExport, TheEmbeddingHtmlIsShownAndCopied) {
   EXPECT_GE(watch.Shot->Width(), 524);
   EXPECT_GE(watch.Shot->Height(), 325);
 }
+
+#ifdef WEXBOLT_DLL_PATH
+// The whole road with the real conversion library, loaded by its build path.
+TEST_F(FlashExport, TheConversionLibraryWritesTheMovieOfTheDocument) {
+  std::string library = WEXBOLT_DLL_PATH;
+  for (char& c : library)
+    if (c == '/') c = '\\';
+  FlashConvertFunc = [library](const std::string& Gif, const std::string& Swf, HWND Owner) {
+    return ConvertGifToSwf(library, Gif, Swf, Owner);
+  };
+  OpenThroughDialog(MakeGif("real.gif", 3, 40, 30));
+  ASSERT_EQ(FrameCount(), 3);
+  fileAnswers.push_back({PathOf("real")});
+  TFlashWindowWatch watch;
+  ExportThroughMenu();
+  testui::PumpUntil([&] { return watch.Done(); }, 10000);
+  EXPECT_TRUE(BoxTexts().empty()) << (BoxTexts().empty() ? "" : BoxTexts()[0]);
+  ASSERT_TRUE(watch.Shown) << "the conversion succeeded";
+  EXPECT_NE(watch.Text.find("<PARAM NAME=movie VALUE=\"real.swf\">"), std::string::npos);
+
+  ASSERT_TRUE(FileExists(PathOf("real.swf")));
+  const std::string swf = mainwin::ReadBytes(PathOf("real.swf"));
+  ASSERT_GE(swf.size(), 17u);
+  const std::string signature = swf.substr(0, 3);
+  EXPECT_TRUE(signature == "FWS" || signature == "CWS" || signature == "ZWS") << signature;
+  EXPECT_GE(static_cast<Byte>(swf[3]), 1) << "a version";
+  const uint32_t length = static_cast<Byte>(swf[4]) | static_cast<Byte>(swf[5]) << 8 |
+                          static_cast<Byte>(swf[6]) << 16 | static_cast<uint32_t>(static_cast<Byte>(swf[7])) << 24;
+  if (signature == "FWS") {
+    EXPECT_EQ(length, swf.size()) << "the header's length is the file's";
+    // The stage rectangle in twips: bit count (5 bits), then Xmin, Xmax, Ymin, Ymax.
+    auto bits = [&swf](size_t From, unsigned Count) {
+      uint32_t v = 0;
+      for (unsigned i = 0; i < Count; ++i) {
+        const size_t bit = From + i;
+        v = v << 1 | ((static_cast<Byte>(swf[8 + bit / 8]) >> (7 - bit % 8)) & 1);
+      }
+      return v;
+    };
+    const unsigned n = bits(0, 5);
+    EXPECT_EQ(bits(5, n), 0u);
+    EXPECT_EQ(bits(5 + n, n), 40u * 20) << "the document's width";
+    EXPECT_EQ(bits(5 + 2 * n, n), 0u);
+    EXPECT_EQ(bits(5 + 3 * n, n), 30u * 20) << "the document's height";
+  } else {
+    EXPECT_GE(length, swf.size()) << "the length of the unpacked movie";
+  }
+}
+#endif
 
 // The conversion library itself: a missing library or function is a failed
 // conversion, not a crash.
