@@ -80,7 +80,7 @@ std::string BuildImageTag(const std::string& FileName, Integer Width, Integer He
 }
 
 void TfrmGifHTMLCode::txtLinkChange(TObject*) {
-  // The form reader sets the border's text before every control is there.
+  // A change reported while the form is still being read finds controls missing.
   if (!txtHTML || !txtFileName || !txtLink || !txtHint || !txtBorder) return;
   txtHTML->SetText(BuildImageTag(txtFileName->Text(), ImageWidth, ImageHeight, txtLink->Text(), txtHint->Text(),
                                  txtBorder->Text()));
