@@ -107,6 +107,10 @@ bool WriteAviSampleAsBmp(const void* Sample, const void* Format, Integer FormatS
   const size_t pixelBytes = stride * static_cast<size_t>(height);
   const size_t tableBytes = (bitFields ? 12 : 0) + palette.size() * sizeof(RGBQUAD);
   if (pixelBytes > 0x7FFFFFFF - 14 - 40 - tableBytes) return false;
+  // The image size is what the decoder put behind the header (for an
+  // uncompressed stream: the bytes read from the file). A picture that needs
+  // more rows than that would be read from beyond the sample.
+  if (pixelBytes > info.biSizeImage) return false;
 
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
@@ -132,6 +136,18 @@ bool WriteAviSampleAsBmp(const void* Sample, const void* Format, Integer FormatS
 }
 
 namespace {
+
+// An uncompressed stream is handed out as its own format followed by the
+// rows read from the file: the format must hold the whole header and the
+// colour table it declares, or the rows are looked for in the wrong place.
+bool AviFormatHoldsItsTable(const std::vector<Byte>& Format, LONG Size) {
+  if (Size < static_cast<LONG>(sizeof(BITMAPINFOHEADER))) return false;
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, Format.data(), sizeof(h));
+  if (h.biCompression != BI_RGB) return true;
+  const uint64_t colors = h.biClrUsed != 0 ? h.biClrUsed : h.biBitCount <= 8 ? uint64_t{1} << h.biBitCount : 0;
+  return h.biSize >= sizeof(BITMAPINFOHEADER) && uint64_t{h.biSize} + colors * 4 <= static_cast<uint64_t>(Size);
+}
 
 // Steps from opening the file to the last frame; returns early when the user
 // cancels. What it acquired is released when it leaves, however it leaves.
@@ -170,6 +186,7 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
     throw Exception("Failed to get AVI stream format");
   // The size read back may be smaller than the one announced, never larger.
   formatSize = std::clamp<LONG>(formatSize, 0, static_cast<LONG>(avi.format.size()));
+  if (!AviFormatHoldsItsTable(avi.format, formatSize)) throw Exception("Failed to get AVI stream format");
   Report("Reading AVI start stream...");
   if (AVIStreamBeginStreaming(avi.stream, 0, 0, 1000) != 0) throw Exception("Failed to start AVI stream");
   avi.streaming = true;

@@ -19,6 +19,10 @@ namespace {
 constexpr Int64 kMaxGifBytes = Int64(256) << 20;
 constexpr Int64 kMaxScreenPixels = Int64(4096) * 4096;
 constexpr size_t kMaxMovieBytes = size_t(512) << 20;
+// The pixels of all frames together, and the pixels composed (every frame
+// paints the whole screen once): a small file can describe far more of both.
+constexpr Int64 kMaxFramePixels = Int64(1) << 28;
+constexpr Int64 kMaxComposedPixels = Int64(1) << 30;
 // Where the logical screen has no colour table to name a background.
 constexpr uint32_t kDefaultBackground = 0xFFFFFF;
 
@@ -92,6 +96,51 @@ bool WexWriteReplacing(const std::wstring& Target, const std::vector<uint8_t>& D
   return ok;
 }
 
+// Walks the GIF's blocks as the library reads them, without decoding, and
+// tells whether its frames stay within the bounds above. Where the walk
+// cannot follow the data it stops: the library's reading judges the rest.
+bool WexFramesWithinBounds(TMemoryStream& Gif) {
+  const auto* p = static_cast<const Byte*>(Gif.Memory());
+  const size_t size = size_t(Gif.Size());
+  auto word = [p](size_t At) { return Int64(p[At]) | (Int64(p[At + 1]) << 8); };
+  auto skipSubBlocks = [&](size_t& At) {
+    while (At < size && p[At] != 0) At += size_t(p[At]) + 1;
+    ++At;
+    return At <= size;
+  };
+  if (size < 13) return true;
+  const Int64 screenW = word(6), screenH = word(8);
+  Int64 right = screenW, bottom = screenH, framePixels = 0, frames = 0;
+  size_t at = 13 + ((p[10] & 0x80) ? size_t(3) << ((p[10] & 7) + 1) : 0);
+  while (at < size) {
+    const Byte b = p[at];
+    if (b == 0x00) {
+      ++at;
+    } else if (b == 0x21) {
+      at += 2;
+      if (!skipSubBlocks(at)) break;
+    } else if (b == 0x2C) {
+      if (at + 10 > size) break;
+      Int64 w = word(at + 5), h = word(at + 7);
+      // The library gives a frame without a size the screen's.
+      if (w == 0 || h == 0) w = screenW, h = screenH;
+      right = std::max(right, word(at + 1) + w);
+      bottom = std::max(bottom, word(at + 3) + h);
+      framePixels += w * h;
+      ++frames;
+      const Byte packed = p[at + 9];
+      at += 10 + ((packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0) + 1;
+      if (right * bottom > kMaxScreenPixels || framePixels > kMaxFramePixels ||
+          frames * right * bottom > kMaxComposedPixels)
+        return false;
+      if (!skipSubBlocks(at)) break;
+    } else {
+      break;
+    }
+  }
+  return true;
+}
+
 // The painter composes here instead of playing: its waits take no time.
 void WexSkipPainterWaits() {
   static std::once_flag once;
@@ -105,6 +154,7 @@ void WexSkipPainterWaits() {
 
 // The GIF as a movie; false for a damaged or empty GIF or one too large.
 bool WexConvert(TMemoryStream& Gif, std::vector<uint8_t>& Movie) {
+  if (!WexFramesWithinBounds(Gif)) return false;
   TGIFImage image;
   bool damaged = false;
   image.OnGIFWarning = TGIFWarning([&damaged](TObject*, Integer, const std::string& Message) {

@@ -18,6 +18,7 @@ struct TAviSpec {
   size_t FileSize = 0;                  // when set, the exact size of the file (a JUNK chunk fills it)
   bool Audio = false;                   // the one stream is 'auds' instead of 'vids'
   std::string Codec;                    // a compression FourCC for the stream (the samples are left as they are)
+  int64_t BufferSize = -1;              // the suggested buffer size the headers declare; -1: one whole sample
 };
 
 inline void Put32(std::string& S, uint32_t V) {
@@ -64,6 +65,7 @@ std::string MakeSample(int Width, int Height, int Bits, F Pixel) {
 inline std::string MakeAvi(const TAviSpec& A) {
   const uint32_t n = static_cast<uint32_t>(A.Samples.size());
   const uint32_t sampleSize = static_cast<uint32_t>(Stride(A.Width, A.Bits) * A.Height);
+  const uint32_t bufferSize = A.BufferSize < 0 ? sampleSize : static_cast<uint32_t>(A.BufferSize);
   std::string avih;
   Put32(avih, A.Rate ? static_cast<uint32_t>(1000000ull * A.Scale / A.Rate) : 0);
   Put32(avih, 0);
@@ -72,7 +74,7 @@ inline std::string MakeAvi(const TAviSpec& A) {
   Put32(avih, n);
   Put32(avih, 0);
   Put32(avih, 1);
-  Put32(avih, sampleSize);
+  Put32(avih, bufferSize);
   Put32(avih, static_cast<uint32_t>(A.Width));
   Put32(avih, static_cast<uint32_t>(A.Height));
   for (int i = 0; i < 4; ++i) Put32(avih, 0);
@@ -87,7 +89,7 @@ inline std::string MakeAvi(const TAviSpec& A) {
   Put32(strh, A.Rate);
   Put32(strh, A.Start);
   Put32(strh, n);
-  Put32(strh, sampleSize);
+  Put32(strh, bufferSize);
   Put32(strh, 0xFFFFFFFF);
   Put32(strh, A.Audio ? 1 : 0);
   Put16(strh, 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -223,6 +224,17 @@ TEST_F(AviImport, DamagedFilesGiveTheirStageMessageAndKeepTheDocument) {
   audio.Samples = {std::string(400, '\x80')};
   TAviSpec unknown = AviClip(2, 10, 1);
   unknown.Codec = "ZZZZ";
+  // Headers announcing a picture far larger than the samples hold, with a
+  // small read buffer: the rows must not be read past what was read.
+  TAviSpec huge = AviClip(0, 10, 1, 24, 3000, 3000);
+  huge.Samples = {std::string(12, '\x55'), std::string(12, '\x55')};
+  huge.BufferSize = 0;
+  TAviSpec hugeBuffered = huge;
+  hugeBuffered.BufferSize = -1;
+  // An 8-bit stream whose format holds no colour table: its samples' rows
+  // are not where the header says they are.
+  TAviSpec noTable = AviClip(2, 10, 1, 8);
+  noTable.Palette.clear();
   struct Case {
     const char* Name;
     std::string Bytes;
@@ -233,6 +245,9 @@ TEST_F(AviImport, DamagedFilesGiveTheirStageMessageAndKeepTheDocument) {
       {"a file without a video stream", MakeAvi(audio), "Failed to open AVI stream."},
       {"a compression no decoder reads", MakeAvi(unknown), "Failed to start AVI decompression."},
       {"samples cut short", full.substr(0, full.size() - 600), "Failed to decompress AVI frame."},
+      {"a picture larger than its samples", MakeAvi(huge), "Failed to decompress AVI frame."},
+      {"a picture larger than its samples, a buffer for it", MakeAvi(hugeBuffered), "Failed to decompress AVI frame."},
+      {"an 8-bit format without its colours", MakeAvi(noTable), "Failed to get AVI stream format."},
   };
   const std::string gif = OpenKeptDocument();
   for (const Case& c : cases) {
@@ -368,7 +383,8 @@ TEST_F(AviCheck, ImportsTheListedFiles) {
 // bit fields, the stream's palette, and samples no bitmap holds.
 TEST(AviSampleFraming, SamplesBecomeBmpFilesALoaderReads) {
   auto header = [](int Size, int W, int H, int Bits, DWORD Compression, DWORD Used) {
-    std::string s(static_cast<size_t>(Size), '\0');
+    // Room for the whole header while it is copied in; a smaller one is cut after.
+    std::string s(std::max<size_t>(static_cast<size_t>(Size), sizeof(BITMAPINFOHEADER)), '\0');
     BITMAPINFOHEADER h{};
     h.biSize = static_cast<DWORD>(Size);
     h.biWidth = W;
@@ -377,7 +393,10 @@ TEST(AviSampleFraming, SamplesBecomeBmpFilesALoaderReads) {
     h.biBitCount = static_cast<WORD>(Bits);
     h.biCompression = Compression;
     h.biClrUsed = Used;
+    // What a decoder states: the bytes of the rows behind the header.
+    h.biSizeImage = static_cast<DWORD>(((W * Bits + 31) / 32) * 4 * (H < 0 ? -H : H));
     std::memcpy(s.data(), &h, sizeof(h));
+    s.resize(static_cast<size_t>(Size));
     return s;
   };
   auto quad = [](uint32_t Rgb) { std::string s; aviwriter::Put32(s, Rgb); return s; };
@@ -431,10 +450,14 @@ TEST(AviSampleFraming, SamplesBecomeBmpFilesALoaderReads) {
     EXPECT_EQ(mainwin::PixelOf(&b, 0, 0), RGB(255, 0, 0));
     EXPECT_EQ(mainwin::PixelOf(&b, 1, 0), RGB(0, 0, 255));
   }
+  // Two rows of 8 bytes announced, one behind the header.
+  std::string oneRow = header(40, 2, 2, 24, BI_RGB, 0) + std::string(8, '\0');
+  oneRow[offsetof(BITMAPINFOHEADER, biSizeImage)] = 8;
   struct Bad {
     const char* Why;
     std::string Sample;
   } bad[] = {
+      {"fewer bytes than its rows", oneRow},
       {"a core header", header(12, 2, 2, 8, BI_RGB, 0) + std::string(64, '\0')},
       {"a depth of 7", header(40, 2, 2, 7, BI_RGB, 0) + std::string(64, '\0')},
       {"run-length data", header(40, 2, 2, 8, BI_RLE8, 0) + std::string(1100, '\0')},

@@ -11,6 +11,8 @@
 #include <optional>
 #include <set>
 
+#include <psapi.h>
+
 #include "tests/gif/anim_test_util.h"
 #include "tests/wexbolt/swf_reader.h"
 #include "wexbolt/wexbolt.h"
@@ -276,6 +278,59 @@ void CheckMovie(const Fixture& F, const Bytes& File) {
 }
 
 TEST(Gif2Swf, LibraryExportsTheFunction) { ASSERT_NE(Gif2Swf(), nullptr) << WEXBOLT_DLL_PATH; }
+
+// The most memory the process has held so far.
+SIZE_T PeakMemory() {
+  PROCESS_MEMORY_COUNTERS c{};
+  c.cb = sizeof(c);
+  return ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &c, sizeof(c)) ? c.PeakWorkingSetSize : 0;
+}
+
+// A few kilobytes of GIF can describe gigabytes of frames, or hours of
+// composing: such a file is refused before its frames are made. (Placed early, while the process's peak memory
+// still shows what one conversion takes.)
+TEST(Gif2Swf, FramesOfHostileSizesAreRefusedBeforeTheyAreMade) {
+  ASSERT_NE(Gif2Swf(), nullptr);
+  // One whole frame of W x H in one colour (a few kilobytes), repeated.
+  auto bomb = [](int Frames, int W, int H) {
+    auto one = animtest::MakeImage(W, H, {clBlack, clWhite}, {{0, 0, W, H, {}, 10, 1, -1}});
+    TMemoryStream s;
+    one->SaveGIFStream(&s);
+    const auto* p = static_cast<const Byte*>(s.Memory());
+    const Bytes file(p, p + s.Size());
+    const size_t frameAt = 13 + 6;  // header, two colours
+    Bytes b(file.begin(), file.begin() + long(frameAt));
+    for (int i = 0; i < Frames; ++i) b.insert(b.end(), file.begin() + long(frameAt), file.end() - 1);
+    b.push_back(0x3B);
+    return b;
+  };
+  struct Case {
+    const char* name;
+    Bytes gif;
+  } cases[] = {
+      {"many large frames", bomb(70, 4000, 4000)},
+      {"many small frames on a large screen", [] {
+         Bytes b = giftest::Header(4000, 4000, 1);
+         for (int i = 0; i < 80; ++i) {
+           giftest::Append(b, giftest::Descriptor(unsigned(i), 0, 1, 1));
+           giftest::Append(b, giftest::TinyData());
+         }
+         b.push_back(0x3B);
+         return b;
+       }()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder dir;
+    WriteAll(dir.path / "bomb.gif", c.gif);
+    const SIZE_T before = PeakMemory();
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(Convert(dir.path / "bomb.gif", dir.path / "bomb.swf"), 0);
+    const ULONGLONG ms = ::GetTickCount64() - start;
+    EXPECT_LT(PeakMemory() - before, SIZE_T(256) << 20) << ms << " ms";
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"bomb.gif"});
+  }
+}
 
 TEST(Gif2Swf, MoviesShowTheComposedFramesForTheirDelaysAndLoop) {
   ASSERT_NE(Gif2Swf(), nullptr);
