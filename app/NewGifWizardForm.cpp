@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <cstdio>
 
 #include "app/AppFileUtils.h"
 #include "app/GifMainForm.h"
@@ -211,66 +210,44 @@ void TfrmNewGifWizard::btnMoveDownClick(TObject*) { MoveSelectedImage(1); }
 
 void TfrmGifMain::RunAnimationWizard() {
   std::unique_ptr<TfrmNewGifWizard> wizard(CreateForm<TfrmNewGifWizard>(Application));
-    std::printf("RUN 1\n", 1); std::fflush(stdout);
   if (wizard->ShowModal() == mrOk) {
     {
       THourglassCursor hourglass;
-    std::printf("RUN 2\n", 2); std::fflush(stdout);
       auto work = std::make_unique<TBitmap>();
-    std::printf("RUN 3\n", 3); std::fflush(stdout);
       TStrings* files = wizard->lbImages->Items();
-    std::printf("RUN 4\n", 4); std::fflush(stdout);
       for (Integer f = 0; f < files->Count(); ++f) {
         const std::string path = files->Strings(f);
-    std::printf("RUN 5\n", 5); std::fflush(stdout);
         const Integer type = FileTypeFromExtension(path);
-    std::printf("RUN 6\n", 6); std::fflush(stdout);
         if (type == gftGif && MergeSeveralFrameGif(path)) continue;
         if (LoadImageAsBitmap(path, work.get(), type, false) != 0) continue;
         const Integer index = AddBitmapFrame(work.get(), document->Frames()->ItemCount());
-    std::printf("RUN 7\n", 7); std::fflush(stdout);
         if (index < 0) continue;
         modified = true;
-    std::printf("RUN 8\n", 8); std::fflush(stdout);
         InsertFrameItem(index, ExtractFileName(path));
-    std::printf("RUN 9\n", 9); std::fflush(stdout);
       }
     }
     // The loop edit runs on each write that changes a control; when neither
     // changed (the window showed this choice already), it runs once here, so
     // the new document carries the count the window shows.
     const bool forever = wizard->optLoopInfinite->Checked();
-    std::printf("RUN 10\n", 10); std::fflush(stdout);
     const Integer loops = wizard->spinLoop->RoundedValue();
-    std::printf("RUN 11\n", 11); std::fflush(stdout);
     const bool wasForever = optLoopForever->Checked();
-    std::printf("RUN 12\n", 12); std::fflush(stdout);
     const Extended wasTimes = spinPlayTimes->Value();
-    std::printf("RUN 13\n", 13); std::fflush(stdout);
     if (forever) {
       optLoopForever->SetChecked(true);
-    std::printf("RUN 14\n", 14); std::fflush(stdout);
     } else {
       optLoopSpecified->SetChecked(true);
-    std::printf("RUN 15\n", 15); std::fflush(stdout);
       spinPlayTimes->SetValue(loops);
-    std::printf("RUN 16\n", 16); std::fflush(stdout);
     }
     if (wasForever == optLoopForever->Checked() && wasTimes == spinPlayTimes->Value())
       optLoopForeverClick(optLoopForever);
-    std::printf("RUN 17\n", 17); std::fflush(stdout);
     const Integer delay = NewWizDelayHundredths(wizard->spinDelay->Value());
-    std::printf("RUN 18\n", 18); std::fflush(stdout);
     for (Integer i = 0; i < document->Frames()->ItemCount(); ++i)
       EnsureGraphicControl(document->Frames()->FrameAt(i), delay);
-    std::printf("RUN 19\n", 19); std::fflush(stdout);
     documentOpen = lvFiles->Items()->Count() > 0;
-    std::printf("RUN 20\n", 20); std::fflush(stdout);
     if (documentOpen) chkAnimationTrans->SetChecked(true);
   }
   if (lvFiles->Items()->Count() > 0) lvFiles->SetSelected(lvFiles->Items()->Item(0));
   wizard.reset();
-    std::printf("RUN 21\n", 21); std::fflush(stdout);
   chkAnimationTrans->SetChecked(true);
-    std::printf("RUN 22\n", 22); std::fflush(stdout);
 }
