@@ -228,6 +228,12 @@ class TfrmGifMain : public TForm {
   // --- New-animation wizard (NewGifWizardForm.cpp) -------------------------
   // The new-animation wizard New runs after resetting the document.
   void RunAnimationWizard();
+  // Reads a GIF file into the scratch image; when it holds several non-empty
+  // frames they are merged into the document (MergeGifFrames), the document
+  // is marked modified and the result is true. A single picture or a file the
+  // reader refuses gives false, for the caller's picture load to take
+  // (GifMainForm_Commands.cpp; Insert uses it too).
+  bool MergeSeveralFrameGif(const std::string& Path);
 
   // --- AVI import (GifMainForm_Avi.cpp) -------------------------------------
   // "Import AVI...": dlgOpenAVI, then ImportAviFile with the chosen file.

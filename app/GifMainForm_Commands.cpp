@@ -209,23 +209,7 @@ void TfrmGifMain::InsertFrames() {
     for (Integer f = 0; f < files->Count(); ++f) {
       const std::string path = files->Strings(f);
       const Integer type = FileTypeFromExtension(path);
-      if (type == gftGif) {
-        // A GIF the reader refuses goes on to the picture load below, which
-        // reports it and skips the file, so the files after it still come in.
-        bool several = false;
-        try {
-          scratchImage->SetPaintFlags(0);
-          scratchImage->LoadFromFile(path);
-          several = HasSeveralFrames(scratchImage.get());
-        } catch (...) {
-          several = false;
-        }
-        if (several) {
-          MergeGifFrames(path);
-          modified = true;
-          continue;
-        }
-      }
+      if (type == gftGif && MergeSeveralFrameGif(path)) continue;
       if (LoadImageAsBitmap(path, work.get(), type, false) != 0) continue;
       const Integer index = AddBitmapFrame(work.get(), InsertPosition());
       if (index < 0) continue;
@@ -276,6 +260,23 @@ void TfrmGifMain::MergeGifFrames(const std::string& Path) {
   documentOpen = true;
   ClearFrameList(lvFiles);
   for (Integer i = 0; i < document->Frames()->ItemCount(); ++i) InsertFrameItem(i, name);
+}
+
+bool TfrmGifMain::MergeSeveralFrameGif(const std::string& Path) {
+  // A GIF the reader refuses goes on to the caller's picture load, which
+  // reports it and skips the file, so the files after it still come in.
+  bool several = false;
+  try {
+    scratchImage->SetPaintFlags(0);
+    scratchImage->LoadFromFile(Path);
+    several = HasSeveralFrames(scratchImage.get());
+  } catch (...) {
+    several = false;
+  }
+  if (!several) return false;
+  MergeGifFrames(Path);
+  modified = true;
+  return true;
 }
 
 // --- Remove, move, select all -------------------------------------------------------
