@@ -1,6 +1,7 @@
 #include "app/AVI.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -21,6 +22,11 @@ namespace {
 
 // The largest side a GIF frame can have.
 constexpr Integer kAviMaxSide = 65535;
+// Bounds of one picture and of all frames together, in pixels: a few bytes of
+// compressed sample can stand for a whole picture, so a small file can
+// describe more frames than memory holds.
+constexpr int64_t kAviMaxPicturePixels = int64_t{4096} * 4096;
+constexpr int64_t kAviMaxFramePixels = int64_t{1} << 28;
 
 template <typename T>
 T AviRead(const Byte* P) {
@@ -140,6 +146,16 @@ namespace {
 // An uncompressed stream is handed out as its own format followed by the
 // rows read from the file: the format must hold the whole header and the
 // colour table it declares, or the rows are looked for in the wrong place.
+// Every sample becomes a frame of the stream's picture size, whatever its
+// bytes: the pictures must stay within the bounds above.
+bool AviPicturesWithinBounds(const std::vector<Byte>& Format, const AVISTREAMINFOA& Info) {
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, Format.data(), sizeof(h));
+  const int64_t area = std::abs(int64_t{h.biWidth}) * std::abs(int64_t{h.biHeight});
+  const int64_t samples = std::max<int64_t>(int64_t{Info.dwLength} - Info.dwStart, 1);
+  return area <= kAviMaxPicturePixels && area * samples <= kAviMaxFramePixels;
+}
+
 bool AviFormatHoldsItsTable(const std::vector<Byte>& Format, LONG Size) {
   if (Size < static_cast<LONG>(sizeof(BITMAPINFOHEADER))) return false;
   BITMAPINFOHEADER h;
@@ -186,7 +202,8 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
     throw Exception("Failed to get AVI stream format");
   // The size read back may be smaller than the one announced, never larger.
   formatSize = std::clamp<LONG>(formatSize, 0, static_cast<LONG>(avi.format.size()));
-  if (!AviFormatHoldsItsTable(avi.format, formatSize)) throw Exception("Failed to get AVI stream format");
+  if (!AviFormatHoldsItsTable(avi.format, formatSize) || !AviPicturesWithinBounds(avi.format, info))
+    throw Exception("Failed to get AVI stream format");
   Report("Reading AVI start stream...");
   if (AVIStreamBeginStreaming(avi.stream, 0, 0, 1000) != 0) throw Exception("Failed to start AVI stream");
   avi.streaming = true;
