@@ -143,9 +143,6 @@ bool WriteAviSampleAsBmp(const void* Sample, const void* Format, Integer FormatS
 
 namespace {
 
-// An uncompressed stream is handed out as its own format followed by the
-// rows read from the file: the format must hold the whole header and the
-// colour table it declares, or the rows are looked for in the wrong place.
 // Every sample becomes a frame of the stream's picture size, whatever its
 // bytes: the pictures must stay within the bounds above.
 bool AviPicturesWithinBounds(const std::vector<Byte>& Format, const AVISTREAMINFOA& Info) {
@@ -156,6 +153,9 @@ bool AviPicturesWithinBounds(const std::vector<Byte>& Format, const AVISTREAMINF
   return area <= kAviMaxPicturePixels && area * samples <= kAviMaxFramePixels;
 }
 
+// An uncompressed stream is handed out as its own format followed by the
+// rows read from the file: the format must hold the whole header and the
+// colour table it declares, or the rows are looked for in the wrong place.
 bool AviFormatHoldsItsTable(const std::vector<Byte>& Format, LONG Size) {
   if (Size < static_cast<LONG>(sizeof(BITMAPINFOHEADER))) return false;
   BITMAPINFOHEADER h;
