@@ -143,6 +143,30 @@ bool WriteAviSampleAsBmp(const void* Sample, const void* Format, Integer FormatS
 
 namespace {
 
+// Whether Path survives the conversion to the ANSI code page unchanged.
+bool AviAnsiPath(const std::wstring& Path) {
+  BOOL lossy = FALSE;
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Path.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  return !lossy;
+}
+
+// The AVIFile interface hands the path to a file layer that takes ANSI names
+// only: a name outside the code page is opened by its short form, which is.
+HRESULT AviOpenFile(PAVIFILE* File, const std::wstring& Path) {
+  const HRESULT result = AVIFileOpenW(File, Path.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr);
+  if (result == 0 || AviAnsiPath(Path)) return result;
+  std::wstring shortPath(MAX_PATH, L'\0');
+  DWORD n = ::GetShortPathNameW(Path.c_str(), shortPath.data(), MAX_PATH);
+  if (n >= MAX_PATH) {
+    shortPath.resize(n);
+    n = ::GetShortPathNameW(Path.c_str(), shortPath.data(), n);
+  }
+  if (n == 0 || n >= shortPath.size()) return result;
+  shortPath.resize(n);
+  if (!AviAnsiPath(shortPath)) return result;
+  return AVIFileOpenW(File, shortPath.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr);
+}
+
 // Every sample becomes a frame of the stream's picture size, whatever its
 // bytes: the pictures must stay within the bounds above.
 bool AviPicturesWithinBounds(const std::vector<Byte>& Format, const AVISTREAMINFOA& Info) {
@@ -174,7 +198,7 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
   avi.initialised = true;
 
   Report("Opening AVI file...");
-  if (AVIFileOpenW(&avi.file, Utf8ToWide(Path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) {
+  if (AviOpenFile(&avi.file, Utf8ToWide(Path)) != 0) {
     avi.file = nullptr;
     throw Exception("Failed to open AVI file");
   }

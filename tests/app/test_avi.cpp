@@ -297,6 +297,15 @@ TEST_F(AviImport, StreamsOfMorePicturePixelsThanAnAnimationHoldsAreRefused) {
   EXPECT_EQ(FrameCount(), 3);
 }
 
+TEST_F(AviImport, AFileWithANameOutsideTheAnsiCodePageIsImported) {
+  const std::string name = "\xD0\xBA\xD0\xBB\xD0\xB8\xD0\xBF \xE6\x98\xA0\xE5\x83\x8F.avi";
+  ImportThroughMenu(WriteAvi(name, AviClip(3, 10, 1)));
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
+  ExpectClip(3, 10);
+  ASSERT_FALSE(stages.empty());
+  EXPECT_EQ(stages[0], "Preparing " + name + " for AVI to GIF import...");
+}
+
 TEST_F(AviImport, APathWithAnotherExtensionIsReadAsTheAviBesideIt) {
   WriteAvi("clip.avi", AviClip(3, 5, 1));
   mainwin::WriteBytes(PathOf("clip.dat"), "not a video");
