@@ -1,6 +1,7 @@
 #include "app/AVI.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -21,6 +22,11 @@ namespace {
 
 // The largest side a GIF frame can have.
 constexpr Integer kAviMaxSide = 65535;
+// Bounds of one picture and of all frames together, in pixels: a few bytes of
+// compressed sample can stand for a whole picture, so a small file can
+// describe more frames than memory holds.
+constexpr int64_t kAviMaxPicturePixels = int64_t{4096} * 4096;
+constexpr int64_t kAviMaxFramePixels = int64_t{1} << 28;
 
 template <typename T>
 T AviRead(const Byte* P) {
@@ -137,6 +143,40 @@ bool WriteAviSampleAsBmp(const void* Sample, const void* Format, Integer FormatS
 
 namespace {
 
+// Whether Path survives the conversion to the ANSI code page unchanged.
+bool AviAnsiPath(const std::wstring& Path) {
+  BOOL lossy = FALSE;
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Path.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  return !lossy;
+}
+
+// The AVIFile interface hands the path to a file layer that takes ANSI names
+// only: a name outside the code page is opened by its short form, which is.
+HRESULT AviOpenFile(PAVIFILE* File, const std::wstring& Path) {
+  const HRESULT result = AVIFileOpenW(File, Path.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr);
+  if (result == 0 || AviAnsiPath(Path)) return result;
+  std::wstring shortPath(MAX_PATH, L'\0');
+  DWORD n = ::GetShortPathNameW(Path.c_str(), shortPath.data(), MAX_PATH);
+  if (n >= MAX_PATH) {
+    shortPath.resize(n);
+    n = ::GetShortPathNameW(Path.c_str(), shortPath.data(), n);
+  }
+  if (n == 0 || n >= shortPath.size()) return result;
+  shortPath.resize(n);
+  if (!AviAnsiPath(shortPath)) return result;
+  return AVIFileOpenW(File, shortPath.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr);
+}
+
+// Every sample becomes a frame of the stream's picture size, whatever its
+// bytes: the pictures must stay within the bounds above.
+bool AviPicturesWithinBounds(const std::vector<Byte>& Format, const AVISTREAMINFOA& Info) {
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, Format.data(), sizeof(h));
+  const int64_t area = std::abs(int64_t{h.biWidth}) * std::abs(int64_t{h.biHeight});
+  const int64_t samples = std::max<int64_t>(int64_t{Info.dwLength} - Info.dwStart, 1);
+  return area <= kAviMaxPicturePixels && area * samples <= kAviMaxFramePixels;
+}
+
 // An uncompressed stream is handed out as its own format followed by the
 // rows read from the file: the format must hold the whole header and the
 // colour table it declares, or the rows are looked for in the wrong place.
@@ -158,7 +198,7 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
   avi.initialised = true;
 
   Report("Opening AVI file...");
-  if (AVIFileOpenW(&avi.file, Utf8ToWide(Path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) {
+  if (AviOpenFile(&avi.file, Utf8ToWide(Path)) != 0) {
     avi.file = nullptr;
     throw Exception("Failed to open AVI file");
   }
@@ -186,7 +226,8 @@ void AviReadFrames(TGIFImage* Image, const std::string& Path, TfrmProgress* Prog
     throw Exception("Failed to get AVI stream format");
   // The size read back may be smaller than the one announced, never larger.
   formatSize = std::clamp<LONG>(formatSize, 0, static_cast<LONG>(avi.format.size()));
-  if (!AviFormatHoldsItsTable(avi.format, formatSize)) throw Exception("Failed to get AVI stream format");
+  if (!AviFormatHoldsItsTable(avi.format, formatSize) || !AviPicturesWithinBounds(avi.format, info))
+    throw Exception("Failed to get AVI stream format");
   Report("Reading AVI start stream...");
   if (AVIStreamBeginStreaming(avi.stream, 0, 0, 1000) != 0) throw Exception("Failed to start AVI stream");
   avi.streaming = true;

@@ -118,16 +118,13 @@ bool FoldIntoPrevious(TGIFImageList* Frames, Integer Index) {
   TGIFSubImage* prev = Frames->FrameAt(Index - 1);
   TGIFGraphicControlExtension* gce = f->GraphicControl();
   if (gce->UserInputFlag() || DisposalOf(prev) > 1) return false;
+  // A player shows a frame without a delay for its default time and a short
+  // delay for its shortest wait: only delays it takes as they are add up.
   TGIFGraphicControlExtension* prevGce = prev->GraphicControl();
-  const Integer delay = (prevGce ? prevGce->FrameDelay() : 0) + gce->FrameDelay();
+  const Integer prevDelay = prevGce ? prevGce->FrameDelay() : 0;
+  if (prevDelay < GIFDefaults.MinimumDelay || gce->FrameDelay() < GIFDefaults.MinimumDelay) return false;
+  const Integer delay = prevDelay + gce->FrameDelay();
   if (delay > 0xFFFF) return false;
-  if (gce->FrameDelay() == 0) return true;
-  if (!prevGce) {
-    auto made = std::make_unique<TGIFGraphicControlExtension>(prev);
-    prevGce = made.get();
-    prev->Extensions()->Append(std::move(made));
-    prev->SetGraphicControl(prevGce);
-  }
   prevGce->SetFrameDelay(Word(delay));
   return true;
 }

@@ -23,6 +23,8 @@ constexpr size_t kMaxMovieBytes = size_t(512) << 20;
 // paints the whole screen once): a small file can describe far more of both.
 constexpr Int64 kMaxFramePixels = Int64(1) << 28;
 constexpr Int64 kMaxComposedPixels = Int64(1) << 30;
+// Each GIF frame takes at least one movie frame: more cannot become a movie.
+constexpr Int64 kMaxFrames = 65535;
 // Where the logical screen has no colour table to name a background.
 constexpr uint32_t kDefaultBackground = 0xFFFFFF;
 
@@ -130,7 +132,7 @@ bool WexFramesWithinBounds(TMemoryStream& Gif) {
       ++frames;
       const Byte packed = p[at + 9];
       at += 10 + ((packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0) + 1;
-      if (right * bottom > kMaxScreenPixels || framePixels > kMaxFramePixels ||
+      if (frames > kMaxFrames || right * bottom > kMaxScreenPixels || framePixels > kMaxFramePixels ||
           frames * right * bottom > kMaxComposedPixels)
         return false;
       if (!skipSubBlocks(at)) break;

@@ -18,6 +18,7 @@ struct TAviSpec {
   size_t FileSize = 0;                  // when set, the exact size of the file (a JUNK chunk fills it)
   bool Audio = false;                   // the one stream is 'auds' instead of 'vids'
   std::string Codec;                    // a compression FourCC for the stream (the samples are left as they are)
+  int64_t Compression = -1;             // the samples' compression value; -1: the Codec's FourCC (none: 0)
   int64_t BufferSize = -1;              // the suggested buffer size the headers declare; -1: one whole sample
 };
 
@@ -112,7 +113,9 @@ inline std::string MakeAvi(const TAviSpec& A) {
     Put32(strf, static_cast<uint32_t>(A.Height));
     Put16(strf, 1);
     Put16(strf, static_cast<uint32_t>(A.Bits));
-    if (A.Codec.empty())
+    if (A.Compression >= 0)
+      Put32(strf, static_cast<uint32_t>(A.Compression));
+    else if (A.Codec.empty())
       Put32(strf, 0);
     else
       strf += A.Codec;

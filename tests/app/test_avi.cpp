@@ -262,6 +262,50 @@ TEST_F(AviImport, DamagedFilesGiveTheirStageMessageAndKeepTheDocument) {
   }
 }
 
+// A run-length stream whose every sample is one end-of-picture mark: a few
+// bytes each that decode to a whole large picture. Far more frame pixels
+// than an animation can hold are refused before decoding starts.
+TEST_F(AviImport, StreamsOfMorePicturePixelsThanAnAnimationHoldsAreRefused) {
+  const std::string gif = OpenKeptDocument();
+  auto blank = [](int Samples, int W, int H) {
+    TAviSpec a = AviClip(0, 10, 1, 8, W, H);
+    a.Codec = "mrle";
+    a.Compression = BI_RLE8;
+    a.Samples.assign(static_cast<size_t>(Samples), std::string("\0\1", 2));
+    return a;
+  };
+  struct Case {
+    const char* Name;
+    TAviSpec Spec;
+  } cases[] = {
+      {"many large pictures", blank(40, 4000, 4000)},
+      {"one picture of a GIF frame's largest size", blank(1, 65535, 65535)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    boxes.clear();
+    ImportThroughMenu(WriteAvi("blank.avi", c.Spec));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Failed to get AVI stream format.");
+    ExpectKept(gif);
+    ExpectWindowBack();
+  }
+  // The same stream at a size that fits is imported: the bound is not in the way.
+  boxes.clear();
+  ImportThroughMenu(WriteAvi("blank.avi", blank(3, 64, 48)));
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
+  EXPECT_EQ(FrameCount(), 3);
+}
+
+TEST_F(AviImport, AFileWithANameOutsideTheAnsiCodePageIsImported) {
+  const std::string name = "\xD0\xBA\xD0\xBB\xD0\xB8\xD0\xBF \xE6\x98\xA0\xE5\x83\x8F.avi";
+  ImportThroughMenu(WriteAvi(name, AviClip(3, 10, 1)));
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text);
+  ExpectClip(3, 10);
+  ASSERT_FALSE(stages.empty());
+  EXPECT_EQ(stages[0], "Preparing " + name + " for AVI to GIF import...");
+}
+
 TEST_F(AviImport, APathWithAnotherExtensionIsReadAsTheAviBesideIt) {
   WriteAvi("clip.avi", AviClip(3, 5, 1));
   mainwin::WriteBytes(PathOf("clip.dat"), "not a video");

@@ -171,8 +171,11 @@ std::vector<std::pair<std::vector<TColor>, int>> Timeline(TGIFImage& img, TColor
   auto frames = ComposeFrames(img, Fill);
   std::vector<std::pair<std::vector<TColor>, int>> out;
   for (size_t i = 0; i < frames.size(); ++i) {
+    // For as long as the player shows it: no delay stands for the default
+    // one, a short one for the shortest it waits.
     TGIFGraphicControlExtension* g = img.Frames()->FrameAt(int(i))->GraphicControl();
-    const int delay = g ? g->FrameDelay() : 0;
+    const int delay = g && g->FrameDelay() != 0 ? std::max<int>(g->FrameDelay(), GIFDefaults.MinimumDelay)
+                                                : GIFDefaults.DefaultDelay;
     if (!out.empty() && out.back().first == frames[i])
       out.back().second += delay;
     else
@@ -276,6 +279,21 @@ TEST(Optimize, TrimmingKeepsWhatTheAnimationShowsAndForHowLong) {
       {"an empty frame after an opaque frame gives its time to it",
        {{0, 0, 4, 4, bg, 10, 1}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 25, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
        "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w35 {TGIFGraphicControlExtension}\n"
+       "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"an empty frame without a delay is shown for the default time: it stays, one pixel large",
+       {{0, 0, 4, 4, bg, 10, 1}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 0, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w10 {TGIFGraphicControlExtension}\n"
+       "0,0 1x1 [3] t3 d1 w0 {TGIFGraphicControlExtension}\n"
+       "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"after a frame without a delay, an empty frame's time cannot be added to it",
+       {{0, 0, 4, 4, bg, 0, 1}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 25, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w0 {TGIFGraphicControlExtension}\n"
+       "0,0 1x1 [3] t3 d1 w25 {TGIFGraphicControlExtension}\n"
+       "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
+      {"short delays are shown longer than they say: an empty frame of 2 stays",
+       {{0, 0, 4, 4, bg, 2, 1}, {0, 0, 4, 4, std::vector<Byte>(16, 3), 2, 1, 3}, {1, 1, 1, 1, {2}, 10, 1}},
+       "0,0 4x4 [1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1] d1 w2 {TGIFGraphicControlExtension}\n"
+       "0,0 1x1 [3] t3 d1 w2 {TGIFGraphicControlExtension}\n"
        "1,1 1x1 [2] d1 w10 {TGIFGraphicControlExtension}\n"},
       {"an empty first frame shows the empty screen: it stays",
        {{0, 0, 4, 4, std::vector<Byte>(16, 3), 20, 1, 3}, {0, 0, 4, 4, bg, 10, 1}},

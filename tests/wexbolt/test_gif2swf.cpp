@@ -287,7 +287,8 @@ SIZE_T PeakMemory() {
 }
 
 // A few kilobytes of GIF can describe gigabytes of frames, or hours of
-// composing: such a file is refused before its frames are made. (Placed early, while the process's peak memory
+// composing, and a few megabytes minutes of reading: such a file is refused
+// before its frames are made. (Placed early, while the process's peak memory
 // still shows what one conversion takes.)
 TEST(Gif2Swf, FramesOfHostileSizesAreRefusedBeforeTheyAreMade) {
   ASSERT_NE(Gif2Swf(), nullptr);
@@ -308,6 +309,14 @@ TEST(Gif2Swf, FramesOfHostileSizesAreRefusedBeforeTheyAreMade) {
     const char* name;
     Bytes gif;
   } cases[] = {
+      {"more one-pixel frames than a movie has frames", [] {
+         Bytes b = giftest::Header(4, 4, 1);
+         Bytes frame = giftest::Descriptor(0, 0, 1, 1);
+         giftest::Append(frame, giftest::TinyData());
+         for (int i = 0; i < 1000000; ++i) giftest::Append(b, frame);
+         b.push_back(0x3B);
+         return b;
+       }()},
       {"many large frames", bomb(70, 4000, 4000)},
       {"many small frames on a large screen", [] {
          Bytes b = giftest::Header(4000, 4000, 1);
@@ -328,6 +337,7 @@ TEST(Gif2Swf, FramesOfHostileSizesAreRefusedBeforeTheyAreMade) {
     EXPECT_EQ(Convert(dir.path / "bomb.gif", dir.path / "bomb.swf"), 0);
     const ULONGLONG ms = ::GetTickCount64() - start;
     EXPECT_LT(PeakMemory() - before, SIZE_T(256) << 20) << ms << " ms";
+    EXPECT_LT(ms, 10000u) << "a refusal takes no time";
     EXPECT_EQ(dir.Names(), std::set<std::string>{"bomb.gif"});
   }
 }
