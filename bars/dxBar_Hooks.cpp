@@ -179,6 +179,18 @@ bool InActiveChain(const MOUSEHOOKSTRUCT& R) {
   return WindowOfChain(R.hwnd) || WindowOfChain(GetParent(R.hwnd)) || IsOpenDropDownWindow(R.hwnd);
 }
 
+// The press is on the sub-menu editor whose menu is the root of the open
+// chain: that menu belongs to the editor and moves with it, so pressing the
+// editor (its caption, to drag it) must not close it.
+bool OnEditorOfChain(const MOUSEHOOKSTRUCT& R) {
+  TdxBarSubMenuEditor* e = dxBarSubMenuEditor();
+  if (!R.hwnd || !e || !e->HandleAllocated() || e->Handle() != R.hwnd) return false;
+  TCustomdxBarControl* menu = e->MenuWindow();
+  TCustomdxBarControl* root = ActiveBarControl();
+  while (root && IsLiveBarControl(root) && root->ParentBarWindow()) root = root->ParentBarWindow();
+  return menu && root == menu;
+}
+
 TdxBarItemControl* ItemViewUnderMouse(const MOUSEHOOKSTRUCT& R) {
   auto* w = dynamic_cast<TCustomdxBarControl*>(ControlOfWindow(R.hwnd));
   if (w && IsLiveBarControl(w) && w->HandleAllocated() && w->Handle() == R.hwnd) return w->SelectedControl();
@@ -209,7 +221,7 @@ bool MouseHookBody(int Code, UINT Msg, const MOUSEHOOKSTRUCT& R) {
           } else if (IsButtonPress(Msg)) {
             test = true;
           }
-          if (!test || InActiveChain(R)) break;
+          if (!test || InActiveChain(R) || OnEditorOfChain(R)) break;
           top->CloseChain();
         }
       }

@@ -302,6 +302,9 @@ TEST(EditorDialogs, SubMenuEditorCarriesItsMenu) {
     EXPECT_EQ(mr.right - mr.left, er.right - er.left);
   };
   below();
+  // The window, not only the object: a menu closed and reopened may come
+  // back at the same address.
+  const HWND menuWnd = menu->Handle();
   // Dragged by its caption, the menu follows.
   RECT er;
   GetWindowRect(e->Handle(), &er);
@@ -312,6 +315,7 @@ TEST(EditorDialogs, SubMenuEditorCarriesItsMenu) {
   GetWindowRect(e->Handle(), &moved);
   EXPECT_NE(moved.left, er.left);
   ASSERT_EQ(e->MenuWindow(), menu);
+  EXPECT_EQ(menu->Handle(), menuWnd) << "the press on the caption closed the menu";
   below();
   // The sizes the frame may take are the one it has.
   MINMAXINFO mmi{};
