@@ -319,8 +319,8 @@ class TRzControlButton : public TGraphicControl {
 };
 
 // Draws one cell of a glyph strip into Rect on Canvas (the disabled cell, 1,
-// when disabled and the strip has two or more), leaving out the strip's
-// bottom-left colour.
+// when disabled and the strip has two or more; a single cell embossed in grey
+// when disabled), leaving out the strip's bottom-left colour.
 void DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, TNumGlyphs NumGlyphs, bool Enabled, TColor Color,
                      const TRect& Rect);
 

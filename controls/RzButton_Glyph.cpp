@@ -64,7 +64,24 @@ void DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, TNumGlyphs NumGlyphs, bool
   cell.Canvas()->Brush()->SetColor(Color);
   cell.Canvas()->CopyRect(::Rect(0, 0, w, h), Canvas, Rect);
   TColor transparent = Glyph->Canvas()->Pixels(0, h - 1);
-  DrawBitmapSkippingColor(cell.Canvas(), Glyph, ::Rect(0, 0, w, h), source, transparent);
+  if (!Enabled && NumGlyphs <= 1) {
+    // No disabled cell of its own: the embossed grey of the one cell, so a
+    // disabled button does not look like an enabled one. Its ground is a key
+    // colour that neither of the emboss colours can be.
+    TColor key = clFuchsia;
+    for (TColor k : {clFuchsia, clLime, clAqua})
+      if (ColorToRGB(k) != ColorToRGB(clBtnShadow) && ColorToRGB(k) != ColorToRGB(clBtnHighlight)) {
+        key = k;
+        break;
+      }
+    TBitmap embossed;
+    embossed.SetPixelFormat(pf24bit);
+    embossed.SetSize(w, h);
+    EmbossCell(Glyph, 0, w, h, transparent, embossed.Canvas(), 0, 0, key);
+    DrawBitmapSkippingColor(cell.Canvas(), &embossed, ::Rect(0, 0, w, h), ::Rect(0, 0, w, h), key);
+  } else {
+    DrawBitmapSkippingColor(cell.Canvas(), Glyph, ::Rect(0, 0, w, h), source, transparent);
+  }
   Canvas->Draw(Rect.Left, Rect.Top, &cell);
 }
 

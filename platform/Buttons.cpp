@@ -185,8 +185,19 @@ void TSpeedButton::Paint() {
   if (gw > 0 && gh > 0) {
     // The glyph's bottom-left pixel is its transparent colour.
     TColor transparent = glyph_->Canvas()->Pixels(0, gh - 1);
-    TransparentBlt(c->Handle(), gp.X + offset, gp.Y + offset, gw, gh, glyph_->Canvas()->Handle(), cell * gw, 0, gw,
-                   gh, static_cast<UINT>(ColorToRGB(transparent)));
+    UINT key = static_cast<UINT>(ColorToRGB(transparent));
+    if (state_ == bsDisabled && numGlyphs_ <= 1) {
+      // No disabled cell of its own: the one cell embossed in grey.
+      TBitmap disabled;
+      disabled.SetPixelFormat(pf24bit);
+      disabled.SetSize(gw, gh);
+      EmbossCell(glyph_.get(), 0, gw, gh, transparent, disabled.Canvas(), 0, 0, transparent);
+      TransparentBlt(c->Handle(), gp.X + offset, gp.Y + offset, gw, gh, disabled.Canvas()->Handle(), 0, 0, gw, gh,
+                     key);
+    } else {
+      TransparentBlt(c->Handle(), gp.X + offset, gp.Y + offset, gw, gh, glyph_->Canvas()->Handle(), cell * gw, 0,
+                     gw, gh, key);
+    }
   }
   if (!caption.empty()) {
     TRect tr = Bounds(tp.X + offset, tp.Y + offset, tw, th);
@@ -199,23 +210,6 @@ void TSpeedButton::Paint() {
 // ---------------------------------------------------------------------------
 // TBitBtn
 
-namespace {
-
-struct TKindPreset {
-  const char* Caption;
-  TModalResult Result;
-};
-const TKindPreset KindPresets[] = {
-    {"", mrNone},       {"OK", mrOk},         {"Cancel", mrCancel}, {"&Help", mrNone},
-    {"&Yes", mrYes},    {"&No", mrNo},        {"&Close", mrNone},   {"Abort", mrAbort},
-    {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
-};
-
-constexpr Integer KindGlyphSize = 18;
-constexpr TColor KindGlyphBack = clOlive;
-
-// Writes an embossed grey copy of a glyph cell (source pixels that are not
-// Transparent become shadow, with a highlight one pixel down and right).
 void EmbossCell(TBitmap* Src, Integer SrcX, Integer W, Integer H, TColor Transparent, TCanvas* Dst, Integer DstX,
                 Integer DstY, TColor Back) {
   TCanvas* s = Src->Canvas();
@@ -235,6 +229,21 @@ void EmbossCell(TBitmap* Src, Integer SrcX, Integer W, Integer H, TColor Transpa
       Dst->SetPixels(DstX + x, DstY + y, c);
     }
 }
+
+namespace {
+
+struct TKindPreset {
+  const char* Caption;
+  TModalResult Result;
+};
+const TKindPreset KindPresets[] = {
+    {"", mrNone},       {"OK", mrOk},         {"Cancel", mrCancel}, {"&Help", mrNone},
+    {"&Yes", mrYes},    {"&No", mrNo},        {"&Close", mrNone},   {"Abort", mrAbort},
+    {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
+};
+
+constexpr Integer KindGlyphSize = 18;
+constexpr TColor KindGlyphBack = clOlive;
 
 void Line(TCanvas* C, std::initializer_list<TPoint> Points) {
   C->Polyline(std::vector<TPoint>(Points));

@@ -12,6 +12,12 @@ enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
 using TNumGlyphs = Integer;  // 1 to 4
 
+// Writes the disabled look of a W x H glyph cell at (SrcX, 0) of Src to Dst at
+// (DstX, DstY): pixels that are not Transparent become shadow, with a
+// highlight one pixel down and right; the rest becomes Back.
+void EmbossCell(TBitmap* Src, Integer SrcX, Integer W, Integer H, TColor Transparent, TCanvas* Dst, Integer DstX,
+                Integer DstY, TColor Back);
+
 // A windowless button with a glyph. Buttons of one parent with the same
 // non-zero GroupIndex work as a group: pressing one releases the others;
 // AllowAllUp lets the pressed one come up again.

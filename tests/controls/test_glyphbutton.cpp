@@ -153,7 +153,7 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   sheet.Add("pressed", pressed.get());
   EXPECT_EQ(InkBounds(pressed.get(), clGreen).Left, 7 + 3 + 1);
   EXPECT_EQ(InkBounds(pressed.get(), clGreen).Top, 17 + 3 + (Themed() ? 0 : 1));
-  // Disabled: the second cell; with one cell, the first one unchanged.
+  // Disabled: the second cell; with one cell, that cell embossed in grey.
   b->SetEnabled(false);
   auto disabled = Shot(b);
   sheet.Add("disabled", disabled.get());
@@ -162,7 +162,23 @@ TEST_P(ControlsBitBtnFace, GlyphSitsByLayoutWithoutItsTransparentColour) {
   ASSERT_EQ(b->NumGlyphs(), 1);
   auto oneCell = Shot(b);
   sheet.Add("disabled, 1 cell", oneCell.get());
-  EXPECT_EQ(InkBounds(oneCell.get(), clGreen), Rect(10, 20, 20, 30)) << "shown as it is, not greyed";
+  EXPECT_EQ(InkBounds(oneCell.get(), clGreen).Right, -1) << "not shown as when enabled";
+  for (TColor hidden : {clOlive, clFuchsia, clLime})
+    EXPECT_EQ(InkBounds(oneCell.get(), hidden).Right, -1) << "no ground or key colour shows: " << hidden;
+  // The block in shadow, its highlight one pixel down and right of it.
+  const TColor shadow = ColorToRGB(clBtnShadow), highlight = ColorToRGB(clBtnHighlight);
+  EXPECT_EQ(Px(oneCell.get(), 10, 20), shadow);
+  EXPECT_EQ(Px(oneCell.get(), 19, 29), shadow);
+  EXPECT_EQ(Px(oneCell.get(), 20, 25), highlight);
+  EXPECT_EQ(Px(oneCell.get(), 15, 30), highlight);
+  EXPECT_EQ(Px(oneCell.get(), 20, 30), highlight);
+  EXPECT_EQ(Px(oneCell.get(), 20, 20), Px(oneCell.get(), 22, 20)) << "the ground around the emboss is the face";
+  EXPECT_EQ(Px(oneCell.get(), 9, 25), Px(oneCell.get(), 8, 25));
+  // Enabled again: the cell as it is.
+  b->SetEnabled(true);
+  auto reenabled = Shot(b);
+  EXPECT_EQ(InkBounds(reenabled.get(), clGreen), Rect(10, 20, 20, 30));
+  sheet.Add("enabled, 1 cell", reenabled.get());
   sheet.Save(std::string("controls_bitbtn_") + LookName(GetParam()) + ".png");
   delete form;
 }

@@ -408,6 +408,21 @@ TEST(SpeedButton, GroupsDownAllowAllUpAndGlyph) {
   plain->SetEnabled(false);
   form->PaintTo(shot.Canvas(), 0, 0);
   EXPECT_EQ(shot.Canvas()->Pixels(132 + 8, 22 + 8), clGray);
+  // A one-cell glyph has no disabled cell: disabled, it shows embossed in grey
+  // (shadow where the ink is, highlight one pixel down and right), not as when enabled.
+  glyph.SetSize(16, 16);
+  plain->SetGlyph(&glyph);
+  plain->SetNumGlyphs(1);
+  ASSERT_EQ(plain->NumGlyphs(), 1);
+  form->PaintTo(shot.Canvas(), 0, 0);
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 8, 22 + 8), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 4, 22 + 4), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 12, 22 + 8), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 8, 22 + 12), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 1, 22 + 1), ColorToRGB(clBtnFace));
+  plain->SetEnabled(true);
+  form->PaintTo(shot.Canvas(), 0, 0);
+  EXPECT_EQ(shot.Canvas()->Pixels(132 + 8, 22 + 8), clRed);
   delete form;
 }
 
